@@ -1,0 +1,25 @@
+#include "app/startup.h"
+#include "platform/termination.h"
+#include "app/frmmain.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tagloom"));
+    QApplication::setOrganizationName(QStringLiteral("Tagloom"));
+    QApplication::setApplicationVersion(QStringLiteral(TAGLOOM_VERSION));
+    // The program ends only through the main window's unload.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    tl::Application tagloom(tl::ArgumentText(QApplication::arguments()));
+    tl::InstallTerminationHandler([&tagloom] {
+        if (tl::frmMain* w = tagloom.mainWindow())
+            w->close();
+        else
+            QCoreApplication::quit();
+    });
+    tagloom.Main();
+    return app.exec();
+}

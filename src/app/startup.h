@@ -1,0 +1,65 @@
+#pragma once
+
+#include "app/appstate.h"
+#include "platform/prompts.h"
+
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+
+namespace tl {
+
+class frmMain;
+
+// Fifty rows of " " and CR LF appended to the marker column text.
+void BuildMarkerColumn(QString& markerColumnText);
+
+// Start-up steps 3-7: the two INI files created when missing, the user texts, the marker
+// column and the image mode.
+void PrepareSettings(AppState& state);
+
+// The splash window: the program's name while the settings are prepared.
+class frmSplash : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmSplash(QWidget* parent = nullptr);
+    QTimer& Timer() { return timer_; }
+
+Q_SIGNALS:
+    void Activated();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QTimer timer_;
+    bool activated_ = false;
+};
+
+// The running program: the splash phase, then the main window until it closes.
+class Application : public QObject {
+    Q_OBJECT
+public:
+    explicit Application(QString argumentText);
+    ~Application() override;
+
+    void Main();
+    AppState& state() { return state_; }
+    frmMain* mainWindow() const { return main_.get(); }
+
+private:
+    void splashActivated();
+    void splashTimer();
+
+    QString argumentText_;
+    WidgetPrompter prompter_;
+    AppState state_;
+    std::unique_ptr<frmSplash> splash_;
+    std::unique_ptr<frmMain> main_;
+};
+
+// The whole argument text of the command line: the arguments joined by single spaces.
+QString ArgumentText(const QStringList& arguments);
+
+} // namespace tl

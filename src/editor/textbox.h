@@ -1,0 +1,89 @@
+#pragma once
+
+#include "editor/maintextedit.h"
+
+#include <QColor>
+#include <QPointer>
+#include <QString>
+
+namespace tl {
+
+
+
+// The adapter through which the program reaches the edit box. Positions and lengths count a
+// line break as the two characters CR LF; line numbers count from 1. With no target every line
+// query answers as an empty box would (1, and 255 spaces).
+class cTextBox {
+public:
+    static constexpr int kLineBufferLength = 255;
+    static constexpr int kTwipsPerPixel = 15;
+
+    explicit cTextBox(MainTextEdit* target = nullptr) : target_(target) {}
+
+    MainTextEdit* Target() const { return target_; }
+    void SetTarget(MainTextEdit* target) { target_ = target; }
+
+    // The edit box's own operations.
+    QString Text() const;
+    // Replaces all text; the undo history starts afresh.
+    void SetText(const QString& text);
+    qint64 SelStart() const;
+    // Moves the caret; the selection becomes empty.
+    void SetSelStart(qint64 pos);
+    qint64 SelLength() const;
+    // Selects from SelStart on.
+    void SetSelLength(qint64 length);
+    QString SelText() const;
+    // Replaces the selection (or inserts at the caret) as one undo step; caret after the text.
+    void SetSelText(const QString& text);
+    QColor SelColor() const;
+    void SetSelColor(const QColor& color);
+    bool Visible() const;
+    void SetVisible(bool visible);
+    void SetFocus();
+
+    // Line queries.
+    int TopLine() const;
+    int TotalLine() const;
+    int LineFromChar() const;
+    QString GetLineText() const;
+
+    // Editing commands.
+    void Undo();
+    bool CanUndo() const;
+    void SetCanUndo(bool value);
+    void SelectAll();
+    void Cut();
+    void Copy();
+    void Paste();
+    void Clear();
+    bool Modify() const;
+    void SetModify(bool value);
+
+    // Scrolling: ScrollH moves by lines, ScrollV sideways by characters.
+    void ScrollH(int lines);
+    void ScrollV(int chars);
+    void ShowTop();
+    void ShowBottom();
+
+    // The formatting rectangle's top and left edge in the unit of ScaleMode
+    // (1 twips, 3 pixels; any other unit reads 0 and ignores writes).
+    int MarginTop() const;
+    void SetMarginTop(int value);
+    int MarginLeft() const;
+    void SetMarginLeft(int value);
+    int ScaleMode() const { return scaleMode_; }
+    void SetScaleMode(int mode) { scaleMode_ = mode; }
+
+private:
+    int toUnit(int pixels) const;
+    bool fromUnit(int value, int* pixels) const;
+
+    QPointer<MainTextEdit> target_;
+    int scaleMode_ = 1;
+};
+
+// Converts CR LF, lone CR and lone LF to the edit box's line breaks.
+QString ToEditorLineBreaks(const QString& text);
+
+} // namespace tl

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/prompts.h"
+
+#include <QString>
+#include <stdexcept>
+#include <utility>
+
+namespace tl {
+
+// A run-time failure with a description for the user.
+class RunTimeError : public std::runtime_error {
+public:
+    explicit RunTimeError(const QString& description)
+        : std::runtime_error(description.toStdString()), description_(description) {}
+    const QString& description() const { return description_; }
+
+private:
+    QString description_;
+};
+
+QString ErrorDescription(const std::exception& e);
+
+// The program-wide error convention: the description in a plain box titled "Tagloom" with OK.
+void ShowRunTimeError(Prompter& prompter, const QString& description);
+
+// Runs an event handler's body; a failure inside it is shown and ends the handler.
+// Returns false when the body failed.
+template <class F> bool TrapErrors(Prompter& prompter, F&& body)
+{
+    try {
+        std::forward<F>(body)();
+        return true;
+    } catch (const std::exception& e) {
+        ShowRunTimeError(prompter, ErrorDescription(e));
+    }
+    return false;
+}
+
+} // namespace tl

@@ -1,0 +1,187 @@
+#include "platform/inifile.h"
+
+#include "platform/codepage.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace tl {
+
+namespace {
+
+const QByteArray kUtf8Bom("\xEF\xBB\xBF");
+
+bool IsSectionLine(QStringView trimmed)
+{
+    return trimmed.startsWith(u'[');
+}
+
+QStringView SectionName(QStringView trimmed)
+{
+    QStringView name = trimmed.mid(1);
+    const qsizetype close = name.indexOf(u']');
+    if (close >= 0)
+        name = name.left(close);
+    return name.trimmed();
+}
+
+bool BreaksLine(const QString& s)
+{
+    return s.contains(u'\r') || s.contains(u'\n');
+}
+
+} // namespace
+
+QString DecodeSettingsText(const QByteArray& bytes)
+{
+    if (bytes.startsWith(kUtf8Bom))
+        return QString::fromUtf8(bytes.mid(kUtf8Bom.size()));
+    return DecodeCp932(bytes);
+}
+
+QByteArray EncodeSettingsText(const QString& text)
+{
+    if (auto cp932 = EncodeCp932(text))
+        return *cp932;
+    return kUtf8Bom + text.toUtf8();
+}
+
+bool WriteFileAtomically(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+IniDocument IniDocument::fromText(const QString& text)
+{
+    IniDocument doc;
+    if (text.isEmpty())
+        return doc;
+    QString normalized = text;
+    normalized.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    normalized.replace(u'\r', u'\n');
+    doc.lines_ = normalized.split(u'\n');
+    if (doc.lines_.constLast().isEmpty())
+        doc.lines_.removeLast();
+    return doc;
+}
+
+IniDocument IniDocument::fromBytes(const QByteArray& bytes)
+{
+    return fromText(DecodeSettingsText(bytes));
+}
+
+IniDocument IniDocument::load(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return fromBytes(file.readAll());
+}
+
+qsizetype IniDocument::findSection(const QString& section) const
+{
+    const QStringView wanted = QStringView(section).trimmed();
+    for (qsizetype i = 0; i < lines_.size(); ++i) {
+        const QStringView t = QStringView(lines_[i]).trimmed();
+        if (IsSectionLine(t) && SectionName(t).compare(wanted, Qt::CaseInsensitive) == 0)
+            return i + 1;
+    }
+    return -1;
+}
+
+qsizetype IniDocument::findKey(qsizetype bodyStart, const QString& key) const
+{
+    const QStringView wanted = QStringView(key).trimmed();
+    for (qsizetype i = bodyStart; i < lines_.size(); ++i) {
+        const QStringView line(lines_[i]);
+        if (IsSectionLine(line.trimmed()))
+            break;
+        const qsizetype eq = line.indexOf(u'=');
+        if (eq < 0)
+            continue;
+        if (line.left(eq).trimmed().compare(wanted, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+QString IniDocument::value(const QString& section, const QString& key) const
+{
+    const qsizetype body = findSection(section);
+    if (body < 0)
+        return {};
+    const qsizetype at = findKey(body, key);
+    if (at < 0)
+        return {};
+    const QString& line = lines_[at];
+    return line.mid(line.indexOf(u'=') + 1).left(kMaxValueLength);
+}
+
+bool IniDocument::setValue(const QString& section, const QString& key, const QString& value)
+{
+    if (BreaksLine(section) || BreaksLine(key) || BreaksLine(value) || key.contains(u'=') ||
+        section.contains(u']'))
+        return false;
+    const QString entry = key + u'=' + value;
+    const qsizetype body = findSection(section);
+    if (body < 0) {
+        lines_ << u'[' + section + u']' << entry;
+        return true;
+    }
+    const qsizetype at = findKey(body, key);
+    if (at >= 0) {
+        lines_[at] = entry;
+        return true;
+    }
+    // A new key goes after the last non-blank line of its section.
+    qsizetype end = body;
+    while (end < lines_.size() && !IsSectionLine(QStringView(lines_[end]).trimmed()))
+        ++end;
+    while (end > body && lines_[end - 1].trimmed().isEmpty())
+        --end;
+    lines_.insert(end, entry);
+    return true;
+}
+
+QString IniDocument::text() const
+{
+    QString out;
+    for (const QString& line : lines_) {
+        out += line;
+        out += QStringLiteral("\r\n");
+    }
+    return out;
+}
+
+QByteArray IniDocument::toBytes() const
+{
+    return EncodeSettingsText(text());
+}
+
+bool IniDocument::save(const QString& path) const
+{
+    return WriteFileAtomically(path, toBytes());
+}
+
+QString GetPrivateProfileString(const QString& section, const QString& key, const QString& path)
+{
+    return IniDocument::load(path).value(section, key);
+}
+
+bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value,
+                               const QString& path)
+{
+    IniDocument doc = IniDocument::load(path);
+    if (!doc.setValue(section, key, value))
+        return false;
+    return doc.save(path);
+}
+
+} // namespace tl

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace tl {
+
+// An INI file with the private-profile rules: sections and keys are matched without regard to
+// case, the first occurrence wins, values are read as written (up to 1023 characters), and a
+// write creates the file, the section or the key when missing. Lines end with CR LF.
+//
+// The text is stored in CP932. A file whose text CP932 cannot represent (a path with an emoji,
+// say) is written as UTF-8 with a byte order mark instead, so that no character is ever lost,
+// and read back the same way.
+class IniDocument {
+public:
+    static constexpr qsizetype kMaxValueLength = 1023;
+
+    static IniDocument fromText(const QString& text);
+    static IniDocument fromBytes(const QByteArray& bytes);
+    // A missing or unreadable file gives an empty document.
+    static IniDocument load(const QString& path);
+
+    QString value(const QString& section, const QString& key) const;
+    // Returns false, changing nothing, when a name or the value would break the line structure.
+    bool setValue(const QString& section, const QString& key, const QString& value);
+
+    QString text() const;
+    QByteArray toBytes() const;
+    // Atomic: on failure the old file stays as it was.
+    bool save(const QString& path) const;
+
+    const QStringList& lines() const { return lines_; }
+    QStringList& lines() { return lines_; }
+
+private:
+    // Index of the first line of the section's body, or -1.
+    qsizetype findSection(const QString& section) const;
+    qsizetype findKey(qsizetype bodyStart, const QString& key) const;
+
+    QStringList lines_;
+};
+
+// Decodes a settings file: UTF-8 when it starts with a UTF-8 byte order mark, else CP932.
+QString DecodeSettingsText(const QByteArray& bytes);
+// Encodes a settings file: CP932 when it can hold every character, else UTF-8 with a mark.
+QByteArray EncodeSettingsText(const QString& text);
+// Writes a whole file atomically; false on any failure.
+bool WriteFileAtomically(const QString& path, const QByteArray& bytes);
+
+// The two private-profile calls over a file path.
+QString GetPrivateProfileString(const QString& section, const QString& key, const QString& path);
+bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value,
+                               const QString& path);
+
+} // namespace tl

@@ -1,0 +1,66 @@
+#include "platform/prompts.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace tl {
+
+Prompter::~Prompter() = default;
+
+QString QtFileFilter(const QString& pipeFilter)
+{
+    const QStringList parts = pipeFilter.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(u';', u' ');
+        filters << parts[i].trimmed() + QStringLiteral(" (") + patterns.trimmed() + u')';
+    }
+    return filters.join(u";;");
+}
+
+MsgAnswer WidgetPrompter::message(const MessageRequest& request)
+{
+    QMessageBox box(parent_);
+    box.setWindowTitle(request.title);
+    box.setText(request.text);
+    switch (request.icon) {
+    case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+    }
+    switch (request.buttons) {
+    case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+    case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MsgButtons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes: return MsgAnswer::Yes;
+    case QMessageBox::No: return MsgAnswer::No;
+    case QMessageBox::Ok: return MsgAnswer::Ok;
+    default: return MsgAnswer::Cancel;
+    }
+}
+
+QString WidgetPrompter::fileName(const FileRequest& request)
+{
+    QFileDialog dialog(parent_, request.title, request.startFolder, QtFileFilter(request.filter));
+    dialog.setAcceptMode(request.kind == FileRequest::Kind::Save ? QFileDialog::AcceptSave
+                                                                  : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.kind == FileRequest::Kind::Save ? QFileDialog::AnyFile
+                                                                : QFileDialog::ExistingFile);
+    if (!request.defaultSuffix.isEmpty())
+        dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace tl

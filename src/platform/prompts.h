@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace tl {
+
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MsgIcon { None, Information, Exclamation, Question, Critical };
+enum class MsgAnswer { Ok, Cancel, Yes, No };
+
+// One message box: what the program asks or tells the user.
+struct MessageRequest {
+    QString text;
+    QString title;
+    MsgButtons buttons = MsgButtons::Ok;
+    MsgIcon icon = MsgIcon::None;
+};
+
+// One file dialog. The filter uses the "description|patterns|description|patterns" form.
+struct FileRequest {
+    enum class Kind { Open, Save };
+    Kind kind = Kind::Open;
+    QString title;
+    QString startFolder;
+    QString fileName;
+    QString filter;
+    QString defaultSuffix;
+};
+
+// Everything that asks the user something modally goes through this interface, so that tests
+// can answer from a script instead of blocking on a real dialog.
+class Prompter {
+public:
+    virtual ~Prompter();
+    virtual MsgAnswer message(const MessageRequest& request) = 0;
+    // The chosen path, or an empty string when the user cancelled.
+    virtual QString fileName(const FileRequest& request) = 0;
+
+    MsgAnswer inform(const QString& text, const QString& title, MsgIcon icon = MsgIcon::None)
+    {
+        return message({text, title, MsgButtons::Ok, icon});
+    }
+    MsgAnswer ask(const QString& text, const QString& title, MsgButtons buttons,
+                  MsgIcon icon = MsgIcon::Question)
+    {
+        return message({text, title, buttons, icon});
+    }
+};
+
+// Turns "desc|*.a;*.b|desc2|*.*" into Qt's "desc (*.a *.b);;desc2 (*.*)".
+QString QtFileFilter(const QString& pipeFilter);
+
+// The real prompts: QMessageBox and QFileDialog, parented to the given window.
+class WidgetPrompter : public Prompter {
+public:
+    explicit WidgetPrompter(QWidget* parent = nullptr) : parent_(parent) {}
+    void setParent(QWidget* parent) { parent_ = parent; }
+    MsgAnswer message(const MessageRequest& request) override;
+    QString fileName(const FileRequest& request) override;
+
+private:
+    QWidget* parent_;
+};
+
+} // namespace tl
