@@ -1,0 +1,135 @@
+#include "app/frmmain.h"
+#include "app/settingsfiles.h"
+#include "app/startup.h"
+#include "scriptedprompter.h"
+#include "temphome.h"
+
+#include <QProcess>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace tl;
+
+namespace {
+
+QByteArray FreshUserTextFile()
+{
+    QByteArray bytes;
+    for (int n = 1; n <= 8; ++n) {
+        bytes += "[DATA" + QByteArray::number(n) + "]\r\n";
+        for (char c = 'A'; c <= 'Z'; ++c)
+            bytes += QByteArray(1, c) + "=\r\n";
+    }
+    return bytes;
+}
+
+const QByteArray kFreshPathFile = "[ImgFlgSection]\r\nImgFlg=2\r\n"
+                                  "[Img]\r\nA=B\r\n"
+                                  "[AspFilePath]\r\nA=B\r\n"
+                                  "[MDBFilePath]\r\nA=B\r\n"
+                                  "[Print]\r\nA=B\r\n"
+                                  "[Files]\r\nA=B\r\n";
+
+} // namespace
+
+class TestStartup : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void emptyHomeGetsFreshSettings();
+    void existingSettingsAreKept();
+    void splashThenMainWindowThenEnd();
+    void realExecutableWritesSettingsAndEndsOnRequest();
+};
+
+void TestStartup::emptyHomeGetsFreshSettings()
+{
+    test::TempHome home;
+    test::ScriptedPrompter prompts;
+    AppState state(prompts);
+    PrepareSettings(state);
+
+    QCOMPARE(test::TempHome::readBytes(home.file(kUserTextFile)), FreshUserTextFile());
+    QCOMPARE(test::TempHome::readBytes(home.file(kPathFile)), kFreshPathFile);
+    QCOMPARE(state.ImageSelectMode, 2);
+    QCOMPARE(state.MarkerColumnText, QStringLiteral(" \r\n").repeated(50));
+    for (const UserTextEntry& entry : state.UserTextTable) {
+        for (const QString& text : entry.texts)
+            QVERIFY(text.isEmpty());
+        QCOMPARE(entry.flag, 0);
+    }
+    QVERIFY(prompts.messages.isEmpty());
+}
+
+void TestStartup::existingSettingsAreKept()
+{
+    test::TempHome home;
+    const QByteArray userTexts = "[DATA1]\r\nB=<BR>\r\n[DATA3]\r\nB=  indented \r\n";
+    const QByteArray paths = "[ImgFlgSection]\r\nImgFlg=1\r\n[Files]\r\nA=B\r\n";
+    test::TempHome::writeBytes(home.file(kUserTextFile), userTexts);
+    test::TempHome::writeBytes(home.file(kPathFile), paths);
+
+    test::ScriptedPrompter prompts;
+    AppState state(prompts);
+    PrepareSettings(state);
+
+    QCOMPARE(test::TempHome::readBytes(home.file(kUserTextFile)), userTexts);
+    QCOMPARE(test::TempHome::readBytes(home.file(kPathFile)), paths);
+    QCOMPARE(state.ImageSelectMode, 1);
+    QCOMPARE(state.UserTextTable[1].texts[0], QStringLiteral("<BR>"));
+    QCOMPARE(state.UserTextTable[1].texts[2], QStringLiteral("  indented "));
+    QCOMPARE(state.UserTextTable[0].texts[0], QString());
+}
+
+void TestStartup::splashThenMainWindowThenEnd()
+{
+    test::TempHome home;
+    Application app(QString{});
+    app.Main();
+    QTRY_VERIFY_WITH_TIMEOUT(app.mainWindow() && app.mainWindow()->isVisible(), 10000);
+    frmMain* w = app.mainWindow();
+    QCOMPARE(w->windowTitle(), QStringLiteral("Tagloom"));
+    QVERIFY(w->MainText()->isHidden());
+    QCOMPARE(w->TextBox().Target(), w->MainText());
+    QVERIFY(!app.state().InputMode);
+    QCOMPARE(app.state().ImageSelectMode, 2);
+    QVERIFY(QFile::exists(home.file(kUserTextFile)));
+
+    QSignalSpy unloaded(w, &frmMain::Unloaded);
+    QVERIFY(w->close());
+    QCOMPARE(unloaded.count(), 1);
+    // The adapter is released with the window.
+    QCOMPARE(w->TextBox().Target(), nullptr);
+}
+
+void TestStartup::realExecutableWritesSettingsAndEndsOnRequest()
+{
+    const QString exe = qEnvironmentVariable("TAGLOOM_EXE");
+    if (exe.isEmpty() || qEnvironmentVariableIsEmpty("DISPLAY"))
+        QSKIP("needs the built executable and an X display (run through xvfb-run)");
+
+    test::TempHome home;
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.start(exe, {});
+    QVERIFY(process.waitForStarted(10000));
+
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(home.file(kPathFile)), 30000);
+    // Past the splash second the main window is up; the process must still be running.
+    QTest::qWait(2500);
+    QCOMPARE(process.state(), QProcess::Running);
+
+    QCOMPARE(test::TempHome::readBytes(home.file(kUserTextFile)), FreshUserTextFile());
+    QCOMPARE(test::TempHome::readBytes(home.file(kPathFile)), kFreshPathFile);
+
+    // A request to end from the system closes the main window and ends the program cleanly.
+    process.terminate();
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+}
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
