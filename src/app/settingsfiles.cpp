@@ -22,6 +22,13 @@ QString RecentKey(int i)
     return QStringLiteral("RecentFile") + QString::number(i);
 }
 
+// A line break would split an entry into lines that later rewrites drop or misread; a lone
+// surrogate has no form in the file's encodings.
+bool IsOneLineText(const QString& s)
+{
+    return !s.contains(u'\r') && !s.contains(u'\n') && s.isValidUtf16();
+}
+
 QString DataSection(int n)
 {
     return QStringLiteral("DATA") + QString::number(n);
@@ -133,8 +140,15 @@ void RecordLinkPath(const QString& /*section*/, const QString& linkText, const Q
                                                         : previousLinkText;
     if (!FileExists(fullPath) || linkText.isEmpty())
         return;
+    const QString key = documentPath + u'+' + linkText;
+    // A key with "=" could never be found again: such a line is not written at all.
+    if (key.contains(u'=') || !IsOneLineText(key) || !IsOneLineText(fullPath))
+        return;
     const QString file = ProgramFile(kPathFile);
     const IniDocument old = IniDocument::load(file);
+    // The whole file is written anew: one that was not fully understood is left alone.
+    if (!old.intact())
+        return;
     const QString stale = documentPath.toUpper() + u'+' + previous.toUpper();
     QString kept;
     for (const QString& line : old.lines()) {
@@ -146,8 +160,9 @@ void RecordLinkPath(const QString& /*section*/, const QString& linkText, const Q
     }
     while (kept.endsWith(QStringLiteral("\r\n")))
         kept.chop(2);
-    kept += QStringLiteral("\r\n") + documentPath + u'+' + linkText + u'=' + fullPath +
-            QStringLiteral("\r\n");
+    if (!kept.isEmpty())
+        kept += QStringLiteral("\r\n");
+    kept += key + u'=' + fullPath + QStringLiteral("\r\n");
     // A file that cannot be written is ignored, as a bad file name is.
     (void)WriteFileAtomically(file, EncodeSettingsText(kept));
 }

@@ -47,6 +47,10 @@ int ReadImageSelectMode();
 QString LookUpLinkPath(const QString& caption, const QString& section, const QString& linkText);
 void ResolveLinkPath(const QString& caption, const QString& linkName, QString& fullPath,
                      const QString& section);
+// Rewrites TL_Path.ini without empty values, "A=B" placeholders and the lines of
+// documentPath+previousLinkText, and appends documentPath+linkText=fullPath at its end. Does
+// nothing when fullPath is no existing file, linkText is empty, the line could not be read back
+// (a line break, or "=" in the key), or the file holds bytes it could not decode.
 void RecordLinkPath(const QString& section, const QString& linkText, const QString& fullPath,
                     const QString& documentPath, const QString& previousLinkText);
 // openDocument loads a path as the current document: 0 on success, -1 when nothing was loaded.

@@ -11,7 +11,9 @@ constexpr const char* kCp932 = "Shift_JIS";
 
 QString DecodeCp932(QByteArrayView bytes, bool* ok)
 {
-    QStringDecoder decoder(kCp932);
+    // Stateless: a stateful decoder keeps a trailing lead byte for a next call that never
+    // comes, and the byte would vanish without an error.
+    QStringDecoder decoder(kCp932, QStringConverter::Flag::Stateless);
     QString text = decoder.decode(bytes);
     if (ok)
         *ok = !decoder.hasError();
@@ -20,22 +22,29 @@ QString DecodeCp932(QByteArrayView bytes, bool* ok)
 
 std::optional<QByteArray> EncodeCp932(QStringView text)
 {
-    QStringEncoder encoder(kCp932);
+    if (!text.isValidUtf16())
+        return std::nullopt;
+    QStringEncoder encoder(kCp932, QStringConverter::Flag::Stateless);
     QByteArray bytes = encoder.encode(text);
     if (encoder.hasError())
+        return std::nullopt;
+    // The converter maps a few characters without an error to bytes that read back as another
+    // character (private-use U+F86F becomes "№"); only an exact round trip counts.
+    bool ok = false;
+    if (DecodeCp932(bytes, &ok) != text || !ok)
         return std::nullopt;
     return bytes;
 }
 
 qsizetype FirstNonCp932Char(QStringView text)
 {
-    QStringEncoder encoder(kCp932);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const qsizetype n = (text[i].isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
-        (void)encoder.encode(text.mid(i, n));
-        if (encoder.hasError())
+    for (qsizetype i = 0; i < text.size();) {
+        const bool pair =
+            text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        const qsizetype n = pair ? 2 : 1;
+        if (!EncodeCp932(text.mid(i, n)))
             return i;
-        i += n - 1;
+        i += n;
     }
     return -1;
 }

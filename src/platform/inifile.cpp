@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 namespace tl {
 
@@ -30,13 +31,39 @@ bool BreaksLine(const QString& s)
     return s.contains(u'\r') || s.contains(u'\n');
 }
 
+QString DecodeUtf8(QByteArrayView bytes, bool* ok)
+{
+    // ConvertInitialBom: the file's own mark is already gone, so a U+FEFF left at the start
+    // belongs to the text.
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
+                                                       QStringConverter::Flag::ConvertInitialBom);
+    QString text = decoder.decode(bytes);
+    *ok = !decoder.hasError();
+    return text;
+}
+
 } // namespace
 
-QString DecodeSettingsText(const QByteArray& bytes)
+QString DecodeSettingsText(const QByteArray& bytes, bool* ok)
 {
-    if (bytes.startsWith(kUtf8Bom))
-        return QString::fromUtf8(bytes.mid(kUtf8Bom.size()));
-    return DecodeCp932(bytes);
+    bool good = false;
+    QString text;
+    if (bytes.startsWith(kUtf8Bom)) {
+        text = DecodeUtf8(QByteArrayView(bytes).sliced(kUtf8Bom.size()), &good);
+    } else {
+        text = DecodeCp932(bytes, &good);
+        if (!good) {
+            bool utf8 = false;
+            QString asUtf8 = DecodeUtf8(bytes, &utf8);
+            if (utf8) {
+                text = std::move(asUtf8);
+                good = true;
+            }
+        }
+    }
+    if (ok)
+        *ok = good;
+    return text;
 }
 
 QByteArray EncodeSettingsText(const QString& text)
@@ -74,14 +101,20 @@ IniDocument IniDocument::fromText(const QString& text)
 
 IniDocument IniDocument::fromBytes(const QByteArray& bytes)
 {
-    return fromText(DecodeSettingsText(bytes));
+    bool ok = false;
+    IniDocument doc = fromText(DecodeSettingsText(bytes, &ok));
+    doc.intact_ = ok;
+    return doc;
 }
 
 IniDocument IniDocument::load(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
+    if (!file.open(QIODevice::ReadOnly)) {
+        IniDocument doc;
+        doc.intact_ = !file.exists();
+        return doc;
+    }
     return fromBytes(file.readAll());
 }
 
@@ -121,13 +154,22 @@ QString IniDocument::value(const QString& section, const QString& key) const
     if (at < 0)
         return {};
     const QString& line = lines_[at];
-    return line.mid(line.indexOf(u'=') + 1).left(kMaxValueLength);
+    QString v = line.mid(line.indexOf(u'=') + 1);
+    if (v.size() > kMaxValueLength) {
+        // Never keep half of a surrogate pair at the cut.
+        const bool splitsPair = v[kMaxValueLength - 1].isHighSurrogate();
+        v.truncate(splitsPair ? kMaxValueLength - 1 : kMaxValueLength);
+    }
+    return v;
 }
 
 bool IniDocument::setValue(const QString& section, const QString& key, const QString& value)
 {
     if (BreaksLine(section) || BreaksLine(key) || BreaksLine(value) || key.contains(u'=') ||
         section.contains(u']'))
+        return false;
+    // A lone surrogate has no form in either encoding and would be written as "?".
+    if (!section.isValidUtf16() || !key.isValidUtf16() || !value.isValidUtf16())
         return false;
     const QString entry = key + u'=' + value;
     const qsizetype body = findSection(section);
@@ -137,7 +179,9 @@ bool IniDocument::setValue(const QString& section, const QString& key, const QSt
     }
     const qsizetype at = findKey(body, key);
     if (at >= 0) {
-        lines_[at] = entry;
+        // Only the value changes: the key keeps the spelling the file already has.
+        QString& line = lines_[at];
+        line = line.left(line.indexOf(u'=') + 1) + value;
         return true;
     }
     // A new key goes after the last non-blank line of its section.
@@ -179,7 +223,7 @@ bool WritePrivateProfileString(const QString& section, const QString& key, const
                                const QString& path)
 {
     IniDocument doc = IniDocument::load(path);
-    if (!doc.setValue(section, key, value))
+    if (!doc.intact() || !doc.setValue(section, key, value))
         return false;
     return doc.save(path);
 }

@@ -22,8 +22,14 @@ public:
     // A missing or unreadable file gives an empty document.
     static IniDocument load(const QString& path);
 
+    // False when the document lost something of the file it came from: the file exists but
+    // could not be read, or its bytes are neither CP932 nor UTF-8. Saving such a document
+    // would destroy what was not understood, so writers check this first.
+    bool intact() const { return intact_; }
+
     QString value(const QString& section, const QString& key) const;
-    // Returns false, changing nothing, when a name or the value would break the line structure.
+    // Returns false, changing nothing, when a name or the value would break the line structure
+    // (a line break, "=" in the key, "]" in the section) or is not valid UTF-16.
     bool setValue(const QString& section, const QString& key, const QString& value);
 
     QString text() const;
@@ -40,16 +46,20 @@ private:
     qsizetype findKey(qsizetype bodyStart, const QString& key) const;
 
     QStringList lines_;
+    bool intact_ = true;
 };
 
-// Decodes a settings file: UTF-8 when it starts with a UTF-8 byte order mark, else CP932.
-QString DecodeSettingsText(const QByteArray& bytes);
+// Decodes a settings file: UTF-8 when it starts with a UTF-8 byte order mark, else CP932, else
+// UTF-8 without a mark (a file saved by another editor). ok is false when none of them fits
+// and some bytes became U+FFFD.
+QString DecodeSettingsText(const QByteArray& bytes, bool* ok = nullptr);
 // Encodes a settings file: CP932 when it can hold every character, else UTF-8 with a mark.
 QByteArray EncodeSettingsText(const QString& text);
 // Writes a whole file atomically; false on any failure.
 bool WriteFileAtomically(const QString& path, const QByteArray& bytes);
 
-// The two private-profile calls over a file path.
+// The two private-profile calls over a file path. A write returns false, leaving the file as it
+// was, when the value is refused, the existing file is not intact, or the file cannot be saved.
 QString GetPrivateProfileString(const QString& section, const QString& key, const QString& path);
 bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value,
                                const QString& path);
