@@ -36,6 +36,13 @@ int KeyCodeOf(int key)
     case Qt::Key_Down: return vk::Down;
     case Qt::Key_Insert: return vk::Insert;
     case Qt::Key_Delete: return vk::Delete;
+    case Qt::Key_Clear: return 12;
+    case Qt::Key_Print: return 44;
+    case Qt::Key_Help: return 47;
+    case Qt::Key_Meta: return 91;
+    case Qt::Key_Menu: return 93;
+    case Qt::Key_NumLock: return 144;
+    case Qt::Key_ScrollLock: return 145;
     case Qt::Key_Kanji: return 25;
     case Qt::Key_Henkan: return 28;
     case Qt::Key_Muhenkan: return 29;
@@ -61,6 +68,19 @@ int KeyCodeOf(int key)
     case Qt::Key_AsciiCircum:
     case Qt::Key_Apostrophe:
     case Qt::Key_QuoteDbl: return 222;
+    case Qt::Key_yen: return 220;
+    // Shifted symbols without a key of their own report the key that carries them on a US
+    // keyboard, so that Shift+1 is the key 1 with Shift, as the key handler expects.
+    case Qt::Key_Exclam: return '1';
+    case Qt::Key_NumberSign: return '3';
+    case Qt::Key_Dollar: return '4';
+    case Qt::Key_Percent: return '5';
+    case Qt::Key_Ampersand: return '7';
+    case Qt::Key_Asterisk: return '8';
+    case Qt::Key_ParenLeft: return '9';
+    case Qt::Key_ParenRight: return '0';
+    case Qt::Key_Underscore: return 189;
+    case Qt::Key_AsciiTilde: return 192;
     default: return 0;
     }
 }

@@ -34,13 +34,25 @@ MainTextEdit::MainTextEdit(QWidget* parent) : QPlainTextEdit(parent)
 
 void MainTextEdit::keyPressEvent(QKeyEvent* event)
 {
-    int code = KeyCodeOf(*event);
-    if (code != 0) {
-        Q_EMIT KeyDown(code, ShiftStateOf(event->modifiers()));
-        if (code == 0) {
-            event->accept();
-            return;
-        }
+    // Every key press is reported, a key without a code as 0: the key handler resets its
+    // per-key flags on every key. Only a key whose code the handler turned to 0 is cancelled.
+    const int original = KeyCodeOf(*event);
+    int code = original;
+    Q_EMIT KeyDown(code, ShiftStateOf(event->modifiers()));
+    if (original != 0 && code == 0) {
+        event->accept();
+        return;
+    }
+    // Shift+Enter would insert a line separator (U+2028): it breaks the line on screen but not
+    // in the document, so line numbers and CR LF positions would miss it. Make it a line break.
+    if (event->matches(QKeySequence::InsertLineSeparator)) {
+        QKeyEvent plain(event->type(), event->key(), event->modifiers() & ~Qt::ShiftModifier,
+                        event->nativeScanCode(), event->nativeVirtualKey(),
+                        event->nativeModifiers(), event->text(), event->isAutoRepeat(),
+                        quint16(event->count()), event->device());
+        QPlainTextEdit::keyPressEvent(&plain);
+        event->setAccepted(plain.isAccepted());
+        return;
     }
     QPlainTextEdit::keyPressEvent(event);
 }

@@ -33,7 +33,8 @@ Q_SIGNALS:
     void Click();
     // docPos is the document position under the mouse, taken before the box selects a word.
     void DblClick(int docPos);
-    // The handler may set keyCode to 0 to cancel the key.
+    // Sent for every key press before the box handles it; keyCode is 0 for a key without a
+    // code. The handler may set a non-zero keyCode to 0 to cancel the key.
     void KeyDown(int& keyCode, int shift);
     void FilesDropped(const QStringList& paths);
 

@@ -163,7 +163,8 @@ QString cTextBox::GetLineText() const
 {
     QString line;
     if (target_) {
-        const QTextBlock block = target_->document()->findBlockByNumber(LineFromChar() - 1);
+        const QTextBlock block =
+            target_->document()->findBlock(target_->textCursor().selectionStart());
         line = block.text().left(kLineBufferLength);
     }
     return line.leftJustified(kLineBufferLength, u' ');

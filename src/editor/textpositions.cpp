@@ -6,6 +6,9 @@ namespace tl {
 
 qint64 TextPosFromDocPos(const QTextDocument& doc, int docPos)
 {
+    // findBlock() has no block for a negative position, which would read as the end of the text.
+    if (docPos <= 0)
+        return 0;
     const QTextBlock block = doc.findBlock(docPos);
     if (!block.isValid())
         return TextLength(doc);
@@ -16,15 +19,24 @@ int DocPosFromTextPos(const QTextDocument& doc, qint64 textPos)
 {
     if (textPos <= 0)
         return 0;
-    // The wanted block n is the last one whose text start (position + n) is <= textPos.
-    // Its document position is at most textPos, so findBlock(textPos) bounds n from above.
+    // Block n starts at text position position(n) + n; the wanted block w is the last one whose
+    // start is <= textPos. With blockAt(p) the block holding document position p: for n <= w,
+    // blockAt(textPos - n) >= w; for n > w, blockAt(textPos - n) <= w (and for n == w it is w or
+    // w + 1, hence the clamp to hi). Tightening each bound from the other narrows the range by
+    // about the line length per round; short lines narrow it slowly, and then a bisection step
+    // halves it.
     const int maxDoc = doc.characterCount() - 1;
-    int hi = doc.findBlock(int(std::min<qint64>(textPos, maxDoc))).blockNumber();
-    // And the block at textPos - hi, less one for the position right at a block start, from below.
-    int lo = doc.findBlock(int(std::max<qint64>(0, std::min<qint64>(textPos - hi, maxDoc))))
-                 .blockNumber() - 1;
-    lo = std::clamp(lo, 0, hi);
+    auto blockAt = [&](qint64 docPos) {
+        return doc.findBlock(int(std::clamp<qint64>(docPos, 0, maxDoc))).blockNumber();
+    };
+    int hi = blockAt(textPos);
+    int lo = std::clamp(blockAt(textPos - hi), 0, hi);
     while (lo < hi) {
+        const int width = hi - lo;
+        hi = std::min(hi, blockAt(textPos - lo));
+        lo = std::clamp(blockAt(textPos - hi), lo, hi);
+        if (lo >= hi || (hi - lo) * 2 <= width)
+            continue;
         const int mid = lo + (hi - lo + 1) / 2;
         if (TextPosOfBlock(doc.findBlockByNumber(mid)) <= textPos)
             lo = mid;

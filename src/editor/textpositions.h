@@ -9,7 +9,7 @@ namespace tl {
 // characters. The edit box's document counts it as one. These convert between the two through
 // the document's block structure (O(log n)), never by copying the text.
 
-// Document position -> text position.
+// Document position -> text position, clamped to the text.
 qint64 TextPosFromDocPos(const QTextDocument& doc, int docPos);
 
 // Text position -> document position. A position inside a CR LF pair (between CR and LF) maps
