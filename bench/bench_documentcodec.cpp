@@ -1,0 +1,111 @@
+// Opening and saving a large page: about 20 MB and 400,000 lines of CP932 HTML, Japanese and
+// ASCII mixed, CR LF line breaks.
+
+#include "documents/documentcodec.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int kLines = 400000;
+
+QByteArray Cp932(QStringView text)
+{
+    return tl::EncodeDocument(text, {}).bytes;
+}
+
+// withDuplicateForm: every 100th line also holds ∵ in its NEC row 13 form (87 9A), which makes
+// decoding record it and saving write it piece by piece.
+QByteArray MakePage(bool withDuplicateForm)
+{
+    const QByteArray japanese = Cp932(u"<p>日本語のテキストを表示します。ソフトの能力と機能</p>");
+    const QByteArray cell = Cp932(u"<td>商品番号：価格 ￥1,000（税込）</td>");
+    QByteArray page;
+    page.reserve(21'000'000);
+    page += "<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\" "
+            "content=\"text/html; charset=Shift_JIS\">\r\n</head>\r\n<body>\r\n";
+    for (int line = 0; page.size() < 20'000'000 || line < kLines; ++line) {
+        const QByteArray number = QByteArray::number(line);
+        switch (line % 4) {
+        case 0:
+            page += "<tr><td class=\"item\">" + number + "</td><td><a href=\"p" + number +
+                    ".asp\">link</a></td></tr>";
+            break;
+        case 1:
+            page += japanese;
+            break;
+        case 2:
+            page += cell;
+            break;
+        default:
+            page += "<% Response.Write \"" + number + "\" %>";
+            break;
+        }
+        if (withDuplicateForm && line % 100 == 0)
+            page += "\x87\x9A";
+        page += "\r\n";
+    }
+    page += "</body>\r\n</html>\r\n";
+    return page;
+}
+
+const QByteArray& Page(bool withDuplicateForm)
+{
+    static const QByteArray plain = MakePage(false);
+    static const QByteArray duplicates = MakePage(true);
+    return withDuplicateForm ? duplicates : plain;
+}
+
+void Decode(benchmark::State& state, bool withDuplicateForm)
+{
+    const QByteArray& page = Page(withDuplicateForm);
+    for (auto _ : state) {
+        tl::DecodedDocument doc = tl::DecodeDocument(page);
+        benchmark::DoNotOptimize(doc.text.constData());
+    }
+    state.SetBytesProcessed(state.iterations() * page.size());
+    state.counters["MB"] = double(page.size()) / 1e6;
+    state.counters["lines"] = double(page.count('\n'));
+}
+
+void Encode(benchmark::State& state, bool withDuplicateForm)
+{
+    const QByteArray& page = Page(withDuplicateForm);
+    const tl::DecodedDocument doc = tl::DecodeDocument(page);
+    const QString text = QString(doc.text).replace(u'\n', QStringLiteral("\r\n"));
+    if (tl::EncodeDocument(text, doc.encoding).bytes != page) {
+        state.SkipWithError("saving did not give back the page's bytes");
+        return;
+    }
+    for (auto _ : state) {
+        tl::EncodedDocument out = tl::EncodeDocument(text, doc.encoding);
+        benchmark::DoNotOptimize(out.bytes.constData());
+    }
+    state.SetBytesProcessed(state.iterations() * page.size());
+}
+
+void BM_DecodeCp932Page(benchmark::State& state)
+{
+    Decode(state, false);
+}
+void BM_EncodeCp932Page(benchmark::State& state)
+{
+    Encode(state, false);
+}
+void BM_DecodeCp932PageWithDuplicateForms(benchmark::State& state)
+{
+    Decode(state, true);
+}
+void BM_EncodeCp932PageWithDuplicateForms(benchmark::State& state)
+{
+    Encode(state, true);
+}
+
+} // namespace
+
+BENCHMARK(BM_DecodeCp932Page)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EncodeCp932Page)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeCp932PageWithDuplicateForms)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EncodeCp932PageWithDuplicateForms)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,619 @@
+#include "documents/documentcodec.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+namespace tl {
+
+namespace {
+
+using Kind = TextEncoding::Kind;
+
+constexpr char kCp932[] = "Shift_JIS"; // ICU's name for code page 932
+constexpr qsizetype kDeclarationScanBytes = 4096;
+
+// Stateless: an incomplete sequence at the end counts as an error; without it Qt keeps the bytes
+// for a next call that never comes and drops them silently. ConvertInitialBom: the BOM is taken
+// off before decoding, so a second one is text and must stay.
+constexpr QStringConverter::Flags kDecodeFlags =
+    QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
+constexpr QStringConverter::Flags kEncodeFlags = QStringConverter::Flag::Stateless;
+
+bool AllAscii8(const unsigned char* p)
+{
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return (word & 0x8080808080808080ULL) == 0;
+}
+
+// ---- Which encoding --------------------------------------------------------------------------
+
+QByteArray ConverterName(const TextEncoding& encoding)
+{
+    switch (encoding.kind) {
+    case Kind::Cp932:
+        return kCp932;
+    case Kind::Utf8:
+        return "UTF-8";
+    case Kind::Utf16LE:
+        return "UTF-16LE";
+    case Kind::Utf16BE:
+        return "UTF-16BE";
+    case Kind::Named:
+        break;
+    }
+    return encoding.name;
+}
+
+QByteArray ByteOrderMark(const TextEncoding& encoding)
+{
+    if (!encoding.bom)
+        return {};
+    switch (encoding.kind) {
+    case Kind::Utf8:
+        return QByteArray("\xEF\xBB\xBF");
+    case Kind::Utf16LE:
+        return QByteArray("\xFF\xFE");
+    case Kind::Utf16BE:
+        return QByteArray("\xFE\xFF");
+    default:
+        return {};
+    }
+}
+
+char AsciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
+
+bool IsHtmlSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
+}
+
+// lowerWord is lower case; bytes are compared without regard to ASCII case.
+bool MatchesAt(QByteArrayView bytes, qsizetype pos, QByteArrayView lowerWord)
+{
+    if (pos < 0 || pos + lowerWord.size() > bytes.size())
+        return false;
+    for (qsizetype i = 0; i < lowerWord.size(); ++i) {
+        if (AsciiLower(bytes[pos + i]) != lowerWord[i])
+            return false;
+    }
+    return true;
+}
+
+std::optional<TextEncoding> EncodingForCharset(QByteArrayView token)
+{
+    if (token.isEmpty())
+        return std::nullopt;
+    const QByteArray name = token.toByteArray();
+    static const QByteArrayView kShiftJisNames[] = {"shift_jis", "shift-jis",   "sjis",
+                                                    "x-sjis",    "windows-31j", "cp932",
+                                                    "ms932",     "ms_kanji",    "csshiftjis"};
+    const QByteArray lower = name.toLower();
+    if (std::find(std::begin(kShiftJisNames), std::end(kShiftJisNames), lower) !=
+        std::end(kShiftJisNames))
+        return TextEncoding{};
+
+    const QStringDecoder probe(name.constData());
+    if (!probe.isValid())
+        return std::nullopt;
+    const QByteArray canonical = QByteArray(probe.name()).toUpper();
+    if (canonical == "UTF-8")
+        return TextEncoding{Kind::Utf8, {}, false, {}};
+    // The declaration was read as ASCII bytes, so the page cannot be in UTF-16 or UTF-32
+    // (browsers treat such a declaration as UTF-8); "Locale" names no charset at all.
+    if (canonical.startsWith("UTF-16") || canonical.startsWith("UTF-32") || canonical == "LOCALE")
+        return std::nullopt;
+    return TextEncoding{Kind::Named, name, false, {}};
+}
+
+// The charset named in one <meta> tag: charset="x" or content="text/html; charset=x".
+std::optional<TextEncoding> CharsetInMetaTag(QByteArrayView tag)
+{
+    for (qsizetype pos = 0; pos < tag.size(); ++pos) {
+        if (!MatchesAt(tag, pos, "charset"))
+            continue;
+        qsizetype i = pos + 7;
+        while (i < tag.size() && IsHtmlSpace(tag[i]))
+            ++i;
+        if (i >= tag.size() || tag[i] != '=')
+            continue;
+        ++i;
+        while (i < tag.size() && IsHtmlSpace(tag[i]))
+            ++i;
+        if (i < tag.size() && (tag[i] == '"' || tag[i] == '\''))
+            ++i;
+        const qsizetype begin = i;
+        while (i < tag.size() && !IsHtmlSpace(tag[i]) && !QByteArrayView("\"';>/").contains(tag[i]))
+            ++i;
+        if (auto encoding = EncodingForCharset(tag.sliced(begin, i - begin)))
+            return encoding;
+    }
+    return std::nullopt;
+}
+
+// The first usable charset declared by a <meta> tag that starts in the first 4 KB, outside
+// comments.
+std::optional<TextEncoding> DeclaredEncoding(QByteArrayView bytes)
+{
+    const qsizetype limit = std::min(bytes.size(), kDeclarationScanBytes);
+    qsizetype pos = bytes.indexOf('<');
+    while (pos >= 0 && pos < limit) {
+        if (MatchesAt(bytes, pos, "<!--")) {
+            pos = bytes.indexOf("-->", pos + 4);
+            if (pos < 0)
+                break;
+        } else if (MatchesAt(bytes, pos, "<meta") && pos + 5 < bytes.size() &&
+                   (IsHtmlSpace(bytes[pos + 5]) || bytes[pos + 5] == '/')) {
+            qsizetype end = bytes.indexOf('>', pos);
+            if (end < 0)
+                end = bytes.size();
+            if (auto encoding = CharsetInMetaTag(bytes.sliced(pos + 5, end - pos - 5)))
+                return encoding;
+            pos = end;
+        }
+        pos = bytes.indexOf('<', pos + 1);
+    }
+    return std::nullopt;
+}
+
+enum class Utf8Scan { Ascii, Utf8, NotUtf8 };
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF, nothing cut short.
+Utf8Scan ScanUtf8(QByteArrayView bytes)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = p + bytes.size();
+    bool ascii = true;
+    while (p < end) {
+        if (end - p >= 8 && AllAscii8(p)) {
+            p += 8;
+            continue;
+        }
+        const unsigned char c = *p;
+        if (c < 0x80) {
+            ++p;
+            continue;
+        }
+        ascii = false;
+        int trail;
+        if (c >= 0xC2 && c <= 0xDF)
+            trail = 1;
+        else if (c >= 0xE0 && c <= 0xEF)
+            trail = 2;
+        else if (c >= 0xF0 && c <= 0xF4)
+            trail = 3;
+        else
+            return Utf8Scan::NotUtf8;
+        if (end - p <= trail)
+            return Utf8Scan::NotUtf8;
+        const unsigned char second = p[1];
+        if ((c == 0xE0 && second < 0xA0) || (c == 0xED && second > 0x9F) ||
+            (c == 0xF0 && second < 0x90) || (c == 0xF4 && second > 0x8F))
+            return Utf8Scan::NotUtf8;
+        for (int k = 1; k <= trail; ++k) {
+            if ((p[k] & 0xC0) != 0x80)
+                return Utf8Scan::NotUtf8;
+        }
+        p += trail + 1;
+    }
+    return ascii ? Utf8Scan::Ascii : Utf8Scan::Utf8;
+}
+
+TextEncoding DetectEncoding(QByteArrayView bytes)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return {Kind::Utf8, {}, true, {}};
+    if (bytes.startsWith("\xFF\xFE"))
+        return {Kind::Utf16LE, {}, true, {}};
+    if (bytes.startsWith("\xFE\xFF"))
+        return {Kind::Utf16BE, {}, true, {}};
+    if (auto declared = DeclaredEncoding(bytes))
+        return *declared;
+    if (ScanUtf8(bytes) == Utf8Scan::Utf8)
+        return {Kind::Utf8, {}, false, {}};
+    return {};
+}
+
+// ---- Decoding --------------------------------------------------------------------------------
+
+// ICU's Shift_JIS table follows IBM in rotating three control codes: byte 1A reads as U+001C,
+// 1C as U+007F and 7F as U+001A. Windows maps each to itself, and DOS-made pages end in 1A.
+// None of the three can be part of a double-byte character, so the bytes are rotated before ICU
+// reads them and after it writes them.
+bool HasRotatedControlByte(QByteArrayView bytes)
+{
+    return bytes.contains('\x1A') || bytes.contains('\x1C') || bytes.contains('\x7F');
+}
+
+void RotateControlBytes(QByteArray& bytes, bool towardsIcu)
+{
+    for (char& c : bytes) {
+        if (c == '\x1A')
+            c = towardsIcu ? '\x7F' : '\x1C';
+        else if (c == '\x1C')
+            c = towardsIcu ? '\x1A' : '\x7F';
+        else if (c == '\x7F')
+            c = towardsIcu ? '\x1C' : '\x1A';
+    }
+}
+
+QString DecodeRaw(const QByteArray& name, Kind kind, QByteArrayView bytes, bool* error)
+{
+    QByteArray rotated;
+    if (kind == Kind::Cp932 && HasRotatedControlByte(bytes)) {
+        rotated = bytes.toByteArray();
+        RotateControlBytes(rotated, true);
+        bytes = rotated;
+    }
+    QStringDecoder decoder(name.constData(), kDecodeFlags);
+    QString text(decoder.requiredSpace(bytes.size()), Qt::Uninitialized);
+    QChar* const begin = text.data();
+    text.truncate(decoder.appendToBuffer(begin, bytes) - begin);
+    *error = decoder.hasError();
+    return text;
+}
+
+// CR LF, lone CR and lone LF each become one '\n', in place; returns the new length.
+qsizetype NormalizeLineBreaks(char16_t* s, qsizetype length, bool* hadLoneBreak)
+{
+    bool lone = false;
+    qsizetype out = 0;
+    for (qsizetype in = 0; in < length; ++in) {
+        char16_t c = s[in];
+        if (c == u'\r') {
+            if (in + 1 < length && s[in + 1] == u'\n')
+                ++in;
+            else
+                lone = true;
+            c = u'\n';
+        } else if (c == u'\n') {
+            lone = true;
+        }
+        s[out++] = c;
+    }
+    *hadLoneBreak = lone;
+    return out;
+}
+
+// ---- CP932 duplicate forms -------------------------------------------------------------------
+//
+// CP932 holds some characters twice or three times: NEC row 13 repeats symbols of row 2
+// (87 9A and 81 E6 are both U+2235), the NEC-selected IBM rows ED/EE repeat the IBM extension
+// rows FA-FC (ED 40 and FA 5C are both U+7E8A), and the IBM rows repeat NEC symbols (FA 4A and
+// 87 54 are both U+2160). ICU writes each character in one form, as Windows does. A file written
+// with another form gets that form recorded, so that saving it gives back the bytes it was read
+// from. The lead bytes below hold every duplicate and every form Windows chooses for one.
+
+constexpr std::array<unsigned char, 7> kFormRows = {0x81, 0x87, 0xED, 0xEE, 0xFA, 0xFB, 0xFC};
+
+constexpr std::array<signed char, 256> MakeFormRowIndex()
+{
+    std::array<signed char, 256> index{};
+    for (auto& i : index)
+        i = -1;
+    for (std::size_t r = 0; r < kFormRows.size(); ++r)
+        index[kFormRows[r]] = static_cast<signed char>(r);
+    return index;
+}
+constexpr std::array<signed char, 256> kFormRowIndex = MakeFormRowIndex();
+
+bool IsLeadByte(unsigned char b)
+{
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+bool IsTrailByte(unsigned char b)
+{
+    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
+
+// How often each double-byte pair of kFormRows occurs, walking the bytes as ICU does: a lead
+// byte without a valid trail byte stands alone and the next byte starts afresh.
+std::vector<std::uint32_t> CountFormRowPairs(QByteArrayView bytes)
+{
+    std::vector<std::uint32_t> counts(kFormRows.size() * 256);
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    while (i < n) {
+        if (n - i >= 8 && AllAscii8(p + i)) {
+            i += 8;
+            continue;
+        }
+        const unsigned char lead = p[i];
+        if (!IsLeadByte(lead) || i + 1 >= n || !IsTrailByte(p[i + 1])) {
+            ++i;
+            continue;
+        }
+        if (const int row = kFormRowIndex[lead]; row >= 0)
+            ++counts[row * 256 + p[i + 1]];
+        i += 2;
+    }
+    return counts;
+}
+
+// For every character the file wrote in a form other than Windows's: the form it used most
+// often. The Windows form wins a tie, so a file that mixes forms changes as few bytes as possible.
+QHash<char32_t, QByteArray> PreferredCp932Forms(QByteArrayView bytes)
+{
+    const std::vector<std::uint32_t> counts = CountFormRowPairs(bytes);
+    auto countOf = [&](QByteArrayView pair) -> std::uint32_t {
+        const int row = pair.size() == 2 ? kFormRowIndex[static_cast<unsigned char>(pair[0])] : -1;
+        return row < 0 ? 0 : counts[row * 256 + static_cast<unsigned char>(pair[1])];
+    };
+
+    struct Choice {
+        QByteArray windowsForm;
+        QByteArray form;
+        std::uint32_t count = 0;
+    };
+    QHash<char32_t, Choice> choices;
+    // ICU keeps reporting an error once it has seen one, so each result is judged by what it
+    // holds: a single character that is neither U+FFFD (unassigned) nor U+001A (illegal).
+    QStringDecoder decoder(kCp932, kDecodeFlags);
+    QStringEncoder encoder(kCp932, kEncodeFlags);
+    for (std::size_t r = 0; r < kFormRows.size(); ++r) {
+        for (int trail = 0; trail < 256; ++trail) {
+            const std::uint32_t count = counts[r * 256 + trail];
+            if (count == 0)
+                continue;
+            const char pairBytes[2] = {static_cast<char>(kFormRows[r]), static_cast<char>(trail)};
+            const QByteArray pair(pairBytes, 2);
+            const QString decoded = decoder.decode(pair);
+            if (decoded.size() != 1 || decoded[0] == QChar::ReplacementCharacter ||
+                decoded[0] == QChar(0x1A))
+                continue;
+            const QByteArray windowsForm = encoder.encode(decoded);
+            if (windowsForm == pair)
+                continue;
+            Choice& choice = choices[decoded[0].unicode()];
+            if (choice.windowsForm.isEmpty())
+                choice = {windowsForm, windowsForm, countOf(windowsForm)};
+            if (count > choice.count)
+                choice = {windowsForm, pair, count};
+        }
+    }
+
+    QHash<char32_t, QByteArray> preferred;
+    for (auto it = choices.cbegin(); it != choices.cend(); ++it) {
+        if (it->form != it->windowsForm)
+            preferred.insert(it.key(), it->form);
+    }
+    return preferred;
+}
+
+// ---- Encoding --------------------------------------------------------------------------------
+
+// Appends encoded text into one buffer sized for the worst case, so nothing is copied twice.
+class ByteWriter
+{
+public:
+    ByteWriter(QStringEncoder& encoder, const QByteArray& prefix, qsizetype textLength)
+        : encoder_(encoder), used_(prefix.size())
+    {
+        bytes_.resize(prefix.size() + encoder.requiredSpace(textLength));
+        std::memcpy(bytes_.data(), prefix.constData(), prefix.size());
+    }
+
+    void encode(QStringView text)
+    {
+        reserve(encoder_.requiredSpace(text.size()));
+        used_ = encoder_.appendToBuffer(bytes_.data() + used_, text) - bytes_.constData();
+    }
+
+    void append(QByteArrayView raw)
+    {
+        reserve(raw.size());
+        std::memcpy(bytes_.data() + used_, raw.data(), raw.size());
+        used_ += raw.size();
+    }
+
+    char lastByte() const { return used_ > 0 ? bytes_[used_ - 1] : '\0'; }
+    void dropLastByte() { --used_; }
+
+    QByteArray take()
+    {
+        bytes_.truncate(used_);
+        if (bytes_.capacity() > bytes_.size() + bytes_.size() / 4)
+            bytes_.squeeze();
+        return std::move(bytes_);
+    }
+
+private:
+    void reserve(qsizetype extra)
+    {
+        if (used_ + extra > bytes_.size())
+            bytes_.resize(std::max(used_ + extra, bytes_.size() + bytes_.size() / 2));
+    }
+
+    QStringEncoder& encoder_;
+    QByteArray bytes_;
+    qsizetype used_;
+};
+
+// Writes the recorded characters with their recorded bytes and everything between them through
+// the encoder; CP932 has no shift state, so the pieces join up exactly.
+void EncodeWithPreferredForms(ByteWriter& writer, QStringView text,
+                              const QHash<char32_t, QByteArray>& forms)
+{
+    // One flag per UTF-16 unit that may start a recorded character: a table look-up per
+    // character rather than a hash look-up.
+    std::vector<unsigned char> marked(0x10000);
+    for (auto it = forms.keyBegin(); it != forms.keyEnd(); ++it) {
+        if (*it <= 0x10FFFF)
+            marked[*it > 0xFFFF ? QChar::highSurrogate(*it) : *it] = 1;
+    }
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i].unicode();
+        if (!marked[unit])
+            continue;
+        char32_t code = unit;
+        qsizetype length = 1;
+        if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            code = QChar::surrogateToUcs4(unit, text[i + 1].unicode());
+            length = 2;
+        }
+        if (const auto form = forms.constFind(code); form != forms.constEnd()) {
+            writer.encode(text.sliced(start, i - start));
+            writer.append(*form);
+            start = i + length;
+        }
+        i += length - 1;
+    }
+    writer.encode(text.sliced(start));
+}
+
+// A stateful charset (ISO-2022-JP) switches back to ASCII only before the next ASCII character,
+// and Qt never flushes the encoder: write a line feed and take its byte back off, which leaves
+// the escape sequence in place. Stateless charsets are unaffected.
+void FinishShiftState(ByteWriter& writer, QStringEncoder& encoder, const QByteArray& name)
+{
+    QStringEncoder probe(name.constData(), kEncodeFlags);
+    const QByteArray lineFeed = probe.encode(u"\n");
+    if (lineFeed.size() != 1)
+        return;
+    writer.encode(u"\n");
+    if (!encoder.hasError() && writer.lastByte() == lineFeed[0])
+        writer.dropLastByte();
+}
+
+// Index of the first character of text that back (text encoded and decoded again) does not
+// give back, or -1 when back is text.
+qsizetype FirstDifference(QStringView text, QStringView back)
+{
+    const qsizetype common = std::min(text.size(), back.size());
+    qsizetype i =
+        std::mismatch(text.begin(), text.begin() + common, back.begin()).first - text.begin();
+    if (i == common && text.size() == back.size())
+        return -1;
+    i = std::min(i, text.size() - 1);
+    if (i > 0 && text[i].isLowSurrogate() && text[i - 1].isHighSurrogate())
+        --i;
+    return i;
+}
+
+// The first character the encoder reports it cannot hold, for when its substitute decodes back
+// to the same text (U+FFFD written in CP932 comes back as U+FFFD). Blocks first, then characters
+// within the failing block, with fresh encoders since ICU's error state cannot be reset.
+qsizetype FirstReportedUnencodable(const QByteArray& name, QStringView text)
+{
+    auto fails = [&](QStringView piece) {
+        QStringEncoder encoder(name.constData(), kEncodeFlags);
+        // encode() converts only when its result becomes a QByteArray.
+        const QByteArray bytes = encoder.encode(piece);
+        return encoder.hasError();
+    };
+    auto pieceLength = [&](qsizetype from, qsizetype wanted) {
+        qsizetype end = std::min(text.size(), from + wanted);
+        if (end < text.size() && text[end - 1].isHighSurrogate() && text[end].isLowSurrogate())
+            ++end;
+        return end - from;
+    };
+    for (qsizetype block = 0; block < text.size();) {
+        const qsizetype blockLength = pieceLength(block, 4096);
+        if (fails(text.sliced(block, blockLength))) {
+            for (qsizetype i = block; i < block + blockLength;) {
+                const qsizetype length = pieceLength(i, 1);
+                if (fails(text.sliced(i, length)))
+                    return i;
+                i += length;
+            }
+            return block;
+        }
+        block += blockLength;
+    }
+    return 0;
+}
+
+} // namespace
+
+QString TextEncoding::displayName() const
+{
+    if (kind != Kind::Named)
+        return QString::fromLatin1(ConverterName(*this));
+    const QStringDecoder decoder(name.constData());
+    const char* canonical = decoder.isValid() ? decoder.name() : nullptr;
+    return QString::fromLatin1(canonical ? QByteArray(canonical) : name);
+}
+
+DecodedDocument DecodeDocument(QByteArrayView bytes)
+{
+    DecodedDocument result;
+    result.encoding = DetectEncoding(bytes);
+    const TextEncoding& encoding = result.encoding;
+    const QByteArrayView body = bytes.sliced(ByteOrderMark(encoding).size());
+
+    bool error = false;
+    result.text = DecodeRaw(ConverterName(encoding), encoding.kind, body, &error);
+    // Qt's UTF-16 decoder turns a trailing odd byte into U+FFFD without counting an error.
+    const bool utf16 = encoding.kind == Kind::Utf16LE || encoding.kind == Kind::Utf16BE;
+    result.undecodableBytes = error || (utf16 && body.size() % 2 != 0);
+
+    QString& text = result.text;
+    text.truncate(NormalizeLineBreaks(reinterpret_cast<char16_t*>(text.data()), text.size(),
+                                      &result.lineBreaksNormalized));
+    if (text.capacity() > text.size() + text.size() / 4)
+        text.squeeze();
+
+    if (encoding.kind == Kind::Cp932)
+        result.encoding.preferredBytes = PreferredCp932Forms(body);
+    return result;
+}
+
+EncodedDocument EncodeDocument(QStringView text, const TextEncoding& encoding)
+{
+    EncodedDocument result;
+    const QByteArray name = ConverterName(encoding);
+    QStringEncoder encoder(name.constData(), kEncodeFlags);
+    if (!encoder.isValid()) {
+        result.firstUnencodable = text.isEmpty() ? -1 : 0;
+        return result;
+    }
+    const QByteArray bom = ByteOrderMark(encoding);
+    ByteWriter writer(encoder, bom, text.size());
+    if (encoding.kind == Kind::Cp932 && !encoding.preferredBytes.isEmpty())
+        EncodeWithPreferredForms(writer, text, encoding.preferredBytes);
+    else
+        writer.encode(text);
+    if (encoding.kind == Kind::Named && !text.isEmpty() && !text.endsWith(u'\n'))
+        FinishShiftState(writer, encoder, name);
+    QByteArray bytes = writer.take();
+    if (encoding.kind == Kind::Cp932 && HasRotatedControlByte(bytes))
+        RotateControlBytes(bytes, false);
+
+    // ICU and Qt do not report every substitution: Qt's Latin-1 writes '?' for any character
+    // past U+00FF, and ICU writes U+F86F as 87 82, which reads back as U+2116. So every legacy
+    // charset is checked by reading the bytes back; UTF-8 and UTF-16 hold every character, and
+    // Qt reports the one thing UTF-8 cannot write (a lone surrogate).
+    const bool reported = encoder.hasError();
+    if (reported || encoding.kind == Kind::Cp932 || encoding.kind == Kind::Named) {
+        bool undecodable = false;
+        const QString back =
+            DecodeRaw(name, encoding.kind, QByteArrayView(bytes).sliced(bom.size()), &undecodable);
+        result.firstUnencodable = FirstDifference(text, back);
+        if (result.firstUnencodable < 0 && reported)
+            result.firstUnencodable = FirstReportedUnencodable(name, text);
+        if (result.firstUnencodable >= 0)
+            return result;
+    }
+    result.bytes = std::move(bytes);
+    return result;
+}
+
+qsizetype LineNumberOfIndex(QStringView text, qsizetype index)
+{
+    const qsizetype end = std::clamp<qsizetype>(index, 0, text.size());
+    return 1 + text.first(end).count(u'\n');
+}
+
+} // namespace tl

@@ -1,0 +1,475 @@
+#include "documents/documentcodec.h"
+
+#include <QFile>
+#include <QtTest>
+
+using namespace tl;
+using Kind = TextEncoding::Kind;
+using Forms = QHash<char32_t, QByteArray>;
+
+// How a fixture's bytes compare with what saving its decoded text gives.
+enum class Saved { AsRead, WithCrLf, NotChecked };
+
+Q_DECLARE_METATYPE(tl::TextEncoding)
+Q_DECLARE_METATYPE(Saved)
+
+namespace {
+
+QString Str(QStringView text)
+{
+    return text.toString();
+}
+
+QByteArray ReadFixture(const QString& name)
+{
+    QFile file(QStringLiteral(TAGLOOM_TEST_FIXTURES "/encodings/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+QString WithCrLf(QString text)
+{
+    return text.replace(u'\n', QStringLiteral("\r\n"));
+}
+
+TextEncoding Encoding(Kind kind, QByteArray name = {}, bool bom = false)
+{
+    TextEncoding encoding;
+    encoding.kind = kind;
+    encoding.name = std::move(name);
+    encoding.bom = bom;
+    return encoding;
+}
+
+TextEncoding Named(const char* name)
+{
+    return Encoding(Kind::Named, name);
+}
+
+} // namespace
+
+class TestDocumentCodec : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void fixtures_data();
+    void fixtures();
+    void detection_data();
+    void detection();
+    void decoding_data();
+    void decoding();
+    void lineBreaks_data();
+    void lineBreaks();
+    void duplicateForms_data();
+    void duplicateForms();
+    void cp932PairsOutsideFormRowsRoundTrip();
+    void roundTrip_data();
+    void roundTrip();
+    void unencodable_data();
+    void unencodable();
+    void displayName_data();
+    void displayName();
+    void lineNumber_data();
+    void lineNumber();
+};
+
+void TestDocumentCodec::fixtures_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<TextEncoding>("encoding");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("undecodable");
+    QTest::addColumn<bool>("normalized");
+    QTest::addColumn<Saved>("saved");
+
+    QTest::newRow("cp932_declared_nec_forms")
+        << "sjis_nec.htm" << Encoding(Kind::Cp932)
+        << Str(u"<html>\n<head>\n"
+               u"<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">\n"
+               u"<title>表示</title>\n</head>\n<body>\n"
+               u"<p>\uFF71\uFF72\uFF73 ソフトの能力</p>\n"
+               u"<p>\u2460\u2160\u2235 \u7E8A</p>\n"
+               u"<p>C:\\www\\ ~ \uFF5E</p>\n</body>\n</html>\n")
+        << false << false << Saved::AsRead;
+    QTest::newRow("cp932_undeclared_ibm_forms")
+        << "sjis_ibm.htm" << Encoding(Kind::Cp932)
+        << Str(u"<html>\n<body>\n<p>日本語 \uFF76\uFF80\uFF76\uFF85</p>\n"
+               u"<p>\u2170\u2160\uFFE2\u7E8A\u2235</p>\n</body>\n</html>\n")
+        << false << false << Saved::AsRead;
+    QTest::newRow("cp932_lf_only")
+        << "sjis_lf.htm" << Encoding(Kind::Cp932) << Str(u"<html>\n<p>日本語</p>\n</html>\n")
+        << false << true << Saved::WithCrLf;
+    QTest::newRow("cp932_invalid_bytes")
+        << "sjis_invalid.htm" << Encoding(Kind::Cp932) << Str(u"<p>a\u001A b\u001Ac 日本</p>\n")
+        << true << false << Saved::NotChecked;
+    QTest::newRow("utf8_sniffed")
+        << "utf8.htm" << Encoding(Kind::Utf8)
+        << Str(u"<html>\n<body>\n<p>\U0001F600 caf\u00E9 日本語</p>\n</body>\n</html>\n") << false
+        << false << Saved::AsRead;
+    QTest::newRow("utf8_bom") << "utf8_bom.htm" << Encoding(Kind::Utf8, {}, true)
+                              << Str(u"<html>\n<head>\n<meta charset=\"utf-8\">\n</head>\n"
+                                     u"<body>\n<p>日本語</p>\n</body>\n</html>\n")
+                              << false << false << Saved::AsRead;
+    QTest::newRow("utf16le_bom") << "utf16le_bom.htm" << Encoding(Kind::Utf16LE, {}, true)
+                                 << Str(u"<p>日本語 \U0001F600</p>\n<p>\uFF71</p>\n") << false
+                                 << false << Saved::AsRead;
+    QTest::newRow("eucjp_declared")
+        << "eucjp.htm" << Named("EUC-JP")
+        << Str(u"<html>\n<head>\n"
+               u"<META http-equiv=\"Content-Type\" content=\"text/html; charset=EUC-JP\">\n"
+               u"<title>日本語</title>\n</head>\n<body>\n"
+               u"<p>こんにちは \uFF71\uFF72\uFF73</p>\n</body>\n</html>\n")
+        << false << false << Saved::AsRead;
+}
+
+void TestDocumentCodec::fixtures()
+{
+    QFETCH(QString, file);
+    QFETCH(TextEncoding, encoding);
+    QFETCH(QString, text);
+    QFETCH(bool, undecodable);
+    QFETCH(bool, normalized);
+    QFETCH(Saved, saved);
+
+    const QByteArray bytes = ReadFixture(file);
+    // A missing fixture would decode as an empty CP932 document and pass the detection checks.
+    QVERIFY2(!bytes.isEmpty(), qPrintable(file));
+
+    const DecodedDocument doc = DecodeDocument(bytes);
+    QCOMPARE(doc.encoding.kind, encoding.kind);
+    QCOMPARE(doc.encoding.name, encoding.name);
+    QCOMPARE(doc.encoding.bom, encoding.bom);
+    QCOMPARE(doc.text, text);
+    QCOMPARE(doc.undecodableBytes, undecodable);
+    QCOMPARE(doc.lineBreaksNormalized, normalized);
+
+    if (saved == Saved::NotChecked)
+        return;
+    const EncodedDocument out = EncodeDocument(WithCrLf(doc.text), doc.encoding);
+    QCOMPARE(out.firstUnencodable, qsizetype(-1));
+    QByteArray expected = bytes;
+    if (saved == Saved::WithCrLf)
+        expected.replace("\n", "\r\n");
+    QCOMPARE(out.bytes, expected);
+}
+
+void TestDocumentCodec::detection_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<TextEncoding>("encoding");
+
+    QTest::newRow("utf8_bom_beats_declaration")
+        << QByteArray("\xEF\xBB\xBF<meta charset=\"Shift_JIS\">") << Encoding(Kind::Utf8, {}, true);
+    QTest::newRow("utf16be_bom") << QByteArrayLiteral("\xFE\xFF\x00<\x00p\x00>")
+                                 << Encoding(Kind::Utf16BE, {}, true);
+    QTest::newRow("meta_charset_attribute")
+        << QByteArray("<html><head><meta charset=\"euc-jp\">") << Named("euc-jp");
+    QTest::newRow("content_type_unquoted")
+        << QByteArray("<META HTTP-EQUIV=Content-Type CONTENT=text/html;charset=windows-1252>")
+        << Named("windows-1252");
+    QTest::newRow("charset_spaced_and_single_quoted")
+        << QByteArray("<meta charset = 'EUC-JP' />") << Named("EUC-JP");
+    QTest::newRow("shift_jis_alias_beats_valid_utf8")
+        << QByteArray("<meta charset=x-sjis><p>\xC3\xA9") << Encoding(Kind::Cp932);
+    QTest::newRow("windows_31j_is_cp932")
+        << QByteArray("<meta content='text/html; charset=Windows-31J' http-equiv='Content-Type'>")
+        << Encoding(Kind::Cp932);
+    QTest::newRow("declared_utf8_on_ascii_page")
+        << QByteArray("<meta charset=UTF-8><p>abc") << Encoding(Kind::Utf8);
+    QTest::newRow("declared_utf16_ignored")
+        << QByteArray("<meta charset=utf-16><p>abc") << Encoding(Kind::Cp932);
+    QTest::newRow("unknown_charset_ignored")
+        << QByteArray("<meta charset=klingon><p>\xC3\xA9") << Encoding(Kind::Utf8);
+    QTest::newRow("second_meta_used_after_unknown")
+        << QByteArray("<meta charset=klingon><meta charset=euc-jp>") << Named("euc-jp");
+    QTest::newRow("meta_in_comment_ignored")
+        << QByteArray("<!-- <meta charset=euc-jp> --><p>abc") << Encoding(Kind::Cp932);
+    QTest::newRow("charset_outside_meta_ignored")
+        << QByteArray("<p>charset=euc-jp</p>") << Encoding(Kind::Cp932);
+    QTest::newRow("meta_past_4kb_ignored")
+        << QByteArray(4096, ' ') + "<meta charset=euc-jp>" << Encoding(Kind::Cp932);
+    QTest::newRow("valid_utf8") << QByteArray("<p>caf\xC3\xA9") << Encoding(Kind::Utf8);
+    QTest::newRow("plain_ascii_is_cp932") << QByteArray("<p>abc</p>") << Encoding(Kind::Cp932);
+    QTest::newRow("empty_is_cp932") << QByteArray() << Encoding(Kind::Cp932);
+    QTest::newRow("cp932_is_not_utf8") << QByteArray("\x93\xFA\x96\x7B") << Encoding(Kind::Cp932);
+    QTest::newRow("overlong_utf8_is_not_utf8") << QByteArray("\xC0\xAF") << Encoding(Kind::Cp932);
+    QTest::newRow("surrogate_utf8_is_not_utf8")
+        << QByteArray("\xED\xA0\x80") << Encoding(Kind::Cp932);
+    QTest::newRow("cut_short_utf8_is_not_utf8")
+        << QByteArray("\xE6\x97\xA5\xE6\x97") << Encoding(Kind::Cp932);
+}
+
+void TestDocumentCodec::detection()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(TextEncoding, encoding);
+
+    const DecodedDocument doc = DecodeDocument(bytes);
+    QCOMPARE(doc.encoding.kind, encoding.kind);
+    QCOMPARE(doc.encoding.name, encoding.name);
+    QCOMPARE(doc.encoding.bom, encoding.bom);
+}
+
+void TestDocumentCodec::decoding_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("undecodable");
+
+    QTest::newRow("cp932_valid") << QByteArray("\x93\xFA\x96\x7B") << Str(u"日本") << false;
+    QTest::newRow("cp932_lead_before_space") << QByteArray("\x81 a") << Str(u"\u001A a") << true;
+    QTest::newRow("cp932_lone_ff") << QByteArray("a\xFF") << Str(u"a\u001A") << true;
+    // Qt keeps a cut-off lead byte for a next call unless told the call is the last.
+    QTest::newRow("cp932_lead_byte_at_end") << QByteArray("a\x81") << Str(u"a") << true;
+    // ICU reads these bytes as U+001C, U+007F and U+001A; Windows as themselves.
+    QTest::newRow("cp932_control_codes")
+        << QByteArray("\x1A\x1C\x7F") << Str(u"\u001A\u001C\u007F") << false;
+    QTest::newRow("cp932_unassigned_pair") << QByteArray("\x85\x40") << Str(u"\uFFFD") << true;
+    QTest::newRow("utf8_invalid_after_bom") << QByteArray("\xEF\xBB\xBF"
+                                                          "a\xFF")
+                                            << Str(u"a\uFFFD") << true;
+    QTest::newRow("utf8_second_bom_is_text") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF"
+                                                           "a")
+                                             << Str(u"\uFEFFa") << false;
+    // Qt's UTF-16 decoder gives U+FFFD for a trailing odd byte but counts no error.
+    QTest::newRow("utf16le_odd_byte") << QByteArrayLiteral("\xFF\xFE"
+                                                           "a\x00"
+                                                           "b")
+                                      << Str(u"a\uFFFD") << true;
+    QTest::newRow("eucjp_cut_short")
+        << QByteArray("<meta charset=euc-jp>\xC6") << Str(u"<meta charset=euc-jp>") << true;
+}
+
+void TestDocumentCodec::decoding()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QFETCH(bool, undecodable);
+
+    const DecodedDocument doc = DecodeDocument(bytes);
+    QCOMPARE(doc.text, text);
+    QCOMPARE(doc.undecodableBytes, undecodable);
+}
+
+void TestDocumentCodec::lineBreaks_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("normalized");
+
+    QTest::newRow("crlf") << QByteArray("a\r\nb") << Str(u"a\nb") << false;
+    QTest::newRow("lone_lf") << QByteArray("a\nb") << Str(u"a\nb") << true;
+    QTest::newRow("lone_cr") << QByteArray("a\rb") << Str(u"a\nb") << true;
+    QTest::newRow("cr_then_crlf") << QByteArray("a\r\r\nb") << Str(u"a\n\nb") << true;
+    QTest::newRow("lf_then_cr") << QByteArray("a\n\rb") << Str(u"a\n\nb") << true;
+    QTest::newRow("trailing_lone_cr") << QByteArray("a\r") << Str(u"a\n") << true;
+    QTest::newRow("trailing_crlf") << QByteArray("a\r\n") << Str(u"a\n") << false;
+    QTest::newRow("utf16le_lone_cr") << QByteArrayLiteral("\xFF\xFE"
+                                                          "a\x00\r\x00"
+                                                          "b\x00")
+                                     << Str(u"a\nb") << true;
+}
+
+void TestDocumentCodec::lineBreaks()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QFETCH(bool, normalized);
+
+    const DecodedDocument doc = DecodeDocument(bytes);
+    QCOMPARE(doc.text, text);
+    QCOMPARE(doc.lineBreaksNormalized, normalized);
+}
+
+void TestDocumentCodec::duplicateForms_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<Forms>("forms");
+    QTest::addColumn<QByteArray>("saved");
+
+    QTest::newRow("windows_forms_record_nothing")
+        << QByteArray("\x87\x54\xFA\x5C\x81\xE6") << Forms{}
+        << QByteArray("\x87\x54\xFA\x5C\x81\xE6");
+    QTest::newRow("nec_row13_duplicate")
+        << QByteArray("\x87\x9A") << Forms{{0x2235, "\x87\x9A"}} << QByteArray("\x87\x9A");
+    QTest::newRow("nec_selected_ibm")
+        << QByteArray("\xED\x40") << Forms{{0x7E8A, "\xED\x40"}} << QByteArray("\xED\x40");
+    QTest::newRow("ibm_duplicates")
+        << QByteArray("\xFA\x4A\xFA\x54") << Forms{{0x2160, "\xFA\x4A"}, {0xFFE2, "\xFA\x54"}}
+        << QByteArray("\xFA\x4A\xFA\x54");
+    // A file that mixes forms cannot be given back exactly; the form it used most is kept.
+    QTest::newRow("most_used_form_wins")
+        << QByteArray("\x87\x54\xFA\x4A\xFA\x4A") << Forms{{0x2160, "\xFA\x4A"}}
+        << QByteArray("\xFA\x4A\xFA\x4A\xFA\x4A");
+    QTest::newRow("tie_keeps_windows_form")
+        << QByteArray("\xFA\x4A\x87\x54") << Forms{} << QByteArray("\x87\x54\x87\x54");
+    QTest::newRow("most_used_of_three_forms")
+        << QByteArray("\x81\xE6\x87\x9A\xFA\x5B\xFA\x5B") << Forms{{0x2235, "\xFA\x5B"}}
+        << QByteArray("\xFA\x5B\xFA\x5B\xFA\x5B\xFA\x5B");
+    // ED here is the trail byte of 逸 (88 ED); ED 40 read from it would record 纊.
+    QTest::newRow("trail_byte_is_not_a_lead")
+        << QByteArray("\x88\xED\x40") << Forms{} << QByteArray("\x88\xED\x40");
+    QTest::newRow("lead_before_space_stands_alone")
+        << QByteArray("\x81 \xED\x40") << Forms{{0x7E8A, "\xED\x40"}}
+        << QByteArray("\x1A \xED\x40");
+}
+
+void TestDocumentCodec::duplicateForms()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(Forms, forms);
+    QFETCH(QByteArray, saved);
+
+    const DecodedDocument doc = DecodeDocument(bytes);
+    QCOMPARE(doc.encoding.kind, Kind::Cp932);
+    QCOMPARE(doc.encoding.preferredBytes, forms);
+    const EncodedDocument out = EncodeDocument(doc.text, doc.encoding);
+    QCOMPARE(out.firstUnencodable, qsizetype(-1));
+    QCOMPARE(out.bytes, saved);
+}
+
+// Duplicate forms are looked for only in rows 81, 87, ED, EE and FA-FC; every assigned pair of
+// every other row must come back as it was read, or files using it would change on saving.
+void TestDocumentCodec::cp932PairsOutsideFormRowsRoundTrip()
+{
+    const QByteArray prefix = "<meta charset=Shift_JIS>";
+    QByteArray candidates = prefix;
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+        if ((lead > 0x9F && lead < 0xE0) || lead == 0x81 || lead == 0x87 || lead == 0xED ||
+            lead == 0xEE || lead >= 0xFA)
+            continue;
+        for (int trail = 0x40; trail <= 0xFC; ++trail) {
+            if (trail != 0x7F)
+                candidates.append(char(lead)).append(char(trail));
+        }
+    }
+    // Each candidate pair reads as one character; keep the assigned ones.
+    const QString read = DecodeDocument(candidates).text.mid(prefix.size());
+    QCOMPARE(read.size() * 2, candidates.size() - prefix.size());
+    QByteArray assigned = prefix;
+    for (qsizetype i = 0; i < read.size(); ++i) {
+        if (read[i] != QChar::ReplacementCharacter)
+            assigned.append(candidates.mid(prefix.size() + 2 * i, 2));
+    }
+    QVERIFY(assigned.size() > 15000);
+
+    const DecodedDocument doc = DecodeDocument(assigned);
+    QVERIFY(!doc.undecodableBytes);
+    QCOMPARE(doc.encoding.preferredBytes, Forms{});
+    QCOMPARE(EncodeDocument(doc.text, doc.encoding).bytes, assigned);
+}
+
+void TestDocumentCodec::roundTrip_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("cp932_control_codes") << QByteArray("a\x1A\x1C\x7F\r\n\x93\xFA\x1A");
+    QTest::newRow("utf16be_bom") << QByteArrayLiteral(
+        "\xFE\xFF\x00<\x00p\x00>\x65\xE5\x00\r\x00\n");
+    QTest::newRow("utf8_two_boms") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF"
+                                                 "a\r\n");
+    // The encoder must switch back to ASCII at the end even without a following character.
+    QTest::newRow("iso2022jp_ending_in_kanji")
+        << QByteArray("<meta charset=iso-2022-jp>\r\n\x1B$B\x46\x7C\x4B\x5C\x1B(B");
+    QTest::newRow("windows1252") << QByteArray("<meta charset=windows-1252>\r\n\xE9\x80");
+    QTest::newRow("latin1") << QByteArray("<meta charset=iso-8859-1>\r\n\xE9\xFF");
+}
+
+void TestDocumentCodec::roundTrip()
+{
+    QFETCH(QByteArray, bytes);
+
+    const DecodedDocument doc = DecodeDocument(bytes);
+    QVERIFY(!doc.undecodableBytes);
+    QCOMPARE(EncodeDocument(WithCrLf(doc.text), doc.encoding).bytes, bytes);
+}
+
+void TestDocumentCodec::unencodable_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<TextEncoding>("encoding");
+    QTest::addColumn<qsizetype>("index");
+
+    QTest::newRow("e_acute_in_cp932") << Str(u"abc\u00E9") << Encoding(Kind::Cp932) << qsizetype(3);
+    QTest::newRow("first_of_several_in_cp932")
+        << Str(u"\u00E9日\u00E9") << Encoding(Kind::Cp932) << qsizetype(0);
+    QTest::newRow("emoji_in_cp932_at_its_first_half")
+        << Str(u"a\r\n\U0001F600") << Encoding(Kind::Cp932) << qsizetype(3);
+    QTest::newRow("emoji_in_eucjp") << Str(u"日本\U0001F600") << Named("EUC-JP") << qsizetype(2);
+    // The wave dash of JIS-based mappings; CP932 has only the full-width tilde U+FF5E.
+    QTest::newRow("wave_dash_in_cp932") << Str(u"a\u301C") << Encoding(Kind::Cp932) << qsizetype(1);
+    // ICU writes 87 82 for it, which reads back as U+2116 and would change the text.
+    QTest::newRow("private_use_f86f_in_cp932")
+        << Str(u"ab\uF86F") << Encoding(Kind::Cp932) << qsizetype(2);
+    // ICU's substitute FC FC reads back as U+FFFD, so only the encoder's report finds it.
+    QTest::newRow("replacement_character_in_cp932")
+        << Str(u"a\r\n\uFFFD") << Encoding(Kind::Cp932) << qsizetype(3);
+    // Qt writes '?' for it and reports nothing.
+    QTest::newRow("kanji_in_latin1") << Str(u"a日") << Named("ISO-8859-1") << qsizetype(1);
+    QTest::newRow("lone_surrogate_in_utf8")
+        << Str(u"ab") + QChar(char16_t(0xD800)) << Encoding(Kind::Utf8) << qsizetype(2);
+    QTest::newRow("all_encodable") << Str(u"日本") << Encoding(Kind::Cp932) << qsizetype(-1);
+}
+
+void TestDocumentCodec::unencodable()
+{
+    QFETCH(QString, text);
+    QFETCH(TextEncoding, encoding);
+    QFETCH(qsizetype, index);
+
+    const EncodedDocument out = EncodeDocument(text, encoding);
+    QCOMPARE(out.firstUnencodable, index);
+    QCOMPARE(out.bytes.isEmpty(), index >= 0);
+}
+
+void TestDocumentCodec::displayName_data()
+{
+    QTest::addColumn<TextEncoding>("encoding");
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("cp932") << Encoding(Kind::Cp932) << "Shift_JIS";
+    QTest::newRow("utf8_bom") << Encoding(Kind::Utf8, {}, true) << "UTF-8";
+    QTest::newRow("utf16le") << Encoding(Kind::Utf16LE, {}, true) << "UTF-16LE";
+    QTest::newRow("utf16be") << Encoding(Kind::Utf16BE, {}, true) << "UTF-16BE";
+    QTest::newRow("named_canonical") << Named("x-euc-jp") << "EUC-JP";
+}
+
+void TestDocumentCodec::displayName()
+{
+    QFETCH(TextEncoding, encoding);
+    QFETCH(QString, name);
+
+    QCOMPARE(encoding.displayName(), name);
+}
+
+void TestDocumentCodec::lineNumber_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qsizetype>("index");
+    QTest::addColumn<qsizetype>("line");
+
+    const QString text = QStringLiteral("a\r\nb\r\n\r\nc");
+    QTest::newRow("start") << text << qsizetype(0) << qsizetype(1);
+    QTest::newRow("at_cr") << text << qsizetype(1) << qsizetype(1);
+    QTest::newRow("between_cr_and_lf") << text << qsizetype(2) << qsizetype(1);
+    QTest::newRow("second_line") << text << qsizetype(3) << qsizetype(2);
+    QTest::newRow("empty_line") << text << qsizetype(6) << qsizetype(3);
+    QTest::newRow("last_character") << text << qsizetype(8) << qsizetype(4);
+    QTest::newRow("end") << text << qsizetype(9) << qsizetype(4);
+    QTest::newRow("past_end") << text << qsizetype(99) << qsizetype(4);
+    QTest::newRow("negative") << text << qsizetype(-1) << qsizetype(1);
+    QTest::newRow("empty_text") << QString() << qsizetype(0) << qsizetype(1);
+}
+
+void TestDocumentCodec::lineNumber()
+{
+    QFETCH(QString, text);
+    QFETCH(qsizetype, index);
+    QFETCH(qsizetype, line);
+
+    QCOMPARE(LineNumberOfIndex(text, index), line);
+}
+
+QTEST_GUILESS_MAIN(TestDocumentCodec)
+#include "tst_documentcodec.moc"
