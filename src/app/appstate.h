@@ -1,5 +1,8 @@
 #pragma once
 
+#include "documents/documentcodec.h"
+#include "documents/doctable.h"
+
 #include <QString>
 #include <array>
 
@@ -11,6 +14,12 @@ class Prompter;
 struct UserTextEntry {
     std::array<QString, 8> texts;
     int flag = 0;
+};
+
+// A marked line: its number (0 = free entry) and its text when it was marked.
+struct StampEntry {
+    qint64 line = 0;
+    QString text;
 };
 
 // The program-wide state, owned by the application and handed by reference to the commands
@@ -26,8 +35,19 @@ struct AppState {
     QString MarkerColumnText;
     // 1 = image fields are picked with the open-file dialog; other values = the image browser.
     int ImageSelectMode = 1;
-    bool DocModified = false;
     bool InputMode = false;
+
+    // The session's pages and the current document.
+    DocTable Docs{};
+    bool DocModified = false;
+    // How the current document's file is encoded; saving writes it back the same way.
+    TextEncoding DocEncoding;
+    // The current document's file had bytes that could not be decoded; the user is asked once
+    // before a save overwrites that file.
+    bool DocHasUndecodableBytes = false;
+    QString DocUndecodablePath;
+
+    std::array<StampEntry, 15> StampTable{};
 };
 
 } // namespace tl

@@ -98,6 +98,8 @@ void Application::splashTimer()
         main_->OpenCommandLineFile(argumentText_);
         splash_->close();
         main_->show();
+        if (argumentText_.isEmpty())
+            main_->RestorePageList();
     });
 }
 

@@ -54,6 +54,8 @@ QString WidgetPrompter::fileName(const FileRequest& request)
                                                                   : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.kind == FileRequest::Kind::Save ? QFileDialog::AnyFile
                                                                 : QFileDialog::ExistingFile);
+    // The program asks its own overwrite question.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (!request.defaultSuffix.isEmpty())
         dialog.setDefaultSuffix(request.defaultSuffix);
     if (!request.fileName.isEmpty())

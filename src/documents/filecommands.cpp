@@ -1,0 +1,420 @@
+#include "documents/filecommands.h"
+
+#include "app/appstate.h"
+#include "app/frmmain.h"
+#include "app/settingsfiles.h"
+#include "documents/documentcodec.h"
+#include "documents/pagelist.h"
+#include "documents/paths.h"
+#include "editor/maintextedit.h"
+#include "platform/busycursor.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/programfolder.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace tl {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+// The character at index, whole when it is a surrogate pair.
+QString CharacterAt(QStringView text, qsizetype index)
+{
+    const qsizetype n = (text[index].isHighSurrogate() && index + 1 < text.size()) ? 2 : 1;
+    return text.mid(index, n).toString();
+}
+
+QString CodePointName(const QString& ch)
+{
+    return QStringLiteral("U+") +
+           QString::number(ch.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0');
+}
+
+QString EscapeMenuText(QString text)
+{
+    return text.replace(u'&', QStringLiteral("&&"));
+}
+
+} // namespace
+
+QString BackupPathFor(const QString& path)
+{
+    const qsizetype n = path.size();
+    if (n >= 4 && path[n - 4] == u'.')
+        return path.left(n - 3) + QStringLiteral("bak");
+    return path + QStringLiteral(".bak");
+}
+
+QString DropDoubledExtension(const QString& path)
+{
+    const qsizetype n = path.size();
+    if (n >= 8 && path[n - 4] == u'.' && path[n - 8] == u'.')
+        return path.left(n - 4);
+    return path;
+}
+
+QString OpenDialogStartFolder(const QString& startFolder, const QString& caption,
+                              const QString& programFolder)
+{
+    const QString start = startFolder.isEmpty() ? programFolder : startFolder;
+    if (start != programFolder || caption == kNoDocumentCaption)
+        return start;
+    const qsizetype sep = std::max(caption.lastIndexOf(u'\\'), caption.lastIndexOf(u'/'));
+    if (sep < 0)
+        return start; // an untitled document has no folder
+    return sep == 0 ? caption.left(1) : caption.left(sep);
+}
+
+bool FileCommands::isUntitled() const
+{
+    return window_.Caption().startsWith(kUntitledCaption);
+}
+
+bool FileCommands::confirmOverwrite(const QString& path)
+{
+    return state_.prompts->ask(path + QStringLiteral("のファイルは存在します 上書きしますか？"),
+                               QString(), MsgButtons::YesNo,
+                               MsgIcon::Information) == MsgAnswer::Yes;
+}
+
+bool FileCommands::ConfirmSaveChanges(const QString& name)
+{
+    if (confirmBusy_)
+        return false;
+    ReentryGuard guard(confirmBusy_);
+    if (window_.MainText()->isHidden() || !state_.DocModified)
+        return false;
+
+    const MsgAnswer answer = state_.prompts->ask(
+        u'[' + name + QStringLiteral("] 内のﾃｷｽﾄは変更されています。") + kCrLf +
+            QStringLiteral("変更を保存しますか ?"),
+        window_.Caption(), MsgButtons::YesNoCancel, MsgIcon::Exclamation);
+    if (answer == MsgAnswer::Cancel)
+        return true;
+    if (answer != MsgAnswer::Yes)
+        return false;
+
+    QString fileName;
+    if (isUntitled()) {
+        fileName = AskSaveFileName(QStringLiteral("Default.htm"));
+        if (!fileName.isEmpty() && FileExists(fileName) && !confirmOverwrite(fileName))
+            return false;
+    } else {
+        fileName = window_.Caption();
+    }
+    if (fileName.isEmpty())
+        return false;
+    // A save that was asked for but failed keeps the document: going on would throw the
+    // user's changes away after an error message.
+    return !WriteDocumentFile(fileName, window_.TextBox().Text());
+}
+
+int FileCommands::OpenDocument(const QString& path)
+{
+    if (openBusy_)
+        return 0;
+    ReentryGuard guard(openBusy_);
+    if (ConfirmSaveChanges(window_.Caption()))
+        return -1;
+
+    QFile file(NativePath(path));
+    if (!file.open(QIODevice::ReadOnly)) {
+        state_.prompts->inform(path + QStringLiteral(" ﾌｧｲﾙを開けません。"),
+                               kNoDocumentCaption);
+        return -1;
+    }
+    BusyCursor busy;
+    const QByteArray bytes = file.readAll();
+    file.close();
+    if (bytes.isEmpty())
+        return -1;
+    DecodedDocument decoded = DecodeDocument(bytes);
+    if (decoded.text.isEmpty())
+        return -1;
+
+    window_.SetCaption(path);
+    window_.MainText()->clearTextColors();
+    window_.TextBox().SetText(decoded.text);
+    decoded.text = QString();
+    if (FileExists(path))
+        RegisterDocPath(state_.Docs, path);
+    window_.ShowEditor(true);
+    state_.StampTable.fill(StampEntry{});
+    state_.DocEncoding = decoded.encoding;
+    state_.DocHasUndecodableBytes = decoded.undecodableBytes;
+    state_.DocUndecodablePath = decoded.undecodableBytes ? path : QString();
+    window_.TextBox().SetModify(false);
+    state_.DocModified = false;
+
+    if (decoded.undecodableBytes)
+        state_.prompts->inform(
+            path + kCrLf + QStringLiteral("このファイルには ") + decoded.encoding.displayName() +
+                QStringLiteral(" として読めないバイトがあります。読めない部分は置き換えて表示しています。"),
+            kNoDocumentCaption, MsgIcon::Exclamation);
+    return 0;
+}
+
+bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
+{
+    if (path.isEmpty())
+        return false;
+    const QString native = NativePath(path);
+    const QString content = text + kCrLf;
+
+    TextEncoding encoding = state_.DocEncoding;
+    EncodedDocument encoded = EncodeDocument(content, encoding);
+    if (encoded.firstUnencodable >= 0) {
+        const QString ch = CharacterAt(content, encoded.firstUnencodable);
+        const QString question =
+            QStringLiteral("「") + ch + QStringLiteral("」(") + CodePointName(ch) +
+            QStringLiteral("、") + QString::number(LineNumberOfIndex(content, encoded.firstUnencodable)) +
+            QStringLiteral(" 行目) は ") + encoding.displayName() +
+            QStringLiteral(" で保存できません。") + kCrLf +
+            QStringLiteral("UTF-8 で保存しますか？ (キャンセルすると何も保存しません)");
+        if (state_.prompts->ask(question, kNoDocumentCaption, MsgButtons::OkCancel,
+                                MsgIcon::Exclamation) != MsgAnswer::Ok)
+            return false;
+        encoding = TextEncoding{};
+        encoding.kind = TextEncoding::Kind::Utf8;
+        encoding.bom = true;
+        encoded = EncodeDocument(content, encoding);
+    }
+
+    const QFileInfo info(native);
+    const bool exists = info.exists();
+    if (exists && state_.DocHasUndecodableBytes &&
+        QFileInfo(NativePath(state_.DocUndecodablePath)) == info) {
+        const QString question =
+            path + kCrLf +
+            QStringLiteral("このファイルには読めないバイトがありました。上書きすると、そのバイトは置き換えた文字で保存されます。") +
+            kCrLf + QStringLiteral("上書きしますか？");
+        if (state_.prompts->ask(question, kNoDocumentCaption, MsgButtons::YesNo,
+                                MsgIcon::Exclamation) != MsgAnswer::Yes)
+            return false;
+        state_.DocHasUndecodableBytes = false;
+    }
+
+    if (exists) {
+        const QString backup = NativePath(BackupPathFor(path));
+        QFile::remove(backup);
+        (void)QFile::copy(native, backup); // a backup that cannot be made is skipped
+    }
+
+    BusyCursor busy;
+    QString error;
+    if (exists && !info.isWritable()) {
+        // Replacing the file through a temporary would get round its read-only mark.
+        QFile probe(native);
+        probe.open(QIODevice::WriteOnly | QIODevice::Append);
+        error = probe.errorString();
+    } else {
+        const QFileDevice::Permissions permissions = exists ? info.permissions()
+                                                            : QFileDevice::Permissions();
+        QSaveFile file(native);
+        if (!file.open(QIODevice::WriteOnly) || file.write(encoded.bytes) != encoded.bytes.size() ||
+            !file.commit()) {
+            error = file.errorString();
+            file.cancelWriting();
+        } else if (exists) {
+            QFile::setPermissions(native, permissions);
+        }
+    }
+
+    if (!error.isEmpty()) {
+        state_.prompts->inform(error, kNoDocumentCaption, MsgIcon::Exclamation);
+    } else {
+        if (window_.Caption() != path)
+            window_.SetCaption(path);
+        state_.DocModified = false;
+        state_.DocEncoding = encoding;
+        window_.TextBox().SetModify(false);
+    }
+    RegisterDocPath(state_.Docs, path);
+    return error.isEmpty();
+}
+
+void FileCommands::SaveDocument()
+{
+    if (window_.MainText()->isHidden())
+        return;
+    QString name;
+    if (isUntitled()) {
+        name = AskSaveFileName(QStringLiteral("Default.htm"));
+        if (!name.isEmpty() && FileExists(name) && !confirmOverwrite(name))
+            return;
+    } else {
+        name = window_.Caption();
+    }
+    if (!name.isEmpty())
+        WriteDocumentFile(name, window_.TextBox().Text());
+}
+
+void FileCommands::SaveDocumentAs()
+{
+    if (window_.MainText()->isHidden())
+        return;
+    QString name;
+    if (isUntitled()) {
+        name = AskSaveFileName(QStringLiteral("Default.htm"));
+        if (!name.isEmpty() && FileExists(name) && !confirmOverwrite(name))
+            return;
+    } else {
+        name = AskSaveFileName(window_.Caption());
+        if (!name.isEmpty() && FileExists(name) &&
+            state_.prompts->ask(u'[' + FileNameOf(name) + QStringLiteral("] に上書きしますか？"),
+                                window_.Caption(), MsgButtons::YesNo,
+                                MsgIcon::Information) != MsgAnswer::Yes)
+            return;
+    }
+    if (name.isEmpty())
+        return;
+    if (WriteDocumentFile(name, window_.TextBox().Text()))
+        RememberRecentFile(name);
+}
+
+void FileCommands::NewDocument()
+{
+    if (ConfirmSaveChanges(window_.Caption()))
+        return;
+    window_.MainText()->clearTextColors();
+    window_.TextBox().SetText(QString());
+    window_.ClearCompanions();
+    window_.ShowEditor(true);
+    window_.TextBox().SetFocus();
+    window_.SetCaption(kUntitledCaption);
+    state_.StampTable.fill(StampEntry{});
+    state_.DocEncoding = TextEncoding{};
+    state_.DocHasUndecodableBytes = false;
+    state_.DocUndecodablePath.clear();
+    window_.TextBox().SetModify(false);
+    state_.DocModified = false;
+}
+
+void FileCommands::CloseDocument()
+{
+    if (ConfirmSaveChanges(window_.Caption()))
+        return;
+    window_.MainText()->clearTextColors();
+    window_.TextBox().SetText(QString());
+    window_.ClearCompanions();
+    window_.ShowEditor(false);
+}
+
+void FileCommands::OpenDocumentByDialog(const QString& filter, const QString& startFolder)
+{
+    const QString path = AskOpenFileName(filter, startFolder);
+    if (path.isEmpty() || path.toUpper().endsWith(QStringLiteral(".EXE")))
+        return;
+    if (OpenDocument(path) == 0)
+        RememberRecentFile(path);
+}
+
+void FileCommands::OpenDroppedFiles(const QStringList& paths)
+{
+    if (paths.isEmpty())
+        return;
+    const QString first = paths.constFirst();
+    if (FileExists(first) && OpenDocument(first) == 0)
+        RememberRecentFile(first);
+}
+
+void FileCommands::OpenRecentFile(const QString& path)
+{
+    OpenDocument(path);
+    LoadRecentFileMenu();
+}
+
+QString FileCommands::AskOpenFileName(const QString& filter, const QString& startFolder)
+{
+    FileRequest request;
+    request.kind = FileRequest::Kind::Open;
+    request.title = QStringLiteral("開く");
+    request.startFolder = OpenDialogStartFolder(startFolder, window_.Caption(), ProgramFolder());
+    request.filter = filter;
+    return state_.prompts->fileName(request);
+}
+
+QString FileCommands::AskDocumentFileName()
+{
+    return AskOpenFileName(kDocumentFilter, ProgramFolder());
+}
+
+QString FileCommands::AskSaveFileName(const QString& proposedName)
+{
+    FileRequest request;
+    request.kind = FileRequest::Kind::Save;
+    request.title = QStringLiteral("名前を付けて保存");
+    const QString native = NativePath(proposedName);
+    const QFileInfo proposed(native);
+    request.startFolder = native.contains(u'/') ? proposed.absolutePath() : ProgramFolder();
+    request.fileName = native.contains(u'/') ? proposed.fileName() : proposedName;
+    request.filter = kSaveFilter;
+    request.defaultSuffix = QStringLiteral("TXT");
+    const QString chosen = state_.prompts->fileName(request);
+    return chosen.isEmpty() ? chosen : DropDoubledExtension(chosen);
+}
+
+bool FileCommands::IsInRecentMenu(const QString& path) const
+{
+    for (int i = 1; i <= 10; ++i)
+        if (window_.RecentFileItem(i)->data().toString() == path)
+            return true;
+    return false;
+}
+
+void FileCommands::RememberRecentFile(const QString& path)
+{
+    if (!IsInRecentMenu(path))
+        AddRecentFile(path);
+    LoadRecentFileMenu();
+}
+
+void FileCommands::LoadRecentFileMenu()
+{
+    const QStringList files = ReadRecentFiles();
+    if (files.isEmpty())
+        return;
+    window_.RecentFileItem(0)->setVisible(true);
+    for (int k = 1; k <= files.size() && k <= 10; ++k) {
+        QAction* item = window_.RecentFileItem(k);
+        item->setText(EscapeMenuText(files[k - 1]));
+        item->setData(files[k - 1]);
+        item->setVisible(true);
+    }
+}
+
+void FileCommands::showAdjacent(const QString& name, int step)
+{
+    if (const auto path = AdjacentDocument(state_.Docs, name, step, &FileExists))
+        OpenDocument(*path);
+}
+
+void FileCommands::ShowPreviousDocument(const QString& name)
+{
+    showAdjacent(name, -1);
+}
+
+void FileCommands::ShowNextDocument(const QString& name)
+{
+    showAdjacent(name, +1);
+}
+
+void FileCommands::ClearAllPages()
+{
+    if (state_.prompts->ask(QStringLiteral("すべてのページをクリアします宜しいですか？"),
+                            QStringLiteral("ｸﾘｱ確認"), MsgButtons::YesNo,
+                            MsgIcon::Information) != MsgAnswer::Yes)
+        return;
+    CloseDocument();
+    ClearDocTable(state_.Docs);
+    window_.SetCaption(kNoDocumentCaption);
+    QFile::remove(ProgramFile(kPageListFile));
+}
+
+} // namespace tl

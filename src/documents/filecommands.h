@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace tl {
+
+struct AppState;
+class frmMain;
+
+inline const QString kDocumentFilter =
+    QStringLiteral("ﾃｷｽﾄ HTML ASP ﾌｧｲﾙ |*.TXT;*.HTML;*.HTM;*.asp|すべてのﾌｧｲﾙ(*.*)|*.*");
+inline const QString kSaveFilter = QStringLiteral(
+    "HTML ﾌｧｲﾙ|*.htm|Asp ﾌｧｲﾙ|*.asp|ﾃｷｽﾄ ﾌｧｲﾙ|*.txt|すべてのﾌｧｲﾙ(*.*)|*.*");
+
+// The backup name of a file about to be overwritten: index.htm -> index.bak,
+// page.html -> page.html.bak, readme -> readme.bak.
+QString BackupPathFor(const QString& path);
+
+// A chosen save name with a doubled extension (page.htm.htm) loses its last four characters.
+QString DropDoubledExtension(const QString& path);
+
+// The folder the open dialog starts in: the current document's folder when the caller asks for
+// the program folder and a named document is open.
+QString OpenDialogStartFolder(const QString& startFolder, const QString& caption,
+                              const QString& programFolder);
+
+// The file commands: open, save with backup, new, close, the recent files and the page moves.
+// They act on the main window's edit box and caption and on the program state.
+class FileCommands {
+public:
+    FileCommands(AppState& state, frmMain& window) : state_(state), window_(window) {}
+
+    // Asks about unsaved changes of the current document (name = the caption) and saves on
+    // Yes. True only when the user cancelled.
+    bool ConfirmSaveChanges(const QString& name);
+    // 0 when the file was loaded; -1 when nothing was loaded.
+    int OpenDocument(const QString& path);
+    // Writes the text (CR LF breaks) and one final CR LF, after a backup of the old file.
+    // True when the file was written.
+    bool WriteDocumentFile(const QString& path, const QString& text);
+    void SaveDocument();
+    void SaveDocumentAs();
+    void NewDocument();
+    void CloseDocument();
+    void OpenDocumentByDialog(const QString& filter, const QString& startFolder);
+    void OpenDroppedFiles(const QStringList& paths);
+    void OpenRecentFile(const QString& path);
+
+    QString AskOpenFileName(const QString& filter, const QString& startFolder);
+    QString AskDocumentFileName();
+    QString AskSaveFileName(const QString& proposedName);
+
+    bool IsInRecentMenu(const QString& path) const;
+    void RememberRecentFile(const QString& path);
+    void LoadRecentFileMenu();
+
+    void ShowPreviousDocument(const QString& name);
+    void ShowNextDocument(const QString& name);
+    void ClearAllPages();
+
+private:
+    bool isUntitled() const;
+    // The overwrite question for an existing file; true to go on.
+    bool confirmOverwrite(const QString& path);
+    void showAdjacent(const QString& name, int step);
+
+    AppState& state_;
+    frmMain& window_;
+    bool confirmBusy_ = false;
+    bool openBusy_ = false;
+};
+
+} // namespace tl

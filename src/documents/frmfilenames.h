@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QDialog>
+
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+
+namespace tl {
+
+struct AppState;
+class frmMain;
+
+// The file list: the session's pages by file name. Click selects, double click opens, Del
+// removes a page; closing rebuilds the page table from the list.
+class frmFileNames : public QDialog {
+    Q_OBJECT
+public:
+    frmFileNames(AppState& state, frmMain& window);
+
+    QListWidget* names() const { return names_; }
+
+    // The selected page: open it (the dialog stays).
+    void OpenSelected();
+    // CmdDelete / Del: remove the selected page after asking.
+    void DeleteSelected();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void done(int result) override;
+
+private:
+    void fill();
+    void rebuildTable();
+
+    AppState& state_;
+    frmMain& window_;
+    QListWidget* names_;   // FileList(0): file names
+    QListWidget* folders_; // FileList(1): folder parts, hidden
+    bool rebuilt_ = false;
+};
+
+} // namespace tl

@@ -1,0 +1,45 @@
+#include "documents/pagelist.h"
+
+#include "platform/errors.h"
+#include "platform/inifile.h"
+
+#include <QFile>
+
+namespace tl {
+
+bool ReadPageList(DocTable& table, const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QString text = DecodeSettingsText(file.readAll());
+    file.close();
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    if (text.endsWith(u'\n'))
+        text.chop(1);
+    if (text.isEmpty())
+        return true;
+    const QStringList lines = text.split(u'\n');
+    for (qsizetype k = 0; k < lines.size(); ++k) {
+        if (k >= kDocSlotCount)
+            throw RunTimeError(QStringLiteral("インデックスが有効範囲にありません。"));
+        const QString& line = lines[k];
+        table[size_t(k)].Number = int(k);
+        table[size_t(k)].Path = line.mid(line.indexOf(u',') + 1);
+    }
+    return true;
+}
+
+bool WritePageList(const DocTable& table, const QString& path)
+{
+    const int n = UsedSlotCount(table);
+    if (n == 0)
+        return true;
+    QString text;
+    for (int k = 0; k < n; ++k)
+        text += QString::number(k) + u',' + table[size_t(k)].Path + QStringLiteral("\r\n");
+    return WriteFileAtomically(path, EncodeSettingsText(text));
+}
+
+} // namespace tl

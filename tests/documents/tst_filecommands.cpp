@@ -1,0 +1,483 @@
+#include "app/appstate.h"
+#include "app/frmmain.h"
+#include "app/settingsfiles.h"
+#include "documents/filecommands.h"
+#include "documents/frmfilenames.h"
+#include "documents/pagelist.h"
+#include "editor/maintextedit.h"
+#include "scriptedprompter.h"
+#include "temphome.h"
+
+#include <QAction>
+#include <QDir>
+#include <QListWidget>
+#include <QtTest>
+#include <memory>
+
+using namespace tl;
+
+namespace {
+
+// A main window on a fresh program folder, with scripted prompts.
+struct Session {
+    test::TempHome home;
+    test::ScriptedPrompter prompts;
+    AppState state{prompts};
+    frmMain window{state};
+
+    Session() { QDir().mkpath(docs()); }
+    QString docs() const { return home.path() + QStringLiteral("/docs"); }
+    QString write(const QString& name, const QByteArray& bytes) const
+    {
+        const QString path = docs() + u'/' + name;
+        test::TempHome::writeBytes(path, bytes);
+        return path;
+    }
+    static QByteArray read(const QString& path) { return test::TempHome::readBytes(path); }
+    cTextBox& box() { return window.TextBox(); }
+    FileCommands& files() { return window.Files(); }
+    // Types at the start of the text, as the user would.
+    void type(const QString& text)
+    {
+        box().SetSelStart(0);
+        box().SetSelText(text);
+    }
+};
+
+} // namespace
+
+class TestFileCommands : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void openNormalisesLineBreaksAndIsUnmodified();
+    void openFailures();
+    void saveBacksUpAndAppendsCrLf_data();
+    void saveBacksUpAndAppendsCrLf();
+    void modifiedUntitledOpenYesThenSaveDialogCancelled();
+    void modifiedNewAnsweredCancelChangesNothing();
+    void saveAsUntitledOverExistingAnsweredNo();
+    void saveAsCancelledWritesNothing();
+    void openByDialogRefusesPrograms();
+    void droppedFilesOpenOnlyTheFirst();
+    void recentItemOpensWithoutReordering();
+    void previousAndNextSkipVanishedPages();
+    void clearAllPagesDeletesPageList();
+    void fileListDeletesCurrentPageAndRebuildsTable();
+    void pageListAtStartOffersFileList();
+    void closeRequestWritesPageListEvenWhenCancelled();
+    void shiftJisPageSavesBackSameBytes();
+    void characterOutsideEncodingWritesNothingUnlessUtf8Chosen();
+    void failedWriteKeepsDocumentModified();
+    void savedFileKeepsItsPermissions();
+    void undecodableBytesAreReportedAndAskedOnce();
+};
+
+void TestFileCommands::openNormalisesLineBreaksAndIsUnmodified()
+{
+    Session s;
+    const QString path = s.write(QStringLiteral("lf.htm"), "a\nb\rc\r\n");
+    QCOMPARE(s.files().OpenDocument(path), 0);
+    QCOMPARE(s.box().Text(), QStringLiteral("a\r\nb\r\nc\r\n"));
+    QCOMPARE(s.window.Caption(), path);
+    QVERIFY(!s.state.DocModified);
+    QVERIFY(!s.window.MainText()->isHidden());
+    QCOMPARE(s.state.Docs[0].Path, path);
+    QVERIFY(s.prompts.messages.isEmpty());
+}
+
+void TestFileCommands::openFailures()
+{
+    Session s;
+    const QString empty = s.write(QStringLiteral("empty.htm"), {});
+    QCOMPARE(s.files().OpenDocument(empty), -1);
+    QCOMPARE(s.window.Caption(), QStringLiteral("Tagloom"));
+    QVERIFY(s.window.MainText()->isHidden());
+    QCOMPARE(UsedSlotCount(s.state.Docs), 0);
+    QVERIFY(s.prompts.messages.isEmpty());
+
+    const QString missing = s.docs() + QStringLiteral("/missing.htm");
+    QCOMPARE(s.files().OpenDocument(missing), -1);
+    QCOMPARE(s.prompts.messages.size(), 1);
+    QCOMPARE(s.prompts.messages[0].text, missing + QStringLiteral(" ﾌｧｲﾙを開けません。"));
+    QCOMPARE(UsedSlotCount(s.state.Docs), 0);
+}
+
+void TestFileCommands::saveBacksUpAndAppendsCrLf_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("backup");
+    QTest::newRow("htm_backs_up_to_bak") << "index.htm" << "index.bak";
+    QTest::newRow("html_backs_up_to_html_bak") << "page.html" << "page.html.bak";
+    QTest::newRow("no_extension_gets_bak") << "readme" << "readme.bak";
+}
+
+void TestFileCommands::saveBacksUpAndAppendsCrLf()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, backup);
+    Session s;
+    const QString path = s.write(name, "old\r\n");
+    QCOMPARE(s.files().OpenDocument(path), 0);
+    s.type(QStringLiteral("X"));
+    QVERIFY(s.state.DocModified);
+    s.files().SaveDocument();
+    // The text already ends with a line break; the writer adds one more.
+    QCOMPARE(Session::read(path), QByteArray("Xold\r\n\r\n"));
+    QCOMPARE(Session::read(s.docs() + u'/' + backup), QByteArray("old\r\n"));
+    QVERIFY(!s.state.DocModified);
+    QVERIFY(s.prompts.messages.isEmpty());
+
+    // Saving again writes the same text; the backup now holds the first save.
+    s.files().SaveDocument();
+    QCOMPARE(Session::read(path), QByteArray("Xold\r\n\r\n"));
+    QCOMPARE(Session::read(s.docs() + u'/' + backup), QByteArray("Xold\r\n\r\n"));
+}
+
+void TestFileCommands::modifiedUntitledOpenYesThenSaveDialogCancelled()
+{
+    Session s;
+    const QString other = s.write(QStringLiteral("other.htm"), "other\r\n");
+    s.files().NewDocument();
+    QCOMPARE(s.window.Caption(), QStringLiteral("無題"));
+    s.type(QStringLiteral("draft"));
+    s.prompts.planAnswer(MsgAnswer::Yes);
+    s.prompts.planFileName(QString());
+
+    QCOMPARE(s.files().OpenDocument(other), 0);
+    QCOMPARE(s.prompts.messages.size(), 1);
+    const MessageRequest& q = s.prompts.messages[0];
+    QCOMPARE(q.text, QStringLiteral("[無題] 内のﾃｷｽﾄは変更されています。\r\n変更を保存しますか ?"));
+    QCOMPARE(q.title, QStringLiteral("無題"));
+    QCOMPARE(q.buttons, MsgButtons::YesNoCancel);
+    QCOMPARE(q.icon, MsgIcon::Exclamation);
+    QCOMPARE(s.prompts.fileRequests.size(), 1);
+    QCOMPARE(s.prompts.fileRequests[0].fileName, QStringLiteral("Default.htm"));
+    QCOMPARE(s.window.Caption(), other);
+    QCOMPARE(s.box().Text(), QStringLiteral("other\r\n"));
+    QCOMPARE(QDir(s.docs()).entryList(QDir::Files), QStringList{"other.htm"});
+    QVERIFY(!QFile::exists(s.home.file(QStringLiteral("Default.htm"))));
+}
+
+void TestFileCommands::modifiedNewAnsweredCancelChangesNothing()
+{
+    Session s;
+    const QString path = s.write(QStringLiteral("a.htm"), "abc\r\n");
+    QCOMPARE(s.files().OpenDocument(path), 0);
+    s.type(QStringLiteral("X"));
+    s.prompts.planAnswer(MsgAnswer::Cancel);
+    s.files().NewDocument();
+    QCOMPARE(s.box().Text(), QStringLiteral("Xabc\r\n"));
+    QCOMPARE(s.window.Caption(), path);
+    QVERIFY(s.state.DocModified);
+    QCOMPARE(Session::read(path), QByteArray("abc\r\n"));
+}
+
+void TestFileCommands::saveAsUntitledOverExistingAnsweredNo()
+{
+    Session s;
+    const QString existing = s.write(QStringLiteral("keep.htm"), "keep\r\n");
+    s.files().NewDocument();
+    s.type(QStringLiteral("new"));
+    s.prompts.planFileName(existing);
+    s.prompts.planAnswer(MsgAnswer::No);
+    s.files().SaveDocumentAs();
+    QCOMPARE(s.prompts.messages.size(), 1);
+    QCOMPARE(s.prompts.messages[0].text,
+             existing + QStringLiteral("のファイルは存在します 上書きしますか？"));
+    QCOMPARE(s.prompts.messages[0].title, QString());
+    QCOMPARE(s.prompts.messages[0].icon, MsgIcon::Information);
+    QCOMPARE(Session::read(existing), QByteArray("keep\r\n"));
+    QCOMPARE(s.window.Caption(), QStringLiteral("無題"));
+    QVERIFY(ReadRecentFiles().isEmpty());
+}
+
+void TestFileCommands::saveAsCancelledWritesNothing()
+{
+    Session s;
+    const QString path = s.write(QStringLiteral("a.htm"), "a\r\n");
+    s.prompts.planFileName(path);
+    s.files().OpenDocumentByDialog(kDocumentFilter, QString());
+    QCOMPARE(ReadRecentFiles(), QStringList{path});
+    s.type(QStringLiteral("X"));
+
+    s.prompts.planFileName(QString());
+    s.files().SaveDocumentAs();
+    QCOMPARE(s.prompts.fileRequests.last().kind, FileRequest::Kind::Save);
+    QCOMPARE(s.prompts.fileRequests.last().defaultSuffix, QStringLiteral("TXT"));
+    QCOMPARE(Session::read(path), QByteArray("a\r\n"));
+    QCOMPARE(QDir(s.docs()).entryList(QDir::Files), QStringList{"a.htm"});
+    QCOMPARE(ReadRecentFiles(), QStringList{path});
+    QVERIFY(s.state.DocModified);
+
+    // A chosen name with a doubled extension loses the second one.
+    s.prompts.planFileName(s.docs() + QStringLiteral("/b.htm.htm"));
+    s.files().SaveDocumentAs();
+    QCOMPARE(Session::read(s.docs() + QStringLiteral("/b.htm")), QByteArray("Xa\r\n\r\n"));
+    QCOMPARE(s.window.Caption(), s.docs() + QStringLiteral("/b.htm"));
+    QCOMPARE(ReadRecentFiles(), QStringList({s.docs() + QStringLiteral("/b.htm"), path}));
+}
+
+void TestFileCommands::openByDialogRefusesPrograms()
+{
+    Session s;
+    const QString exe = s.write(QStringLiteral("setup.exe"), "MZ");
+    s.prompts.planFileName(exe);
+    s.files().OpenDocumentByDialog(kDocumentFilter, QString());
+    QCOMPARE(s.window.Caption(), QStringLiteral("Tagloom"));
+    QVERIFY(s.prompts.messages.isEmpty());
+    QVERIFY(ReadRecentFiles().isEmpty());
+    // The dialog starts in the program folder while no document is open.
+    QCOMPARE(s.prompts.fileRequests[0].startFolder, QDir::toNativeSeparators(s.home.home()));
+}
+
+void TestFileCommands::droppedFilesOpenOnlyTheFirst()
+{
+    Session s;
+    const QString a = s.write(QStringLiteral("a.htm"), "a\r\n");
+    const QString b = s.write(QStringLiteral("b.htm"), "b\r\n");
+    Q_EMIT s.window.MainText()->FilesDropped({a, b});
+    QCOMPARE(s.window.Caption(), a);
+    QCOMPARE(UsedSlotCount(s.state.Docs), 1);
+    QCOMPARE(ReadRecentFiles(), QStringList{a});
+}
+
+void TestFileCommands::recentItemOpensWithoutReordering()
+{
+    Session s;
+    const QString a = s.write(QStringLiteral("a.htm"), "a\r\n");
+    const QString b = s.write(QStringLiteral("b.htm"), "b\r\n");
+    for (const QString& p : {a, b}) {
+        s.prompts.planFileName(p);
+        s.files().OpenDocumentByDialog(kDocumentFilter, QString());
+    }
+    QVERIFY(s.window.RecentFileItem(0)->isVisible());
+    QCOMPARE(s.window.RecentFileItem(1)->data().toString(), b);
+    QCOMPARE(s.window.RecentFileItem(2)->data().toString(), a);
+    QVERIFY(!s.window.RecentFileItem(3)->isVisible());
+
+    s.window.RecentFileItem(2)->trigger();
+    QCOMPARE(s.window.Caption(), a);
+    QCOMPARE(ReadRecentFiles(), QStringList({b, a}));
+    QCOMPARE(s.window.RecentFileItem(1)->data().toString(), b);
+}
+
+void TestFileCommands::previousAndNextSkipVanishedPages()
+{
+    Session s;
+    const QString a = s.write(QStringLiteral("a.htm"), "a\r\n");
+    const QString b = s.write(QStringLiteral("b.htm"), "b\r\n");
+    const QString c = s.write(QStringLiteral("c.htm"), "c\r\n");
+    for (const QString& p : {a, b, c})
+        QCOMPARE(s.files().OpenDocument(p), 0);
+    s.files().ShowPreviousDocument(s.window.Caption());
+    QCOMPARE(s.window.Caption(), b);
+    s.files().ShowPreviousDocument(s.window.Caption());
+    QCOMPARE(s.window.Caption(), a);
+    s.files().ShowPreviousDocument(s.window.Caption());
+    QCOMPARE(s.window.Caption(), a);
+
+    // With C gone, next from B does nothing; with B gone, next from A skips it.
+    QCOMPARE(s.files().OpenDocument(b), 0);
+    QVERIFY(QFile::rename(c, c + QStringLiteral(".away")));
+    s.files().ShowNextDocument(s.window.Caption());
+    QCOMPARE(s.window.Caption(), b);
+    QVERIFY(QFile::rename(c + QStringLiteral(".away"), c));
+    QCOMPARE(s.files().OpenDocument(a), 0);
+    QVERIFY(QFile::remove(b));
+    s.files().ShowNextDocument(s.window.Caption());
+    QCOMPARE(s.window.Caption(), c);
+}
+
+void TestFileCommands::clearAllPagesDeletesPageList()
+{
+    Session s;
+    const QString a = s.write(QStringLiteral("a.htm"), "a\r\n");
+    QCOMPARE(s.files().OpenDocument(a), 0);
+    const QString pageList = s.home.file(kPageListFile);
+    test::TempHome::writeBytes(pageList, "0,x\r\n");
+    s.prompts.planAnswer(MsgAnswer::Yes);
+    s.files().ClearAllPages();
+    QCOMPARE(s.prompts.messages[0].text, QStringLiteral("すべてのページをクリアします宜しいですか？"));
+    QCOMPARE(s.prompts.messages[0].title, QStringLiteral("ｸﾘｱ確認"));
+    QVERIFY(s.window.MainText()->isHidden());
+    QCOMPARE(s.window.Caption(), QStringLiteral("Tagloom"));
+    QCOMPARE(UsedSlotCount(s.state.Docs), 0);
+    QVERIFY(!QFile::exists(pageList));
+}
+
+void TestFileCommands::fileListDeletesCurrentPageAndRebuildsTable()
+{
+    Session s;
+    const QString a = s.write(QStringLiteral("a.htm"), "a\r\n");
+    const QString b = s.write(QStringLiteral("b.htm"), "b\r\n");
+    const QString c = s.write(QStringLiteral("c.htm"), "c\r\n");
+    for (const QString& p : {a, b, c})
+        QCOMPARE(s.files().OpenDocument(p), 0);
+    QCOMPARE(s.files().OpenDocument(b), 0);
+
+    s.window.ShowFileList();
+    auto* dialog = s.window.findChild<frmFileNames*>();
+    QVERIFY(dialog);
+    QVERIFY(dialog->isModal());
+    QListWidget* names = dialog->findChild<QListWidget*>(QStringLiteral("FileList_0"));
+    QCOMPARE(names->count(), 3);
+    QCOMPARE(names->item(0)->text(), QStringLiteral("a.htm"));
+    names->setCurrentRow(1);
+    s.prompts.planAnswer(MsgAnswer::Yes);
+    QTest::keyClick(names, Qt::Key_Delete);
+    QCOMPARE(s.prompts.messages.last().text, QStringLiteral("リストから削除します　よろしいですか？"));
+    QCOMPARE(s.window.Caption(), QStringLiteral("Tagloom"));
+    QVERIFY(s.window.MainText()->isHidden());
+    QCOMPARE(s.box().Text(), QString());
+    QCOMPARE(names->count(), 2);
+
+    QTest::keyClick(dialog, Qt::Key_Escape);
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(UsedSlotCount(s.state.Docs), 2);
+    QCOMPARE(s.state.Docs[0].Path, a);
+    QCOMPARE(s.state.Docs[1].Path, c);
+    QCOMPARE(s.state.Docs[1].Number, 1);
+}
+
+void TestFileCommands::pageListAtStartOffersFileList()
+{
+    Session s;
+    const QString a = s.write(QStringLiteral("a.htm"), "a\r\n");
+    const QString b = s.write(QStringLiteral("b,1.htm"), "b\r\n");
+    const QString c = s.write(QStringLiteral("c.htm"), "c\r\n");
+    test::TempHome::writeBytes(s.home.file(kPageListFile),
+                               ("0," + a + "\r\n1," + b + "\r\n2," + c + "\r\n").toUtf8());
+    s.window.RestorePageList();
+    auto* dialog = s.window.findChild<frmFileNames*>();
+    QVERIFY(dialog && dialog->isVisible());
+    QListWidget* names = dialog->names();
+    QCOMPARE(names->count(), 3);
+    QCOMPARE(names->item(1)->text(), QStringLiteral("b,1.htm"));
+    QCOMPARE(s.state.Docs[1].Path, b);
+    QCOMPARE(s.window.Caption(), QStringLiteral("Tagloom"));
+
+    // A double click opens the page and the list stays.
+    names->setCurrentRow(2);
+    Q_EMIT names->itemDoubleClicked(names->item(2));
+    QCOMPARE(s.window.Caption(), c);
+    QVERIFY(dialog->isVisible());
+    dialog->reject();
+}
+
+void TestFileCommands::closeRequestWritesPageListEvenWhenCancelled()
+{
+    Session s;
+    QByteArray expected;
+    for (int i = 0; i < 5; ++i) {
+        const QString p = s.write(QStringLiteral("p%1.htm").arg(i), "p\r\n");
+        QCOMPARE(s.files().OpenDocument(p), 0);
+        expected += QByteArray::number(i) + ',' + p.toUtf8() + "\r\n";
+    }
+    s.type(QStringLiteral("X"));
+    s.prompts.planAnswer(MsgAnswer::Cancel);
+    QVERIFY(!s.window.close());
+    QCOMPARE(Session::read(s.home.file(kPageListFile)), expected);
+    QVERIFY(s.state.DocModified);
+    QCOMPARE(s.box().Text(), QStringLiteral("Xp\r\n"));
+}
+
+void TestFileCommands::shiftJisPageSavesBackSameBytes()
+{
+    Session s;
+    // Half-width katakana, NEC row 13, IBM extension, and second bytes equal to "\".
+    const QByteArray bytes = "<P>\xb1\xb2\xb3 \x87\x40\x87\x54 \xfa\x40 \x95\x5c\x83\x5c\x94\x5c</P>\r\n"
+                             "<P>end</P>";
+    const QString path = s.write(QStringLiteral("sjis.htm"), bytes);
+    QCOMPARE(s.files().OpenDocument(path), 0);
+    QCOMPARE(s.box().Text(), QStringLiteral("<P>ｱｲｳ ①Ⅰ ⅰ 表ソ能</P>\r\n<P>end</P>"));
+    s.files().SaveDocument();
+    QCOMPARE(Session::read(path), bytes + "\r\n");
+}
+
+void TestFileCommands::characterOutsideEncodingWritesNothingUnlessUtf8Chosen()
+{
+    Session s;
+    const QString path = s.write(QStringLiteral("p.htm"), "line1\r\nline2\r\n");
+    QCOMPARE(s.files().OpenDocument(path), 0);
+    s.box().SetSelStart(7);
+    s.box().SetSelText(QStringLiteral("caf\u00e9 "));
+
+    s.prompts.planAnswer(MsgAnswer::Cancel);
+    s.files().SaveDocument();
+    QCOMPARE(s.prompts.messages.size(), 1);
+    QVERIFY(s.prompts.messages[0].text.contains(QStringLiteral("「\u00e9」")));
+    QVERIFY(s.prompts.messages[0].text.contains(QStringLiteral("2 行目")));
+    QCOMPARE(Session::read(path), QByteArray("line1\r\nline2\r\n"));
+    QVERIFY(!QFile::exists(s.docs() + QStringLiteral("/p.bak")));
+    QVERIFY(s.state.DocModified);
+
+    s.prompts.planAnswer(MsgAnswer::Ok);
+    s.files().SaveDocument();
+    QCOMPARE(Session::read(path), QByteArray("\xEF\xBB\xBFline1\r\ncaf\xC3\xA9 line2\r\n\r\n"));
+    QVERIFY(!s.state.DocModified);
+}
+
+void TestFileCommands::failedWriteKeepsDocumentModified()
+{
+    Session s;
+    s.files().NewDocument();
+    s.type(QStringLiteral("text"));
+    const QString bad = s.docs() + QStringLiteral("/no/such/folder/x.htm");
+    s.prompts.planFileName(bad);
+    s.files().SaveDocument();
+    QCOMPARE(s.prompts.messages.size(), 1);
+    QCOMPARE(s.prompts.messages[0].title, QStringLiteral("Tagloom"));
+    QCOMPARE(s.prompts.messages[0].icon, MsgIcon::Exclamation);
+    QVERIFY(!s.prompts.messages[0].text.isEmpty());
+    QCOMPARE(s.window.Caption(), QStringLiteral("無題"));
+    QVERIFY(s.state.DocModified);
+
+    // Asked to save before opening another page: a failed save keeps the text.
+    const QString other = s.write(QStringLiteral("o.htm"), "o\r\n");
+    s.prompts.planAnswer(MsgAnswer::Yes);
+    s.prompts.planFileName(bad);
+    QCOMPARE(s.files().OpenDocument(other), -1);
+    QCOMPARE(s.box().Text(), QStringLiteral("text"));
+}
+
+void TestFileCommands::savedFileKeepsItsPermissions()
+{
+    Session s;
+    const QString path = s.write(QStringLiteral("p.htm"), "p\r\n");
+    const auto perms = QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ReadGroup;
+    QVERIFY(QFile::setPermissions(path, perms));
+    QCOMPARE(s.files().OpenDocument(path), 0);
+    s.type(QStringLiteral("X"));
+    s.files().SaveDocument();
+    QCOMPARE(Session::read(path), QByteArray("Xp\r\n\r\n"));
+    QCOMPARE(QFile::permissions(path) & 0x0fff, perms & 0x0fff);
+}
+
+void TestFileCommands::undecodableBytesAreReportedAndAskedOnce()
+{
+    Session s;
+    const QByteArray bytes = "ok \x81\x20 bad\r\n";
+    const QString path = s.write(QStringLiteral("bad.htm"), bytes);
+    QCOMPARE(s.files().OpenDocument(path), 0);
+    QCOMPARE(s.prompts.messages.size(), 1);
+    QCOMPARE(s.prompts.messages[0].icon, MsgIcon::Exclamation);
+
+    s.type(QStringLiteral("X"));
+    s.prompts.planAnswer(MsgAnswer::No);
+    s.files().SaveDocument();
+    QCOMPARE(s.prompts.messages.size(), 2);
+    QCOMPARE(s.prompts.messages[1].buttons, MsgButtons::YesNo);
+    QCOMPARE(Session::read(path), bytes);
+
+    s.prompts.planAnswer(MsgAnswer::Yes);
+    s.files().SaveDocument();
+    QCOMPARE(s.prompts.messages.size(), 3);
+    QVERIFY(Session::read(path) != bytes);
+    s.type(QStringLiteral("Y"));
+    s.files().SaveDocument();
+    QCOMPARE(s.prompts.messages.size(), 3);
+    QVERIFY(!s.prompts.unplanned);
+}
+
+QTEST_MAIN(TestFileCommands)
+#include "tst_filecommands.moc"
