@@ -83,6 +83,14 @@ bool FileCommands::confirmOverwrite(const QString& path)
                                MsgIcon::Information) == MsgAnswer::Yes;
 }
 
+QString FileCommands::askUntitledSaveName()
+{
+    const QString name = AskSaveFileName(QStringLiteral("Default.htm"));
+    if (!name.isEmpty() && FileExists(name) && !confirmOverwrite(name))
+        return {};
+    return name;
+}
+
 bool FileCommands::ConfirmSaveChanges(const QString& name)
 {
     if (confirmBusy_)
@@ -100,14 +108,7 @@ bool FileCommands::ConfirmSaveChanges(const QString& name)
     if (answer != MsgAnswer::Yes)
         return false;
 
-    QString fileName;
-    if (isUntitled()) {
-        fileName = AskSaveFileName(QStringLiteral("Default.htm"));
-        if (!fileName.isEmpty() && FileExists(fileName) && !confirmOverwrite(fileName))
-            return false;
-    } else {
-        fileName = window_.Caption();
-    }
+    const QString fileName = isUntitled() ? askUntitledSaveName() : window_.Caption();
     if (fileName.isEmpty())
         return false;
     // A save that was asked for but failed keeps the document: going on would throw the
@@ -243,14 +244,7 @@ void FileCommands::SaveDocument()
 {
     if (window_.MainText()->isHidden())
         return;
-    QString name;
-    if (isUntitled()) {
-        name = AskSaveFileName(QStringLiteral("Default.htm"));
-        if (!name.isEmpty() && FileExists(name) && !confirmOverwrite(name))
-            return;
-    } else {
-        name = window_.Caption();
-    }
+    const QString name = isUntitled() ? askUntitledSaveName() : window_.Caption();
     if (!name.isEmpty())
         WriteDocumentFile(name, window_.TextBox().Text());
 }
@@ -261,9 +255,7 @@ void FileCommands::SaveDocumentAs()
         return;
     QString name;
     if (isUntitled()) {
-        name = AskSaveFileName(QStringLiteral("Default.htm"));
-        if (!name.isEmpty() && FileExists(name) && !confirmOverwrite(name))
-            return;
+        name = askUntitledSaveName();
     } else {
         name = AskSaveFileName(window_.Caption());
         if (!name.isEmpty() && FileExists(name) &&

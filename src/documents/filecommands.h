@@ -63,6 +63,8 @@ private:
     bool isUntitled() const;
     // The overwrite question for an existing file; true to go on.
     bool confirmOverwrite(const QString& path);
+    // The save name of an untitled document; empty when cancelled or overwriting was refused.
+    QString askUntitledSaveName();
     void showAdjacent(const QString& name, int step);
 
     AppState& state_;

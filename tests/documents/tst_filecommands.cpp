@@ -33,6 +33,17 @@ struct Session {
         test::TempHome::writeBytes(path, bytes);
         return path;
     }
+    // Writes a one-line page per name and opens them in turn; returns their paths.
+    QStringList openPages(const QStringList& names)
+    {
+        QStringList paths;
+        for (const QString& name : names) {
+            paths << write(name, name.toUtf8() + "\r\n");
+            if (window.Files().OpenDocument(paths.last()) != 0)
+                qWarning("could not open %s", qPrintable(paths.last()));
+        }
+        return paths;
+    }
     static QByteArray read(const QString& path) { return test::TempHome::readBytes(path); }
     cTextBox& box() { return window.TextBox(); }
     FileCommands& files() { return window.Files(); }
@@ -264,11 +275,9 @@ void TestFileCommands::recentItemOpensWithoutReordering()
 void TestFileCommands::previousAndNextSkipVanishedPages()
 {
     Session s;
-    const QString a = s.write(QStringLiteral("a.htm"), "a\r\n");
-    const QString b = s.write(QStringLiteral("b.htm"), "b\r\n");
-    const QString c = s.write(QStringLiteral("c.htm"), "c\r\n");
-    for (const QString& p : {a, b, c})
-        QCOMPARE(s.files().OpenDocument(p), 0);
+    const QStringList pages = s.openPages({"a.htm", "b.htm", "c.htm"});
+    const QString &a = pages[0], &b = pages[1], &c = pages[2];
+    QCOMPARE(s.window.Caption(), c);
     s.files().ShowPreviousDocument(s.window.Caption());
     QCOMPARE(s.window.Caption(), b);
     s.files().ShowPreviousDocument(s.window.Caption());
@@ -308,11 +317,9 @@ void TestFileCommands::clearAllPagesDeletesPageList()
 void TestFileCommands::fileListDeletesCurrentPageAndRebuildsTable()
 {
     Session s;
-    const QString a = s.write(QStringLiteral("a.htm"), "a\r\n");
-    const QString b = s.write(QStringLiteral("b.htm"), "b\r\n");
-    const QString c = s.write(QStringLiteral("c.htm"), "c\r\n");
-    for (const QString& p : {a, b, c})
-        QCOMPARE(s.files().OpenDocument(p), 0);
+    const QStringList pages = s.openPages({"a.htm", "b.htm", "c.htm"});
+    const QString &a = pages[0], &b = pages[1], &c = pages[2];
+    QCOMPARE(s.window.Caption(), c);
     QCOMPARE(s.files().OpenDocument(b), 0);
 
     s.window.ShowFileList();
