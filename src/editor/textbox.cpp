@@ -151,6 +151,61 @@ void cTextBox::SetFocus()
         target_->setFocus(Qt::OtherFocusReason);
 }
 
+qint64 cTextBox::TextLength() const
+{
+    return target_ ? tl::TextLength(*target_->document()) : 0;
+}
+
+QString cTextBox::Mid(qint64 pos, qint64 length) const
+{
+    if (!target_ || length <= 0)
+        return {};
+    const QTextDocument& doc = *target_->document();
+    const qint64 total = tl::TextLength(doc);
+    const qint64 from = std::clamp<qint64>(pos, 0, total);
+    const qint64 to = std::clamp<qint64>(pos + length, from, total);
+    QTextCursor c(target_->document());
+    c.setPosition(DocPosFromTextPos(doc, from));
+    c.setPosition(DocPosFromTextPos(doc, to), QTextCursor::KeepAnchor);
+    QString text = RawToCrLf(c.selectedText());
+    // A range that starts or ends between CR and LF keeps that half of the pair.
+    if (from > 0 && from < total && TextPosFromDocPos(doc, DocPosFromTextPos(doc, from)) != from)
+        text.remove(0, 1);
+    if (TextPosFromDocPos(doc, DocPosFromTextPos(doc, to)) != to)
+        text += u'\r';
+    return text;
+}
+
+int cTextBox::LineAt(qint64 pos) const
+{
+    if (!target_)
+        return 1;
+    const QTextDocument& doc = *target_->document();
+    return doc.findBlock(DocPosFromTextPos(doc, pos)).blockNumber() + 1;
+}
+
+qint64 cTextBox::LineStart(int line) const
+{
+    if (!target_ || line <= 1)
+        return 0;
+    const QTextDocument& doc = *target_->document();
+    if (line > doc.blockCount())
+        return tl::TextLength(doc);
+    return TextPosOfBlock(doc.findBlockByNumber(line - 1));
+}
+
+cTextBox::UndoStep::UndoStep(cTextBox& box) : target_(box.Target())
+{
+    if (target_)
+        QTextCursor(target_->document()).beginEditBlock();
+}
+
+cTextBox::UndoStep::~UndoStep()
+{
+    if (target_)
+        QTextCursor(target_->document()).endEditBlock();
+}
+
 int cTextBox::TopLine() const
 {
     if (!target_)

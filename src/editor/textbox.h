@@ -42,6 +42,28 @@ public:
     void SetVisible(bool visible);
     void SetFocus();
 
+    // Whole-text queries without copying the text. Positions are clamped to the text.
+    qint64 TextLength() const;
+    // The characters [pos, pos + length), line breaks as CR LF.
+    QString Mid(qint64 pos, qint64 length) const;
+    // Line number (from 1) of the line holding caret position pos.
+    int LineAt(qint64 pos) const;
+    // Caret position of the first character of line n (from 1); below 1 gives 0, past the last
+    // line the end of the text.
+    qint64 LineStart(int line) const;
+
+    // Groups every edit made through this adapter while it lives into one undo step.
+    class UndoStep {
+    public:
+        explicit UndoStep(cTextBox& box);
+        ~UndoStep();
+        UndoStep(const UndoStep&) = delete;
+        UndoStep& operator=(const UndoStep&) = delete;
+
+    private:
+        QPointer<MainTextEdit> target_;
+    };
+
     // Line queries.
     int TopLine() const;
     int TotalLine() const;

@@ -69,6 +69,9 @@ private Q_SLOTS:
     void lineQueries_data();
     void lineQueries();
     void undoAndModifyWrites();
+    void lineArithmetic_data();
+    void lineArithmetic();
+    void undoStepGroupsEdits();
     void margins_data();
     void margins();
     void withoutTarget();
@@ -522,6 +525,68 @@ void TestTextBox::undoAndModifyWrites()
     QCOMPARE(box.Text(), QStringLiteral("abcd"));
     box.SetSelText(QStringLiteral("e"));
     QVERIFY(box.Modify());
+}
+
+void TestTextBox::lineArithmetic_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qint64>("pos");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<qint64>("lineStart");
+    QTest::addColumn<qint64>("midLength");
+    QTest::addColumn<QString>("mid");
+
+    const QString two = QStringLiteral("ab\r\ncd");
+    QTest::newRow("empty_text") << QString() << qint64(0) << 1 << qint64(0) << qint64(3) << QString();
+    QTest::newRow("start_of_second_line") << two << qint64(4) << 2 << qint64(4) << qint64(2)
+                                          << QStringLiteral("cd");
+    QTest::newRow("before_crlf_is_first_line") << two << qint64(2) << 1 << qint64(0) << qint64(2)
+                                               << QStringLiteral("\r\n");
+    QTest::newRow("between_cr_and_lf") << two << qint64(3) << 1 << qint64(0) << qint64(2)
+                                       << QStringLiteral("\nc");
+    QTest::newRow("range_ending_between_cr_and_lf") << two << qint64(1) << 1 << qint64(0) << qint64(2)
+                                                    << QStringLiteral("b\r");
+    QTest::newRow("past_the_end_is_clamped") << two << qint64(99) << 2 << qint64(4) << qint64(5)
+                                             << QString();
+}
+
+void TestTextBox::lineArithmetic()
+{
+    QFETCH(QString, text);
+    QFETCH(qint64, pos);
+    QFETCH(int, line);
+    QFETCH(qint64, lineStart);
+    QFETCH(qint64, midLength);
+    QFETCH(QString, mid);
+
+    MainTextEdit edit;
+    cTextBox box(&edit);
+    box.SetText(text);
+    QCOMPARE(box.TextLength(), qint64(text.size()));
+    QCOMPARE(box.LineAt(pos), line);
+    QCOMPARE(box.LineStart(line), lineStart);
+    QCOMPARE(box.Mid(pos, midLength), mid);
+    // Line numbers outside the text: below 1 is the start, past the last line the end.
+    QCOMPARE(box.LineStart(0), qint64(0));
+    QCOMPARE(box.LineStart(box.TotalLine() + 5), qint64(text.size()));
+}
+
+void TestTextBox::undoStepGroupsEdits()
+{
+    MainTextEdit edit;
+    cTextBox box(&edit);
+    box.SetText(QStringLiteral("<B>x</B>"));
+    {
+        cTextBox::UndoStep step(box);
+        box.SetSelStart(3);
+        box.SetSelLength(1);
+        box.SetSelText(QStringLiteral("y\r\nz"));
+        box.SetSelStart(0);
+        box.SetSelText(QStringLiteral("<P>"));
+    }
+    QCOMPARE(box.Text(), QStringLiteral("<P><B>y\r\nz</B>"));
+    box.Undo();
+    QCOMPARE(box.Text(), QStringLiteral("<B>x</B>"));
 }
 
 void TestTextBox::margins_data()
