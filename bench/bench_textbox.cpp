@@ -3,10 +3,8 @@
 // stay cheap however long the page is.
 #include "editor/maintextedit.h"
 #include "editor/textbox.h"
-#include "editor/textpositions.h"
 
 #include <QApplication>
-#include <QScrollBar>
 #include <QStringList>
 #include <benchmark/benchmark.h>
 
@@ -59,11 +57,10 @@ struct Editor {
     // line of the view. Where it stands in the view matters to the box's own caret bookkeeping.
     void PutCaretOnLine(int line, bool lastInView)
     {
-        const QTextBlock block = edit.document()->findBlockByNumber(line);
-        QTextCursor c = edit.textCursor();
-        c.setPosition(block.position() + std::min(5, block.length() - 1));
-        edit.verticalScrollBar()->setValue(lastInView ? 0 : line);
-        edit.setTextCursor(c); // scrolls down just far enough when the line is below the view
+        const qsizetype start = edit.lineStart(line);
+        edit.setFirstVisibleLine(lastInView ? 0 : line);
+        // Scrolls down just far enough when the line is below the view.
+        edit.setCaret(std::min(start + 5, edit.lineEnd(line)));
         QCoreApplication::processEvents();
     }
 };
@@ -110,25 +107,44 @@ void BM_GetLineText(benchmark::State& state)
 }
 BENCHMARK(BM_GetLineText)->Args({99, 1})->Args({50, 1})->Unit(benchmark::kMicrosecond);
 
-// The conversion pair under SelStart and SetSelStart, without moving the caret.
-void BM_PositionConversion(benchmark::State& state)
+// The line arithmetic of the adapter: the line of a position and the start of a line.
+void BM_LineArithmetic(benchmark::State& state)
 {
     Editor& e = TheEditor();
-    const QTextDocument& doc = *e.edit.document();
-    const int docPos = doc.findBlockByNumber(LineAt(state)).position() + 5;
+    const int line = LineAt(state) + 1;
+    const qint64 pos = e.box.LineStart(line);
     for (auto _ : state) {
-        const qint64 textPos = TextPosFromDocPos(doc, docPos);
-        int back = DocPosFromTextPos(doc, textPos);
-        benchmark::DoNotOptimize(back);
+        qint64 sum = e.box.LineAt(pos) + e.box.LineStart(line);
+        benchmark::DoNotOptimize(sum);
     }
-    if (DocPosFromTextPos(doc, TextPosFromDocPos(doc, docPos)) != docPos)
-        state.SkipWithError("round trip changed the position");
+    if (e.box.LineAt(pos) != line)
+        state.SkipWithError("wrong line");
 }
-BENCHMARK(BM_PositionConversion)->Args({99, 0})->Args({50, 0})->Args({1, 0})
+BENCHMARK(BM_LineArithmetic)->Args({99, 0})->Args({50, 0})->Args({1, 0})
     ->Unit(benchmark::kMicrosecond);
 
-// SelStart of the caret, then putting the caret back there through SetSelStart. SetSelStart
-// includes QPlainTextEdit::setTextCursor, which keeps the caret in view and repaints it.
+// One typed character and its removal at the caret, as the user types and corrects: two edits
+// of the text with the line index, colours, view and undo history kept up to date.
+void BM_TypeAndDelete(benchmark::State& state)
+{
+    Editor& e = TheEditor();
+    e.PutCaretOnLine(LineAt(state), LastInView(state));
+    const qint64 length = e.box.TextLength();
+    for (auto _ : state) {
+        e.box.SetSelText(QStringLiteral("x"));
+        e.box.SetSelStart(e.box.SelStart() - 1);
+        e.box.SetSelLength(1);
+        e.box.SetSelText(QString());
+    }
+    e.box.SetCanUndo(false);
+    if (e.box.TextLength() != length)
+        state.SkipWithError("the text changed");
+}
+BENCHMARK(BM_TypeAndDelete)->Args({99, 0})->Args({50, 0})->Args({1, 0})
+    ->Unit(benchmark::kMicrosecond);
+
+// SelStart of the caret, then putting the caret back there through SetSelStart, which keeps
+// the caret in view and schedules its repaint.
 void BM_CaretRoundTrip(benchmark::State& state)
 {
     Editor& e = TheEditor();

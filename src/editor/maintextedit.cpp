@@ -2,10 +2,21 @@
 
 #include "editor/keycodes.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDateTime>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyleHints>
+#include <QTextCharFormat>
 #include <QUrl>
+
+#include <cmath>
 
 namespace tl {
 
@@ -22,14 +33,733 @@ QStringList LocalFiles(const QMimeData* mime)
     return paths;
 }
 
+// Characters of one class form a word for double clicks and Ctrl+arrow moves. Japanese text
+// has no spaces, so hiragana, katakana and kanji runs are words of their own.
+int CharClass(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u == u' ' || u == u'\t' || u == 0x3000)
+        return 0;
+    if (u == 0x30FC || (u >= 0xFF66 && u <= 0xFF9F))
+        return 3; // prolonged sound mark and half-width katakana go with katakana
+    if (c.isSurrogate())
+        return 4;
+    if (c.isLetterOrNumber() || u == u'_') {
+        switch (c.script()) {
+        case QChar::Script_Hiragana: return 2;
+        case QChar::Script_Katakana: return 3;
+        case QChar::Script_Han: return 4;
+        default: return 1;
+        }
+    }
+    return 5;
+}
+
+// Half-width columns a character takes in the editor's font: East Asian wide characters take
+// two. Used to size the horizontal scroll range without laying out every line.
+int ColumnsOf(char16_t u)
+{
+    if (u < 0x1100)
+        return 1;
+    if (u >= 0xFF61 && u <= 0xFFDC)
+        return 1; // half-width katakana and hangul
+    if (u >= 0xDC00 && u <= 0xDFFF)
+        return 0; // second half of a pair: the first half counted two
+    return 2;
+}
+
+bool IsPrintableInput(const QString& text)
+{
+    if (text.isEmpty())
+        return false;
+    for (const QChar c : text)
+        if (c.category() == QChar::Other_Control && c != u'\t')
+            return false;
+    return true;
+}
+
+constexpr int kLineWidthForLayout = 1'000'000;
+
 } // namespace
 
-MainTextEdit::MainTextEdit(QWidget* parent) : QPlainTextEdit(parent)
+MainTextEdit::MainTextEdit(QWidget* parent) : QAbstractScrollArea(parent)
 {
-    setLineWrapMode(QPlainTextEdit::NoWrap);
-    setWordWrapMode(QTextOption::NoWrap);
+    setAttribute(Qt::WA_InputMethodEnabled, true);
+    setFocusPolicy(Qt::StrongFocus);
     setAcceptDrops(true);
-    connect(this, &QPlainTextEdit::textChanged, this, &MainTextEdit::Change);
+    viewport()->setAcceptDrops(true);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    updateFontMetrics();
+    updateScrollBars();
+}
+
+MainTextEdit::~MainTextEdit() = default;
+
+// ---- Text ----
+
+void MainTextEdit::setText(QStringView text)
+{
+    buffer_.setText(text);
+    layouts_.clear();
+    colors_.clear();
+    anchor_ = caret_ = 0;
+    wantedX_ = -1;
+    maxLineWidth_ = 0;
+    measureAllLines();
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
+    updateScrollBars();
+    viewport()->update();
+    Q_EMIT cursorPositionChanged();
+    Q_EMIT Change();
+}
+
+void MainTextEdit::measureAllLines()
+{
+    maxColumns_ = 0;
+    const QStringView all = buffer_.view(0, buffer_.length());
+    const char16_t* s = all.utf16();
+    const int tabColumns = std::max(1, int(std::lround(tabStop_ / halfWidth_)));
+    int columns = 0;
+    for (qsizetype i = 0, n = all.size(); i < n; ++i) {
+        const char16_t u = s[i];
+        if (u == u'\r') {
+            maxColumns_ = std::max(maxColumns_, columns);
+            columns = 0;
+            ++i; // its LF
+        } else if (u == u'\t') {
+            columns = (columns / tabColumns + 1) * tabColumns;
+        } else {
+            columns += ColumnsOf(u);
+        }
+    }
+    maxColumns_ = std::max(maxColumns_, columns);
+}
+
+int MainTextEdit::columnsOf(QStringView line) const
+{
+    const int tabColumns = std::max(1, int(std::lround(tabStop_ / halfWidth_)));
+    int columns = 0;
+    for (const QChar c : line) {
+        if (c == u'\t')
+            columns = (columns / tabColumns + 1) * tabColumns;
+        else
+            columns += ColumnsOf(c.unicode());
+    }
+    return columns;
+}
+
+// ---- Caret and selection ----
+
+void MainTextEdit::setSelection(qsizetype anchor, qsizetype caret)
+{
+    const qsizetype oldAnchor = anchor_;
+    const qsizetype oldCaret = caret_;
+    anchor_ = buffer_.snap(anchor);
+    caret_ = buffer_.snap(caret);
+    wantedX_ = -1;
+    buffer_.breakMerge();
+    ensureCaretVisible();
+    selectionChanged(oldAnchor, oldCaret);
+}
+
+void MainTextEdit::selectAll()
+{
+    setSelection(0, buffer_.length());
+}
+
+void MainTextEdit::selectionChanged(qsizetype oldAnchor, qsizetype oldCaret)
+{
+    restartBlink();
+    if (oldAnchor == anchor_ && oldCaret == caret_)
+        return;
+    viewport()->update();
+    if (hasFocus())
+        QGuiApplication::inputMethod()->update(Qt::ImQueryInput);
+    Q_EMIT cursorPositionChanged();
+}
+
+void MainTextEdit::moveCaret(qsizetype pos, bool select, bool keepColumn)
+{
+    const int wanted = wantedX_;
+    setSelection(select ? anchor_ : pos, pos);
+    if (keepColumn)
+        wantedX_ = wanted;
+}
+
+qsizetype MainTextEdit::previousCharacter(qsizetype pos) const
+{
+    if (pos <= 0)
+        return 0;
+    const int line = buffer_.lineOf(pos);
+    const qsizetype start = buffer_.lineStart(line);
+    if (pos == start)
+        return pos - 2; // over the CR LF before it
+    return start + layoutFor(line)->previousCursorPosition(int(pos - start));
+}
+
+qsizetype MainTextEdit::nextCharacter(qsizetype pos) const
+{
+    if (pos >= buffer_.length())
+        return buffer_.length();
+    const int line = buffer_.lineOf(pos);
+    const qsizetype start = buffer_.lineStart(line);
+    if (pos == buffer_.lineEnd(line))
+        return pos + 2;
+    return start + layoutFor(line)->nextCursorPosition(int(pos - start));
+}
+
+qsizetype MainTextEdit::previousWord(qsizetype pos) const
+{
+    const int line = buffer_.lineOf(pos);
+    const qsizetype start = buffer_.lineStart(line);
+    if (pos <= start)
+        return pos > 0 ? pos - 2 : 0;
+    while (pos > start && CharClass(buffer_.at(pos - 1)) == 0)
+        --pos;
+    if (pos > start) {
+        const int cls = CharClass(buffer_.at(pos - 1));
+        while (pos > start && CharClass(buffer_.at(pos - 1)) == cls)
+            --pos;
+    }
+    return pos;
+}
+
+qsizetype MainTextEdit::nextWord(qsizetype pos) const
+{
+    const int line = buffer_.lineOf(pos);
+    const qsizetype end = buffer_.lineEnd(line);
+    if (pos >= end)
+        return std::min(buffer_.length(), pos + 2);
+    const int cls = CharClass(buffer_.at(pos));
+    if (cls != 0)
+        while (pos < end && CharClass(buffer_.at(pos)) == cls)
+            ++pos;
+    while (pos < end && CharClass(buffer_.at(pos)) == 0)
+        ++pos;
+    return pos;
+}
+
+void MainTextEdit::wordAt(qsizetype pos, qsizetype* from, qsizetype* to) const
+{
+    const int line = buffer_.lineOf(pos);
+    const qsizetype start = buffer_.lineStart(line);
+    const qsizetype end = buffer_.lineEnd(line);
+    *from = *to = pos;
+    if (start == end)
+        return;
+    if (pos >= end)
+        pos = end - 1;
+    const int cls = CharClass(buffer_.at(pos));
+    qsizetype a = pos;
+    qsizetype b = pos;
+    while (a > start && CharClass(buffer_.at(a - 1)) == cls)
+        --a;
+    while (b < end && CharClass(buffer_.at(b)) == cls)
+        ++b;
+    *from = a;
+    *to = b;
+}
+
+qsizetype MainTextEdit::verticalMove(int lines) const
+{
+    const int line = buffer_.lineOf(caret_);
+    const int target = std::clamp(line + lines, 0, buffer_.lineCount() - 1);
+    const qsizetype start = buffer_.lineStart(line);
+    const int x = wantedX_ >= 0
+                      ? wantedX_
+                      : int(layoutFor(line)->lineAt(0).cursorToX(int(caret_ - start)));
+    if (target == line && lines != 0)
+        return lines < 0 ? 0 : buffer_.length();
+    const int column = layoutFor(target)->lineAt(0).xToCursor(x);
+    return buffer_.lineStart(target) + column;
+}
+
+// ---- Editing ----
+
+void MainTextEdit::replace(qsizetype pos, qsizetype count, QStringView text)
+{
+    const TextChange change = buffer_.replace(pos, count, text);
+    // The caret and anchor follow the text around them; inside the replaced range they go
+    // after the new text.
+    auto follow = [&](qsizetype p) {
+        if (p < change.pos)
+            return p;
+        if (p >= change.pos + change.removed && p > change.pos)
+            return p + change.inserted - change.removed;
+        return change.pos + change.inserted;
+    };
+    anchor_ = follow(anchor_);
+    caret_ = follow(caret_);
+    applyChanges({change}, caret_);
+}
+
+void MainTextEdit::replaceSelection(QStringView text)
+{
+    const qsizetype from = selectionStart();
+    const TextChange change = buffer_.replace(from, selectionEnd() - from, text);
+    applyChanges({change}, change.pos + change.inserted);
+}
+
+void MainTextEdit::typeText(const QString& text)
+{
+    TextChange change;
+    if (overwrite_ && !hasSelection() && caret_ < buffer_.lineEnd(buffer_.lineOf(caret_))) {
+        // Overtyping replaces the character under the caret, never the line break.
+        change = buffer_.replace(caret_, nextCharacter(caret_) - caret_, text);
+    } else if (hasSelection()) {
+        change = buffer_.replace(selectionStart(), selectionEnd() - selectionStart(), text);
+    } else {
+        change = buffer_.replace(caret_, 0, text, TextBuffer::Merge::Typing);
+    }
+    applyChanges({change}, change.pos + change.inserted);
+}
+
+void MainTextEdit::applyChanges(const std::vector<TextChange>& changes, qsizetype caret)
+{
+    for (const TextChange& change : changes)
+        afterChange(change);
+    const qsizetype oldAnchor = anchor_;
+    const qsizetype oldCaret = caret_;
+    anchor_ = caret_ = buffer_.snap(caret);
+    wantedX_ = -1;
+    updateScrollBars();
+    ensureCaretVisible();
+    viewport()->update();
+    selectionChanged(oldAnchor, oldCaret);
+    Q_EMIT Change();
+}
+
+void MainTextEdit::afterChange(const TextChange& change)
+{
+    // Colours follow their characters. As in a rich-text box, inserted text takes the colour
+    // of the character before it (a replacement that of the first replaced character), so a
+    // marked line stays marked whole while it is typed on.
+    const qsizetype end = change.pos + change.removed;
+    const qsizetype delta = change.inserted - change.removed;
+    auto map = [&](qsizetype p) {
+        return p < change.pos ? p : (p >= end ? p + delta : change.pos + change.inserted);
+    };
+    for (ColorRun& run : colors_) {
+        const bool takes = change.removed == 0 ? run.from < change.pos && change.pos <= run.to
+                                               : run.from <= change.pos && change.pos < run.to;
+        run.from = takes ? std::min(map(run.from), change.pos) : map(run.from);
+        run.to = takes ? std::max(map(run.to), change.pos + change.inserted) : map(run.to);
+    }
+    std::erase_if(colors_, [](const ColorRun& r) { return r.from >= r.to; });
+
+    const bool linesMoved = change.linesInserted != 0 || change.linesRemoved != 0;
+    dropLayouts(change.line, linesMoved);
+    for (int line = change.line; line <= change.line + change.linesInserted; ++line)
+        maxColumns_ = std::max(maxColumns_, columnsOf(buffer_.lineText(line)));
+    if (linesMoved)
+        Q_EMIT viewChanged();
+}
+
+void MainTextEdit::undo()
+{
+    qsizetype caret = caret_;
+    const auto changes = buffer_.undo(&caret);
+    if (!changes.empty())
+        applyChanges(changes, caret);
+}
+
+void MainTextEdit::redo()
+{
+    qsizetype caret = caret_;
+    const auto changes = buffer_.redo(&caret);
+    if (!changes.empty())
+        applyChanges(changes, caret);
+}
+
+void MainTextEdit::cut()
+{
+    if (!hasSelection())
+        return;
+    copy();
+    deleteSelection();
+}
+
+void MainTextEdit::copy() const
+{
+    if (!hasSelection())
+        return;
+    // Other programs here expect LF line breaks; pasting back turns them into CR LF again.
+    QString text = selectedText();
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QGuiApplication::clipboard()->setText(text);
+}
+
+void MainTextEdit::paste()
+{
+    const QString text = QGuiApplication::clipboard()->text();
+    if (!text.isEmpty())
+        replaceSelection(text);
+}
+
+void MainTextEdit::deleteSelection()
+{
+    if (hasSelection())
+        replaceSelection({});
+}
+
+void MainTextEdit::setOverwriteMode(bool on)
+{
+    overwrite_ = on;
+    updateCaretArea();
+}
+
+// ---- View ----
+
+int MainTextEdit::firstVisibleLine() const
+{
+    return verticalScrollBar()->value();
+}
+
+void MainTextEdit::setFirstVisibleLine(int line)
+{
+    QScrollBar* bar = verticalScrollBar();
+    bar->setValue(std::clamp(line, bar->minimum(), bar->maximum()));
+}
+
+int MainTextEdit::visibleLineCount() const
+{
+    const int height = viewport()->height() - margins_.top() - margins_.bottom();
+    return std::max(1, height / std::max(1, lineHeight_));
+}
+
+int MainTextEdit::lineTop(int line) const
+{
+    return margins_.top() + (line - firstVisibleLine()) * lineHeight_;
+}
+
+int MainTextEdit::horizontalOffset() const
+{
+    return horizontalScrollBar()->value();
+}
+
+QPointF MainTextEdit::lineOrigin(int line) const
+{
+    return QPointF(margins_.left() - horizontalOffset(), lineTop(line));
+}
+
+QRect MainTextEdit::positionRect(qsizetype pos) const
+{
+    pos = buffer_.snap(pos);
+    const int line = buffer_.lineOf(pos);
+    const QTextLine textLine = layoutFor(line)->lineAt(0);
+    const qreal x = textLine.cursorToX(int(pos - buffer_.lineStart(line)));
+    const QPointF origin = lineOrigin(line);
+    const int width = overwrite_ ? halfWidth_ : 1;
+    return QRect(int(origin.x() + x), int(origin.y()), width, lineHeight_);
+}
+
+qsizetype MainTextEdit::positionAt(const QPoint& point) const
+{
+    const int row = int(std::floor(double(point.y() - margins_.top()) / lineHeight_));
+    const int line = std::clamp(firstVisibleLine() + row, 0, buffer_.lineCount() - 1);
+    const qreal x = point.x() - lineOrigin(line).x();
+    const int column = layoutFor(line)->lineAt(0).xToCursor(x, QTextLine::CursorBetweenCharacters);
+    return buffer_.lineStart(line) + column;
+}
+
+int MainTextEdit::contentWidth() const
+{
+    return std::max(maxColumns_ * halfWidth_, maxLineWidth_) + margins_.left() + 2 * halfWidth_;
+}
+
+void MainTextEdit::ensureCaretVisible()
+{
+    const int line = buffer_.lineOf(caret_);
+    const int first = firstVisibleLine();
+    const int visible = visibleLineCount();
+    if (line < first)
+        setFirstVisibleLine(line);
+    else if (line >= first + visible)
+        setFirstVisibleLine(line - visible + 1);
+
+    const qreal x = layoutFor(line)->lineAt(0).cursorToX(int(caret_ - buffer_.lineStart(line)));
+    if (int(x) + margins_.left() + 2 * halfWidth_ > contentWidth() - 2 * halfWidth_)
+        updateScrollBars(); // the caret's line is wider than any seen so far
+    QScrollBar* bar = horizontalScrollBar();
+    const int left = horizontalOffset();
+    const int room = viewport()->width() - margins_.left() - 2 * halfWidth_;
+    if (x < left)
+        bar->setValue(std::max(0, int(x) - room / 4));
+    else if (room > 0 && x > left + room)
+        bar->setValue(int(x) - room + room / 4);
+}
+
+void MainTextEdit::setFormattingMargins(const QMargins& margins)
+{
+    margins_ = margins;
+    updateScrollBars();
+    viewport()->update();
+    Q_EMIT viewChanged();
+}
+
+QTextLayout* MainTextEdit::layoutFor(int line) const
+{
+    auto& slot = layouts_[line];
+    if (!slot) {
+        slot = std::make_unique<QTextLayout>(buffer_.lineText(line), font());
+        QTextOption option;
+        option.setWrapMode(QTextOption::NoWrap);
+        option.setTabStopDistance(tabStop_);
+        slot->setTextOption(option);
+        slot->setCacheEnabled(true);
+        slot->beginLayout();
+        QTextLine textLine = slot->createLine();
+        textLine.setLineWidth(kLineWidthForLayout);
+        // Every line keeps the same baseline, whatever fallback font its characters need.
+        textLine.setPosition(QPointF(0, ascent_ - textLine.ascent()));
+        slot->endLayout();
+        const int width = int(std::ceil(textLine.naturalTextWidth()));
+        if (width > maxLineWidth_)
+            const_cast<MainTextEdit*>(this)->maxLineWidth_ = width;
+    }
+    return slot.get();
+}
+
+void MainTextEdit::dropLayouts(int fromLine, bool shifted)
+{
+    if (!shifted) {
+        layouts_.erase(fromLine);
+        return;
+    }
+    std::erase_if(layouts_, [fromLine](const auto& entry) { return entry.first >= fromLine; });
+}
+
+void MainTextEdit::updateFontMetrics()
+{
+    const QFontMetrics metrics(font());
+    lineHeight_ = std::max(1, metrics.height());
+    ascent_ = metrics.ascent();
+    halfWidth_ = std::max(1, metrics.horizontalAdvance(u'0'));
+    // Tab stops every 720 twips (half an inch), as the classic edit boxes had them.
+    tabStop_ = 48.0 * logicalDpiX() / 96.0;
+    layouts_.clear();
+    maxLineWidth_ = 0;
+}
+
+void MainTextEdit::updateScrollBars()
+{
+    QScrollBar* v = verticalScrollBar();
+    const int visible = visibleLineCount();
+    v->setRange(0, std::max(0, buffer_.lineCount() - visible));
+    v->setPageStep(visible);
+    v->setSingleStep(1);
+    QScrollBar* h = horizontalScrollBar();
+    const int width = viewport()->width();
+    h->setRange(0, std::max(0, contentWidth() - width));
+    h->setPageStep(std::max(1, width));
+    h->setSingleStep(halfWidth_);
+    Q_EMIT viewChanged();
+}
+
+void MainTextEdit::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(viewport());
+    const QRect area = event->rect();
+    const int first = firstVisibleLine();
+    const int fromRow = std::max(0, (area.top() - margins_.top()) / lineHeight_);
+    const int toRow = std::max(0, (area.bottom() - margins_.top()) / lineHeight_);
+    const int lastLine = std::min(buffer_.lineCount() - 1, first + toRow);
+    const qsizetype selFrom = selectionStart();
+    const qsizetype selTo = selectionEnd();
+    const QPalette& pal = palette();
+    const bool active = hasFocus();
+    QTextCharFormat selected;
+    selected.setBackground(pal.brush(active ? QPalette::Active : QPalette::Inactive,
+                                     QPalette::Highlight));
+    selected.setForeground(pal.brush(active ? QPalette::Active : QPalette::Inactive,
+                                     QPalette::HighlightedText));
+    const int caretLine = buffer_.lineOf(caret_);
+    const int widthBefore = maxLineWidth_;
+
+    painter.setClipRect(QRect(margins_.left(), margins_.top(),
+                              viewport()->width() - margins_.left(),
+                              viewport()->height() - margins_.top()));
+    for (int line = first + fromRow; line <= lastLine; ++line) {
+        const qsizetype start = buffer_.lineStart(line);
+        const qsizetype end = buffer_.lineEnd(line);
+        QTextLayout* layout = layoutFor(line);
+        std::unique_ptr<QTextLayout> withPreedit;
+        int preeditAt = -1;
+        if (line == caretLine && !preedit_.isEmpty()) {
+            // The text being composed is shown at the caret without entering the text.
+            withPreedit = std::make_unique<QTextLayout>(layout->text(), font());
+            withPreedit->setTextOption(layout->textOption());
+            preeditAt = int(caret_ - start);
+            withPreedit->setPreeditArea(preeditAt, preedit_);
+            QList<QTextLayout::FormatRange> formats;
+            for (const auto& a : preeditAttributes_) {
+                if (a.type != QInputMethodEvent::TextFormat)
+                    continue;
+                const QTextCharFormat f = qvariant_cast<QTextFormat>(a.value).toCharFormat();
+                if (f.isValid())
+                    formats.append({preeditAt + a.start, a.length, f});
+            }
+            withPreedit->setFormats(formats);
+            withPreedit->beginLayout();
+            QTextLine textLine = withPreedit->createLine();
+            textLine.setLineWidth(kLineWidthForLayout);
+            textLine.setPosition(QPointF(0, ascent_ - textLine.ascent()));
+            withPreedit->endLayout();
+            layout = withPreedit.get();
+        }
+
+        QList<QTextLayout::FormatRange> ranges;
+        for (const ColorRun& run : colors_) {
+            const qsizetype a = std::max(run.from, start);
+            const qsizetype b = std::min(run.to, end);
+            if (a < b) {
+                QTextCharFormat f;
+                f.setForeground(run.color);
+                ranges.append({int(a - start), int(b - a), f});
+            }
+        }
+        const QPointF origin = lineOrigin(line);
+        if (selFrom < selTo && selFrom <= end && selTo > start) {
+            const qsizetype a = std::max(selFrom, start);
+            const qsizetype b = std::min(selTo, end);
+            if (a < b)
+                ranges.append({int(a - start), int(b - a), selected});
+            if (selTo > end && line + 1 < buffer_.lineCount()) {
+                // The selected line break shows as a blank after the line.
+                const qreal x = layout->lineAt(0).naturalTextWidth();
+                painter.fillRect(QRectF(origin.x() + x, origin.y(), halfWidth_, lineHeight_),
+                                 selected.background());
+            }
+        }
+        if (preeditAt >= 0)
+            for (auto& r : ranges)
+                if (r.start >= preeditAt)
+                    r.start += int(preedit_.size());
+        layout->draw(&painter, origin, ranges);
+        if (line == caretLine && active && caretOn_) {
+            int at = int(caret_ - start);
+            if (preeditAt >= 0)
+                at += preeditCursor_;
+            layout->drawCursor(&painter, origin, at, overwrite_ && preedit_.isEmpty() ? halfWidth_ : 1);
+        }
+    }
+    if (layouts_.size() > size_t(4 * visibleLineCount() + 256)) {
+        const int keepFrom = first - visibleLineCount();
+        const int keepTo = first + 2 * visibleLineCount();
+        std::erase_if(layouts_, [&](const auto& entry) {
+            return entry.first < keepFrom || entry.first > keepTo;
+        });
+    }
+    if (maxLineWidth_ > widthBefore)
+        QMetaObject::invokeMethod(this, [this] { updateScrollBars(); }, Qt::QueuedConnection);
+}
+
+void MainTextEdit::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollBars();
+}
+
+void MainTextEdit::scrollContentsBy(int, int)
+{
+    viewport()->update();
+    if (hasFocus())
+        QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle);
+    Q_EMIT viewChanged();
+}
+
+void MainTextEdit::changeEvent(QEvent* event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        updateFontMetrics();
+        updateScrollBars();
+        viewport()->update();
+    }
+}
+
+void MainTextEdit::restartBlink()
+{
+    caretOn_ = true;
+    const int flash = QGuiApplication::styleHints()->cursorFlashTime();
+    if (hasFocus() && flash > 0)
+        blinkTimer_.start(flash / 2, this);
+    else
+        blinkTimer_.stop();
+    updateCaretArea();
+}
+
+void MainTextEdit::updateCaretArea()
+{
+    viewport()->update(caretRect().adjusted(-2, 0, halfWidth_ + 2, 0));
+}
+
+void MainTextEdit::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == blinkTimer_.timerId()) {
+        caretOn_ = !caretOn_;
+        updateCaretArea();
+    } else if (event->timerId() == scrollTimer_.timerId()) {
+        autoScroll();
+    } else {
+        QAbstractScrollArea::timerEvent(event);
+    }
+}
+
+void MainTextEdit::focusInEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    restartBlink();
+    viewport()->update();
+}
+
+void MainTextEdit::focusOutEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    blinkTimer_.stop();
+    caretOn_ = false;
+    viewport()->update();
+}
+
+// ---- Keyboard ----
+
+bool MainTextEdit::event(QEvent* event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        // Editing keys belong to the box while it has the focus, as in every text field; the
+        // menu's shortcuts for the same keys run only from elsewhere.
+        auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+        const bool editing =
+            key == QKeySequence::Copy || key == QKeySequence::Cut || key == QKeySequence::Paste ||
+            key == QKeySequence::Undo || key == QKeySequence::Redo ||
+            key == QKeySequence::SelectAll || key == QKeySequence::Delete ||
+            key == QKeySequence::DeleteStartOfWord || key == QKeySequence::DeleteEndOfWord ||
+            key == QKeySequence::MoveToNextWord || key == QKeySequence::MoveToPreviousWord ||
+            key == QKeySequence::SelectNextWord || key == QKeySequence::SelectPreviousWord ||
+            key == QKeySequence::MoveToStartOfDocument || key == QKeySequence::MoveToEndOfDocument ||
+            key == QKeySequence::SelectStartOfDocument || key == QKeySequence::SelectEndOfDocument;
+        const bool typing = (mods == Qt::NoModifier || mods == Qt::ShiftModifier) &&
+                            (IsPrintableInput(key->text()) || key->key() == Qt::Key_Backspace ||
+                             key->key() == Qt::Key_Home || key->key() == Qt::Key_End ||
+                             (key->key() >= Qt::Key_Left && key->key() <= Qt::Key_PageDown));
+        if (editing || typing) {
+            event->accept();
+            return true;
+        }
+    }
+    return QAbstractScrollArea::event(event);
+}
+
+bool MainTextEdit::focusNextPrevChild(bool)
+{
+    // Tab is a character in the text, not a move to the next control.
+    return false;
 }
 
 void MainTextEdit::keyPressEvent(QKeyEvent* event)
@@ -43,51 +773,316 @@ void MainTextEdit::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    // Shift+Enter would insert a line separator (U+2028): it breaks the line on screen but not
-    // in the document, so line numbers and CR LF positions would miss it. Make it a line break.
-    if (event->matches(QKeySequence::InsertLineSeparator)) {
-        QKeyEvent plain(event->type(), event->key(), event->modifiers() & ~Qt::ShiftModifier,
-                        event->nativeScanCode(), event->nativeVirtualKey(),
-                        event->nativeModifiers(), event->text(), event->isAutoRepeat(),
-                        quint16(event->count()), event->device());
-        QPlainTextEdit::keyPressEvent(&plain);
-        event->setAccepted(plain.isAccepted());
+    if (handleMovementKey(event) || handleEditingKey(event)) {
+        event->accept();
         return;
     }
-    QPlainTextEdit::keyPressEvent(event);
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    const bool command = (mods & Qt::ControlModifier) && !(mods & Qt::AltModifier);
+    if (!command && !(mods & Qt::MetaModifier) && IsPrintableInput(event->text())) {
+        typeText(event->text());
+        event->accept();
+        return;
+    }
+    event->ignore();
+}
+
+bool MainTextEdit::handleMovementKey(QKeyEvent* e)
+{
+    struct Move {
+        QKeySequence::StandardKey move;
+        QKeySequence::StandardKey select;
+    };
+    const int line = buffer_.lineOf(caret_);
+    const int page = visibleLineCount();
+    auto target = [&](QKeySequence::StandardKey key) -> qsizetype {
+        switch (key) {
+        case QKeySequence::MoveToNextChar:
+            return hasSelection() && !(e->modifiers() & Qt::ShiftModifier) ? selectionEnd()
+                                                                           : nextCharacter(caret_);
+        case QKeySequence::MoveToPreviousChar:
+            return hasSelection() && !(e->modifiers() & Qt::ShiftModifier)
+                       ? selectionStart()
+                       : previousCharacter(caret_);
+        case QKeySequence::MoveToNextWord: return nextWord(caret_);
+        case QKeySequence::MoveToPreviousWord: return previousWord(caret_);
+        case QKeySequence::MoveToStartOfLine:
+        case QKeySequence::MoveToStartOfBlock: return buffer_.lineStart(line);
+        case QKeySequence::MoveToEndOfLine:
+        case QKeySequence::MoveToEndOfBlock: return buffer_.lineEnd(line);
+        case QKeySequence::MoveToStartOfDocument: return 0;
+        case QKeySequence::MoveToEndOfDocument: return buffer_.length();
+        default: return -1;
+        }
+    };
+    static const Move kMoves[] = {
+        {QKeySequence::MoveToNextChar, QKeySequence::SelectNextChar},
+        {QKeySequence::MoveToPreviousChar, QKeySequence::SelectPreviousChar},
+        {QKeySequence::MoveToNextWord, QKeySequence::SelectNextWord},
+        {QKeySequence::MoveToPreviousWord, QKeySequence::SelectPreviousWord},
+        {QKeySequence::MoveToStartOfLine, QKeySequence::SelectStartOfLine},
+        {QKeySequence::MoveToEndOfLine, QKeySequence::SelectEndOfLine},
+        {QKeySequence::MoveToStartOfBlock, QKeySequence::SelectStartOfBlock},
+        {QKeySequence::MoveToEndOfBlock, QKeySequence::SelectEndOfBlock},
+        {QKeySequence::MoveToStartOfDocument, QKeySequence::SelectStartOfDocument},
+        {QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument},
+    };
+    for (const Move& m : kMoves) {
+        if (e == m.move || e == m.select) {
+            const qsizetype pos = target(m.move);
+            if (pos >= 0)
+                moveCaret(pos, e == m.select);
+            return true;
+        }
+    }
+    const struct {
+        QKeySequence::StandardKey move;
+        QKeySequence::StandardKey select;
+        int lines;
+    } kVertical[] = {
+        {QKeySequence::MoveToNextLine, QKeySequence::SelectNextLine, 1},
+        {QKeySequence::MoveToPreviousLine, QKeySequence::SelectPreviousLine, -1},
+        {QKeySequence::MoveToNextPage, QKeySequence::SelectNextPage, page},
+        {QKeySequence::MoveToPreviousPage, QKeySequence::SelectPreviousPage, -page},
+    };
+    for (const auto& m : kVertical) {
+        if (e == m.move || e == m.select) {
+            if (wantedX_ < 0)
+                wantedX_ = int(layoutFor(line)->lineAt(0).cursorToX(int(caret_ - buffer_.lineStart(line))));
+            if (std::abs(m.lines) > 1)
+                setFirstVisibleLine(firstVisibleLine() + m.lines);
+            moveCaret(verticalMove(m.lines), e == m.select, true);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool MainTextEdit::handleEditingKey(QKeyEvent* e)
+{
+    if (e == QKeySequence::Undo) {
+        undo();
+    } else if (e == QKeySequence::Redo) {
+        redo();
+    } else if (e == QKeySequence::Cut) {
+        cut();
+    } else if (e == QKeySequence::Copy) {
+        copy();
+    } else if (e == QKeySequence::Paste) {
+        paste();
+    } else if (e == QKeySequence::SelectAll) {
+        selectAll();
+    } else if (e == QKeySequence::InsertParagraphSeparator ||
+               e == QKeySequence::InsertLineSeparator) {
+        // Shift+Enter breaks the line as Enter does: the text has only one kind of break.
+        typeText(QStringLiteral("\r\n"));
+    } else if (e == QKeySequence::DeleteStartOfWord && !hasSelection()) {
+        replace(previousWord(caret_), caret_ - previousWord(caret_), {});
+    } else if (e == QKeySequence::DeleteEndOfWord && !hasSelection()) {
+        replace(caret_, nextWord(caret_) - caret_, {});
+    } else if (e == QKeySequence::Delete || e == QKeySequence::DeleteStartOfWord ||
+               e == QKeySequence::DeleteEndOfWord ||
+               (e->key() == Qt::Key_Backspace && !(e->modifiers() & ~Qt::ShiftModifier))) {
+        if (hasSelection()) {
+            deleteSelection();
+        } else {
+            const bool back = e->key() == Qt::Key_Backspace;
+            const qsizetype from = back ? previousCharacter(caret_) : caret_;
+            const qsizetype to = back ? caret_ : nextCharacter(caret_);
+            if (from < to) {
+                const TextChange change =
+                    buffer_.replace(from, to - from, {}, TextBuffer::Merge::Typing);
+                applyChanges({change}, change.pos);
+            }
+        }
+    } else if (e->key() == Qt::Key_Insert && e->modifiers() == Qt::NoModifier) {
+        setOverwriteMode(!overwrite_);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// ---- Input method ----
+
+void MainTextEdit::inputMethodEvent(QInputMethodEvent* event)
+{
+    if (event->replacementLength() > 0) {
+        const qsizetype from = caret_ + event->replacementStart();
+        setSelection(from, from + event->replacementLength());
+    }
+    if (!event->commitString().isEmpty())
+        typeText(event->commitString());
+    else if (event->replacementLength() > 0)
+        deleteSelection();
+    preedit_ = event->preeditString();
+    preeditAttributes_ = event->attributes();
+    preeditCursor_ = int(preedit_.size());
+    for (const auto& a : preeditAttributes_)
+        if (a.type == QInputMethodEvent::Cursor)
+            preeditCursor_ = a.start;
+    if (!preedit_.isEmpty())
+        ensureCaretVisible();
+    viewport()->update();
+    event->accept();
+}
+
+QVariant MainTextEdit::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    const int line = buffer_.lineOf(caret_);
+    const qsizetype start = buffer_.lineStart(line);
+    switch (query) {
+    case Qt::ImEnabled: return true;
+    case Qt::ImHints: return int(Qt::ImhMultiLine);
+    case Qt::ImFont: return font();
+    case Qt::ImCursorRectangle:
+        return QRect(caretRect().translated(viewport()->geometry().topLeft()));
+    case Qt::ImCursorPosition: return int(caret_ - start);
+    case Qt::ImAnchorPosition:
+        return int(std::clamp<qsizetype>(anchor_ - start, 0, buffer_.lineEnd(line) - start));
+    case Qt::ImSurroundingText: return buffer_.lineText(line);
+    case Qt::ImCurrentSelection:
+        return buffer_.lineOf(anchor_) == line ? selectedText() : QString();
+    case Qt::ImAbsolutePosition: return qlonglong(caret_);
+    case Qt::ImTextBeforeCursor: return buffer_.mid(start, caret_ - start);
+    case Qt::ImTextAfterCursor: return buffer_.mid(caret_, buffer_.lineEnd(line) - caret_);
+    default: return QAbstractScrollArea::inputMethodQuery(query);
+    }
+}
+
+// ---- Mouse ----
+
+void MainTextEdit::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(event);
+        return;
+    }
+    setFocus(Qt::MouseFocusReason);
+    const QPoint point = event->position().toPoint();
+    const qsizetype pos = positionAt(point);
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (lastDoubleClickMs_ >= 0 && now - lastDoubleClickMs_ < QApplication::doubleClickInterval() &&
+        (point - lastDoubleClickPos_).manhattanLength() < QApplication::startDragDistance()) {
+        // A third click selects the whole line with its line break.
+        const int line = buffer_.lineOf(pos);
+        const qsizetype end = line + 1 < buffer_.lineCount() ? buffer_.lineStart(line + 1)
+                                                             : buffer_.length();
+        setSelection(buffer_.lineStart(line), end);
+        lastDoubleClickMs_ = -1;
+        selecting_ = false;
+        return;
+    }
+    wordAnchorFrom_ = wordAnchorTo_ = -1;
+    if (event->modifiers() & Qt::ShiftModifier)
+        setSelection(anchor_, pos);
+    else
+        setCaret(pos);
+    selecting_ = true;
+    lastMousePos_ = point;
+}
+
+void MainTextEdit::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!selecting_ || !(event->buttons() & Qt::LeftButton)) {
+        QAbstractScrollArea::mouseMoveEvent(event);
+        return;
+    }
+    lastMousePos_ = event->position().toPoint();
+    if (viewport()->rect().contains(lastMousePos_))
+        scrollTimer_.stop();
+    else if (!scrollTimer_.isActive())
+        scrollTimer_.start(50, this);
+    const qsizetype pos = positionAt(lastMousePos_);
+    if (wordAnchorFrom_ >= 0) {
+        // Dragging after a double click extends by whole words.
+        qsizetype from = 0;
+        qsizetype to = 0;
+        wordAt(pos, &from, &to);
+        if (pos < wordAnchorFrom_)
+            setSelection(wordAnchorTo_, from);
+        else
+            setSelection(wordAnchorFrom_, std::max(to, wordAnchorTo_));
+    } else {
+        setSelection(anchor_, pos);
+    }
+}
+
+void MainTextEdit::autoScroll()
+{
+    if (!selecting_) {
+        scrollTimer_.stop();
+        return;
+    }
+    const QRect r = viewport()->rect();
+    if (lastMousePos_.y() < r.top())
+        setFirstVisibleLine(firstVisibleLine() - 1);
+    else if (lastMousePos_.y() > r.bottom())
+        setFirstVisibleLine(firstVisibleLine() + 1);
+    setSelection(anchor_, positionAt(lastMousePos_));
 }
 
 void MainTextEdit::mouseReleaseEvent(QMouseEvent* event)
 {
-    QPlainTextEdit::mouseReleaseEvent(event);
+    scrollTimer_.stop();
+    selecting_ = false;
+    QAbstractScrollArea::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton)
         Q_EMIT Click();
 }
 
 void MainTextEdit::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    const int pos = cursorForPosition(event->position().toPoint()).position();
-    QPlainTextEdit::mouseDoubleClickEvent(event);
-    if (event->button() == Qt::LeftButton)
-        Q_EMIT DblClick(pos);
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mouseDoubleClickEvent(event);
+        return;
+    }
+    const QPoint point = event->position().toPoint();
+    const qsizetype pos = positionAt(point);
+    qsizetype from = 0;
+    qsizetype to = 0;
+    wordAt(pos, &from, &to);
+    setSelection(from, to);
+    wordAnchorFrom_ = from;
+    wordAnchorTo_ = to;
+    selecting_ = true;
+    lastDoubleClickMs_ = QDateTime::currentMSecsSinceEpoch();
+    lastDoubleClickPos_ = point;
+    Q_EMIT DblClick(pos);
 }
+
+void MainTextEdit::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    auto add = [&](const QString& caption, bool enabled, auto slot) {
+        QAction* a = menu.addAction(caption, this, slot);
+        a->setEnabled(enabled);
+    };
+    add(QStringLiteral("元に戻す(&U)"), canUndo(), [this] { undo(); });
+    add(QStringLiteral("やり直し(&R)"), canRedo(), [this] { redo(); });
+    menu.addSeparator();
+    add(QStringLiteral("切り取り(&T)"), hasSelection(), [this] { cut(); });
+    add(QStringLiteral("コピー(&C)"), hasSelection(), [this] { copy(); });
+    add(QStringLiteral("貼り付け(&P)"), !QGuiApplication::clipboard()->text().isEmpty(),
+        [this] { paste(); });
+    add(QStringLiteral("削除(&D)"), hasSelection(), [this] { deleteSelection(); });
+    menu.addSeparator();
+    add(QStringLiteral("すべて選択(&A)"), buffer_.length() > 0, [this] { selectAll(); });
+    menu.exec(event->globalPos());
+}
+
+// ---- Drag and drop ----
 
 void MainTextEdit::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!LocalFiles(event->mimeData()).isEmpty()) {
+    if (!LocalFiles(event->mimeData()).isEmpty() || event->mimeData()->hasText())
         event->acceptProposedAction();
-        return;
-    }
-    QPlainTextEdit::dragEnterEvent(event);
 }
 
 void MainTextEdit::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (!LocalFiles(event->mimeData()).isEmpty()) {
+    if (!LocalFiles(event->mimeData()).isEmpty() || event->mimeData()->hasText())
         event->acceptProposedAction();
-        return;
-    }
-    QPlainTextEdit::dragMoveEvent(event);
 }
 
 void MainTextEdit::dropEvent(QDropEvent* event)
@@ -98,64 +1093,50 @@ void MainTextEdit::dropEvent(QDropEvent* event)
         Q_EMIT FilesDropped(files);
         return;
     }
-    QPlainTextEdit::dropEvent(event);
+    if (event->mimeData()->hasText()) {
+        event->acceptProposedAction();
+        setCaret(positionAt(event->position().toPoint()));
+        replaceSelection(event->mimeData()->text());
+    }
 }
 
-void MainTextEdit::setTextColor(int from, int to, const QColor& color)
+// ---- Colours ----
+
+void MainTextEdit::setTextColor(qsizetype from, qsizetype to, const QColor& color)
 {
     if (to < from)
         std::swap(from, to);
-    QList<QTextEdit::ExtraSelection> kept;
-    auto keepPiece = [&](const QTextEdit::ExtraSelection& old, int a, int b) {
-        if (a >= b)
-            return;
-        QTextEdit::ExtraSelection piece = old;
-        piece.cursor = QTextCursor(document());
-        piece.cursor.setPosition(a);
-        piece.cursor.setPosition(b, QTextCursor::KeepAnchor);
-        kept << piece;
-    };
-    for (const auto& sel : std::as_const(colors_)) {
-        const int a = sel.cursor.selectionStart();
-        const int b = sel.cursor.selectionEnd();
-        if (a >= b)
-            continue; // its text is gone
-        if (b <= from || a >= to) {
-            kept << sel;
+    from = std::clamp<qsizetype>(from, 0, buffer_.length());
+    to = std::clamp<qsizetype>(to, 0, buffer_.length());
+    std::vector<ColorRun> kept;
+    for (const ColorRun& run : colors_) {
+        if (run.to <= from || run.from >= to) {
+            kept.push_back(run);
             continue;
         }
-        keepPiece(sel, a, from);
-        keepPiece(sel, to, b);
+        if (run.from < from)
+            kept.push_back({run.from, from, run.color});
+        if (run.to > to)
+            kept.push_back({to, run.to, run.color});
     }
-    if (color != QColor(Qt::black) && from < to) {
-        QTextEdit::ExtraSelection sel;
-        sel.cursor = QTextCursor(document());
-        sel.cursor.setPosition(from);
-        sel.cursor.setPosition(to, QTextCursor::KeepAnchor);
-        sel.format.setForeground(color);
-        kept << sel;
-    }
-    colors_ = kept;
-    applyColors();
+    if (color != QColor(Qt::black) && from < to)
+        kept.push_back({from, to, color});
+    colors_ = std::move(kept);
+    viewport()->update();
 }
 
-QColor MainTextEdit::textColorAt(int pos) const
+QColor MainTextEdit::textColorAt(qsizetype pos) const
 {
-    for (const auto& sel : colors_)
-        if (pos >= sel.cursor.selectionStart() && pos < sel.cursor.selectionEnd())
-            return sel.format.foreground().color();
+    for (const ColorRun& run : colors_)
+        if (pos >= run.from && pos < run.to)
+            return run.color;
     return QColor(Qt::black);
 }
 
 void MainTextEdit::clearTextColors()
 {
     colors_.clear();
-    applyColors();
-}
-
-void MainTextEdit::applyColors()
-{
-    setExtraSelections(colors_);
+    viewport()->update();
 }
 
 } // namespace tl

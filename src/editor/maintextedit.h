@@ -1,55 +1,213 @@
 #pragma once
 
+#include "editor/textbuffer.h"
+
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
 #include <QColor>
-#include <QPlainTextEdit>
+#include <QInputMethodEvent>
 #include <QStringList>
-#include <QTextBlock>
-#include <QTextEdit>
+#include <QTextLayout>
+
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+class QMenu;
 
 namespace tl {
 
-// The document's edit box: a plain-text editor without line wrap that reports the events the
-// program handles (change, click, double click, key down with a cancellable key code, file
-// drop) and keeps on-screen text colours outside the document.
-class MainTextEdit : public QPlainTextEdit {
+// The document's edit box: a plain-text editor without line wrap over our own text buffer, so
+// that a 20 MB page of 400,000 lines loads in a fraction of a second. Positions are the
+// program's own: a line break is CR LF and counts as two characters. Lines are counted from 0
+// here (the adapter cTextBox counts from 1).
+//
+// It reports the events the program handles (change, click, double click, key down with a
+// cancellable key code, file drop) and keeps on-screen text colours outside the text.
+class MainTextEdit : public QAbstractScrollArea {
     Q_OBJECT
 public:
     explicit MainTextEdit(QWidget* parent = nullptr);
+    ~MainTextEdit() override;
 
-    QTextBlock firstVisibleTextBlock() const { return firstVisibleBlock(); }
-    // The formatting rectangle's margins inside the box.
-    void setFormattingMargins(const QMargins& margins) { setViewportMargins(margins); }
-    QMargins formattingMargins() const { return viewportMargins(); }
+    // ---- Text ----
+    QString text() const { return buffer_.text(); }
+    // Replaces all text: caret at the start, undo history empty, unmodified.
+    void setText(QStringView text);
+    qsizetype length() const { return buffer_.length(); }
+    QString mid(qsizetype pos, qsizetype count) const { return buffer_.mid(pos, count); }
+    // [pos, pos + count) as one run of characters, valid until the next edit.
+    QStringView view(qsizetype pos, qsizetype count) { return buffer_.view(pos, count); }
+    int lineCount() const { return buffer_.lineCount(); }
+    qsizetype lineStart(int line) const { return buffer_.lineStart(line); }
+    qsizetype lineEnd(int line) const { return buffer_.lineEnd(line); }
+    int lineOf(qsizetype pos) const { return buffer_.lineOf(pos); }
+    QString lineText(int line) const { return buffer_.lineText(line); }
 
-    // On-screen colour of the characters [from, to) in document positions. Black (the text
-    // colour) removes the colouring. The colouring is not part of the document: it never marks
-    // it modified, never enters the undo history, and moves with its text as the text changes.
-    void setTextColor(int from, int to, const QColor& color);
-    QColor textColorAt(int pos) const;
+    // ---- Caret and selection ----
+    qsizetype anchor() const { return anchor_; }
+    qsizetype position() const { return caret_; }
+    qsizetype selectionStart() const { return std::min(anchor_, caret_); }
+    qsizetype selectionEnd() const { return std::max(anchor_, caret_); }
+    bool hasSelection() const { return anchor_ != caret_; }
+    QString selectedText() const { return buffer_.mid(selectionStart(), selectionEnd() - selectionStart()); }
+    // Positions are clamped to the text and moved off the middle of a CR LF pair; the caret
+    // is scrolled into view.
+    void setSelection(qsizetype anchor, qsizetype caret);
+    void setCaret(qsizetype pos) { setSelection(pos, pos); }
+    void selectAll();
+
+    // ---- Editing ----
+    // Replaces the selection by text (line breaks made CR LF) as one undo step; the caret stands
+    // after the text.
+    void replaceSelection(QStringView text);
+    void replace(qsizetype pos, qsizetype count, QStringView text);
+    void beginUndoGroup() { buffer_.beginUndoGroup(); }
+    void endUndoGroup() { buffer_.endUndoGroup(); }
+    void undo();
+    void redo();
+    bool canUndo() const { return buffer_.canUndo(); }
+    bool canRedo() const { return buffer_.canRedo(); }
+    void clearUndo() { buffer_.clearUndo(); }
+    bool isModified() const { return buffer_.isModified(); }
+    void setUnmodified() { buffer_.setUnmodified(); }
+    void cut();
+    void copy() const;
+    void paste();
+    void deleteSelection();
+    bool overwriteMode() const { return overwrite_; }
+    void setOverwriteMode(bool on);
+
+    // ---- View ----
+    int firstVisibleLine() const;
+    void setFirstVisibleLine(int line);
+    // Lines that fit wholly in the viewport (at least 1).
+    int visibleLineCount() const;
+    int lineHeight() const { return lineHeight_; }
+    // Top of a line in viewport coordinates (may lie outside the viewport).
+    int lineTop(int line) const;
+    int horizontalOffset() const;
+    // The caret's rectangle (or a position's) in viewport coordinates.
+    QRect caretRect() const { return positionRect(caret_); }
+    QRect positionRect(qsizetype pos) const;
+    // The position nearest to a point of the viewport.
+    qsizetype positionAt(const QPoint& viewportPoint) const;
+    void ensureCaretVisible();
+    // Width of the text area used for the widest line seen so far, in pixels.
+    int contentWidth() const;
+
+    // The formatting rectangle's margins inside the viewport.
+    void setFormattingMargins(const QMargins& margins);
+    QMargins formattingMargins() const { return margins_; }
+
+    // On-screen colour of the characters [from, to). Black (the text colour) removes the
+    // colouring. The colouring is not part of the text: it never marks it modified, never
+    // enters the undo history, and moves with its text as the text changes.
+    void setTextColor(qsizetype from, qsizetype to, const QColor& color);
+    QColor textColorAt(qsizetype pos) const;
     void clearTextColors();
+
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 Q_SIGNALS:
     void Change();
     void Click();
-    // docPos is the document position under the mouse, taken before the box selects a word.
-    void DblClick(int docPos);
+    // pos is the position under the mouse, taken before the box selects a word.
+    void DblClick(qint64 pos);
     // Sent for every key press before the box handles it; keyCode is 0 for a key without a
     // code. The handler may set a non-zero keyCode to 0 to cancel the key.
     void KeyDown(int& keyCode, int shift);
     void FilesDropped(const QStringList& paths);
+    void cursorPositionChanged();
+    // The visible part moved (scrolling, resizing, lines added or removed).
+    void viewChanged();
 
 protected:
+    bool event(QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void applyColors();
+    struct ColorRun {
+        qsizetype from;
+        qsizetype to;
+        QColor color;
+    };
 
-    QList<QTextEdit::ExtraSelection> colors_;
+    // Editing.
+    void applyChanges(const std::vector<TextChange>& changes, qsizetype caret);
+    void afterChange(const TextChange& change);
+    void typeText(const QString& text);
+    bool handleEditingKey(QKeyEvent* event);
+    bool handleMovementKey(QKeyEvent* event);
+    void moveCaret(qsizetype pos, bool select, bool keepColumn = false);
+    qsizetype previousCharacter(qsizetype pos) const;
+    qsizetype nextCharacter(qsizetype pos) const;
+    qsizetype previousWord(qsizetype pos) const;
+    qsizetype nextWord(qsizetype pos) const;
+    void wordAt(qsizetype pos, qsizetype* from, qsizetype* to) const;
+    qsizetype verticalMove(int lines) const;
+    void selectionChanged(qsizetype oldAnchor, qsizetype oldCaret);
+
+    // View.
+    QTextLayout* layoutFor(int line) const;
+    void dropLayouts(int fromLine, bool shifted);
+    void updateFontMetrics();
+    void updateScrollBars();
+    void measureAllLines();
+    int columnsOf(QStringView line) const;
+    QPointF lineOrigin(int line) const;
+    void restartBlink();
+    void updateCaretArea();
+    void autoScroll();
+
+    TextBuffer buffer_;
+    qsizetype anchor_ = 0;
+    qsizetype caret_ = 0;
+    int wantedX_ = -1; // column kept by up/down moves, in pixels
+    bool overwrite_ = false;
+
+    std::vector<ColorRun> colors_;
+    QMargins margins_;
+
+    int lineHeight_ = 16;
+    int ascent_ = 12;
+    int halfWidth_ = 8;
+    qreal tabStop_ = 48;
+    int maxColumns_ = 0;     // widest line seen, in half-width columns
+    int maxLineWidth_ = 0;   // widest laid-out line, in pixels
+
+    mutable std::unordered_map<int, std::unique_ptr<QTextLayout>> layouts_;
+
+    QString preedit_;
+    QList<QInputMethodEvent::Attribute> preeditAttributes_;
+    int preeditCursor_ = 0;
+
+    QBasicTimer blinkTimer_;
+    bool caretOn_ = true;
+    QBasicTimer scrollTimer_;
+    QPoint lastMousePos_;
+    bool selecting_ = false;
+    qsizetype wordAnchorFrom_ = -1; // word selection by double click then drag
+    qsizetype wordAnchorTo_ = -1;
+    qint64 lastDoubleClickMs_ = -1;
+    QPoint lastDoubleClickPos_;
 };
 
 } // namespace tl

@@ -105,7 +105,4 @@ private:
     int scaleMode_ = 1;
 };
 
-// Converts CR LF, lone CR and lone LF to the edit box's line breaks.
-QString ToEditorLineBreaks(const QString& text);
-
 } // namespace tl

@@ -1,7 +1,6 @@
 #include "editor/keycodes.h"
 #include "editor/maintextedit.h"
 #include "editor/textbox.h"
-#include "editor/textpositions.h"
 
 #include <QRandomGenerator>
 #include <QScrollBar>
@@ -21,26 +20,26 @@ const QString kJapanese = QStringLiteral("\u65E5\u672C\u8A9E\u306E\u6587");
 // The box's text with its coloured runs in brackets, line breaks as "\n".
 QString ColourMarks(const MainTextEdit& edit)
 {
-    const QString raw = edit.document()->toRawText();
+    const QString text = edit.text();
     QString out;
     bool inside = false;
-    for (int pos = 0; pos < raw.size(); ++pos) {
+    for (qsizetype pos = 0; pos < text.size(); ++pos) {
         const bool coloured = edit.textColorAt(pos) != QColor(Qt::black);
         if (coloured != inside)
             out += coloured ? u'[' : u']';
         inside = coloured;
-        out += raw.at(pos) == QChar::ParagraphSeparator ? u'\n' : raw.at(pos);
+        if (text.at(pos) == u'\r')
+            continue; // CR LF shows as one "\n"
+        out += text.at(pos);
     }
     if (inside)
         out += u']';
     return out;
 }
 
-QPoint PointOf(const MainTextEdit& edit, int docPos)
+QPoint PointOf(const MainTextEdit& edit, qsizetype pos)
 {
-    QTextCursor c(edit.document());
-    c.setPosition(docPos);
-    return edit.cursorRect(c).center();
+    return edit.positionRect(pos).center();
 }
 
 } // namespace
@@ -48,13 +47,6 @@ QPoint PointOf(const MainTextEdit& edit, int docPos)
 class TestTextBox : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void positionConversion_data();
-    void positionConversion();
-    void docPosOutsideText_data();
-    void docPosOutsideText();
-    void positionConversionMatchesNaiveOnLongText_data();
-    void positionConversionMatchesNaiveOnLongText();
-
     void textLineBreaks_data();
     void textLineBreaks();
     void selection_data();
@@ -89,138 +81,6 @@ private Q_SLOTS:
     void keyCodes_data();
     void keyCodes();
 };
-
-// ---- Position conversion ----
-
-void TestTextBox::positionConversion_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<qint64>("textPos");
-    QTest::addColumn<int>("docPos");
-    QTest::addColumn<qint64>("backToText");
-
-    QTest::newRow("empty_start") << "" << qint64(0) << 0 << qint64(0);
-    QTest::newRow("empty_past_end_clamps") << "" << qint64(5) << 0 << qint64(0);
-    QTest::newRow("empty_negative_clamps") << "" << qint64(-3) << 0 << qint64(0);
-    QTest::newRow("abc_inside") << "abc" << qint64(2) << 2 << qint64(2);
-    QTest::newRow("abc_end") << "abc" << qint64(3) << 3 << qint64(3);
-    QTest::newRow("abc_past_end_clamps") << "abc" << qint64(10) << 3 << qint64(3);
-    QTest::newRow("abc_negative_clamps") << "abc" << qint64(-1) << 0 << qint64(0);
-    QTest::newRow("crlf_before_cr") << "a\r\nb" << qint64(1) << 1 << qint64(1);
-    QTest::newRow("crlf_between_cr_and_lf_is_line_end") << "a\r\nb" << qint64(2) << 1 << qint64(1);
-    QTest::newRow("crlf_after_lf") << "a\r\nb" << qint64(3) << 2 << qint64(3);
-    QTest::newRow("crlf_end") << "a\r\nb" << qint64(4) << 3 << qint64(4);
-    QTest::newRow("two_breaks_inside_first") << "\r\n\r\n" << qint64(1) << 0 << qint64(0);
-    QTest::newRow("two_breaks_second_line") << "\r\n\r\n" << qint64(2) << 1 << qint64(2);
-    QTest::newRow("two_breaks_inside_second") << "\r\n\r\n" << qint64(3) << 1 << qint64(2);
-    QTest::newRow("two_breaks_end") << "\r\n\r\n" << qint64(4) << 2 << qint64(4);
-    QTest::newRow("two_breaks_past_end") << "\r\n\r\n" << qint64(9) << 2 << qint64(4);
-    QTest::newRow("trailing_break_second_line") << "ab\r\ncd\r\n" << qint64(4) << 3 << qint64(4);
-    QTest::newRow("trailing_break_inside_last_pair")
-        << "ab\r\ncd\r\n" << qint64(7) << 5 << qint64(6);
-    QTest::newRow("trailing_break_end") << "ab\r\ncd\r\n" << qint64(8) << 6 << qint64(8);
-}
-
-void TestTextBox::positionConversion()
-{
-    QFETCH(QString, text);
-    QFETCH(qint64, textPos);
-    QFETCH(int, docPos);
-    QFETCH(qint64, backToText);
-
-    MainTextEdit edit;
-    cTextBox box(&edit);
-    box.SetText(text);
-    const QTextDocument& doc = *edit.document();
-    QCOMPARE(TextLength(doc), qint64(text.size()));
-    QCOMPARE(DocPosFromTextPos(doc, textPos), docPos);
-    QCOMPARE(TextPosFromDocPos(doc, docPos), backToText);
-}
-
-void TestTextBox::docPosOutsideText_data()
-{
-    QTest::addColumn<int>("docPos");
-    QTest::addColumn<qint64>("textPos");
-
-    QTest::newRow("negative_is_start") << -1 << qint64(0);
-    QTest::newRow("far_negative_is_start") << -1000 << qint64(0);
-    QTest::newRow("end") << 3 << qint64(4);
-    QTest::newRow("past_end_is_end") << 99 << qint64(4);
-}
-
-void TestTextBox::docPosOutsideText()
-{
-    QFETCH(int, docPos);
-    QFETCH(qint64, textPos);
-
-    MainTextEdit edit;
-    cTextBox(&edit).SetText(QStringLiteral("a\r\nb"));
-    QCOMPARE(TextPosFromDocPos(*edit.document(), docPos), textPos);
-}
-
-void TestTextBox::positionConversionMatchesNaiveOnLongText_data()
-{
-    QTest::addColumn<QString>("text");
-
-    // 2,000 lines of 0-60 characters, one in eight empty; a fixed seed keeps failures repeatable.
-    QRandomGenerator rng(20240611);
-    QStringList lines;
-    for (int line = 0; line < 2000; ++line) {
-        QString text;
-        const int length = rng.bounded(8) == 0 ? 0 : int(rng.bounded(61));
-        for (int i = 0; i < length; ++i)
-            text += QChar(u'a' + rng.bounded(26));
-        lines << text;
-    }
-    lines << QString(); // a final empty line
-    QTest::newRow("random_lengths") << lines.join(QStringLiteral("\r\n"));
-    // Short lines make the search narrow its range slowly.
-    QTest::newRow("empty_lines") << QStringLiteral("\r\n").repeated(2000);
-    QTest::newRow("one_char_lines") << QStringLiteral("x\r\n").repeated(2000) + u'x';
-}
-
-void TestTextBox::positionConversionMatchesNaiveOnLongText()
-{
-    QFETCH(QString, text);
-
-    MainTextEdit edit;
-    cTextBox box(&edit);
-    box.SetText(text);
-    const QTextDocument& doc = *edit.document();
-    QCOMPARE(box.Text(), text);
-    QCOMPARE(TextLength(doc), qint64(text.size()));
-
-    // Walk the CR LF text: every character but the LF of a pair is one document position, and
-    // the position between CR and LF belongs to the end of the line.
-    std::vector<int> docOfText(size_t(text.size()) + 1);
-    std::vector<qint64> textOfDoc;
-    int nextDoc = 0;
-    for (int t = 0; t <= text.size(); ++t) {
-        const bool betweenCrLf = t > 0 && t < text.size() && text.at(t - 1) == u'\r' &&
-                                 text.at(t) == u'\n';
-        if (betweenCrLf) {
-            docOfText[size_t(t)] = nextDoc - 1;
-            continue;
-        }
-        docOfText[size_t(t)] = nextDoc;
-        textOfDoc.push_back(t);
-        ++nextDoc;
-    }
-    QCOMPARE(int(textOfDoc.size()), doc.characterCount());
-
-    for (int t = 0; t <= text.size(); ++t)
-        if (DocPosFromTextPos(doc, t) != docOfText[size_t(t)])
-            QFAIL(qPrintable(QStringLiteral("text position %1 gave %2, expected %3")
-                                 .arg(t)
-                                 .arg(DocPosFromTextPos(doc, t))
-                                 .arg(docOfText[size_t(t)])));
-    for (int d = 0; d < int(textOfDoc.size()); ++d)
-        if (TextPosFromDocPos(doc, d) != textOfDoc[size_t(d)])
-            QFAIL(qPrintable(QStringLiteral("document position %1 gave %2, expected %3")
-                                 .arg(d)
-                                 .arg(TextPosFromDocPos(doc, d))
-                                 .arg(textOfDoc[size_t(d)])));
-}
 
 // ---- Text and selection ----
 
@@ -684,9 +544,7 @@ void TestTextBox::scrolling()
     box.ShowBottom();
     const int bottomTop = box.TopLine();
     QVERIFY2(bottomTop > 150, qPrintable(QString::number(bottomTop)));
-    QTextCursor end(edit.document());
-    end.movePosition(QTextCursor::End);
-    const QRect endRect = edit.cursorRect(end);
+    const QRect endRect = edit.positionRect(edit.length());
     QVERIFY(endRect.top() >= 0 && endRect.bottom() < edit.viewport()->height());
     box.ScrollH(5);
     QCOMPARE(box.TopLine(), bottomTop);
@@ -801,15 +659,15 @@ void TestTextBox::changeEvent()
 
 void TestTextBox::dblClickReportsPosition_data()
 {
-    QTest::addColumn<int>("docPos");
-    QTest::newRow("inside_first_tag") << 1;
-    QTest::newRow("inside_word") << 6;
-    QTest::newRow("second_line") << 23;
+    QTest::addColumn<qint64>("pos");
+    QTest::newRow("inside_first_tag") << qint64(1);
+    QTest::newRow("inside_word") << qint64(6);
+    QTest::newRow("second_line_counts_crlf_as_two") << qint64(24);
 }
 
 void TestTextBox::dblClickReportsPosition()
 {
-    QFETCH(int, docPos);
+    QFETCH(qint64, pos);
 
     MainTextEdit edit;
     cTextBox box(&edit);
@@ -818,9 +676,9 @@ void TestTextBox::dblClickReportsPosition()
     edit.show();
     QVERIFY(QTest::qWaitForWindowExposed(&edit));
     QSignalSpy clicks(&edit, &MainTextEdit::DblClick);
-    QTest::mouseDClick(edit.viewport(), Qt::LeftButton, {}, PointOf(edit, docPos));
+    QTest::mouseDClick(edit.viewport(), Qt::LeftButton, {}, PointOf(edit, pos));
     QCOMPARE(clicks.count(), 1);
-    QCOMPARE(clicks.at(0).at(0).toInt(), docPos);
+    QCOMPARE(clicks.at(0).at(0).toLongLong(), pos);
 }
 
 // ---- Key codes ----

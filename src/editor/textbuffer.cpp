@@ -1,0 +1,364 @@
+#include "editor/textbuffer.h"
+
+#include <algorithm>
+
+namespace tl {
+
+// ---- LineIndex ----
+
+int LineIndex::lineOf(qsizetype pos) const
+{
+    int lo = 0;
+    int hi = lineCount() - 1;
+    if (hi <= 0 || pos <= 0)
+        return 0;
+    if (pos >= start(hi))
+        return hi;
+    while (lo < hi) {
+        const int mid = lo + (hi - lo + 1) / 2;
+        if (start(mid) <= pos)
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    return lo;
+}
+
+void LineIndex::applyStepUpTo(int line)
+{
+    if (stepLength_ != 0)
+        for (int i = stepLine_ + 1; i <= line; ++i)
+            starts_.ref(i) += stepLength_;
+    stepLine_ = line;
+    if (stepLine_ >= int(starts_.size()) - 1) {
+        stepLine_ = int(starts_.size()) - 1;
+        stepLength_ = 0;
+    }
+}
+
+void LineIndex::backStepTo(int line)
+{
+    if (stepLength_ != 0)
+        for (int i = line + 1; i <= stepLine_; ++i)
+            starts_.ref(i) -= stepLength_;
+    stepLine_ = line;
+}
+
+void LineIndex::shiftAfter(int line, qsizetype delta)
+{
+    if (delta == 0)
+        return;
+    if (stepLength_ == 0) {
+        stepLine_ = line;
+        stepLength_ = delta;
+    } else if (line >= stepLine_) {
+        applyStepUpTo(line);
+        stepLength_ += delta;
+    } else if (line >= stepLine_ - int(starts_.size()) / 10) {
+        backStepTo(line);
+        stepLength_ += delta;
+    } else {
+        applyStepUpTo(int(starts_.size()) - 1);
+        stepLine_ = line;
+        stepLength_ = delta;
+    }
+}
+
+void LineIndex::insertLine(int line, qsizetype pos)
+{
+    if (stepLine_ < line)
+        applyStepUpTo(line);
+    starts_.insertValue(line, pos);
+    ++stepLine_;
+}
+
+void LineIndex::removeLine(int line)
+{
+    if (line > stepLine_)
+        applyStepUpTo(line);
+    --stepLine_;
+    starts_.erase(line, 1);
+}
+
+void LineIndex::assign(std::vector<qsizetype>&& starts)
+{
+    const auto n = GapVector<qsizetype>::size_type(starts.size());
+    starts_.adopt(std::move(starts), n);
+    stepLine_ = 0;
+    stepLength_ = 0;
+}
+
+// ---- TextBuffer ----
+
+namespace {
+
+// Line breaks of text made CR LF, written to out (which must have room for twice the text).
+// Returns the number of characters written and reports the line starts (relative to out).
+template <class OnLine>
+qsizetype CopyCrLf(QStringView text, char16_t* out, OnLine onLine)
+{
+    const char16_t* s = text.utf16();
+    const qsizetype n = text.size();
+    char16_t* o = out;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = s[i];
+        if (c == u'\r' || c == u'\n') {
+            *o++ = u'\r';
+            *o++ = u'\n';
+            if (c == u'\r' && i + 1 < n && s[i + 1] == u'\n')
+                ++i;
+            onLine(qsizetype(o - out));
+        } else {
+            *o++ = c;
+        }
+    }
+    return qsizetype(o - out);
+}
+
+qsizetype CrLfLength(QStringView text, qsizetype* breaks)
+{
+    const char16_t* s = text.utf16();
+    const qsizetype n = text.size();
+    qsizetype length = 0;
+    qsizetype count = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = s[i];
+        if (c == u'\r' || c == u'\n') {
+            ++count;
+            length += 2;
+            if (c == u'\r' && i + 1 < n && s[i + 1] == u'\n')
+                ++i;
+        } else {
+            ++length;
+        }
+    }
+    *breaks = count;
+    return length;
+}
+
+} // namespace
+
+QString ToCrLf(QStringView text)
+{
+    qsizetype breaks = 0;
+    const qsizetype length = CrLfLength(text, &breaks);
+    QString out(length, Qt::Uninitialized);
+    CopyCrLf(text, reinterpret_cast<char16_t*>(out.data()), [](qsizetype) {});
+    return out;
+}
+
+TextBuffer::TextBuffer()
+{
+    lines_.assign({0, 0});
+}
+
+void TextBuffer::setText(QStringView text)
+{
+    qsizetype breaks = 0;
+    const qsizetype length = CrLfLength(text, &breaks);
+    // Built in place at its final size: a 20 MB page is copied once and never regrown.
+    constexpr qsizetype kSlack = 4096;
+    std::vector<char16_t> body;
+    body.reserve(size_t(length + kSlack));
+    body.resize(size_t(length + kSlack));
+    std::vector<qsizetype> starts;
+    starts.reserve(size_t(breaks + 2));
+    starts.push_back(0);
+    CopyCrLf(text, body.data(), [&](qsizetype lineStart) { starts.push_back(lineStart); });
+    starts.push_back(length);
+    chars_.adopt(std::move(body), length);
+    lines_.assign(std::move(starts));
+    actions_.clear();
+    actions_.shrink_to_fit();
+    current_ = 0;
+    savePoint_ = 0;
+    groupDepth_ = 0;
+    mergeOpen_ = false;
+}
+
+qsizetype TextBuffer::lineEnd(int line) const
+{
+    if (line + 1 >= lineCount())
+        return length();
+    return lineStart(line + 1) - 2;
+}
+
+QString TextBuffer::mid(qsizetype pos, qsizetype count) const
+{
+    const qsizetype from = std::clamp<qsizetype>(pos, 0, length());
+    const qsizetype to = std::clamp<qsizetype>(pos + std::max<qsizetype>(count, 0), from, length());
+    QString out(to - from, Qt::Uninitialized);
+    chars_.copy(from, to - from, reinterpret_cast<char16_t*>(out.data()));
+    return out;
+}
+
+QStringView TextBuffer::view(qsizetype pos, qsizetype count)
+{
+    const qsizetype from = std::clamp<qsizetype>(pos, 0, length());
+    const qsizetype to = std::clamp<qsizetype>(pos + std::max<qsizetype>(count, 0), from, length());
+    if (to == from)
+        return {};
+    return QStringView(chars_.contiguous(from, to - from), to - from);
+}
+
+qsizetype TextBuffer::snap(qsizetype pos) const
+{
+    pos = std::clamp<qsizetype>(pos, 0, length());
+    if (pos > 0 && pos < length() && chars_.at(pos) == u'\n' && chars_.at(pos - 1) == u'\r')
+        --pos;
+    return pos;
+}
+
+TextChange TextBuffer::apply(qsizetype pos, qsizetype count, QStringView crlfText)
+{
+    TextChange change;
+    change.pos = pos;
+    change.removed = count;
+    change.inserted = crlfText.size();
+    change.line = lines_.lineOf(pos);
+
+    if (count > 0) {
+        // Every removed CR starts a removed line break (a CR is always followed by its LF).
+        int breaks = 0;
+        const char16_t* removed = chars_.contiguous(pos, count);
+        for (qsizetype i = 0; i < count; ++i)
+            breaks += removed[i] == u'\r';
+        chars_.erase(pos, count);
+        for (int i = 0; i < breaks; ++i)
+            lines_.removeLine(change.line + 1);
+        lines_.shiftAfter(change.line, -count);
+        change.linesRemoved = breaks;
+    }
+    if (!crlfText.isEmpty()) {
+        const char16_t* s = crlfText.utf16();
+        chars_.insert(pos, s, crlfText.size());
+        lines_.shiftAfter(change.line, crlfText.size());
+        int line = change.line;
+        for (qsizetype i = 0; i < crlfText.size(); ++i)
+            if (s[i] == u'\n')
+                lines_.insertLine(++line, pos + i + 1);
+        change.linesInserted = line - change.line;
+    }
+    return change;
+}
+
+void TextBuffer::record(Action&& action, Merge merge)
+{
+    if (current_ < actions_.size()) {
+        actions_.erase(actions_.begin() + qsizetype(current_), actions_.end());
+        if (savePoint_ > current_ && savePoint_ != kNoSavePoint)
+            savePoint_ = kNoSavePoint;
+    }
+    action.typing = merge == Merge::Typing;
+    if (groupDepth_ > 0) {
+        action.group = openGroup_;
+    } else if (action.typing && mergeOpen_ && current_ > 0 && savePoint_ != current_) {
+        Action& last = actions_[current_ - 1];
+        if (last.typing && last.insert == action.insert) {
+            if (action.insert && last.pos + last.text.size() == action.pos) {
+                last.text += action.text;
+                return;
+            }
+            if (!action.insert && action.pos + action.text.size() == last.pos) { // Backspace
+                last.text.prepend(action.text);
+                last.pos = action.pos;
+                return;
+            }
+            if (!action.insert && action.pos == last.pos) { // Delete
+                last.text += action.text;
+                return;
+            }
+        }
+        action.group = nextGroup_++;
+    } else {
+        action.group = nextGroup_++;
+    }
+    mergeOpen_ = action.typing;
+    actions_.push_back(std::move(action));
+    current_ = actions_.size();
+}
+
+TextChange TextBuffer::replace(qsizetype pos, qsizetype count, QStringView text, Merge merge)
+{
+    const qsizetype from = snap(pos);
+    const qsizetype to = std::max(from, snap(pos + std::max<qsizetype>(count, 0)));
+    const QString crlf = ToCrLf(text);
+    if (to == from && crlf.isEmpty())
+        return TextChange{from, 0, 0, lines_.lineOf(from), 0, 0};
+    // Typing over a selection is one step: its removal and the character go together.
+    const bool pair = to > from && !crlf.isEmpty();
+    if (pair)
+        beginUndoGroup();
+    if (to > from)
+        record(Action{false, from, mid(from, to - from), 0, false}, pair ? Merge::No : merge);
+    if (!crlf.isEmpty())
+        record(Action{true, from, crlf, 0, false}, pair ? Merge::No : merge);
+    if (pair)
+        endUndoGroup();
+    // Applied after recording so that the removed text is read before it goes.
+    return apply(from, to - from, crlf);
+}
+
+void TextBuffer::beginUndoGroup()
+{
+    if (groupDepth_++ == 0) {
+        openGroup_ = nextGroup_++;
+        mergeOpen_ = false;
+    }
+}
+
+void TextBuffer::endUndoGroup()
+{
+    if (groupDepth_ > 0 && --groupDepth_ == 0)
+        mergeOpen_ = false;
+}
+
+std::vector<TextChange> TextBuffer::undo(qsizetype* caret)
+{
+    std::vector<TextChange> changes;
+    mergeOpen_ = false;
+    if (current_ == 0)
+        return changes;
+    const quint64 group = actions_[current_ - 1].group;
+    while (current_ > 0 && actions_[current_ - 1].group == group) {
+        const Action& a = actions_[--current_];
+        if (a.insert) {
+            changes.push_back(apply(a.pos, a.text.size(), {}));
+            *caret = a.pos;
+        } else {
+            changes.push_back(apply(a.pos, 0, a.text));
+            *caret = a.pos + a.text.size();
+        }
+    }
+    return changes;
+}
+
+std::vector<TextChange> TextBuffer::redo(qsizetype* caret)
+{
+    std::vector<TextChange> changes;
+    mergeOpen_ = false;
+    if (current_ >= actions_.size())
+        return changes;
+    const quint64 group = actions_[current_].group;
+    while (current_ < actions_.size() && actions_[current_].group == group) {
+        const Action& a = actions_[current_++];
+        if (a.insert) {
+            changes.push_back(apply(a.pos, 0, a.text));
+            *caret = a.pos + a.text.size();
+        } else {
+            changes.push_back(apply(a.pos, a.text.size(), {}));
+            *caret = a.pos;
+        }
+    }
+    return changes;
+}
+
+void TextBuffer::clearUndo()
+{
+    savePoint_ = isModified() ? kNoSavePoint : 0;
+    actions_.clear();
+    current_ = 0;
+    mergeOpen_ = false;
+}
+
+} // namespace tl

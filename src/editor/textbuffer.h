@@ -1,0 +1,138 @@
+#pragma once
+
+#include "editor/gapvector.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <vector>
+
+namespace tl {
+
+// Where the lines of a text start, kept up to date through edits at O(log n) per query. Entry i
+// is the start of line i; one more entry holds the text's length. Edits shift every later start;
+// the shift is recorded once (the "step") and applied to the entries lazily as queries and edits
+// move through them, so typing on one line of a 400,000-line page does not touch the others.
+class LineIndex {
+public:
+    int lineCount() const { return int(starts_.size()) - 1; }
+    qsizetype start(int line) const
+    {
+        const qsizetype v = starts_.at(line);
+        return line > stepLine_ ? v + stepLength_ : v;
+    }
+    // The line holding position pos (the last line whose start is <= pos).
+    int lineOf(qsizetype pos) const;
+
+    // Every line after `line` moves by delta characters.
+    void shiftAfter(int line, qsizetype delta);
+    // A new line `line` starting at pos; the lines from `line` on move down by one.
+    void insertLine(int line, qsizetype pos);
+    void removeLine(int line);
+    // Replaces everything: starts[0] must be 0 and the last entry the text's length.
+    void assign(std::vector<qsizetype>&& starts);
+
+private:
+    void applyStepUpTo(int line);
+    void backStepTo(int line);
+
+    GapVector<qsizetype> starts_;
+    int stepLine_ = 0;
+    qsizetype stepLength_ = 0;
+};
+
+// One change of the text, as the view needs it to follow: `removed` characters at pos were
+// replaced by `inserted` ones; line `line` (the line holding pos) lost `linesRemoved` line
+// breaks and gained `linesInserted`.
+struct TextChange {
+    qsizetype pos = 0;
+    qsizetype removed = 0;
+    qsizetype inserted = 0;
+    int line = 0;
+    int linesRemoved = 0;
+    int linesInserted = 0;
+};
+
+// The text of a page with CR LF line breaks, as a gap buffer with a line index and an undo
+// history. Positions count CR LF as two characters, the way the program counts them; a position
+// never falls between CR and LF (such positions are moved back to the CR) and every CR is
+// followed by LF, whatever line breaks the text handed in uses.
+class TextBuffer {
+public:
+    TextBuffer();
+
+    // Replaces the whole text (CR LF, lone CR and lone LF all become CR LF). The undo history
+    // starts afresh and the text counts as unmodified.
+    void setText(QStringView text);
+
+    qsizetype length() const { return chars_.size(); }
+    int lineCount() const { return lines_.lineCount(); }
+    qsizetype lineStart(int line) const { return lines_.start(line); }
+    // Position of the line's CR, or the end of the text on the last line.
+    qsizetype lineEnd(int line) const;
+    int lineOf(qsizetype pos) const { return lines_.lineOf(pos); }
+
+    QChar at(qsizetype pos) const { return QChar(chars_.at(pos)); }
+    QString text() const { return mid(0, length()); }
+    QString mid(qsizetype pos, qsizetype length) const;
+    QString lineText(int line) const { return mid(lineStart(line), lineEnd(line) - lineStart(line)); }
+    // [pos, pos + length) as one run of characters, valid until the next edit.
+    QStringView view(qsizetype pos, qsizetype length);
+
+    // Clamps pos to the text and moves it off the middle of a CR LF pair.
+    qsizetype snap(qsizetype pos) const;
+
+    // Replaces [pos, pos + length) by text (line breaks made CR LF) and records it for undo.
+    // Typing merges consecutive one-character edits of the same kind into one undo step.
+    enum class Merge { No, Typing };
+    TextChange replace(qsizetype pos, qsizetype length, QStringView text, Merge merge = Merge::No);
+
+    // Everything recorded between the outermost begin and end is one undo step.
+    void beginUndoGroup();
+    void endUndoGroup();
+    // Ends a run of typing, so that the next typed character starts a new undo step.
+    void breakMerge() { mergeOpen_ = false; }
+
+    bool canUndo() const { return current_ > 0; }
+    bool canRedo() const { return current_ < actions_.size(); }
+    // Undo and redo of one step; the changes in the order they were applied, and where the
+    // caret goes afterwards.
+    std::vector<TextChange> undo(qsizetype* caret);
+    std::vector<TextChange> redo(qsizetype* caret);
+    void clearUndo();
+
+    // Modified: the text differs from the last unmodified point (undo can return to it).
+    bool isModified() const { return current_ != savePoint_; }
+    void setUnmodified() { savePoint_ = current_; }
+
+    size_t memoryBytes() const { return chars_.capacityBytes(); }
+
+private:
+    struct Action {
+        bool insert = false;
+        qsizetype pos = 0;
+        QString text;
+        quint64 group = 0;
+        bool typing = false;
+    };
+
+    TextChange apply(qsizetype pos, qsizetype length, QStringView crlfText);
+    void record(Action&& action, Merge merge);
+
+    GapVector<char16_t> chars_;
+    LineIndex lines_;
+    std::vector<Action> actions_;
+    size_t current_ = 0; // actions [0, current_) are applied
+    static constexpr size_t kNoSavePoint = size_t(-1);
+    size_t savePoint_ = 0;
+    quint64 nextGroup_ = 1;
+    int groupDepth_ = 0;
+    quint64 openGroup_ = 0;
+    bool mergeOpen_ = false;
+};
+
+// Copies text with every line break made CR LF. Returns the text unchanged (shared) when it
+// already is.
+QString ToCrLf(QStringView text);
+
+} // namespace tl

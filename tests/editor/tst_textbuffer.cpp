@@ -1,0 +1,232 @@
+#include "editor/textbuffer.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+using namespace tl;
+
+namespace {
+
+// Line starts of a CR LF text, computed the slow way.
+std::vector<qsizetype> NaiveStarts(const QString& text)
+{
+    std::vector<qsizetype> starts{0};
+    for (qsizetype i = 0; i + 1 < text.size(); ++i)
+        if (text.at(i) == u'\r' && text.at(i + 1) == u'\n')
+            starts.push_back(i + 2);
+    return starts;
+}
+
+// Every position's line is checked with stride 1; a larger stride keeps long runs quick.
+QString CheckAgainst(const TextBuffer& buffer, const QString& text, int stride = 1)
+{
+    if (buffer.text() != text)
+        return QStringLiteral("text differs");
+    const auto starts = NaiveStarts(text);
+    if (buffer.lineCount() != int(starts.size()))
+        return QStringLiteral("line count %1, expected %2").arg(buffer.lineCount()).arg(starts.size());
+    for (int line = 0; line < int(starts.size()); ++line)
+        if (buffer.lineStart(line) != starts[size_t(line)])
+            return QStringLiteral("start of line %1").arg(line);
+    for (qsizetype pos = 0; pos <= text.size(); pos += stride) {
+        const auto it = std::upper_bound(starts.begin(), starts.end(), pos);
+        if (buffer.lineOf(pos) != int(it - starts.begin()) - 1)
+            return QStringLiteral("line of position %1").arg(pos);
+    }
+    return {};
+}
+
+} // namespace
+
+class TestTextBuffer : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void lineBreaksBecomeCrLf_data();
+    void lineBreaksBecomeCrLf();
+    void replaceKeepsPairsWhole_data();
+    void replaceKeepsPairsWhole();
+    void randomEditsMatchPlainString();
+    void typingMergesIntoOneUndoStep();
+    void groupIsOneStepAndRedoReapplies();
+    void modifiedFollowsTheSavePoint();
+};
+
+void TestTextBuffer::lineBreaksBecomeCrLf_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("lines");
+
+    QTest::newRow("empty") << "" << "" << 1;
+    QTest::newRow("crlf_kept") << "a\r\nb" << "a\r\nb" << 2;
+    QTest::newRow("lf_only") << "a\nb\n" << "a\r\nb\r\n" << 3;
+    QTest::newRow("cr_only") << "a\rb" << "a\r\nb" << 2;
+    QTest::newRow("lf_cr_is_two_breaks") << "a\n\rb" << "a\r\n\r\nb" << 3;
+    QTest::newRow("japanese_and_surrogates") << QStringLiteral("日本\n😀") << QStringLiteral("日本\r\n😀") << 2;
+}
+
+void TestTextBuffer::lineBreaksBecomeCrLf()
+{
+    QFETCH(QString, input);
+    QFETCH(QString, text);
+    QFETCH(int, lines);
+
+    TextBuffer buffer;
+    buffer.setText(input);
+    QCOMPARE(buffer.text(), text);
+    QCOMPARE(buffer.lineCount(), lines);
+    QCOMPARE(ToCrLf(input), text);
+    QVERIFY(!buffer.isModified());
+    QVERIFY(!buffer.canUndo());
+}
+
+void TestTextBuffer::replaceKeepsPairsWhole_data()
+{
+    QTest::addColumn<qsizetype>("pos");
+    QTest::addColumn<qsizetype>("count");
+    QTest::addColumn<QString>("inserted");
+    QTest::addColumn<QString>("result");
+
+    // On "ab\r\ncd": a position between CR and LF means the CR's.
+    QTest::newRow("insert_between_cr_and_lf_goes_before_cr") << qsizetype(3) << qsizetype(0) << "X" << "abX\r\ncd";
+    QTest::newRow("remove_ending_between_cr_and_lf_keeps_pair") << qsizetype(1) << qsizetype(2) << "" << "a\r\ncd";
+    QTest::newRow("remove_starting_between_cr_and_lf_takes_pair") << qsizetype(3) << qsizetype(2) << "" << "abd";
+    QTest::newRow("inserted_lone_breaks_become_crlf") << qsizetype(2) << qsizetype(0) << "\n\r" << "ab\r\n\r\n\r\ncd";
+    QTest::newRow("past_the_end_clamps") << qsizetype(99) << qsizetype(5) << "!" << "ab\r\ncd!";
+}
+
+void TestTextBuffer::replaceKeepsPairsWhole()
+{
+    QFETCH(qsizetype, pos);
+    QFETCH(qsizetype, count);
+    QFETCH(QString, inserted);
+    QFETCH(QString, result);
+
+    TextBuffer buffer;
+    buffer.setText(u"ab\r\ncd");
+    buffer.replace(pos, count, inserted);
+    QCOMPARE(CheckAgainst(buffer, result), QString());
+    qsizetype caret = 0;
+    buffer.undo(&caret);
+    QCOMPARE(CheckAgainst(buffer, QStringLiteral("ab\r\ncd")), QString());
+}
+
+void TestTextBuffer::randomEditsMatchPlainString()
+{
+    // Edits clustered and scattered over a few hundred lines, checked against a plain string
+    // after every step; then everything undone and redone. A fixed seed keeps failures
+    // repeatable.
+    QRandomGenerator rng(20261210);
+    const QString pieces[] = {QStringLiteral("x"), QStringLiteral("\r\n"), QStringLiteral("ab\r\ncd"),
+                              QStringLiteral("\r\n\r\n"), QStringLiteral("日本語"), QString()};
+    QString start;
+    for (int i = 0; i < 300; ++i)
+        start += QStringLiteral("line %1\r\n").arg(i).repeated(1 + i % 3);
+    TextBuffer buffer;
+    buffer.setText(start);
+    QString model = start;
+    std::vector<QString> history{model};
+    qsizetype hot = model.size() / 2;
+    for (int step = 0; step < 600; ++step) {
+        if (rng.bounded(10) == 0)
+            hot = rng.bounded(model.size() + 1);
+        qsizetype pos = std::clamp<qsizetype>(hot + rng.bounded(41) - 20, 0, model.size());
+        qsizetype count = rng.bounded(4) == 0 ? rng.bounded(30) : 0;
+        const QString& text = pieces[rng.bounded(6)];
+        pos = buffer.snap(pos);
+        qsizetype end = buffer.snap(std::min(model.size(), pos + count));
+        if (text.isEmpty() && end == pos)
+            continue;
+        buffer.replace(pos, end - pos, text, step % 2 ? TextBuffer::Merge::Typing : TextBuffer::Merge::No);
+        model.replace(pos, end - pos, text);
+        history.push_back(model);
+        const QString problem = CheckAgainst(buffer, model, 17);
+        if (!problem.isEmpty())
+            QFAIL(qPrintable(QStringLiteral("step %1: %2").arg(step).arg(problem)));
+    }
+    qsizetype caret = 0;
+    while (buffer.canUndo())
+        buffer.undo(&caret);
+    QCOMPARE(CheckAgainst(buffer, start), QString());
+    QVERIFY(!buffer.isModified());
+    while (buffer.canRedo())
+        buffer.redo(&caret);
+    QCOMPARE(CheckAgainst(buffer, model), QString());
+}
+
+void TestTextBuffer::typingMergesIntoOneUndoStep()
+{
+    TextBuffer buffer;
+    buffer.setText(u"<P>");
+    for (const char16_t c : u"abc")
+        if (c)
+            buffer.replace(3 + buffer.length() - 3, 0, QStringView(&c, 1), TextBuffer::Merge::Typing);
+    // Backspace twice merges into one step of its own.
+    buffer.replace(5, 1, {}, TextBuffer::Merge::Typing);
+    buffer.replace(4, 1, {}, TextBuffer::Merge::Typing);
+    QCOMPARE(buffer.text(), QStringLiteral("<P>a"));
+    qsizetype caret = 0;
+    buffer.undo(&caret);
+    QCOMPARE(buffer.text(), QStringLiteral("<P>abc"));
+    QCOMPARE(caret, qsizetype(6));
+    buffer.undo(&caret);
+    QCOMPARE(buffer.text(), QStringLiteral("<P>"));
+    QCOMPARE(caret, qsizetype(3));
+    QVERIFY(!buffer.canUndo());
+
+    // A caret move ends the run.
+    buffer.replace(3, 0, u"a", TextBuffer::Merge::Typing);
+    buffer.breakMerge();
+    buffer.replace(4, 0, u"b", TextBuffer::Merge::Typing);
+    buffer.undo(&caret);
+    QCOMPARE(buffer.text(), QStringLiteral("<P>a"));
+}
+
+void TestTextBuffer::groupIsOneStepAndRedoReapplies()
+{
+    TextBuffer buffer;
+    buffer.setText(u"text");
+    buffer.beginUndoGroup();
+    buffer.replace(0, 0, u"<B>");
+    buffer.beginUndoGroup(); // nested groups join the outer one
+    buffer.replace(7, 0, u"</B>");
+    buffer.endUndoGroup();
+    buffer.endUndoGroup();
+    buffer.replace(0, 0, u"\r\n");
+    qsizetype caret = 0;
+    buffer.undo(&caret);
+    buffer.undo(&caret);
+    QCOMPARE(buffer.text(), QStringLiteral("text"));
+    buffer.redo(&caret);
+    QCOMPARE(buffer.text(), QStringLiteral("<B>text</B>"));
+    QCOMPARE(caret, qsizetype(11));
+    // A new edit after undo drops what could have been redone.
+    buffer.replace(0, 0, u"x");
+    QVERIFY(!buffer.canRedo());
+}
+
+void TestTextBuffer::modifiedFollowsTheSavePoint()
+{
+    TextBuffer buffer;
+    buffer.setText(u"a");
+    buffer.replace(1, 0, u"b", TextBuffer::Merge::Typing);
+    buffer.setUnmodified();
+    // Typing after the save point is a step of its own, so undo returns to the saved text.
+    buffer.replace(2, 0, u"c", TextBuffer::Merge::Typing);
+    QVERIFY(buffer.isModified());
+    qsizetype caret = 0;
+    buffer.undo(&caret);
+    QCOMPARE(buffer.text(), QStringLiteral("ab"));
+    QVERIFY(!buffer.isModified());
+    buffer.undo(&caret);
+    QVERIFY(buffer.isModified());
+    // The saved text can no longer be reached once another edit replaces the redo steps.
+    buffer.replace(0, 0, u"z");
+    QVERIFY(buffer.isModified());
+    // Emptying the history keeps a modified text modified.
+    buffer.clearUndo();
+    QVERIFY(buffer.isModified());
+}
+
+QTEST_GUILESS_MAIN(TestTextBuffer)
+#include "tst_textbuffer.moc"
