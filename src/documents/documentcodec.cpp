@@ -1,5 +1,7 @@
 #include "documents/documentcodec.h"
 
+#include "platform/codepage.h"
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -225,27 +227,6 @@ TextEncoding DetectEncoding(QByteArrayView bytes)
 }
 
 // ---- Decoding --------------------------------------------------------------------------------
-
-// ICU's Shift_JIS table follows IBM in rotating three control codes: byte 1A reads as U+001C,
-// 1C as U+007F and 7F as U+001A. Windows maps each to itself, and DOS-made pages end in 1A.
-// None of the three can be part of a double-byte character, so the bytes are rotated before ICU
-// reads them and after it writes them.
-bool HasRotatedControlByte(QByteArrayView bytes)
-{
-    return bytes.contains('\x1A') || bytes.contains('\x1C') || bytes.contains('\x7F');
-}
-
-void RotateControlBytes(QByteArray& bytes, bool towardsIcu)
-{
-    for (char& c : bytes) {
-        if (c == '\x1A')
-            c = towardsIcu ? '\x7F' : '\x1C';
-        else if (c == '\x1C')
-            c = towardsIcu ? '\x1A' : '\x7F';
-        else if (c == '\x7F')
-            c = towardsIcu ? '\x1C' : '\x1A';
-    }
-}
 
 QString DecodeRaw(const QByteArray& name, Kind kind, QByteArrayView bytes, bool* error)
 {

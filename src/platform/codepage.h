@@ -18,4 +18,11 @@ std::optional<QByteArray> EncodeCp932(QStringView text);
 // Index of the first character of text that CP932 cannot represent, or -1.
 qsizetype FirstNonCp932Char(QStringView text);
 
+// ICU's Shift_JIS table follows IBM in rotating three control codes: byte 1A reads as U+001C,
+// 1C as U+007F and 7F as U+001A. Windows maps each to itself, and DOS-made files end in 1A.
+// None of the three can be part of a double-byte character, so the bytes are rotated before ICU
+// reads them (towardsIcu) and after it writes them.
+bool HasRotatedControlByte(QByteArrayView bytes);
+void RotateControlBytes(QByteArray& bytes, bool towardsIcu);
+
 } // namespace tl

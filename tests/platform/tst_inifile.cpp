@@ -261,6 +261,8 @@ void TestIniFile::encodeCp932_data()
     QTest::newRow("halfwidth_katakana") << QStringLiteral("ｱ") << QByteArray("\xb1") << -1;
     QTest::newRow("nec_circled_digit") << QStringLiteral("①") << QByteArray("\x87\x40") << -1;
     QTest::newRow("ibm_extension") << QStringLiteral("髙") << QByteArray("\xfb\xfc") << -1;
+    QTest::newRow("control_bytes_map_to_themselves")
+        << QStringLiteral("\x1A\x1C\x7F") << QByteArray("\x1A\x1C\x7F") << -1;
     QTest::newRow("fullwidth_tilde") << QStringLiteral("～") << QByteArray("\x81\x60") << -1;
     QTest::newRow("wave_dash") << QStringLiteral("a〜") << QByteArray() << 1;
     QTest::newRow("latin_accent") << QStringLiteral("表é") << QByteArray() << 1;
