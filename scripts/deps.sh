@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6
-  fonts-ipafont-mincho fonts-ipafont-gothic
+  fonts-ipafont-mincho fonts-ipafont-gothic fonts-dejavu-core
   libbenchmark-dev
   xvfb xauth
 )
