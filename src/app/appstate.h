@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <array>
+#include <functional>
 
 namespace tl {
 
@@ -36,6 +37,9 @@ struct AppState {
     // 1 = image fields are picked with the open-file dialog; other values = the image browser.
     int ImageSelectMode = 1;
     bool InputMode = false;
+    // The input method's status (4 and above: a conversion mode). Qt cannot read it on this
+    // platform, so by default there is none; tests put a fake here.
+    std::function<int()> ImeStatus;
 
     // The session's pages and the current document.
     DocTable Docs{};

@@ -10,19 +10,29 @@
 #include "platform/fonts.h"
 #include "platform/programfolder.h"
 
+#include "app/companions.h"
+#include "app/frmabout.h"
+#include "app/mainlayout.h"
+#include "documents/paths.h"
+
 #include <QCloseEvent>
 #include <QDir>
-#include <QGridLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
 #include <QUrl>
 
 namespace tl {
 
 frmMain::frmMain(AppState& state, QWidget* parent)
     : QMainWindow(parent), state_(state), mainText_(new MainTextEdit),
-      subText1_(new QLabel), subText2_(new QLabel), subText3_(new QLabel), labLinNo_(new QLabel)
+      subText1_(new RowsLabel(mainText_)), subText2_(new RulerLabel(mainText_)),
+      subText3_(new RowsLabel(mainText_)), labLinNo_(new QLabel), central_(new QWidget(this)),
+      timer1_(new QTimer(this))
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(kNoDocumentCaption);
@@ -37,78 +47,220 @@ frmMain::frmMain(AppState& state, QWidget* parent)
     labLinNo_->setObjectName(QStringLiteral("LabLinNo"));
     for (QWidget* w : {static_cast<QWidget*>(mainText_), static_cast<QWidget*>(subText1_),
                        static_cast<QWidget*>(subText2_), static_cast<QWidget*>(subText3_),
-                       static_cast<QWidget*>(labLinNo_)})
+                       static_cast<QWidget*>(labLinNo_)}) {
         w->setFont(font);
-    for (QLabel* l : {subText1_, subText3_, subText2_, labLinNo_})
-        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-
-    auto* central = new QWidget(this);
-    auto* grid = new QGridLayout(central);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setSpacing(0);
-    grid->addWidget(labLinNo_, 0, 0, 1, 2);
-    grid->addWidget(subText2_, 0, 2);
-    grid->addWidget(subText1_, 1, 0);
-    grid->addWidget(subText3_, 1, 1);
-    grid->addWidget(mainText_, 1, 2);
-    grid->setColumnStretch(2, 1);
-    grid->setRowStretch(1, 1);
-    setCentralWidget(central);
+        w->setParent(central_);
+    }
+    subText1_->setTextColor(GutterColor());
+    subText3_->setTextColor(MarkerColor());
+    subText2_->setTextColor(QColor(Qt::black));
+    labLinNo_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    labLinNo_->setContentsMargins(0, 0, 4, 0);
+    QPalette blue = labLinNo_->palette();
+    blue.setColor(QPalette::WindowText, MarkerColor());
+    labLinNo_->setPalette(blue);
+    subText1_->setAccessibleName(QStringLiteral("行番号"));
+    subText3_->setAccessibleName(QStringLiteral("現在行の印"));
+    subText2_->setAccessibleName(QStringLiteral("桁ルーラー"));
+    labLinNo_->setAccessibleName(QStringLiteral("現在行"));
+    setCentralWidget(central_);
 
     textBox_.SetTarget(mainText_);
     // Any change of the text marks the document modified.
     connect(mainText_, &MainTextEdit::Change, this, [this] { state_.DocModified = true; });
+    // The gutter and ruler follow scrolling at once rather than on the next tick.
+    connect(mainText_, &MainTextEdit::viewChanged, this, [this] {
+        UpdateLineGutter(true);
+        subText2_->update();
+    });
 
     files_ = std::make_unique<FileCommands>(state_, *this);
     connect(mainText_, &MainTextEdit::FilesDropped, this,
             [this](const QStringList& paths) { files_->OpenDroppedFiles(paths); });
 
+    buildToolbars();
+    buildStatusBar();
     // No document is open until one is loaded.
     ShowEditor(false);
 
     QDir::setCurrent(ProgramFolder());
-    buildFileMenu();
+    buildMenus();
     files_->LoadRecentFileMenu();
+
+    timer1_->setObjectName(QStringLiteral("Timer1"));
+    timer1_->setInterval(50);
+    connect(timer1_, &QTimer::timeout, this, &frmMain::TimerTick);
+    timer1_->start();
     resize(900, 680);
 }
 
 frmMain::~frmMain() = default;
 
-void frmMain::buildFileMenu()
+void frmMain::buildStatusBar()
 {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
-    file->setObjectName(QStringLiteral("mnuFile"));
-    auto add = [&](const char* name, const QString& caption, auto slot) {
-        QAction* a = file->addAction(caption);
-        a->setObjectName(QString::fromLatin1(name));
-        connect(a, &QAction::triggered, this, slot);
-        return a;
-    };
-    add("mnuFileNew", QStringLiteral("新規作成(&N)"), [this] { files_->NewDocument(); });
-    add("mnuFileOpen", QStringLiteral("開く(&O)..."), [this] {
-        files_->OpenDocumentByDialog(kDocumentFilter, ProgramFolder());
-    });
-    add("mnuFileClose", QStringLiteral("閉じる(&C)"), [this] { files_->CloseDocument(); });
-    add("mnuFileSave", QStringLiteral("上書き保存(&S)"), [this] { files_->SaveDocument(); });
-    add("mnuFileSaveAs", QStringLiteral("名前を付けて保存(&A)..."),
-        [this] { files_->SaveDocumentAs(); });
-    file->addSeparator()->setObjectName(QStringLiteral("mnuFSep1"));
-    // Printing comes with the print dialog.
-    file->addAction(QStringLiteral("プリンター設定"))->setObjectName(QStringLiteral("mnuSetPrinter"));
-    file->addAction(QStringLiteral("印刷"))->setObjectName(QStringLiteral("mnuPrint"));
-    file->addSeparator()->setObjectName(QStringLiteral("mnuFSep2"));
-    add("mnuFileExit", QStringLiteral("終了(&X)"), [this] { close(); });
-
-    for (int i = 0; i <= 10; ++i) {
-        QAction* item = i == 0 ? file->addSeparator()
-                               : file->addAction(QStringLiteral("RecentFile") + QString::number(i));
-        item->setObjectName(QStringLiteral("mnuRecentFile_") + QString::number(i));
-        item->setVisible(false);
-        if (i > 0)
-            connect(item, &QAction::triggered, this,
-                    [this, item] { files_->OpenRecentFile(item->data().toString()); });
-        recentItems_[size_t(i)] = item;
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar"));
+    const QString names[] = {QStringLiteral("入力モード"), QStringLiteral("全行数"),
+                             QStringLiteral("現在行")};
+    for (int i = 0; i < 3; ++i) {
+        auto* panel = new QLabel(bar);
+        panel->setObjectName(QStringLiteral("Panel") + QString::number(i + 1));
+        panel->setMinimumWidth(130);
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        panel->setAccessibleName(names[i]);
+        bar->addWidget(panel);
+        panels_[size_t(i)] = panel;
     }
+    UpdateStatusLine();
+    UpdateInputModeIndicator();
+}
+
+// ---- Layout ----
+
+void frmMain::ApplyLayout()
+{
+    int hidden = 0;
+    for (QToolBar* bar : toolbars_)
+        hidden += bar->isHidden() ? 1 : 0;
+    // The client area as the arithmetic sees it: toolbars, central area and status bar.
+    const int menuHeight = menuBar()->isVisible() ? menuBar()->height() : 0;
+    const int toolbarPixels = std::max(0, central_->y() - menuHeight);
+    const int clientHeight = toolbarPixels + central_->height() + statusBar()->height();
+    const MainLayout l = ComputeMainLayout(central_->width() * kTwipsPerPixel,
+                                           clientHeight * kTwipsPerPixel, hidden);
+    // Twips count from the client's top, where the toolbars start; the central area begins
+    // below the toolbars Qt actually drew.
+    auto place = [&](QWidget* w, const QRect& twips) {
+        w->setGeometry(twips.x() / kTwipsPerPixel,
+                       (twips.y() - l.toolbarHeight) / kTwipsPerPixel,
+                       std::max(0, twips.width() / kTwipsPerPixel),
+                       std::max(0, twips.height() / kTwipsPerPixel));
+    };
+    place(mainText_, l.mainText);
+    place(subText1_, l.subText1);
+    place(subText3_, l.subText3);
+    place(subText2_, l.subText2);
+    place(labLinNo_, l.labLinNo);
+    // Toolbars drawn taller than 420 twips would push the box under the status bar.
+    if (mainText_->geometry().bottom() >= central_->height())
+        mainText_->resize(mainText_->width(), std::max(0, central_->height() - mainText_->y()));
+}
+
+void frmMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    ApplyLayout();
+}
+
+void frmMain::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        UpdateLineGutter(false);
+        DrawColumnRuler();
+        syncToolbarChecks();
+    }
+}
+
+void frmMain::syncToolbarChecks()
+{
+    for (int i = 0; i < 4; ++i)
+        if (toolbarItems_[size_t(i)])
+            toolbarItems_[size_t(i)]->setChecked(!toolbars_[size_t(i)]->isHidden());
+}
+
+void frmMain::ToggleToolbar(int index)
+{
+    if (index < 0 || index > 3)
+        return;
+    // The toolbar's own state decides: a menu click has already flipped the item's check mark.
+    const bool checked = toolbars_[size_t(index)]->isHidden();
+    toolbarItems_[size_t(index)]->setChecked(checked);
+    toolbars_[size_t(index)]->setVisible(checked);
+    // The central area takes the toolbars' new height only once the window lays it out.
+    layout()->activate();
+    ApplyLayout();
+}
+
+// ---- Companions and status bar ----
+
+void frmMain::UpdateLineGutter(bool onlyIfChanged)
+{
+    const int caret = textBox_.LineFromChar();
+    const int top = textBox_.TopLine();
+    if (caret != lastCaretLine_ || top != lastTopLine_) {
+        // The marker's row counts from the first visible line, so scrolling moves it too.
+        lastCaretLine_ = caret;
+        subText3_->setText(CaretMarkerText(state_.MarkerColumnText, caret - top));
+    }
+    const int total = textBox_.TotalLine();
+    if (onlyIfChanged && top == lastTopLine_ && total == lastTotalLine_)
+        return;
+    lastTotalLine_ = total;
+    lastTopLine_ = top;
+    subText1_->setText(LineGutterText(top, total));
+}
+
+void frmMain::DrawColumnRuler()
+{
+    subText2_->setText(ColumnRulerText());
+}
+
+void frmMain::UpdateStatusLine()
+{
+    const StatusTexts t =
+        ComputeStatusTexts(textBox_.Visible(), textBox_.TotalLine(), textBox_.LineFromChar());
+    labLinNo_->setText(t.lineLabel);
+    panels_[1]->setText(t.lineCount);
+    panels_[2]->setText(t.currentLine);
+}
+
+void frmMain::UpdateInputModeIndicator()
+{
+    const int ime = state_.ImeStatus ? state_.ImeStatus() : 0;
+    const InputModeIndicator m = ComputeInputModeIndicator(ime, state_.InputMode);
+    panels_[0]->setText(m.text);
+    subText1_->setTextColor(m.color);
+    subText2_->setTextColor(m.color);
+}
+
+void frmMain::TimerTick()
+{
+    UpdateLineGutter(true);
+    UpdateStatusLine();
+    UpdateInputModeIndicator();
+}
+
+// ---- Menu commands of the window ----
+
+void frmMain::InsertChosenFilePath()
+{
+    const QString path = files_->AskDocumentFileName();
+    if (path.isEmpty())
+        return;
+    const qint64 start = textBox_.SelStart();
+    textBox_.SetSelText(path);
+    textBox_.SetSelStart(start);
+    textBox_.SetSelLength(path.size());
+}
+
+void frmMain::InsertImageReference()
+{
+    textBox_.SetFocus();
+    if (state_.ImageSelectMode != 1)
+        return; // the image browser comes with its own dialog
+    const QString path = files_->AskOpenFileName(
+        QStringLiteral("*.gif *.jpg *.bmp ﾌｧｲﾙ |*.gif;*.jpg;*.bmp|すべてのﾌｧｲﾙ(*.*)|*.*"),
+        ProgramFolder());
+    if (!path.isEmpty())
+        textBox_.SetSelText(FileNameOf(path));
+}
+
+void frmMain::ShowAbout()
+{
+    frmAbout about(*state_.prompts, this);
+    about.exec();
 }
 
 void frmMain::ShowEditor(bool visible)
@@ -121,8 +273,10 @@ void frmMain::ShowEditor(bool visible)
 
 void frmMain::ClearCompanions()
 {
-    subText1_->clear();
-    subText3_->clear();
+    subText1_->setText(QString());
+    subText3_->setText(QString());
+    // The next tick draws them afresh.
+    lastCaretLine_ = lastTopLine_ = lastTotalLine_ = 0;
 }
 
 void frmMain::OpenCommandLineFile(const QString& argumentText)

@@ -9,14 +9,20 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QTimer;
+class QToolBar;
 
 namespace tl {
 
 struct AppState;
 class FileCommands;
 class MainTextEdit;
+class RowsLabel;
+class RulerLabel;
+struct ToolbarButton;
 
-// The main window: the edit box MainText with its companion labels, and the menus.
+// The main window: four toolbars, the edit box MainText with its line-number gutter, caret
+// marker, column ruler and line label, the menus, and the status bar kept current by Timer1.
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
@@ -40,6 +46,33 @@ public:
     void ClearCompanions();
 
     QAction* RecentFileItem(int index) const { return recentItems_[size_t(index)]; }
+    QToolBar* ToolbarAt(int index) const { return toolbars_[size_t(index)]; }
+    RowsLabel* LineGutter() const { return subText1_; }
+    RowsLabel* CaretMarker() const { return subText3_; }
+    RulerLabel* ColumnRuler() const { return subText2_; }
+    QLabel* LineLabel() const { return labLinNo_; }
+    QLabel* StatusPanel(int index) const { return panels_[size_t(index - 1)]; }
+    QTimer* Timer1() const { return timer1_; }
+
+    // The companions and the status bar.
+    void UpdateLineGutter(bool onlyIfChanged);
+    void DrawColumnRuler();
+    void UpdateStatusLine();
+    void UpdateInputModeIndicator();
+    // One tick of Timer1.
+    void TimerTick();
+    // Flips toolbar 0-3 and its Options menu check mark, then lays the window out again.
+    void ToggleToolbar(int index);
+    // Places the edit box and its companions by the toolbars shown and the client size.
+    void ApplyLayout();
+
+    // Menu commands of the window itself.
+    void InsertChosenFilePath();
+    void InsertImageReference();
+    void ShowAbout();
+    // A toolbar button's click: clears the edit target, then runs the button's command when
+    // its toolbar may act without a document or a document is open.
+    void RunToolbarButton(const ToolbarButton& button);
 
     // Main window load, step e: opens the command-line file when it names an existing file.
     // The whole argument text is one path, taken as it stands.
@@ -59,22 +92,37 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void buildFileMenu();
+    void buildMenus();
+    void buildFileMenu(QMenu* file);
+    void buildToolbars();
+    void buildStatusBar();
+    void syncToolbarChecks();
 
     AppState& state_;
     MainTextEdit* mainText_;
-    QLabel* subText1_;
-    QLabel* subText2_;
-    QLabel* subText3_;
+    RowsLabel* subText1_;
+    RulerLabel* subText2_;
+    RowsLabel* subText3_;
     QLabel* labLinNo_;
+    QWidget* central_;
+    std::array<QToolBar*, 4> toolbars_{};
+    std::array<QAction*, 4> toolbarItems_{};
+    std::array<QLabel*, 3> panels_{};
+    QTimer* timer1_;
     cTextBox textBox_;
     std::unique_ptr<FileCommands> files_;
     std::array<QAction*, 11> recentItems_{};
     bool unloaded_ = false;
+    // UpdateLineGutter's remembered caret line, first visible line and line count.
+    int lastCaretLine_ = 0;
+    int lastTopLine_ = 0;
+    int lastTotalLine_ = 0;
 };
 
 } // namespace tl

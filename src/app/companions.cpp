@@ -1,0 +1,113 @@
+#include "app/companions.h"
+
+#include "editor/maintextedit.h"
+
+#include <QPainter>
+
+namespace tl {
+
+RowsLabel::RowsLabel(MainTextEdit* edit, QWidget* parent) : QWidget(parent), edit_(edit)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+}
+
+void RowsLabel::setText(const QString& text)
+{
+    if (text == text_)
+        return;
+    text_ = text;
+    repaint();
+}
+
+void RowsLabel::setTextColor(const QColor& color)
+{
+    if (color == color_)
+        return;
+    color_ = color;
+    update();
+}
+
+int RowsLabel::rowTop(int row) const
+{
+    if (!edit_)
+        return row * fontMetrics().height();
+    const QWidget* view = edit_->viewport();
+    const int viewTop = mapFromGlobal(view->mapToGlobal(QPoint(0, 0))).y();
+    return viewTop + edit_->lineTop(edit_->firstVisibleLine() + row);
+}
+
+void RowsLabel::paintEvent(QPaintEvent*)
+{
+    if (text_.isEmpty() || !edit_)
+        return;
+    QPainter painter(this);
+    painter.setFont(edit_->font());
+    painter.setPen(color_);
+    const QFontMetrics metrics(edit_->font());
+    const int ascent = metrics.ascent();
+    int row = 0;
+    qsizetype from = 0;
+    while (from < text_.size()) {
+        qsizetype to = text_.indexOf(QStringLiteral("\r\n"), from);
+        if (to < 0)
+            to = text_.size();
+        const int top = rowTop(row);
+        if (top > height())
+            break;
+        painter.drawText(QPoint(0, top + ascent), text_.mid(from, to - from));
+        from = to + 2;
+        ++row;
+    }
+}
+
+RulerLabel::RulerLabel(MainTextEdit* edit, QWidget* parent) : QWidget(parent), edit_(edit) {}
+
+void RulerLabel::setText(const QString& text)
+{
+    if (text == text_)
+        return;
+    text_ = text;
+    update();
+}
+
+void RulerLabel::setTextColor(const QColor& color)
+{
+    if (color == color_)
+        return;
+    color_ = color;
+    update();
+}
+
+int RulerLabel::columnLeft(int column) const
+{
+    const QFontMetrics metrics(edit_ ? edit_->font() : font());
+    const int width = metrics.horizontalAdvance(u'0');
+    if (!edit_)
+        return column * width;
+    const QWidget* view = edit_->viewport();
+    const int viewLeft = mapFromGlobal(view->mapToGlobal(QPoint(0, 0))).x();
+    return viewLeft + edit_->formattingMargins().left() - edit_->horizontalOffset() +
+           column * width;
+}
+
+void RulerLabel::paintEvent(QPaintEvent*)
+{
+    if (text_.isEmpty())
+        return;
+    QPainter painter(this);
+    const QFont font = edit_ ? edit_->font() : this->font();
+    painter.setFont(font);
+    painter.setPen(color_);
+    const QFontMetrics metrics(font);
+    const int baseline = std::max(metrics.ascent(), height() - metrics.descent());
+    // One glyph per column, so a fallback font can never drift off the box's columns.
+    for (int c = 0; c < text_.size(); ++c) {
+        const int x = columnLeft(c);
+        if (x > width())
+            break;
+        if (x + metrics.horizontalAdvance(text_.at(c)) >= 0)
+            painter.drawText(QPoint(x, baseline), QString(text_.at(c)));
+    }
+}
+
+} // namespace tl

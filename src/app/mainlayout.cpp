@@ -1,0 +1,66 @@
+#include "app/mainlayout.h"
+
+#include <algorithm>
+
+namespace tl {
+
+MainLayout ComputeMainLayout(int clientWidth, int clientHeight, int hiddenToolbars)
+{
+    MainLayout l;
+    const int h = 4 * kToolbarTwips - kToolbarTwips * std::clamp(hiddenToolbars, 0, 4);
+    l.toolbarHeight = h;
+    const int top = h + 350;
+    constexpr int kLeft = 765;
+    const int height = clientHeight != 0 ? clientHeight - (h + 640) : 0;
+    // The classic arithmetic (client width - 13) pushed the box 752 twips past the right edge,
+    // hiding its vertical scroll bar; here the box keeps 13 twips inside the edge.
+    const int width = clientWidth != 0 ? clientWidth - kLeft - 13 : 0;
+    l.mainText = QRect(kLeft, top, width, height);
+    l.subText1 = QRect(0, top, 495, height - 200);
+    l.subText3 = QRect(495, top, 150, height - 200);
+    l.subText2 = QRect(720, top - 310, width, 240);
+    l.labLinNo = QRect(-75, top - 310, 795, 300);
+    return l;
+}
+
+QString ColumnRulerText()
+{
+    return QStringLiteral("|----+----").repeated(12);
+}
+
+QString CaretMarkerText(const QString& markerColumn, int row)
+{
+    if (row > 0)
+        return markerColumn.left(3 * row) + u'>' + markerColumn.mid(3 * row + 1);
+    return u'>' + markerColumn.mid(1);
+}
+
+QString LineGutterText(int topLine, int totalLine)
+{
+    QString text;
+    const int end = std::min(totalLine, topLine + 60);
+    for (int k = topLine; k < end; ++k) {
+        text += QString::number(k);
+        text += QStringLiteral("\r\n");
+    }
+    return text;
+}
+
+StatusTexts ComputeStatusTexts(bool documentShown, int totalLine, int caretLine)
+{
+    const int n = documentShown ? totalLine : 0;
+    const int c = documentShown ? caretLine : 0;
+    return {QStringLiteral("全行数：") + QString::number(n),
+            QStringLiteral("現在行：") + QString::number(c), QString::number(c)};
+}
+
+InputModeIndicator ComputeInputModeIndicator(int imeStatus, bool inputMode)
+{
+    if (imeStatus >= 4)
+        return {QStringLiteral("ＩＭＥﾓｰﾄﾞＯＮ"), QColor(Qt::black)};
+    if (inputMode)
+        return {QStringLiteral("入力モ-ドＯＮ"), MarkerColor()};
+    return {QStringLiteral("入力モ-ドＯＦＦ"), GutterColor()};
+}
+
+} // namespace tl

@@ -1,0 +1,184 @@
+// The main window's menu tree and toolbars: captions, shortcuts and what each item runs.
+#include "app/appstate.h"
+#include "app/frmmain.h"
+#include "commands/toolbarmap.h"
+#include "documents/filecommands.h"
+#include "editor/maintextedit.h"
+#include "platform/errors.h"
+#include "platform/programfolder.h"
+
+#include <QMenuBar>
+#include <QToolBar>
+
+namespace tl {
+
+namespace {
+
+// Adds a menu item with its object name; a null slot leaves an item whose command comes later.
+template <class Slot>
+QAction* AddItem(QMenu* menu, const char* name, const QString& caption, QObject* context,
+                 Slot slot, const QKeySequence& shortcut = {})
+{
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(QString::fromLatin1(name));
+    if (!shortcut.isEmpty()) {
+        a->setShortcut(shortcut);
+        a->setShortcutContext(Qt::WindowShortcut);
+    }
+    QObject::connect(a, &QAction::triggered, context, slot);
+    return a;
+}
+
+QAction* AddPending(QMenu* menu, const char* name, const QString& caption,
+                    const QKeySequence& shortcut = {})
+{
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(QString::fromLatin1(name));
+    if (!shortcut.isEmpty())
+        a->setShortcut(shortcut);
+    return a;
+}
+
+void AddSeparator(QMenu* menu, const char* name)
+{
+    menu->addSeparator()->setObjectName(QString::fromLatin1(name));
+}
+
+QMenu* AddMenu(QMenuBar* bar, const char* name, const QString& caption)
+{
+    QMenu* menu = bar->addMenu(caption);
+    menu->setObjectName(QString::fromLatin1(name));
+    menu->menuAction()->setObjectName(QString::fromLatin1(name) + QStringLiteral("Action"));
+    return menu;
+}
+
+} // namespace
+
+void frmMain::buildMenus()
+{
+    QMenuBar* bar = menuBar();
+    buildFileMenu(AddMenu(bar, "mnuFile", QStringLiteral("ﾌｧｲﾙ(&F)")));
+
+    QMenu* edit = AddMenu(bar, "mnuEdit", QStringLiteral("編集(&E)"));
+    AddItem(edit, "mnuEditCancel", QStringLiteral("取り消し(&Z)"), this,
+            [this] { textBox_.Undo(); }, QKeySequence(Qt::CTRL | Qt::Key_Z));
+    AddItem(edit, "mnuEditCut", QStringLiteral("切り取り(&T)"), this, [this] { textBox_.Cut(); },
+            QKeySequence(Qt::CTRL | Qt::Key_X));
+    AddItem(edit, "mnuEditCopy", QStringLiteral("ｺﾋﾟｰ(&C)"), this, [this] { textBox_.Copy(); },
+            QKeySequence(Qt::CTRL | Qt::Key_C));
+    AddItem(edit, "mnuEditPaste", QStringLiteral("貼り付け(&P)"), this,
+            [this] { textBox_.Paste(); }, QKeySequence(Qt::CTRL | Qt::Key_V));
+    AddItem(edit, "mnuEditDelete", QStringLiteral("削除(&L)"), this, [this] { textBox_.Clear(); },
+            QKeySequence(Qt::Key_Delete));
+    AddSeparator(edit, "mnuESep1");
+    AddItem(edit, "mnuEditSelectAll", QStringLiteral("すべて選択(&A)"), this,
+            [this] { textBox_.SelectAll(); });
+    AddPending(edit, "mnuEditTime", QStringLiteral("時刻と日付の挿入(&D)"), QKeySequence(Qt::Key_F2));
+
+    QMenu* search = AddMenu(bar, "mnuSearch", QStringLiteral("検索(&S)"));
+    AddPending(search, "mnuSearchFind", QStringLiteral("検索(&F)"));
+    AddPending(search, "mnuSearchFindNext", QStringLiteral("次を検索(&N)"), QKeySequence(Qt::Key_F3));
+
+    QMenu* options = AddMenu(bar, "mnuOptions", QStringLiteral("ｵﾌﾟｼｮﾝ(&O)"));
+    const char* toolbarItems[] = {"mnuOptionsToolbar", "mnuOptionsToolbar1", "mnuOptionsToolbar2",
+                                  "mnuOptionsToolbar3"};
+    for (int i = 0; i < 4; ++i) {
+        const QString caption =
+            QStringLiteral("ﾂｰﾙﾊﾞｰ表示") + (i == 0 ? QString() : QString::number(i));
+        QAction* item = AddItem(options, toolbarItems[i], caption, this, [this, i] { ToggleToolbar(i); });
+        item->setCheckable(true);
+        item->setChecked(true);
+        toolbarItems_[size_t(i)] = item;
+    }
+    connect(options, &QMenu::aboutToShow, this,
+            [this] { toolbarItems_[0]->setChecked(!toolbars_[0]->isHidden()); });
+    AddPending(options, "mnuRegist", QStringLiteral("データ登録（&R）"), QKeySequence(Qt::Key_F7));
+
+    QMenu* moves = AddMenu(bar, "mnuMoves", QStringLiteral("移動(&R)"));
+    AddPending(moves, "mnuTop", QStringLiteral("文書の最初"));
+    AddPending(moves, "mnuCente", QStringLiteral("文書の中間"));
+    AddPending(moves, "mnuLast", QStringLiteral("文書の最後"));
+    AddSeparator(moves, "mnuESep3");
+    AddPending(moves, "mnuStamp", QStringLiteral("スタンプ"), QKeySequence(Qt::Key_F8));
+    AddPending(moves, "mnuJamp", QStringLiteral("ジャンプ"), QKeySequence(Qt::Key_F9));
+    AddPending(moves, "mnuEnter", QStringLiteral("改行"));
+    AddSeparator(moves, "mnuESep4");
+    AddPending(moves, "mnuColor", QStringLiteral("カラー"));
+    AddPending(moves, "mnuBrow", QStringLiteral("ブラウザー"), QKeySequence(Qt::Key_F5));
+    AddItem(moves, "mnuFiles", QStringLiteral("ファイル選択"), this, [this] {
+        TrapErrors(*state_.prompts, [this] { InsertChosenFilePath(); });
+    });
+    AddItem(moves, "mnuImgBrow", QStringLiteral("ｲﾒｰｼﾞﾌﾞﾗｳｻﾞｰ"), this, [this] {
+        TrapErrors(*state_.prompts, [this] { InsertImageReference(); });
+    });
+    AddPending(moves, "mnuTagudelete", QStringLiteral("タグ削除"), QKeySequence(Qt::Key_F6));
+
+    QMenu* window = AddMenu(bar, "mnuWindow", QStringLiteral("ｳｨﾝﾄﾞｳ(&W)"));
+    AddItem(window, "mnuBajyon", QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"), this, [this] { ShowAbout(); });
+}
+
+void frmMain::buildFileMenu(QMenu* file)
+{
+    auto add = [&](const char* name, const QString& caption, auto slot) {
+        return AddItem(file, name, caption, this, slot);
+    };
+    add("mnuFileNew", QStringLiteral("新規作成(&N)"), [this] { files_->NewDocument(); });
+    add("mnuFileOpen", QStringLiteral("開く(&O)..."), [this] {
+        files_->OpenDocumentByDialog(kDocumentFilter, ProgramFolder());
+    });
+    add("mnuFileClose", QStringLiteral("閉じる(&C)"), [this] { files_->CloseDocument(); });
+    add("mnuFileSave", QStringLiteral("上書き保存(&S)"), [this] { files_->SaveDocument(); });
+    add("mnuFileSaveAs", QStringLiteral("名前を付けて保存(&A)..."),
+        [this] { files_->SaveDocumentAs(); });
+    AddSeparator(file, "mnuFSep1");
+    // Printing comes with the print dialog.
+    AddPending(file, "mnuSetPrinter", QStringLiteral("プリンター設定"));
+    AddPending(file, "mnuPrint", QStringLiteral("印刷"));
+    AddSeparator(file, "mnuFSep2");
+    add("mnuFileExit", QStringLiteral("終了(&X)"), [this] { close(); });
+
+    for (int i = 0; i <= 10; ++i) {
+        QAction* item = i == 0 ? file->addSeparator()
+                               : file->addAction(QStringLiteral("RecentFile") + QString::number(i));
+        item->setObjectName(QStringLiteral("mnuRecentFile_") + QString::number(i));
+        item->setVisible(false);
+        if (i > 0)
+            connect(item, &QAction::triggered, this,
+                    [this, item] { files_->OpenRecentFile(item->data().toString()); });
+        recentItems_[size_t(i)] = item;
+    }
+}
+
+void frmMain::buildToolbars()
+{
+    const auto names = ToolbarNames();
+    for (int i = 0; i < 4; ++i) {
+        auto* bar = new QToolBar(this);
+        bar->setObjectName(names[size_t(i)].toString());
+        bar->setWindowTitle(QStringLiteral("ﾂｰﾙﾊﾞｰ") + (i == 0 ? QString() : QString::number(i)));
+        bar->setMovable(false);
+        bar->setFloatable(false);
+        bar->setIconSize(QSize(16, 16));
+        // The Options menu switches toolbars; the toolbar area's own menu would bypass it.
+        bar->toggleViewAction()->setVisible(false);
+        if (i > 0)
+            addToolBarBreak(Qt::TopToolBarArea);
+        addToolBar(Qt::TopToolBarArea, bar);
+        toolbars_[size_t(i)] = bar;
+        for (const ToolbarButton& button : ToolbarButtons(names[size_t(i)])) {
+            if (button.separatorBefore)
+                bar->addSeparator();
+            QAction* action = bar->addAction(ToolbarIcon(button), button.toolTip.toString());
+            action->setObjectName(button.key.toString());
+            action->setToolTip(button.toolTip.toString());
+            action->setStatusTip(button.toolTip.toString());
+            const ToolbarButton* b = &button;
+            connect(action, &QAction::triggered, this, [this, b] {
+                TrapErrors(*state_.prompts, [this, b] { RunToolbarButton(*b); });
+            });
+        }
+    }
+    setContextMenuPolicy(Qt::NoContextMenu);
+}
+
+} // namespace tl
