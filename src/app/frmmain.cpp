@@ -1,9 +1,12 @@
 #include "app/frmmain.h"
 
 #include "app/appstate.h"
+#include "app/editmenu.h"
+#include "commands/dialogregistry.h"
 #include "documents/filecommands.h"
 #include "documents/frmfilenames.h"
 #include "documents/pagelist.h"
+#include "editor/editcommands.h"
 #include "editor/maintextedit.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -69,6 +72,7 @@ frmMain::frmMain(AppState& state, QWidget* parent)
     QDir::setCurrent(ProgramFolder());
     buildFileMenu();
     files_->LoadRecentFileMenu();
+    buildEditingMenus();
     resize(900, 680);
 }
 
@@ -109,6 +113,16 @@ void frmMain::buildFileMenu()
                     [this, item] { files_->OpenRecentFile(item->data().toString()); });
         recentItems_[size_t(i)] = item;
     }
+}
+
+void frmMain::buildEditingMenus()
+{
+    BuildEditMenu(menuBar(), state_, textBox_);
+    QMenu* moves = menuBar()->addMenu(QStringLiteral("移動(&R)"));
+    moves->setObjectName(QStringLiteral("mnuMoves"));
+    AddInsertCommandItems(moves, state_, textBox_, this);
+    InstallEditKeyFlags(state_, textBox_);
+    RegisterDialogs(state_.Dialogs);
 }
 
 void frmMain::ShowEditor(bool visible)

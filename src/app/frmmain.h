@@ -64,6 +64,8 @@ protected:
 
 private:
     void buildFileMenu();
+    // The Edit menu, the insert-command items, the key flags and the dialogs.
+    void buildEditingMenus();
 
     AppState& state_;
     MainTextEdit* mainText_;
