@@ -39,8 +39,7 @@ void OpenDialog(AppState& state, cTextBox& box, QWidget* parent, const CommandAc
                        DialogRequest{state, box, parent, action.caption.toString()});
 }
 
-} // namespace
-
+// Block pair: open and close on lines of their own around the selection.
 QString BlockPairText(const QString& selection, const QString& open, const QString& close)
 {
     if (selection.isEmpty())
@@ -49,6 +48,7 @@ QString BlockPairText(const QString& selection, const QString& open, const QStri
            kCrLf;
 }
 
+// Every selected line an item; without list tags the items stand alone.
 QString ListText(const QString& selection, const QString& open, const QString& close)
 {
     const bool tags = !open.isEmpty();
@@ -81,6 +81,8 @@ QString ListText(const QString& selection, const QString& open, const QString& c
     return out;
 }
 
+// "<BR>" before every line break. A selection without line breaks becomes "<BR>", unless it
+// holds one already.
 QString LineBreaksText(const QString& selection)
 {
     if (!selection.contains(kCrLf))
@@ -90,6 +92,8 @@ QString LineBreaksText(const QString& selection)
     ChopSpaces(s);
     return s;
 }
+
+} // namespace
 
 void WrapSelectionInline(AppState& state, cTextBox& box, qint16 code)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <QtGlobal>
 
 class QWidget;
 
@@ -18,11 +18,5 @@ void RunInsertCommand(AppState& state, cTextBox& box, QWidget* parent, qint16 co
 // The inline pair of codes 18 to 26 and 46 around the selection; any other code puts the
 // selection back as it was.
 void WrapSelectionInline(AppState& state, cTextBox& box, qint16 code);
-
-// The texts the non-dialog actions write, from the selection. Exposed for the commands that
-// compose without an edit box.
-QString BlockPairText(const QString& selection, const QString& open, const QString& close);
-QString ListText(const QString& selection, const QString& open, const QString& close);
-QString LineBreaksText(const QString& selection);
 
 } // namespace tl

@@ -40,7 +40,7 @@ void WrapSelectionInline(AppState& state, cTextBox& box, const QString& open,
 void WrapSelectionLines(AppState& state, cTextBox& box, const QString& prefix,
                         const QString& open, const QString& close);
 
-// WrapSelectionLines on a text instead of the selection (selection empty = text empty).
+// The text WrapSelectionLines writes for the given selection.
 QString WrapLines(const QString& selection, const QString& prefix, const QString& open,
                   const QString& close);
 

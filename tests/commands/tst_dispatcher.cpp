@@ -80,7 +80,10 @@ struct Window {
         box().SetText(text);
     }
     cTextBox& box() { return window.TextBox(); }
-    QAction* item(const char* name) { return window.findChild<QAction*>(QString::fromLatin1(name)); }
+    QAction* item(const char* name)
+    {
+        return window.findChild<QAction*>(QString::fromLatin1(name));
+    }
 };
 
 const QString kAdoConstants = QStringLiteral(
@@ -162,8 +165,10 @@ void TestDispatcher::everyCode_data()
     wrote("2_ul_nothing_selected", 2, none, "<UL>\r\n</UL>");
     wrote("2_ul_empty_line_is_empty_item_end_spaces_go", 2, "\t one\r\n\r\n  two  ",
           "<UL>\r\n\t<LI>one\r\n\t<LI>\r\n\t<LI>two\r\n</UL>");
-    wrote("2_ul_one_line_keeps_its_trailing_spaces", 2, "  one  ", "<UL>\r\n\t<LI>one  \r\n</UL>");
-    wrote("2_ul_tab_after_first_line_stays", 2, "a\r\n\tb", "<UL>\r\n\t<LI>a\r\n\t<LI>\tb\r\n</UL>");
+    wrote("2_ul_one_line_keeps_its_trailing_spaces", 2, "  one  ",
+          "<UL>\r\n\t<LI>one  \r\n</UL>");
+    wrote("2_ul_tab_after_first_line_stays", 2, "a\r\n\tb",
+          "<UL>\r\n\t<LI>a\r\n\t<LI>\tb\r\n</UL>");
     wrote("3_ol_two_lines", 3, "one\r\ntwo\r\n", "<OL>\r\n\t<LI>one\r\n\t<LI>two\r\n</OL>\r\n");
     wrote("3_ol_nothing_selected", 3, none, "<OL>\r\n</OL>");
     wrote("4_unused", 4, none, none);

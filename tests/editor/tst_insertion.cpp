@@ -60,7 +60,10 @@ struct Window {
         window.MainText()->setFocus();
     }
     cTextBox& box() { return window.TextBox(); }
-    QAction* item(const char* name) { return window.findChild<QAction*>(QString::fromLatin1(name)); }
+    QAction* item(const char* name)
+    {
+        return window.findChild<QAction*>(QString::fromLatin1(name));
+    }
 };
 
 
