@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commands/dialogregistry.h"
 #include "documents/documentcodec.h"
 #include "documents/doctable.h"
 
@@ -15,6 +16,14 @@ class Prompter;
 struct UserTextEntry {
     std::array<QString, 8> texts;
     int flag = 0;
+};
+
+// The range of the tag being re-edited: start is the 1-based position of its first character
+// (0 = none), length its number of characters (0 = insert mode).
+struct TagRange {
+    qint64 start = 0;
+    qint64 length = 0;
+    bool operator==(const TagRange&) const = default;
 };
 
 // A marked line: its number (0 = free entry) and its text when it was marked.
@@ -52,6 +61,20 @@ struct AppState {
     QString DocUndecodablePath;
 
     std::array<StampEntry, 15> StampTable{};
+
+    // Set by the tag recognizer before it opens a dialog on an existing tag; cleared by every
+    // toolbar click, by a dialog's result and by a cancelled dialog.
+    TagRange EditTarget{};
+
+    // Ctrl+Z, Ctrl+C, Ctrl+X, Ctrl+V as the edit box's key-down step last saw them: the edit
+    // box performed that command itself, so the Edit menu's command skips once.
+    bool UndoKeyHandled = false;
+    bool CopyKeyHandled = false;
+    bool CutKeyHandled = false;
+    bool PasteKeyHandled = false;
+
+    // The dialogs that insert commands and tag re-editing open, by name.
+    DialogRegistry Dialogs;
 };
 
 } // namespace tl

@@ -1,9 +1,13 @@
 #include "app/frmmain.h"
 
 #include "app/appstate.h"
+#include "commands/dialogregistry.h"
+#include "editor/editcommands.h"
+#include "commands/dialogregistry.h"
 #include "documents/filecommands.h"
 #include "documents/frmfilenames.h"
 #include "documents/pagelist.h"
+#include "editor/editcommands.h"
 #include "editor/maintextedit.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -86,6 +90,9 @@ frmMain::frmMain(AppState& state, QWidget* parent)
     QDir::setCurrent(ProgramFolder());
     buildMenus();
     files_->LoadRecentFileMenu();
+    // The edit commands learn from the box's key strokes which keys it handled itself.
+    InstallEditKeyFlags(state_, textBox_);
+    RegisterDialogs(state_.Dialogs);
 
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setInterval(50);
@@ -248,8 +255,11 @@ void frmMain::InsertChosenFilePath()
 void frmMain::InsertImageReference()
 {
     textBox_.SetFocus();
-    if (state_.ImageSelectMode != 1)
-        return; // the image browser comes with its own dialog
+    if (state_.ImageSelectMode != 1) {
+        state_.Dialogs.Open(QStringLiteral("frmImgBrow"),
+                            DialogRequest{state_, textBox_, this, QString()});
+        return;
+    }
     const QString path = files_->AskOpenFileName(
         QStringLiteral("*.gif *.jpg *.bmp ﾌｧｲﾙ |*.gif;*.jpg;*.bmp|すべてのﾌｧｲﾙ(*.*)|*.*"),
         ProgramFolder());

@@ -1,7 +1,9 @@
 // The main window's menu tree and toolbars: captions, shortcuts and what each item runs.
 #include "app/appstate.h"
 #include "app/frmmain.h"
+#include "commands/dispatcher.h"
 #include "commands/toolbarmap.h"
+#include "editor/editcommands.h"
 #include "documents/filecommands.h"
 #include "editor/maintextedit.h"
 #include "platform/errors.h"
@@ -61,13 +63,13 @@ void frmMain::buildMenus()
 
     QMenu* edit = AddMenu(bar, "mnuEdit", QStringLiteral("編集(&E)"));
     AddItem(edit, "mnuEditCancel", QStringLiteral("取り消し(&Z)"), this,
-            [this] { textBox_.Undo(); }, QKeySequence(Qt::CTRL | Qt::Key_Z));
-    AddItem(edit, "mnuEditCut", QStringLiteral("切り取り(&T)"), this, [this] { textBox_.Cut(); },
-            QKeySequence(Qt::CTRL | Qt::Key_X));
-    AddItem(edit, "mnuEditCopy", QStringLiteral("ｺﾋﾟｰ(&C)"), this, [this] { textBox_.Copy(); },
-            QKeySequence(Qt::CTRL | Qt::Key_C));
+            [this] { EditUndo(state_, textBox_); }, QKeySequence(Qt::CTRL | Qt::Key_Z));
+    AddItem(edit, "mnuEditCut", QStringLiteral("切り取り(&T)"), this,
+            [this] { EditCut(state_, textBox_); }, QKeySequence(Qt::CTRL | Qt::Key_X));
+    AddItem(edit, "mnuEditCopy", QStringLiteral("ｺﾋﾟｰ(&C)"), this,
+            [this] { EditCopy(state_, textBox_); }, QKeySequence(Qt::CTRL | Qt::Key_C));
     AddItem(edit, "mnuEditPaste", QStringLiteral("貼り付け(&P)"), this,
-            [this] { textBox_.Paste(); }, QKeySequence(Qt::CTRL | Qt::Key_V));
+            [this] { EditPaste(state_, textBox_); }, QKeySequence(Qt::CTRL | Qt::Key_V));
     AddItem(edit, "mnuEditDelete", QStringLiteral("削除(&L)"), this, [this] { textBox_.Clear(); },
             QKeySequence(Qt::Key_Delete));
     AddSeparator(edit, "mnuESep1");
@@ -101,7 +103,8 @@ void frmMain::buildMenus()
     AddSeparator(moves, "mnuESep3");
     AddPending(moves, "mnuStamp", QStringLiteral("スタンプ"), QKeySequence(Qt::Key_F8));
     AddPending(moves, "mnuJamp", QStringLiteral("ジャンプ"), QKeySequence(Qt::Key_F9));
-    AddPending(moves, "mnuEnter", QStringLiteral("改行"));
+    AddItem(moves, "mnuEnter", QStringLiteral("改行"), this,
+            [this] { RunInsertCommand(state_, textBox_, this, 44); });
     AddSeparator(moves, "mnuESep4");
     AddPending(moves, "mnuColor", QStringLiteral("カラー"));
     AddPending(moves, "mnuBrow", QStringLiteral("ブラウザー"), QKeySequence(Qt::Key_F5));
@@ -111,7 +114,8 @@ void frmMain::buildMenus()
     AddItem(moves, "mnuImgBrow", QStringLiteral("ｲﾒｰｼﾞﾌﾞﾗｳｻﾞｰ"), this, [this] {
         TrapErrors(*state_.prompts, [this] { InsertImageReference(); });
     });
-    AddPending(moves, "mnuTagudelete", QStringLiteral("タグ削除"), QKeySequence(Qt::Key_F6));
+    AddItem(moves, "mnuTagudelete", QStringLiteral("タグ削除"), this,
+            [this] { RunInsertCommand(state_, textBox_, this, 57); }, QKeySequence(Qt::Key_F6));
 
     QMenu* window = AddMenu(bar, "mnuWindow", QStringLiteral("ｳｨﾝﾄﾞｳ(&W)"));
     AddItem(window, "mnuBajyon", QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"), this, [this] { ShowAbout(); });

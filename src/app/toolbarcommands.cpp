@@ -1,50 +1,77 @@
 // What the toolbar buttons run.
 #include "app/appstate.h"
 #include "app/frmmain.h"
+#include "app/toolbarcommands.h"
+#include "commands/dispatcher.h"
 #include "commands/toolbarmap.h"
 #include "documents/filecommands.h"
+#include "editor/editcommands.h"
+#include "editor/insertion.h"
 #include "platform/programfolder.h"
 
 namespace tl {
 
-namespace {
-
-// The first seven buttons of the first toolbar (file, page and user-text buttons) work with no
-// document open; every other button needs one.
 bool WorksWithoutDocument(const ToolbarButton& button)
 {
-    const auto first = ToolbarButtons(ToolbarNames()[0]);
-    if (button.toolbar != ToolbarNames()[0])
+    // The first seven buttons of the first toolbar: file, page and user-text buttons.
+    const QStringView first = ToolbarNames()[0];
+    if (button.toolbar != first)
         return false;
-    for (size_t i = 0; i < 7 && i < first.size(); ++i)
-        if (&first[i] == &button)
+    const auto buttons = ToolbarButtons(first);
+    for (size_t i = 0; i < 7 && i < buttons.size(); ++i)
+        if (buttons[i].key == button.key)
             return true;
     return false;
 }
 
-} // namespace
+QString RegisteredCommandName(ToolbarCommand command)
+{
+    switch (command) {
+    case ToolbarCommand::ShowFindDialog: return QStringLiteral("frmFind");
+    case ToolbarCommand::ShowUserTexts: return QStringLiteral("frmData");
+    case ToolbarCommand::GoToTop: return QStringLiteral("GoToTop");
+    case ToolbarCommand::GoToMiddle: return QStringLiteral("GoToMiddle");
+    case ToolbarCommand::GoToEnd: return QStringLiteral("GoToEnd");
+    case ToolbarCommand::StampCurrentLine: return QStringLiteral("StampCurrentLine");
+    case ToolbarCommand::ShowStampList: return QStringLiteral("frmJump");
+    case ToolbarCommand::ShowColorPicker: return QStringLiteral("frmColor");
+    case ToolbarCommand::ShowLinkList: return QStringLiteral("frmLinkEdit");
+    case ToolbarCommand::ShowScratchText: return QStringLiteral("frmEditTextBox");
+    case ToolbarCommand::ViewInBrowser: return QStringLiteral("ViewInBrowser");
+    case ToolbarCommand::ShowMdbTable: return QStringLiteral("frmMdbTable");
+    default: return {};
+    }
+}
 
 void frmMain::RunToolbarButton(const ToolbarButton& button)
 {
+    ClearEditTarget(state_);
     if (!textBox_.Visible() && !WorksWithoutDocument(button))
         return;
     switch (button.command) {
+    case ToolbarCommand::RunInsertCommand:
+        RunInsertCommand(state_, textBox_, this, button.insertCode);
+        break;
     case ToolbarCommand::NewDocument: files_->NewDocument(); break;
     case ToolbarCommand::OpenDocumentByDialog:
         files_->OpenDocumentByDialog(kDocumentFilter, ProgramFolder());
         break;
     case ToolbarCommand::SaveDocument: files_->SaveDocument(); break;
-    case ToolbarCommand::EditCut: textBox_.Cut(); break;
-    case ToolbarCommand::EditCopy: textBox_.Copy(); break;
-    case ToolbarCommand::EditPaste: textBox_.Paste(); break;
-    case ToolbarCommand::EditUndo: textBox_.Undo(); break;
+    case ToolbarCommand::EditCut: EditCut(state_, textBox_); break;
+    case ToolbarCommand::EditCopy: EditCopy(state_, textBox_); break;
+    case ToolbarCommand::EditPaste: EditPaste(state_, textBox_); break;
+    case ToolbarCommand::EditUndo: EditUndo(state_, textBox_); break;
     case ToolbarCommand::InsertChosenFilePath: InsertChosenFilePath(); break;
     case ToolbarCommand::InsertImageReference: InsertImageReference(); break;
     case ToolbarCommand::ShowPreviousDocument: files_->ShowPreviousDocument(Caption()); break;
     case ToolbarCommand::ShowNextDocument: files_->ShowNextDocument(Caption()); break;
     case ToolbarCommand::ClearAllPages: files_->ClearAllPages(); break;
     case ToolbarCommand::ShowFileList: ShowFileList(); break;
-    default: break; // commands whose dialogs come later
+    default:
+        // Dialogs and commands of later modules, reached through the registry.
+        state_.Dialogs.Open(RegisteredCommandName(button.command),
+                            DialogRequest{state_, textBox_, this, QString()});
+        break;
     }
 }
 

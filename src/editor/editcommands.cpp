@@ -1,0 +1,144 @@
+#include "editor/editcommands.h"
+
+#include "app/appstate.h"
+#include "editor/keycodes.h"
+#include "editor/textbox.h"
+#include "platform/errors.h"
+
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+#include <QTimer>
+
+namespace tl {
+
+namespace {
+
+// Takes a flag the key-down step set: true means skip this time.
+bool TakeFlag(bool& flag)
+{
+    const bool set = flag;
+    flag = false;
+    return set;
+}
+
+} // namespace
+
+void SelectFocusedText(cTextBox& box)
+{
+    QWidget* w = QApplication::focusWidget();
+    if (!w)
+        return;
+    if (w == box.Target()) {
+        if (const qint64 length = box.TextLength(); length > 0) {
+            box.SetSelStart(0);
+            box.SetSelLength(length);
+        }
+        return;
+    }
+    QLineEdit* line = qobject_cast<QLineEdit*>(w);
+    if (auto* combo = qobject_cast<QComboBox*>(w))
+        line = combo->lineEdit();
+    if (line) {
+        if (!line->text().isEmpty())
+            line->setSelection(0, int(line->text().size()));
+    } else if (auto* plain = qobject_cast<QPlainTextEdit*>(w)) {
+        if (!plain->document()->isEmpty())
+            plain->selectAll();
+    } else if (auto* rich = qobject_cast<QTextEdit*>(w)) {
+        if (!rich->document()->isEmpty())
+            rich->selectAll();
+    } else if (auto* spin = qobject_cast<QAbstractSpinBox*>(w)) {
+        if (!spin->text().isEmpty())
+            spin->selectAll();
+    }
+    // Any other control has no text to select.
+}
+
+void EditUndo(AppState& state, cTextBox& box)
+{
+    if (TakeFlag(state.UndoKeyHandled))
+        return;
+    QWidget* w = QApplication::focusWidget();
+    if (!w)
+        return;
+    if (w == box.Target()) {
+        box.Undo();
+    } else if (auto* line = qobject_cast<QLineEdit*>(w)) {
+        line->undo();
+    } else if (auto* combo = qobject_cast<QComboBox*>(w); combo && combo->lineEdit()) {
+        combo->lineEdit()->undo();
+    } else if (auto* plain = qobject_cast<QPlainTextEdit*>(w)) {
+        plain->undo();
+    } else if (auto* rich = qobject_cast<QTextEdit*>(w)) {
+        rich->undo();
+    }
+}
+
+void EditCopy(AppState& state, cTextBox& box)
+{
+    TrapErrors(*state.prompts, [&] {
+        if (!box.Visible() || TakeFlag(state.CopyKeyHandled))
+            return;
+        // setText replaces whatever the clipboard held.
+        QGuiApplication::clipboard()->setText(box.SelText());
+    });
+}
+
+void EditCut(AppState& state, cTextBox& box)
+{
+    TrapErrors(*state.prompts, [&] {
+        if (!box.Visible() || TakeFlag(state.CutKeyHandled))
+            return;
+        QGuiApplication::clipboard()->setText(box.SelText());
+        box.SetSelText(QString());
+    });
+}
+
+void EditPaste(AppState& state, cTextBox& box)
+{
+    TrapErrors(*state.prompts, [&] {
+        if (!box.Visible() || TakeFlag(state.PasteKeyHandled))
+            return;
+        box.SetSelText(QGuiApplication::clipboard()->text());
+    });
+}
+
+void SetEditKeyFlags(AppState& state, cTextBox& box, int keyCode, int shift)
+{
+    const bool ctrlOnly = shift == kCtrlMask;
+    state.UndoKeyHandled = ctrlOnly && keyCode == 90;
+    state.CopyKeyHandled = ctrlOnly && keyCode == 67;
+    state.CutKeyHandled = ctrlOnly && keyCode == 88;
+    state.PasteKeyHandled = ctrlOnly && keyCode == 86;
+    const bool any = state.UndoKeyHandled || state.CopyKeyHandled || state.CutKeyHandled ||
+                     state.PasteKeyHandled;
+    // The edit box handles the key now; when the event loop comes round again the key is over
+    // and the flag has nothing left to skip. The box as context: no call after it is gone.
+    if (any && box.Target())
+        QTimer::singleShot(0, box.Target(), [&state] { ClearEditKeyFlags(state); });
+}
+
+void ClearEditKeyFlags(AppState& state)
+{
+    state.UndoKeyHandled = false;
+    state.CopyKeyHandled = false;
+    state.CutKeyHandled = false;
+    state.PasteKeyHandled = false;
+}
+
+void InstallEditKeyFlags(AppState& state, cTextBox& box)
+{
+    MainTextEdit* edit = box.Target();
+    if (!edit)
+        return;
+    QObject::connect(edit, &MainTextEdit::KeyDown, edit, [&state, &box](int& keyCode, int shift) {
+        SetEditKeyFlags(state, box, keyCode, shift);
+    });
+}
+
+} // namespace tl
