@@ -1,0 +1,189 @@
+// Re-editing a tag by double click on a page of 400,000 lines (about 20 million characters):
+// the recognizer reads the caret's line and the text from the tag's "<" on, so a tag on the
+// last line must cost no more than one on the first.
+#include "editor/documenttagtext.h"
+#include "editor/maintextedit.h"
+#include "editor/textbox.h"
+#include "reedit/tagrecognizer.h"
+
+#include <QApplication>
+#include <QStringList>
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+using namespace tl;
+
+namespace {
+
+constexpr int kLines = 400000;
+
+const QString kLastLine = QStringLiteral("<P ALIGN='center'>Hello</P>");
+// A first line whose TITLE tag is closed nowhere on the page.
+const QString kUnclosedTitle = QStringLiteral("<TITLE>Home\r\n");
+
+// Hand-written HTML and ASP of about 50 characters a line, ending with a paragraph.
+QString MakeDocument()
+{
+    const QStringList patterns = {
+        QStringLiteral("<tr><td class=\"item\">%1</td><td><a href=\"p%1.asp\">link</a>"),
+        QStringLiteral("<p>\u65E5\u672C\u8A9E\u306E\u30C6\u30AD\u30B9\u30C8 %1 \u3067\u3059</p>"),
+        QStringLiteral("<td>\u5546\u54C1\u756A\u53F7 %1\uFF1A\u4FA1\u683C \uFFE51,000</td></tr>"),
+        QStringLiteral("<% Response.Write \"%1\" %> <IMG SRC=\"img/pic%1.gif\">"),
+    };
+    QString text;
+    text.reserve(qsizetype(kLines) * 52);
+    for (int i = 0; i < kLines - 1; ++i) {
+        text += patterns.at(i % patterns.size()).arg(i);
+        text += QStringLiteral("\r\n");
+    }
+    text += kLastLine;
+    return text;
+}
+
+const QString& Document()
+{
+    static const QString text = MakeDocument();
+    return text;
+}
+
+// Caret in "center" of the last line's paragraph.
+qint64 LastLineCaret()
+{
+    return Document().size() - kLastLine.size() + 12;
+}
+
+void Check(benchmark::State& state, const QString& text, const TagDecision& d, QStringView tag)
+{
+    if (d.matches.size() != 1 ||
+        text.mid(d.matches[0].target.start - 1, d.matches[0].target.length) != tag)
+        state.SkipWithError("the re-edit did not find the tag");
+}
+
+// The recognizer and the old tag's text, on the text as a string.
+void BM_RecognizeLastLine(benchmark::State& state)
+{
+    const QString& text = Document();
+    const qint64 caret = LastLineCaret();
+    TagDecision d;
+    for (auto _ : state) {
+        d = RecognizeTag(text, caret);
+        QString old =
+            text.mid(d.matches.value(0).target.start - 1, d.matches.value(0).target.length);
+        benchmark::DoNotOptimize(old);
+    }
+    Check(state, text, d, kLastLine);
+    state.counters["chars"] = double(text.size());
+}
+BENCHMARK(BM_RecognizeLastLine)->Unit(benchmark::kMicrosecond);
+
+// Worst case: a TITLE tag on the first line without a closing tag anywhere, so the search for
+// "</TITLE>" runs through the whole page before the range falls back to the opening tag.
+void BM_RecognizeMissingClosingTag(benchmark::State& state)
+{
+    const QString text = kUnclosedTitle + Document();
+    TagDecision d;
+    for (auto _ : state) {
+        d = RecognizeTag(text, 3);
+        benchmark::DoNotOptimize(d);
+    }
+    Check(state, text, d, u"<TITLE>");
+}
+BENCHMARK(BM_RecognizeMissingClosingTag)->Unit(benchmark::kMillisecond);
+
+// The edit box with a page loaded and the caret placed; each page is loaded once.
+struct Editor {
+    MainTextEdit edit;
+    cTextBox box{&edit};
+
+    Editor(const QString& text, qint64 caret)
+    {
+        box.SetText(text);
+        box.SetSelStart(caret);
+    }
+};
+
+// Widgets must go before the application object: main() destroys these.
+std::unique_ptr<Editor> lastLineEditor;
+std::unique_ptr<Editor> unclosedTitleEditor;
+
+// Caret on the last line's paragraph.
+Editor& TheEditor()
+{
+    if (!lastLineEditor)
+        lastLineEditor = std::make_unique<Editor>(Document(), LastLineCaret());
+    return *lastLineEditor;
+}
+
+Editor& UnclosedTitleEditor()
+{
+    if (!unclosedTitleEditor)
+        unclosedTitleEditor = std::make_unique<Editor>(kUnclosedTitle + Document(), 3);
+    return *unclosedTitleEditor;
+}
+
+// The whole re-edit through the edit box: caret, recognizer on the box's document, old tag's
+// text (EditTargetText).
+void BM_ReeditThroughEditBox(benchmark::State& state)
+{
+    Editor& e = TheEditor();
+    TagDecision d;
+    for (auto _ : state) {
+        d = RecognizeTag(DocumentTagText(*e.edit.document()), e.box.SelStart());
+        QString old =
+            e.box.Mid(d.matches.value(0).target.start - 1, d.matches.value(0).target.length);
+        benchmark::DoNotOptimize(old);
+    }
+    Check(state, Document(), d, kLastLine);
+}
+BENCHMARK(BM_ReeditThroughEditBox)->Unit(benchmark::kMicrosecond);
+
+// Worst case through the edit box: the search for "</TITLE>" reads every block of the page.
+void BM_ReeditMissingClosingTagThroughEditBox(benchmark::State& state)
+{
+    Editor& e = UnclosedTitleEditor();
+    TagDecision d;
+    for (auto _ : state) {
+        d = RecognizeTag(DocumentTagText(*e.edit.document()), e.box.SelStart());
+        QString old =
+            e.box.Mid(d.matches.value(0).target.start - 1, d.matches.value(0).target.length);
+        benchmark::DoNotOptimize(old);
+    }
+    Check(state, kUnclosedTitle, d, u"<TITLE>");
+}
+BENCHMARK(BM_ReeditMissingClosingTagThroughEditBox)->Unit(benchmark::kMillisecond);
+
+// For comparison: the same with the box's whole text copied out first, which is what a caller
+// handing the recognizer one string would pay on every double click.
+void BM_ReeditCopyingWholeText(benchmark::State& state)
+{
+    Editor& e = TheEditor();
+    TagDecision d;
+    QString text;
+    for (auto _ : state) {
+        text = e.box.Text();
+        d = RecognizeTag(text, e.box.SelStart());
+        QString old =
+            e.box.Mid(d.matches.value(0).target.start - 1, d.matches.value(0).target.length);
+        benchmark::DoNotOptimize(old);
+    }
+    Check(state, text, d, kLastLine);
+}
+BENCHMARK(BM_ReeditCopyingWholeText)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Headless: the edit box needs a widget platform but no screen.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    lastLineEditor.reset();
+    unclosedTitleEditor.reset();
+    return 0;
+}

@@ -1,0 +1,93 @@
+#include "reedit/attrreaders.h"
+
+#include "reedit/markersearch.h"
+
+namespace tl {
+
+namespace {
+
+enum class Reader { Text, Word, File };
+
+constexpr char16_t kIdeographicSpace = u'\u3000';
+
+bool IsQuoteEqualsOrGt(char16_t c)
+{
+    return c == u'"' || c == u'\'' || c == u'=' || c == u'>';
+}
+
+bool IsSkipped(Reader reader, char16_t c)
+{
+    if (IsQuoteEqualsOrGt(c))
+        return true;
+    return reader == Reader::File && (c == u' ' || c == kIdeographicSpace);
+}
+
+bool EndsValue(Reader reader, char16_t c)
+{
+    if (IsQuoteEqualsOrGt(c) || c == u'%')
+        return true;
+    switch (reader) {
+    case Reader::Text:
+        return false;
+    case Reader::Word:
+        return c == u' ' || c == u',';
+    case Reader::File:
+        return c == u' ' || c == kIdeographicSpace;
+    }
+    return false;
+}
+
+QString ReadAttr(Reader reader, QStringView tag, QStringView name)
+{
+    const qsizetype found = IndexOfNoCase(tag, name);
+    if (found < 0)
+        return {};
+    const qsizetype n = tag.size();
+    const qsizetype last = n - 1;
+
+    qsizetype i = found + name.size();
+    for (; i < n; ++i) {
+        const char16_t c = tag[i].unicode();
+        if (reader == Reader::Word && c == u' ')
+            return {};
+        if (!IsSkipped(reader, c))
+            break;
+    }
+    if (i >= n || (reader == Reader::Text && i == last))
+        return {};
+
+    // The first character is taken whatever it is; each further one while it does not end the
+    // value and the reader's rule for the last character allows it.
+    bool dotRead = tag[i] == u'.';
+    qsizetype j = i + 1;
+    for (; j < n; ++j) {
+        const char16_t c = tag[j].unicode();
+        const bool checksEnd = reader != Reader::File || dotRead;
+        if (checksEnd && EndsValue(reader, c))
+            break;
+        if (j == last && (reader == Reader::Text || (reader == Reader::File && dotRead)))
+            break;
+        if (c == u'.')
+            dotRead = true;
+    }
+    return tag.sliced(i, j - i).toString();
+}
+
+} // namespace
+
+QString ReadAttrText(QStringView tag, QStringView name)
+{
+    return ReadAttr(Reader::Text, tag, name);
+}
+
+QString ReadAttrWord(QStringView tag, QStringView name)
+{
+    return ReadAttr(Reader::Word, tag, name);
+}
+
+QString ReadAttrFile(QStringView tag, QStringView name)
+{
+    return ReadAttr(Reader::File, tag, name);
+}
+
+} // namespace tl
