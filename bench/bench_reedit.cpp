@@ -129,7 +129,7 @@ void BM_ReeditThroughEditBox(benchmark::State& state)
     Editor& e = TheEditor();
     TagDecision d;
     for (auto _ : state) {
-        d = RecognizeTag(DocumentTagText(*e.edit.document()), e.box.SelStart());
+        d = RecognizeTag(DocumentTagText(e.edit), e.box.SelStart());
         QString old =
             e.box.Mid(d.matches.value(0).target.start - 1, d.matches.value(0).target.length);
         benchmark::DoNotOptimize(old);
@@ -138,13 +138,13 @@ void BM_ReeditThroughEditBox(benchmark::State& state)
 }
 BENCHMARK(BM_ReeditThroughEditBox)->Unit(benchmark::kMicrosecond);
 
-// Worst case through the edit box: the search for "</TITLE>" reads every block of the page.
+// Worst case through the edit box: the search for "</TITLE>" reads the whole page.
 void BM_ReeditMissingClosingTagThroughEditBox(benchmark::State& state)
 {
     Editor& e = UnclosedTitleEditor();
     TagDecision d;
     for (auto _ : state) {
-        d = RecognizeTag(DocumentTagText(*e.edit.document()), e.box.SelStart());
+        d = RecognizeTag(DocumentTagText(e.edit), e.box.SelStart());
         QString old =
             e.box.Mid(d.matches.value(0).target.start - 1, d.matches.value(0).target.length);
         benchmark::DoNotOptimize(old);
