@@ -131,11 +131,12 @@ int FileCommands::OpenDocument(const QString& path)
         return -1;
     }
     BusyCursor busy;
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     file.close();
     if (bytes.isEmpty())
         return -1;
     DecodedDocument decoded = DecodeDocument(bytes);
+    bytes = QByteArray(); // a 20 MB page need not be held three times while the box loads it
     if (decoded.text.isEmpty())
         return -1;
 
