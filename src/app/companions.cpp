@@ -2,6 +2,7 @@
 
 #include "editor/maintextedit.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 namespace tl {
@@ -15,8 +16,23 @@ void RowsLabel::setText(const QString& text)
 {
     if (text == text_)
         return;
+    // Only the rows that differ are repainted: moving the marker touches two rows of fifty.
+    const QStringView a(text_);
+    const QStringView b(text);
+    qsizetype head = 0;
+    while (head < a.size() && head < b.size() && a[head] == b[head])
+        ++head;
+    qsizetype tail = 0;
+    while (tail < a.size() - head && tail < b.size() - head &&
+           a[a.size() - 1 - tail] == b[b.size() - 1 - tail])
+        ++tail;
+    const int firstRow = int(a.first(head).count(QStringLiteral("\r\n")));
+    const int lastRow = int(std::max(a.first(a.size() - tail).count(QStringLiteral("\r\n")),
+                                     b.first(b.size() - tail).count(QStringLiteral("\r\n"))));
     text_ = text;
-    repaint();
+    const int top = rowTop(firstRow);
+    const int bottom = rowTop(lastRow + 1);
+    repaint(QRect(0, top, width(), std::max(1, bottom - top)));
 }
 
 void RowsLabel::setTextColor(const QColor& color)
@@ -36,7 +52,7 @@ int RowsLabel::rowTop(int row) const
     return viewTop + edit_->lineTop(edit_->firstVisibleLine() + row);
 }
 
-void RowsLabel::paintEvent(QPaintEvent*)
+void RowsLabel::paintEvent(QPaintEvent* event)
 {
     if (text_.isEmpty() || !edit_)
         return;
@@ -52,9 +68,10 @@ void RowsLabel::paintEvent(QPaintEvent*)
         if (to < 0)
             to = text_.size();
         const int top = rowTop(row);
-        if (top > height())
+        if (top > event->rect().bottom())
             break;
-        painter.drawText(QPoint(0, top + ascent), text_.mid(from, to - from));
+        if (top + metrics.height() >= event->rect().top())
+            painter.drawText(QPoint(0, top + ascent), text_.mid(from, to - from));
         from = to + 2;
         ++row;
     }

@@ -1,0 +1,356 @@
+#include "app/appstate.h"
+#include "app/companions.h"
+#include "app/frmmain.h"
+#include "app/mainlayout.h"
+#include "app/startup.h"
+#include "app/toolbarcommands.h"
+#include "commands/catalogue.h"
+#include "commands/toolbarmap.h"
+#include "documents/filecommands.h"
+#include "editor/maintextedit.h"
+#include "scriptedprompter.h"
+#include "temphome.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QtTest>
+
+using namespace tl;
+
+namespace {
+
+struct Session {
+    test::TempHome home;
+    test::ScriptedPrompter prompts;
+    AppState state{prompts};
+    frmMain window{state};
+
+    Session() { BuildMarkerColumn(state.MarkerColumnText); }
+    cTextBox& box() { return window.TextBox(); }
+    QString page() const { return home.path() + QStringLiteral("/page.htm"); }
+    void openText(const QString& text)
+    {
+        test::TempHome::writeBytes(page(), text.toUtf8());
+        window.Files().OpenDocument(page());
+    }
+};
+
+// Rows of a CR LF separated text.
+QStringList Rows(const QString& text)
+{
+    QStringList rows = text.split(QStringLiteral("\r\n"));
+    if (!rows.isEmpty() && rows.last().isEmpty())
+        rows.removeLast();
+    return rows;
+}
+
+// Closes any modal dialog a command opened, so that no test blocks on one.
+void CloseModalsSoon()
+{
+    QTimer::singleShot(0, [] {
+        if (QWidget* modal = QApplication::activeModalWidget())
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->reject();
+    });
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void layoutArithmetic_data();
+    void layoutArithmetic();
+    void companionTexts();
+    void inputModeIndicator_data();
+    void inputModeIndicator();
+    void statusWithoutDocument();
+    void gutterAndRulerLineUpWithTheBox();
+    void toolbarChecksFollowHiddenToolbars();
+    void menuTree();
+    void everyToolbarButtonActsOrWaits();
+};
+
+void TestMainWindow::layoutArithmetic_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("hidden");
+    QTest::addColumn<QRect>("mainText");
+    QTest::addColumn<QRect>("gutter");
+    QTest::addColumn<QRect>("ruler");
+
+    QTest::newRow("all_toolbars_9000x6000")
+        << 9000 << 6000 << 0 << QRect(765, 2030, 8222, 3680) << QRect(0, 2030, 495, 3480)
+        << QRect(720, 1720, 8222, 240);
+    QTest::newRow("one_hidden_moves_up_420") << 9000 << 6000 << 1 << QRect(765, 1610, 8222, 4100)
+                                             << QRect(0, 1610, 495, 3900) << QRect(720, 1300, 8222, 240);
+    QTest::newRow("all_hidden") << 9000 << 6000 << 4 << QRect(765, 350, 8222, 5360)
+                                << QRect(0, 350, 495, 5160) << QRect(720, 40, 8222, 240);
+    QTest::newRow("zero_client_keeps_sizes_zero")
+        << 0 << 0 << 0 << QRect(765, 2030, 0, 0) << QRect(0, 2030, 495, -200) << QRect(720, 1720, 0, 240);
+}
+
+void TestMainWindow::layoutArithmetic()
+{
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(int, hidden);
+    QFETCH(QRect, mainText);
+    QFETCH(QRect, gutter);
+    QFETCH(QRect, ruler);
+
+    const MainLayout l = ComputeMainLayout(width, height, hidden);
+    QCOMPARE(l.mainText, mainText);
+    QCOMPARE(l.subText1, gutter);
+    QCOMPARE(l.subText3, QRect(495, gutter.y(), 150, gutter.height()));
+    QCOMPARE(l.subText2, ruler);
+    QCOMPARE(l.labLinNo, QRect(-75, ruler.y(), 795, 300));
+    // The whole box, scroll bar included, stays inside the client area.
+    if (width != 0)
+        QVERIFY(l.mainText.x() + l.mainText.width() <= width);
+}
+
+void TestMainWindow::companionTexts()
+{
+    QString column;
+    BuildMarkerColumn(column);
+    const QStringList third = Rows(CaretMarkerText(column, 2));
+    QCOMPARE(third.size(), 50);
+    for (int row = 0; row < third.size(); ++row)
+        QCOMPARE(third.at(row), row == 2 ? QStringLiteral(">") : QStringLiteral(" "));
+    // Scrolled past the caret: the marker sits in the top row.
+    QCOMPARE(Rows(CaretMarkerText(column, -3)).first(), QStringLiteral(">"));
+    QCOMPARE(CaretMarkerText(column, 0), CaretMarkerText(column, -3));
+
+    // A 10-line page scrolled to line 5: TotalLine is 11, which is not listed.
+    QCOMPARE(LineGutterText(5, 11), QStringLiteral("5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n"));
+    QCOMPARE(Rows(LineGutterText(100, 1000)).size(), 60);
+    QCOMPARE(ColumnRulerText().size(), 120);
+    QCOMPARE(ColumnRulerText().left(21), QStringLiteral("|----+----|----+----|"));
+}
+
+void TestMainWindow::inputModeIndicator_data()
+{
+    QTest::addColumn<int>("ime");
+    QTest::addColumn<bool>("inputMode");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QColor>("color");
+
+    QTest::newRow("ime_first_even_in_input_mode") << 4 << true << "ＩＭＥﾓｰﾄﾞＯＮ" << QColor(Qt::black);
+    QTest::newRow("ime_below_4_is_off") << 3 << true << "入力モ-ドＯＮ" << QColor(0, 0, 255);
+    QTest::newRow("nothing_on") << 0 << false << "入力モ-ドＯＦＦ" << QColor(128, 0, 0);
+}
+
+void TestMainWindow::inputModeIndicator()
+{
+    QFETCH(int, ime);
+    QFETCH(bool, inputMode);
+    QFETCH(QString, text);
+    QFETCH(QColor, color);
+
+    Session s;
+    s.state.ImeStatus = [ime] { return ime; };
+    s.state.InputMode = inputMode;
+    s.window.TimerTick();
+    QCOMPARE(s.window.StatusPanel(1)->text(), text);
+    QCOMPARE(s.window.LineGutter()->textColor(), color);
+    QCOMPARE(s.window.ColumnRuler()->textColor(), color);
+}
+
+void TestMainWindow::statusWithoutDocument()
+{
+    Session s;
+    s.window.TimerTick();
+    QCOMPARE(s.window.StatusPanel(2)->text(), QStringLiteral("全行数：0"));
+    QCOMPARE(s.window.StatusPanel(3)->text(), QStringLiteral("現在行：0"));
+    QCOMPARE(s.window.LineLabel()->text(), QStringLiteral("0"));
+
+    s.openText(QStringLiteral("a\r\nb\r\nc"));
+    s.box().SetSelStart(3);
+    s.window.TimerTick();
+    QCOMPARE(s.window.StatusPanel(2)->text(), QStringLiteral("全行数：4"));
+    QCOMPARE(s.window.StatusPanel(3)->text(), QStringLiteral("現在行：2"));
+    QCOMPARE(s.window.LineLabel()->text(), QStringLiteral("2"));
+}
+
+void TestMainWindow::gutterAndRulerLineUpWithTheBox()
+{
+    Session s;
+    QString text;
+    for (int i = 1; i <= 300; ++i)
+        text += QStringLiteral("%1 日本語 line\r\n").arg(i);
+    s.openText(text);
+    s.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&s.window));
+    MainTextEdit* edit = s.window.MainText();
+    edit->setFirstVisibleLine(120);
+    s.box().SetSelStart(s.box().LineStart(124) + 2);
+    s.window.TimerTick();
+
+    // The gutter lists the visible lines, and row k stands level with line TopLine + k.
+    QCOMPARE(s.box().TopLine(), 121);
+    QCOMPARE(Rows(s.window.LineGutter()->text()).first(), QStringLiteral("121"));
+    const QStringList marker = Rows(s.window.CaretMarker()->text());
+    QCOMPARE(marker.at(3), QStringLiteral(">"));
+    for (int row : {0, 3, 10}) {
+        const int lineTop = edit->viewport()->mapTo(&s.window, QPoint(0, edit->lineTop(120 + row))).y();
+        const int gutterTop = s.window.LineGutter()->mapTo(&s.window, QPoint(0, s.window.LineGutter()->rowTop(row))).y();
+        const int markerTop = s.window.CaretMarker()->mapTo(&s.window, QPoint(0, s.window.CaretMarker()->rowTop(row))).y();
+        QCOMPARE(gutterTop, lineTop);
+        QCOMPARE(markerTop, lineTop);
+    }
+
+    // Ruler column 3 stands over the box's column 3, also when scrolled sideways.
+    for (int shift : {0, 3}) {
+        s.box().ScrollV(shift);
+        const qint64 pos = s.box().LineStart(121) + 3; // "121| 日本語"
+        const int textX = edit->viewport()->mapTo(&s.window, edit->positionRect(pos).topLeft()).x();
+        const int rulerX = s.window.ColumnRuler()->mapTo(&s.window, QPoint(s.window.ColumnRuler()->columnLeft(3), 0)).x();
+        QCOMPARE(rulerX, textX);
+    }
+}
+
+void TestMainWindow::toolbarChecksFollowHiddenToolbars()
+{
+    Session s;
+    s.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&s.window));
+    const int topBefore = s.window.MainText()->mapTo(&s.window, QPoint(0, 0)).y();
+    auto* item = s.window.findChild<QAction*>(QStringLiteral("mnuOptionsToolbar2"));
+    QVERIFY(item && item->isChecked());
+
+    item->trigger(); // as the user's click
+    QVERIFY(s.window.ToolbarAt(2)->isHidden());
+    QVERIFY(!item->isChecked());
+    // The edit box moves up by the hidden toolbar's height.
+    QVERIFY(s.window.MainText()->mapTo(&s.window, QPoint(0, 0)).y() < topBefore);
+
+    QEvent activation(QEvent::ActivationChange);
+    QCoreApplication::sendEvent(&s.window, &activation);
+    QVERIFY(!item->isChecked());
+    QVERIFY(s.window.findChild<QAction*>(QStringLiteral("mnuOptionsToolbar1"))->isChecked());
+
+    s.window.ToggleToolbar(2);
+    QVERIFY(!s.window.ToolbarAt(2)->isHidden());
+    QVERIFY(item->isChecked());
+    QCOMPARE(s.window.MainText()->mapTo(&s.window, QPoint(0, 0)).y(), topBefore);
+}
+
+void TestMainWindow::menuTree()
+{
+    Session s;
+    struct Item {
+        const char* name;
+        const char* caption;
+        QKeySequence shortcut;
+    };
+    const Item items[] = {
+        {"mnuFileOpen", "開く(&O)...", {}},
+        {"mnuEditCancel", "取り消し(&Z)", QKeySequence(Qt::CTRL | Qt::Key_Z)},
+        {"mnuEditDelete", "削除(&L)", QKeySequence(Qt::Key_Delete)},
+        {"mnuEditTime", "時刻と日付の挿入(&D)", QKeySequence(Qt::Key_F2)},
+        {"mnuSearchFindNext", "次を検索(&N)", QKeySequence(Qt::Key_F3)},
+        {"mnuOptionsToolbar3", "ﾂｰﾙﾊﾞｰ表示3", {}},
+        {"mnuRegist", "データ登録（&R）", QKeySequence(Qt::Key_F7)},
+        {"mnuJamp", "ジャンプ", QKeySequence(Qt::Key_F9)},
+        {"mnuBrow", "ブラウザー", QKeySequence(Qt::Key_F5)},
+        {"mnuTagudelete", "タグ削除", QKeySequence(Qt::Key_F6)},
+        {"mnuBajyon", "ﾊﾞｰｼﾞｮﾝ情報", {}},
+    };
+    for (const Item& i : items) {
+        auto* action = s.window.findChild<QAction*>(QString::fromLatin1(i.name));
+        QVERIFY2(action, i.name);
+        QCOMPARE(action->text(), QString::fromUtf8(i.caption));
+        QCOMPARE(action->shortcut(), i.shortcut);
+    }
+    QStringList menus;
+    for (QAction* a : s.window.menuBar()->actions())
+        menus << a->text();
+    QCOMPARE(menus, (QStringList{"ﾌｧｲﾙ(&F)", "編集(&E)", "検索(&S)", "ｵﾌﾟｼｮﾝ(&O)", "移動(&R)", "ｳｨﾝﾄﾞｳ(&W)"}));
+}
+
+void TestMainWindow::everyToolbarButtonActsOrWaits()
+{
+    // Each button is clicked on a window without a document, then with one. Without a document
+    // only the first seven buttons of the first toolbar may do anything. With a document every
+    // button must change something the user sees (text, caret, caption, a question or a file
+    // dialog, an open window) unless its dialog is still waiting in the registry.
+    int acted = 0;
+    QStringList waiting;
+    for (const ToolbarButton& button : ToolbarButtons()) {
+        const QString key = button.key.toString();
+        for (const bool withDocument : {false, true}) {
+            Session s;
+            if (withDocument) {
+                // The page stands between two others, for the page buttons.
+                const QString first = s.home.path() + QStringLiteral("/first.htm");
+                const QString last = s.home.path() + QStringLiteral("/last.htm");
+                test::TempHome::writeBytes(first, "first page");
+                test::TempHome::writeBytes(last, "last page");
+                s.window.Files().OpenDocument(first);
+                s.openText(QStringLiteral("<P>one two</P>\r\nsecond line"));
+                s.window.Files().OpenDocument(last);
+                s.window.Files().OpenDocument(s.page());
+                s.box().SetSelText(QStringLiteral("x")); // something to undo
+                if (button.command == ToolbarCommand::EditUndo) {
+                    // Undo goes to the focused control, as a key stroke would.
+                    s.window.show();
+                    QApplication::setActiveWindow(&s.window);
+                    s.box().SetFocus();
+                }
+            }
+            s.box().SetSelStart(4);
+            s.box().SetSelLength(3);
+            auto* action = s.window.findChild<QAction*>(key);
+            QVERIFY2(action, qPrintable(key));
+            QCOMPARE(action->toolTip(), button.toolTip.toString());
+            const QString text = s.box().Text();
+            const QString caption = s.window.Caption();
+            const qint64 caret = s.box().SelStart();
+            const qint64 length = s.box().SelLength();
+            const bool visible = s.box().Visible();
+            QApplication::clipboard()->setText(QStringLiteral("clipboard before"));
+            const QString clipboard = QApplication::clipboard()->text();
+            const QByteArray file = test::TempHome::readBytes(s.page());
+            CloseModalsSoon();
+            action->trigger();
+            const bool changed = s.box().Text() != text || s.window.Caption() != caption ||
+                                 s.box().SelStart() != caret || s.box().SelLength() != length ||
+                                 s.box().Visible() != visible || !s.prompts.messages.isEmpty() ||
+                                 !s.prompts.fileRequests.isEmpty() ||
+                                 QApplication::clipboard()->text() != clipboard ||
+                                 test::TempHome::readBytes(s.page()) != file ||
+                                 !s.window.findChildren<QDialog*>().isEmpty();
+            bool wait = false;
+            if (button.command == ToolbarCommand::RunInsertCommand) {
+                const CommandAction* a = FindCommandAction(button.insertCode);
+                wait = a && (a->kind == ActionKind::Dialog || a->kind == ActionKind::Routine) &&
+                       !s.state.Dialogs.FindForCode(button.insertCode);
+            } else {
+                const QString name = RegisteredCommandName(button.command);
+                wait = !name.isEmpty() && !s.state.Dialogs.Find(name);
+            }
+            if (!withDocument && !WorksWithoutDocument(button)) {
+                QVERIFY2(!changed, qPrintable(key + QStringLiteral(" acted without a document")));
+            } else if (withDocument) {
+                if (wait)
+                    waiting << key;
+                else
+                    QVERIFY2(changed, qPrintable(key + QStringLiteral(" did nothing")));
+                acted += changed ? 1 : 0;
+            }
+        }
+    }
+    qInfo("%d buttons acted; waiting for their dialogs: %s", acted, qPrintable(waiting.join(u' ')));
+    QVERIFY(acted > 50);
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
