@@ -84,6 +84,8 @@ frmMain::frmMain(AppState& state, QWidget* parent)
 
     buildToolbars();
     buildStatusBar();
+    // The ruler never changes; drawing it now also covers a desktop that never activates us.
+    DrawColumnRuler();
     // No document is open until one is loaded.
     ShowEditor(false);
 
