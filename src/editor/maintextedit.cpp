@@ -1,7 +1,9 @@
 #include "editor/maintextedit.h"
 
+#include "editor/accessibletext.h"
 #include "editor/keycodes.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -84,6 +86,11 @@ constexpr int kLineWidthForLayout = 1'000'000;
 
 MainTextEdit::MainTextEdit(QWidget* parent) : QAbstractScrollArea(parent)
 {
+    static const bool accessible = [] {
+        QAccessible::installFactory(AccessibleMainTextFactory);
+        return true;
+    }();
+    Q_UNUSED(accessible);
     setAttribute(Qt::WA_InputMethodEnabled, true);
     setFocusPolicy(Qt::StrongFocus);
     setAcceptDrops(true);
@@ -180,6 +187,10 @@ void MainTextEdit::selectionChanged(qsizetype oldAnchor, qsizetype oldCaret)
     viewport()->update();
     if (hasFocus())
         QGuiApplication::inputMethod()->update(Qt::ImQueryInput);
+    if (QAccessible::isActive()) {
+        QAccessibleTextCursorEvent moved(this, int(caret_));
+        QAccessible::updateAccessibility(&moved);
+    }
     Q_EMIT cursorPositionChanged();
 }
 
@@ -336,6 +347,12 @@ void MainTextEdit::applyChanges(const std::vector<TextChange>& changes, qsizetyp
 
 void MainTextEdit::afterChange(const TextChange& change)
 {
+    if (QAccessible::isActive()) {
+        // Readers are told where the text changed, never sent the whole page.
+        QAccessibleTextUpdateEvent edited(this, int(change.pos), QString(),
+                                          buffer_.mid(change.pos, std::min<qsizetype>(change.inserted, 4096)));
+        QAccessible::updateAccessibility(&edited);
+    }
     // Colours follow their characters. As in a rich-text box, inserted text takes the colour
     // of the character before it (a replacement that of the first replaced character), so a
     // marked line stays marked whole while it is typed on.

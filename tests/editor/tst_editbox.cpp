@@ -1,5 +1,6 @@
 #include "editor/maintextedit.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QInputMethodEvent>
 #include <QScrollBar>
@@ -35,6 +36,7 @@ private Q_SLOTS:
     void inputMethodComposesOutsideTheText();
     void mouseSelection();
     void largeTextScrollsToTheCaret();
+    void assistiveTechnologyReadsLinesAndCaret();
 };
 
 void TestEditBox::keys_data()
@@ -206,6 +208,28 @@ void TestEditBox::largeTextScrollsToTheCaret()
     QTest::keyClick(&edit, Qt::Key_Return);
     QCOMPARE(edit.lineOf(edit.position()), line + 1);
     QVERIFY(edit.viewport()->rect().contains(edit.caretRect().center()));
+}
+
+void TestEditBox::assistiveTechnologyReadsLinesAndCaret()
+{
+    MainTextEdit edit;
+    edit.setText(u"<P>\r\n日本語\r\nend");
+    edit.setSelection(5, 7);
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(&edit);
+    QVERIFY(a);
+    QAccessibleTextInterface* text = a->textInterface();
+    QVERIFY(text);
+    QVERIFY(a->editableTextInterface());
+    QCOMPARE(text->characterCount(), 13);
+    QCOMPARE(text->cursorPosition(), 7);
+    int start = 0;
+    int end = 0;
+    text->selection(0, &start, &end);
+    QCOMPARE(QPair(start, end), QPair(5, 7));
+    QCOMPARE(text->textAtOffset(6, QAccessible::LineBoundary, &start, &end), QStringLiteral("日本語\r\n"));
+    QCOMPARE(QPair(start, end), QPair(5, 10));
+    a->editableTextInterface()->insertText(0, QStringLiteral("x"));
+    QCOMPARE(edit.text(), QStringLiteral("x<P>\r\n日本語\r\nend"));
 }
 
 QTEST_MAIN(TestEditBox)
