@@ -1,9 +1,14 @@
 // Re-editing a tag by double click on a page of 400,000 lines (about 20 million characters):
 // the recognizer reads the caret's line and the text from the tag's "<" on, so a tag on the
 // last line must cost no more than one on the first.
+#include "app/appstate.h"
+#include "dialogs/html/frmp.h"
 #include "editor/documenttagtext.h"
+#include "editor/insertion.h"
 #include "editor/maintextedit.h"
 #include "editor/textbox.h"
+#include "platform/prompts.h"
+#include "reedit/reedit.h"
 #include "reedit/tagrecognizer.h"
 
 #include <QApplication>
@@ -152,6 +157,35 @@ void BM_ReeditMissingClosingTagThroughEditBox(benchmark::State& state)
     Check(state, kUnclosedTitle, d, u"<TITLE>");
 }
 BENCHMARK(BM_ReeditMissingClosingTagThroughEditBox)->Unit(benchmark::kMillisecond);
+
+// The re-edit entry point as a double click runs it: caret to the clicked position, the
+// recognizer's loop with the EditTarget set for the paragraph row, and the paragraph dialog's
+// opening read of the old tag (EditTargetText and its fields). The dialog's widgets are left
+// out: they cost the same on any page.
+void BM_ReeditTagAtLastLine(benchmark::State& state)
+{
+    struct NoPrompts final : Prompter {
+        MsgAnswer message(const MessageRequest&) override { return MsgAnswer::Ok; }
+        QString fileName(const FileRequest&) override { return {}; }
+    } prompts;
+    AppState app(prompts);
+    ParagraphFields fields;
+    int opened = 0;
+    app.Dialogs.Register(QStringLiteral("frmP"), [&](const DialogRequest& r) {
+        fields = OpenParagraph(EditTargetText(r.state, r.box), r.box.SelText());
+        ++opened;
+        ClearEditTarget(r.state);
+    });
+    Editor& e = TheEditor();
+    const qint64 caret = LastLineCaret();
+    for (auto _ : state) {
+        ReeditTagAt(app, e.box, nullptr, caret);
+        benchmark::DoNotOptimize(fields);
+    }
+    if (opened != int(state.iterations()) || fields.text != u"Hello")
+        state.SkipWithError("the re-edit did not open the paragraph");
+}
+BENCHMARK(BM_ReeditTagAtLastLine)->Unit(benchmark::kMicrosecond);
 
 // For comparison: the same with the box's whole text copied out first, which is what a caller
 // handing the recognizer one string would pay on every double click.

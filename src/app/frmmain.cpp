@@ -13,6 +13,7 @@
 #include "platform/files.h"
 #include "platform/fonts.h"
 #include "platform/programfolder.h"
+#include "reedit/reedit.h"
 
 #include "app/companions.h"
 #include "app/frmabout.h"
@@ -81,6 +82,9 @@ frmMain::frmMain(AppState& state, QWidget* parent)
     files_ = std::make_unique<FileCommands>(state_, *this);
     connect(mainText_, &MainTextEdit::FilesDropped, this,
             [this](const QStringList& paths) { files_->OpenDroppedFiles(paths); });
+    // A double click re-edits the tag at the clicked position.
+    connect(mainText_, &MainTextEdit::DblClick, this,
+            [this](qint64 pos) { ReeditTagAt(state_, textBox_, this, pos); });
 
     buildToolbars();
     buildStatusBar();

@@ -1,6 +1,7 @@
 #include "commands/dialogregistry.h"
 
 #include "commands/catalogue.h"
+#include "dialogs/html/frmp.h"
 
 namespace tl {
 
@@ -34,8 +35,7 @@ bool DialogRegistry::Open(const QString& name, const DialogRequest& request) con
 
 void RegisterDialogs(DialogRegistry& registry)
 {
-    // The dialogs come with their own modules; none is built yet.
-    Q_UNUSED(registry);
+    registry.Register(QStringLiteral("frmP"), OpenModal<frmP>);
 }
 
 } // namespace tl

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "dialogs/html/tagdialog.h"
+
+#include <QString>
+
+class QLineEdit;
+class QRadioButton;
+
+namespace tl {
+
+// The paragraph dialog's fields.
+struct ParagraphFields {
+    enum class Align { None, Left, Center, Right };
+
+    QString text;
+    Align align = Align::None;
+    QuoteStyle quote = QuoteStyle::Double;
+    // Edit mode: the old paragraph's content ended with CR LF (kept inside "</P>").
+    bool textEndsWithCrLf = false;
+    // Insert mode: the selection ended with CR LF (put back after "</P>").
+    bool selEndsWithCrLf = false;
+
+    bool operator==(const ParagraphFields&) const = default;
+};
+
+// The fields as the dialog opens. Edit mode when old holds "</P>" and ">" (letter case aside):
+// the content between the first ">" and the first "</P>", the ALIGN word, the single quote when
+// old holds an apostrophe anywhere. Insert mode otherwise: the selection as the text.
+ParagraphFields OpenParagraph(const QString& old, const QString& selection);
+
+// "<P>" for an empty text; otherwise "<P" + ALIGN + ">" + text + "</P>", with the line breaks
+// the two flags keep.
+QString ComposeParagraph(const ParagraphFields& fields);
+
+// The paragraph dialog, caption "段落".
+class frmP : public TagDialog {
+    Q_OBJECT
+public:
+    explicit frmP(const DialogRequest& request);
+
+    // The fields as the controls show them.
+    ParagraphFields Fields() const;
+
+protected:
+    void Opening() override;
+    std::optional<QString> Compose() override;
+
+private:
+    void Show(const ParagraphFields& fields);
+
+    QLineEdit* text1_;
+    QRadioButton* option1_;
+    QRadioButton* option10_;
+    QRadioButton* option11_;
+    QRadioButton* option12_;
+    bool textEndsWithCrLf_ = false;
+    bool selEndsWithCrLf_ = false;
+};
+
+} // namespace tl

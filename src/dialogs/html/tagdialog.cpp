@@ -1,0 +1,237 @@
+#include "dialogs/html/tagdialog.h"
+
+#include "app/appstate.h"
+#include "documents/doctable.h"
+#include "documents/filecommands.h"
+#include "documents/paths.h"
+#include "editor/insertion.h"
+#include "editor/textbox.h"
+#include "platform/errors.h"
+#include "platform/programfolder.h"
+
+#include <QEvent>
+#include <QFocusEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace tl {
+
+QChar QuoteChar(QuoteStyle style)
+{
+    return style == QuoteStyle::Single ? QChar(u'\'') : QChar(u'"');
+}
+
+QuoteStyle QuoteStyleOf(QStringView examined)
+{
+    return examined.contains(u'\'') ? QuoteStyle::Single : QuoteStyle::Double;
+}
+
+QString AttributeText(QStringView name, QStringView value, QuoteStyle style)
+{
+    if (value.isEmpty())
+        return {};
+    const QChar q = QuoteChar(style);
+    QString out;
+    out.reserve(name.size() + value.size() + 4);
+    out += u' ';
+    out += name.toString().toUpper();
+    out += u'=';
+    out += q;
+    out += value;
+    out += q;
+    return out;
+}
+
+TagDialog::TagDialog(const DialogRequest& request, const QString& name, const QString& caption)
+    : QDialog(request.parent), state_(request.state), box_(request.box), label13_(new QLabel(this)),
+      body_(new QVBoxLayout), cmdOK_(new QPushButton(QStringLiteral("Ｏ　Ｋ"), this)),
+      cmdCansel_(new QPushButton(QStringLiteral("キャンセル(ESC)"), this))
+{
+    setObjectName(name);
+    setWindowTitle(request.caption.isEmpty() ? caption : request.caption);
+    setModal(true);
+    label13_->setObjectName(QStringLiteral("Label13"));
+    cmdOK_->setObjectName(QStringLiteral("CmdOK"));
+    cmdCansel_->setObjectName(QStringLiteral("CmdCansel"));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOK_);
+    buttons->addWidget(cmdCansel_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(label13_);
+    layout->addLayout(body_);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(cmdOK_, &QPushButton::clicked, this, &TagDialog::OkClicked);
+    connect(cmdCansel_, &QPushButton::clicked, this, &TagDialog::reject);
+}
+
+TagDialog::~TagDialog() = default;
+
+void TagDialog::Load()
+{
+    if (loaded_)
+        return;
+    loaded_ = true;
+    TrapErrors(*state_.prompts, [&] {
+        old_ = EditTargetText(state_, box_);
+        Opening();
+    });
+    ArrangeTabOrder();
+}
+
+void TagDialog::ArrangeTabOrder()
+{
+    // OK and Cancel follow the last field, whatever the order in which the base and the dialog
+    // created their controls.
+    QWidget* last = nullptr;
+    for (QWidget* w = nextInFocusChain(); w != this; w = w->nextInFocusChain()) {
+        if (w != cmdOK_ && w != cmdCansel_ && (w->focusPolicy() & Qt::TabFocus) && isAncestorOf(w))
+            last = w;
+    }
+    if (last)
+        setTabOrder(last, cmdOK_);
+    setTabOrder(cmdOK_, cmdCansel_);
+}
+
+void TagDialog::reject()
+{
+    ClearEditTarget(state_);
+    QDialog::reject();
+}
+
+QLineEdit* TagDialog::MakeTextField(const QString& fieldName, const QString& labelName,
+                                    const QString& caption, QLabel** label)
+{
+    auto* field = new QLineEdit(this);
+    field->setObjectName(fieldName);
+    auto* l = new QLabel(caption, this);
+    l->setObjectName(labelName);
+    l->setBuddy(field);
+    if (label)
+        *label = l;
+    return field;
+}
+
+QFrame* TagDialog::MakeQuotePair(const QString& frameName, const QString& doubleName,
+                                 const QString& singleName)
+{
+    auto* frame = new QFrame(this);
+    frame->setObjectName(frameName);
+    frame->setFrameShape(QFrame::StyledPanel);
+    quoteDouble_ = new QRadioButton(QStringLiteral("” ”を使用"), frame);
+    quoteDouble_->setObjectName(doubleName);
+    quoteSingle_ = new QRadioButton(QStringLiteral("’ ’を使用"), frame);
+    quoteSingle_->setObjectName(singleName);
+    quoteDouble_->setChecked(true);
+    auto* layout = new QHBoxLayout(frame);
+    layout->addWidget(quoteDouble_);
+    layout->addWidget(quoteSingle_);
+    return frame;
+}
+
+QuoteStyle TagDialog::Quote() const
+{
+    return quoteSingle_ && quoteSingle_->isChecked() ? QuoteStyle::Single : QuoteStyle::Double;
+}
+
+void TagDialog::SetQuote(QuoteStyle style)
+{
+    if (!quoteDouble_)
+        return;
+    (style == QuoteStyle::Single ? quoteSingle_ : quoteDouble_)->setChecked(true);
+}
+
+void TagDialog::ShowValidationMessage(QWidget* field, const QString& text, const QString& title)
+{
+    state_.prompts->inform(text, title);
+    if (field)
+        field->setFocus(Qt::OtherFocusReason);
+}
+
+void TagDialog::PickColor(QLineEdit* field)
+{
+    TrapErrors(*state_.prompts, [&] {
+        field->setFocus(Qt::OtherFocusReason);
+        state_.Dialogs.Open(QStringLiteral("frmColor"),
+                            DialogRequest{state_, box_, this, QString()});
+    });
+}
+
+void TagDialog::PickFile(QLineEdit* field, const QString& filter)
+{
+    TrapErrors(*state_.prompts, [&] {
+        field->setFocus(Qt::OtherFocusReason);
+        if (state_.ImageSelectMode != 1) {
+            state_.Dialogs.Open(QStringLiteral("frmImgBrow"),
+                                DialogRequest{state_, box_, this, QString()});
+            return;
+        }
+        // The current document's name is the main window's caption.
+        const QString document =
+            parentWidget() ? parentWidget()->window()->windowTitle() : kNoDocumentCaption;
+        FileRequest request;
+        request.kind = FileRequest::Kind::Open;
+        request.title = QStringLiteral("開く");
+        request.startFolder = OpenDialogStartFolder(ProgramFolder(), document, ProgramFolder());
+        request.filter = filter;
+        const QString path = state_.prompts->fileName(request);
+        if (!path.isEmpty())
+            field->setText(FileNameOf(path));
+    });
+}
+
+void TagDialog::OkClicked()
+{
+    std::optional<QString> text;
+    if (!TrapErrors(*state_.prompts, [&] { text = Compose(); }) || !text)
+        return;
+    InsertDialogResult(state_, box_, this, *text);
+}
+
+void TagDialog::showEvent(QShowEvent* event)
+{
+    Load();
+    // Buttons added by a dialog (colour, file) included: with none of them auto-default, the
+    // dialog makes none the default button, and Enter presses nothing.
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+    for (QLineEdit* line : findChildren<QLineEdit*>())
+        line->installEventFilter(this); // installing twice keeps one filter
+    // The tab order is a cycle in which OK and Cancel close the row of fields; the focus
+    // starts at the first control after them.
+    if (!focusWidget()) {
+        for (QWidget* w = cmdCansel_->nextInFocusChain(); w != cmdCansel_;
+             w = w->nextInFocusChain()) {
+            if (w != this && isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) &&
+                w->isEnabled() && w->isVisibleTo(this)) {
+                w->setFocus(Qt::TabFocusReason);
+                break;
+            }
+        }
+    }
+    QDialog::showEvent(event);
+}
+
+bool TagDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    // The whole content, so that typing replaces it; not when a context menu hands the focus
+    // back, which would lose the selection the menu acts on.
+    if (event->type() == QEvent::FocusIn &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+        if (auto* line = qobject_cast<QLineEdit*>(watched); line && !line->text().isEmpty())
+            line->selectAll();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+} // namespace tl
