@@ -9,6 +9,7 @@
 #include "documents/filecommands.h"
 #include "editor/maintextedit.h"
 #include "scriptedprompter.h"
+#include "modaldialogs.h"
 #include "temphome.h"
 
 #include <QAction>
@@ -50,15 +51,6 @@ QStringList Rows(const QString& text)
     return rows;
 }
 
-// Closes any modal dialog a command opened, so that no test blocks on one.
-void CloseModalsSoon()
-{
-    QTimer::singleShot(0, [] {
-        if (QWidget* modal = QApplication::activeModalWidget())
-            if (auto* dialog = qobject_cast<QDialog*>(modal))
-                dialog->reject();
-    });
-}
 
 } // namespace
 
@@ -319,14 +311,21 @@ void TestMainWindow::everyToolbarButtonActsOrWaits()
             QApplication::clipboard()->setText(QStringLiteral("clipboard before"));
             const QString clipboard = QApplication::clipboard()->text();
             const QByteArray file = test::TempHome::readBytes(s.page());
-            CloseModalsSoon();
+            // A dialog the button opens is noted and cancelled, so that no test waits on it.
+            QString modalName;
+            test::OnNextModal([&](QWidget* modal) {
+                if (modal)
+                    modalName = modal->objectName();
+            });
             action->trigger();
+            QCoreApplication::processEvents(); // the note runs now, also when no dialog opened
             const bool changed = s.box().Text() != text || s.window.Caption() != caption ||
                                  s.box().SelStart() != caret || s.box().SelLength() != length ||
                                  s.box().Visible() != visible || !s.prompts.messages.isEmpty() ||
                                  !s.prompts.fileRequests.isEmpty() ||
                                  QApplication::clipboard()->text() != clipboard ||
                                  test::TempHome::readBytes(s.page()) != file ||
+                                 !modalName.isEmpty() ||
                                  !s.window.findChildren<QDialog*>().isEmpty();
             bool wait = false;
             if (button.command == ToolbarCommand::RunInsertCommand) {
