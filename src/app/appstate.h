@@ -3,6 +3,7 @@
 #include "commands/dialogregistry.h"
 #include "documents/documentcodec.h"
 #include "documents/doctable.h"
+#include "editor/searchstate.h"
 
 #include <QString>
 #include <array>
@@ -49,6 +50,11 @@ struct AppState {
     // The input method's status (4 and above: a conversion mode). Qt cannot read it on this
     // platform, so by default there is none; tests put a fake here.
     std::function<int()> ImeStatus;
+    // The input method's open status and its switch (SetImeOpen, SetImeClosed go through
+    // these). QInputMethod can neither read nor set whether the input method is on under X11 or
+    // Wayland, so by default there is no input method to switch; tests put fakes here.
+    std::function<bool()> ImeIsOpen;
+    std::function<void(bool open)> ImeSetOpen;
 
     // The session's pages and the current document.
     DocTable Docs{};
@@ -61,6 +67,10 @@ struct AppState {
     QString DocUndecodablePath;
 
     std::array<StampEntry, 15> StampTable{};
+
+    // The find dialog's texts and the find, definition and go-to commands' memory.
+    SearchState Search;
+    NavState Nav;
 
     // Set by the tag recognizer before it opens a dialog on an existing tag; cleared by every
     // toolbar click, by a dialog's result and by a cancelled dialog.

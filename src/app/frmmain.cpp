@@ -8,6 +8,7 @@
 #include "documents/frmfilenames.h"
 #include "documents/pagelist.h"
 #include "editor/editcommands.h"
+#include "editor/keyhandler.h"
 #include "editor/maintextedit.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -71,8 +72,6 @@ frmMain::frmMain(AppState& state, QWidget* parent)
     setCentralWidget(central_);
 
     textBox_.SetTarget(mainText_);
-    // Any change of the text marks the document modified.
-    connect(mainText_, &MainTextEdit::Change, this, [this] { state_.DocModified = true; });
     // The gutter and ruler follow scrolling at once rather than on the next tick.
     connect(mainText_, &MainTextEdit::viewChanged, this, [this] {
         UpdateLineGutter(true);
@@ -96,8 +95,8 @@ frmMain::frmMain(AppState& state, QWidget* parent)
     QDir::setCurrent(ProgramFolder());
     buildMenus();
     files_->LoadRecentFileMenu();
-    // The edit commands learn from the box's key strokes which keys it handled itself.
-    InstallEditKeyFlags(state_, textBox_);
+    // The program's keys, the modified flag, stamps following their lines, and clicks.
+    InstallMainTextHandlers(state_, textBox_, [this] { UpdateInputModeIndicator(); });
     RegisterDialogs(state_.Dialogs);
 
     timer1_->setObjectName(QStringLiteral("Timer1"));

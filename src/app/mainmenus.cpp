@@ -6,6 +6,8 @@
 #include "editor/editcommands.h"
 #include "documents/filecommands.h"
 #include "editor/maintextedit.h"
+#include "editor/navigation.h"
+#include "editor/search.h"
 #include "platform/errors.h"
 #include "platform/programfolder.h"
 
@@ -70,16 +72,19 @@ void frmMain::buildMenus()
             [this] { EditCopy(state_, textBox_); }, QKeySequence(Qt::CTRL | Qt::Key_C));
     AddItem(edit, "mnuEditPaste", QStringLiteral("貼り付け(&P)"), this,
             [this] { EditPaste(state_, textBox_); }, QKeySequence(Qt::CTRL | Qt::Key_V));
-    AddItem(edit, "mnuEditDelete", QStringLiteral("削除(&L)"), this, [this] { textBox_.Clear(); },
+    AddItem(edit, "mnuEditDelete", QStringLiteral("削除(&L)"), this, [this] { EditDelete(textBox_); },
             QKeySequence(Qt::Key_Delete));
     AddSeparator(edit, "mnuESep1");
     AddItem(edit, "mnuEditSelectAll", QStringLiteral("すべて選択(&A)"), this,
-            [this] { textBox_.SelectAll(); });
-    AddPending(edit, "mnuEditTime", QStringLiteral("時刻と日付の挿入(&D)"), QKeySequence(Qt::Key_F2));
+            [this] { EditSelectAll(textBox_); });
+    AddItem(edit, "mnuEditTime", QStringLiteral("時刻と日付の挿入(&D)"), this,
+            [this] { InsertDateTime(state_, textBox_); }, QKeySequence(Qt::Key_F2));
 
     QMenu* search = AddMenu(bar, "mnuSearch", QStringLiteral("検索(&S)"));
-    AddPending(search, "mnuSearchFind", QStringLiteral("検索(&F)"));
-    AddPending(search, "mnuSearchFindNext", QStringLiteral("次を検索(&N)"), QKeySequence(Qt::Key_F3));
+    AddItem(search, "mnuSearchFind", QStringLiteral("検索(&F)"), this,
+            [this] { ShowFindDialog(state_, textBox_, this); });
+    AddItem(search, "mnuSearchFindNext", QStringLiteral("次を検索(&N)"), this,
+            [this] { FindNextOrShowDialog(state_, textBox_, this); }, QKeySequence(Qt::Key_F3));
 
     QMenu* options = AddMenu(bar, "mnuOptions", QStringLiteral("ｵﾌﾟｼｮﾝ(&O)"));
     const char* toolbarItems[] = {"mnuOptionsToolbar", "mnuOptionsToolbar1", "mnuOptionsToolbar2",
@@ -97,12 +102,17 @@ void frmMain::buildMenus()
     AddPending(options, "mnuRegist", QStringLiteral("データ登録（&R）"), QKeySequence(Qt::Key_F7));
 
     QMenu* moves = AddMenu(bar, "mnuMoves", QStringLiteral("移動(&R)"));
-    AddPending(moves, "mnuTop", QStringLiteral("文書の最初"));
-    AddPending(moves, "mnuCente", QStringLiteral("文書の中間"));
-    AddPending(moves, "mnuLast", QStringLiteral("文書の最後"));
+    AddItem(moves, "mnuTop", QStringLiteral("文書の最初"), this,
+            [this] { GoToTop(state_, textBox_, textBox_.LineFromChar()); });
+    AddItem(moves, "mnuCente", QStringLiteral("文書の中間"), this,
+            [this] { GoToMiddle(state_, textBox_, textBox_.LineFromChar()); });
+    AddItem(moves, "mnuLast", QStringLiteral("文書の最後"), this,
+            [this] { GoToEnd(state_, textBox_, textBox_.LineFromChar()); });
     AddSeparator(moves, "mnuESep3");
-    AddPending(moves, "mnuStamp", QStringLiteral("スタンプ"), QKeySequence(Qt::Key_F8));
-    AddPending(moves, "mnuJamp", QStringLiteral("ジャンプ"), QKeySequence(Qt::Key_F9));
+    AddItem(moves, "mnuStamp", QStringLiteral("スタンプ"), this,
+            [this] { StampCurrentLine(state_, textBox_); }, QKeySequence(Qt::Key_F8));
+    AddItem(moves, "mnuJamp", QStringLiteral("ジャンプ"), this,
+            [this] { ShowStampList(state_, textBox_, this); }, QKeySequence(Qt::Key_F9));
     AddItem(moves, "mnuEnter", QStringLiteral("改行"), this,
             [this] { RunInsertCommand(state_, textBox_, this, 44); });
     AddSeparator(moves, "mnuESep4");

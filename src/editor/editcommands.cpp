@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDateTime>
+#include <QLocale>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextEdit>
@@ -105,6 +107,63 @@ void EditPaste(AppState& state, cTextBox& box)
         if (!box.Visible() || TakeFlag(state.PasteKeyHandled))
             return;
         box.SetSelText(QGuiApplication::clipboard()->text());
+    });
+}
+
+void EditDelete(cTextBox& box)
+{
+    QWidget* w = QApplication::focusWidget();
+    if (!w)
+        return;
+    if (w == box.Target()) {
+        if (box.SelStart() != box.TextLength() && box.SelLength() > 0)
+            box.SetSelText(QString());
+        return;
+    }
+    QLineEdit* line = qobject_cast<QLineEdit*>(w);
+    if (auto* combo = qobject_cast<QComboBox*>(w))
+        line = combo->lineEdit();
+    if (line) {
+        if (line->hasSelectedText() && line->selectionStart() != line->text().size())
+            line->del();
+    } else if (auto* plain = qobject_cast<QPlainTextEdit*>(w)) {
+        QTextCursor cursor = plain->textCursor();
+        if (cursor.hasSelection() && !cursor.atEnd())
+            cursor.removeSelectedText();
+    } else if (auto* rich = qobject_cast<QTextEdit*>(w)) {
+        QTextCursor cursor = rich->textCursor();
+        if (cursor.hasSelection() && !cursor.atEnd())
+            cursor.removeSelectedText();
+    }
+}
+
+void EditSelectAll(cTextBox& box)
+{
+    box.SetSelStart(0);
+    box.SetSelLength(box.TextLength());
+}
+
+QString GeneralDateTimeText(const QDateTime& when, const QLocale& locale)
+{
+    // The short time form leaves out the seconds; the general form has them after the minutes,
+    // with the same separator.
+    QString time = locale.timeFormat(QLocale::ShortFormat);
+    if (!time.contains(u's')) {
+        const qsizetype minutes = time.indexOf(QStringLiteral("mm"));
+        if (minutes > 0) {
+            const QChar separator = time.at(minutes - 1);
+            time.insert(minutes + 2, separator.isLetter() ? QStringLiteral(":ss")
+                                                          : separator + QStringLiteral("ss"));
+        }
+    }
+    return locale.toString(when.date(), QLocale::ShortFormat) + u' ' +
+           locale.toString(when.time(), time);
+}
+
+void InsertDateTime(AppState& state, cTextBox& box)
+{
+    TrapErrors(*state.prompts, [&] {
+        box.SetSelText(GeneralDateTimeText(QDateTime::currentDateTime(), QLocale::system()));
     });
 }
 

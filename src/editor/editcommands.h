@@ -1,5 +1,10 @@
 #pragma once
 
+#include <QString>
+
+class QDateTime;
+class QLocale;
+
 namespace tl {
 
 struct AppState;
@@ -23,6 +28,18 @@ void EditPaste(AppState& state, cTextBox& box);
 // been handled; otherwise it would swallow the next menu or toolbar command.
 void SetEditKeyFlags(AppState& state, cTextBox& box, int keyCode, int shift);
 void ClearEditKeyFlags(AppState& state);
+
+// The Edit menu's delete: the control that has the focus loses its selection, unless its
+// selection starts at the end of its text. Nothing without a selection.
+void EditDelete(cTextBox& box);
+// The Edit menu's select all: the whole text of the edit box.
+void EditSelectAll(cTextBox& box);
+// F2: the current date and time in the system's general form replace the selection; the caret
+// ends after them. Reports failures.
+void InsertDateTime(AppState& state, cTextBox& box);
+// A date and time in a locale's general form: its short date, a space and its short time with
+// seconds (for Japanese "2026/12/10 9:05:03").
+QString GeneralDateTimeText(const QDateTime& when, const QLocale& locale);
 
 // Connects the edit box's key-down event to SetEditKeyFlags.
 void InstallEditKeyFlags(AppState& state, cTextBox& box);

@@ -309,6 +309,19 @@ void MainTextEdit::replace(qsizetype pos, qsizetype count, QStringView text)
     applyChanges({change}, caret_);
 }
 
+void MainTextEdit::replaceEach(const std::vector<qsizetype>& places, QStringView found,
+                               QStringView text)
+{
+    const TextChange change = buffer_.replaceEach(places, found, text);
+    if (!change.places)
+        return;
+    const qsizetype anchor = change.map(anchor_);
+    const qsizetype caret = change.map(caret_);
+    applyChanges({change}, caret);
+    if (anchor != caret_)
+        setSelection(anchor, caret_);
+}
+
 void MainTextEdit::replaceSelection(QStringView text)
 {
     const qsizetype from = selectionStart();
@@ -352,6 +365,20 @@ void MainTextEdit::afterChange(const TextChange& change)
         QAccessibleTextUpdateEvent edited(this, int(change.pos), QString(),
                                           buffer_.mid(change.pos, std::min<qsizetype>(change.inserted, 4096)));
         QAccessible::updateAccessibility(&edited);
+    }
+    if (change.places) {
+        // A change at many places: colours move with the text between them, and the widest
+        // line is measured afresh in one pass.
+        for (ColorRun& run : colors_) {
+            run.from = change.map(run.from);
+            run.to = change.map(run.to);
+        }
+        std::erase_if(colors_, [](const ColorRun& r) { return r.from >= r.to; });
+        dropLayouts(change.line, true);
+        if (change.eachInserted > change.eachRemoved)
+            measureAllLines();
+        Q_EMIT viewChanged();
+        return;
     }
     // Colours follow their characters. As in a rich-text box, inserted text takes the colour
     // of the character before it (a replacement that of the first replaced character), so a

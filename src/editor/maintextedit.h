@@ -62,6 +62,10 @@ public:
     // after the text.
     void replaceSelection(QStringView text);
     void replace(qsizetype pos, qsizetype count, QStringView text);
+    // Replaces `found` at each of `places` (ascending, not overlapping) by text, as one undo
+    // step and one Change, in one pass over the text; colours follow their characters and the
+    // caret and anchor follow the text around them. Places not holding `found` are skipped.
+    void replaceEach(const std::vector<qsizetype>& places, QStringView found, QStringView text);
     void beginUndoGroup() { buffer_.beginUndoGroup(); }
     void endUndoGroup() { buffer_.endUndoGroup(); }
     void undo();

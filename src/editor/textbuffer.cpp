@@ -88,6 +88,27 @@ void LineIndex::assign(std::vector<qsizetype>&& starts)
     stepLength_ = 0;
 }
 
+// ---- TextChange ----
+
+qsizetype TextChange::map(qsizetype p) const
+{
+    if (!places) {
+        if (p < pos)
+            return p;
+        if (p >= pos + removed && p > pos)
+            return p + inserted - removed;
+        return pos + inserted;
+    }
+    const std::vector<qsizetype>& at = *places;
+    const qsizetype delta = eachInserted - eachRemoved;
+    // The first place whose run ends after p; those before it have all moved p.
+    const auto it = std::upper_bound(at.begin(), at.end(), p - eachRemoved);
+    const qsizetype before = qsizetype(it - at.begin());
+    if (it != at.end() && *it < p)
+        return *it + before * delta + eachInserted;
+    return p + before * delta;
+}
+
 // ---- TextBuffer ----
 
 namespace {
@@ -284,19 +305,128 @@ TextChange TextBuffer::replace(qsizetype pos, qsizetype count, QStringView text,
     const qsizetype to = std::max(from, snap(pos + std::max<qsizetype>(count, 0)));
     const QString crlf = ToCrLf(text);
     if (to == from && crlf.isEmpty())
-        return TextChange{from, 0, 0, lines_.lineOf(from), 0, 0};
+        return TextChange{from, 0, 0, lines_.lineOf(from), 0, 0, nullptr, 0, 0};
     // Typing over a selection is one step: its removal and the character go together.
     const bool pair = to > from && !crlf.isEmpty();
     if (pair)
         beginUndoGroup();
     if (to > from)
-        record(Action{false, from, mid(from, to - from), 0, false}, pair ? Merge::No : merge);
+        record(Action{false, from, mid(from, to - from), 0, false, nullptr},
+               pair ? Merge::No : merge);
     if (!crlf.isEmpty())
-        record(Action{true, from, crlf, 0, false}, pair ? Merge::No : merge);
+        record(Action{true, from, crlf, 0, false, nullptr}, pair ? Merge::No : merge);
     if (pair)
         endUndoGroup();
     // Applied after recording so that the removed text is read before it goes.
     return apply(from, to - from, crlf);
+}
+
+TextChange TextBuffer::replaceEach(const std::vector<qsizetype>& places, QStringView found,
+                                   QStringView text)
+{
+    const qsizetype n = length();
+    const qsizetype r = found.size();
+    auto kept = std::make_shared<std::vector<qsizetype>>();
+    if (r > 0) {
+        kept->reserve(places.size());
+        auto splitsPair = [&](qsizetype p) {
+            return p > 0 && p < n && chars_.at(p) == u'\n' && chars_.at(p - 1) == u'\r';
+        };
+        qsizetype end = 0;
+        for (const qsizetype p : places) {
+            if (p < end || p + r > n || splitsPair(p) || splitsPair(p + r))
+                continue;
+            qsizetype i = 0;
+            while (i < r && chars_.at(p + i) == found[i].unicode())
+                ++i;
+            if (i < r)
+                continue;
+            kept->push_back(p);
+            end = p + r;
+        }
+    }
+    const QString crlf = ToCrLf(text);
+    if (kept->empty() || (found == QStringView(crlf)))
+        return TextChange{0, 0, 0, 0, 0, 0, nullptr, 0, 0};
+    auto each = std::make_shared<EachEdit>(EachEdit{kept, found.toString(), crlf});
+    Action action;
+    action.pos = kept->front();
+    action.each = each;
+    record(std::move(action), Merge::No);
+    return applyEach(kept, r, crlf);
+}
+
+std::shared_ptr<const std::vector<qsizetype>> TextBuffer::placesAfter(const EachEdit& each)
+{
+    const qsizetype delta = each.replacement.size() - each.found.size();
+    auto after = std::make_shared<std::vector<qsizetype>>(*each.places);
+    for (size_t i = 0; i < after->size(); ++i)
+        (*after)[i] += qsizetype(i) * delta;
+    return after;
+}
+
+TextChange TextBuffer::applyEach(std::shared_ptr<const std::vector<qsizetype>> places,
+                                 qsizetype removeLength, QStringView crlfText)
+{
+    const std::vector<qsizetype>& at = *places;
+    const qsizetype count = qsizetype(at.size());
+    const qsizetype inserted = crlfText.size();
+    const qsizetype delta = inserted - removeLength;
+    const qsizetype n = length();
+    const qsizetype newLength = n + count * delta;
+
+    TextChange change;
+    change.pos = at.front();
+    change.removed = at.back() + removeLength - at.front();
+    change.inserted = change.removed + (count - 1) * delta;
+    change.line = lines_.lineOf(at.front());
+    change.eachRemoved = removeLength;
+    change.eachInserted = inserted;
+
+    auto breaksIn = [](const char16_t* s, qsizetype size) {
+        return int(std::count(s, s + size, u'\r'));
+    };
+    const int removedBreaks = breaksIn(chars_.contiguous(at.front(), removeLength), removeLength);
+    const int insertedBreaks = breaksIn(crlfText.utf16(), inserted);
+
+    // The new text, built in one pass with room to type at its end.
+    constexpr qsizetype kSlack = 4096;
+    std::vector<char16_t> body(size_t(newLength + kSlack));
+    char16_t* out = body.data();
+    qsizetype from = 0;
+    for (const qsizetype p : at) {
+        chars_.copy(from, p - from, out);
+        out += p - from;
+        std::copy_n(crlfText.utf16(), inserted, out);
+        out += inserted;
+        from = p + removeLength;
+    }
+    chars_.copy(from, n - from, out);
+
+    std::vector<qsizetype> starts;
+    if (removedBreaks == 0 && insertedBreaks == 0) {
+        // No line break comes or goes: every line start moves by the places before it.
+        starts.reserve(size_t(lineCount() + 1));
+        size_t j = 0;
+        for (int line = 0; line <= lineCount(); ++line) {
+            const qsizetype s = lines_.start(line);
+            while (j < at.size() && at[j] < s)
+                ++j;
+            starts.push_back(s + qsizetype(j) * delta);
+        }
+    } else {
+        starts.push_back(0);
+        for (qsizetype i = 0; i < newLength; ++i)
+            if (body[size_t(i)] == u'\n')
+                starts.push_back(i + 1);
+        starts.push_back(newLength);
+    }
+    chars_.adopt(std::move(body), newLength);
+    lines_.assign(std::move(starts));
+    change.linesRemoved = int(count) * removedBreaks;
+    change.linesInserted = int(count) * insertedBreaks;
+    change.places = std::move(places);
+    return change;
 }
 
 void TextBuffer::beginUndoGroup()
@@ -322,7 +452,11 @@ std::vector<TextChange> TextBuffer::undo(qsizetype* caret)
     const quint64 group = actions_[current_ - 1].group;
     while (current_ > 0 && actions_[current_ - 1].group == group) {
         const Action& a = actions_[--current_];
-        if (a.insert) {
+        if (a.each) {
+            changes.push_back(
+                applyEach(placesAfter(*a.each), a.each->replacement.size(), a.each->found));
+            *caret = a.pos;
+        } else if (a.insert) {
             changes.push_back(apply(a.pos, a.text.size(), {}));
             *caret = a.pos;
         } else {
@@ -342,7 +476,10 @@ std::vector<TextChange> TextBuffer::redo(qsizetype* caret)
     const quint64 group = actions_[current_].group;
     while (current_ < actions_.size() && actions_[current_].group == group) {
         const Action& a = actions_[current_++];
-        if (a.insert) {
+        if (a.each) {
+            changes.push_back(applyEach(a.each->places, a.each->found.size(), a.each->replacement));
+            *caret = a.pos;
+        } else if (a.insert) {
             changes.push_back(apply(a.pos, 0, a.text));
             *caret = a.pos + a.text.size();
         } else {

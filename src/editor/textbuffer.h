@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <memory>
 #include <vector>
 
 namespace tl {
@@ -51,6 +52,17 @@ struct TextChange {
     int line = 0;
     int linesRemoved = 0;
     int linesInserted = 0;
+    // A change made at many places at once (replace all): each of `places` (positions before
+    // the change, ascending) lost eachRemoved characters and gained eachInserted. pos, removed
+    // and inserted then describe the span from the first place to the end of the last, and
+    // line and the line counts that span.
+    std::shared_ptr<const std::vector<qsizetype>> places;
+    qsizetype eachRemoved = 0;
+    qsizetype eachInserted = 0;
+
+    // Where position p (before the change) stands after it. A position inside a replaced run
+    // goes after its replacement.
+    qsizetype map(qsizetype p) const;
 };
 
 // The text of a page with CR LF line breaks, as a gap buffer with a line index and an undo
@@ -86,6 +98,12 @@ public:
     // Typing merges consecutive one-character edits of the same kind into one undo step.
     enum class Merge { No, Typing };
     TextChange replace(qsizetype pos, qsizetype length, QStringView text, Merge merge = Merge::No);
+    // Replaces `found`, which stands at each of `places` (ascending, not overlapping), by text
+    // (line breaks made CR LF) as one undo step, in one pass over the text. The undo history
+    // keeps the places and the two texts only. Places that do not hold `found`, or that would
+    // split a CR LF pair, are left alone.
+    TextChange replaceEach(const std::vector<qsizetype>& places, QStringView found,
+                           QStringView text);
 
     // Everything recorded between the outermost begin and end is one undo step.
     void beginUndoGroup();
@@ -108,15 +126,27 @@ public:
     size_t memoryBytes() const { return chars_.capacityBytes(); }
 
 private:
+    // The places of a replaceEach (before it) with the text found there and its replacement.
+    struct EachEdit {
+        std::shared_ptr<const std::vector<qsizetype>> places;
+        QString found;
+        QString replacement;
+    };
+
     struct Action {
         bool insert = false;
         qsizetype pos = 0;
         QString text;
         quint64 group = 0;
         bool typing = false;
+        std::shared_ptr<const EachEdit> each; // set for a replaceEach; the fields above unused
     };
 
     TextChange apply(qsizetype pos, qsizetype length, QStringView crlfText);
+    TextChange applyEach(std::shared_ptr<const std::vector<qsizetype>> places,
+                         qsizetype removeLength, QStringView crlfText);
+    // The places of an EachEdit as they stand after it.
+    static std::shared_ptr<const std::vector<qsizetype>> placesAfter(const EachEdit& each);
     void record(Action&& action, Merge merge);
 
     GapVector<char16_t> chars_;

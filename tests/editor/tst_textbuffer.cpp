@@ -49,6 +49,8 @@ private Q_SLOTS:
     void typingMergesIntoOneUndoStep();
     void groupIsOneStepAndRedoReapplies();
     void modifiedFollowsTheSavePoint();
+    void replaceEachIsOneStep_data();
+    void replaceEachIsOneStep();
 };
 
 void TestTextBuffer::lineBreaksBecomeCrLf_data()
@@ -226,6 +228,55 @@ void TestTextBuffer::modifiedFollowsTheSavePoint()
     // Emptying the history keeps a modified text modified.
     buffer.clearUndo();
     QVERIFY(buffer.isModified());
+}
+
+void TestTextBuffer::replaceEachIsOneStep_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<qsizetype>>("places");
+    QTest::addColumn<QString>("found");
+    QTest::addColumn<QString>("replacement");
+    QTest::addColumn<QString>("result");
+
+    using P = QList<qsizetype>;
+    QTest::newRow("letter_doubled_on_every_line")
+        << "a\r\nab\r\nba" << P{0, 3, 8} << "a" << "aa" << "aa\r\naab\r\nbaa";
+    QTest::newRow("line_breaks_removed") << "x\r\ny\r\nz" << P{1, 4} << "\r\n" << " " << "x y z";
+    QTest::newRow("lone_breaks_inserted_as_crlf")
+        << "a,b,c" << P{1, 3} << "," << "\n" << "a\r\nb\r\nc";
+    QTest::newRow("shorter_replacement") << "<BR><BR>x" << P{0, 4} << "<BR>" << "-" << "--x";
+    QTest::newRow("place_splitting_a_pair_is_skipped")
+        << "a\r\nb" << P{2} << "\n" << "x" << "a\r\nb";
+    QTest::newRow("place_not_holding_found_is_skipped") << "abc" << P{0, 1} << "b" << "X" << "aXc";
+    QTest::newRow("overlapping_place_is_skipped") << "aaa" << P{0, 1} << "aa" << "b" << "ba";
+}
+
+void TestTextBuffer::replaceEachIsOneStep()
+{
+    QFETCH(QString, text);
+    QFETCH(QList<qsizetype>, places);
+    QFETCH(QString, found);
+    QFETCH(QString, replacement);
+    QFETCH(QString, result);
+
+    TextBuffer buffer;
+    buffer.setText(text);
+    // An ordinary edit first, undone, so that the gap stands inside the text.
+    buffer.replace(1, 0, u"#");
+    qsizetype caret = 0;
+    buffer.undo(&caret);
+    buffer.replaceEach(std::vector<qsizetype>(places.begin(), places.end()), found, replacement);
+    QCOMPARE(CheckAgainst(buffer, result), QString());
+    QCOMPARE(buffer.isModified(), result != text);
+    if (result == text)
+        return;
+    buffer.undo(&caret);
+    QCOMPARE(CheckAgainst(buffer, text), QString());
+    buffer.redo(&caret);
+    QCOMPARE(CheckAgainst(buffer, result), QString());
+    // Ordinary editing goes on from the new text.
+    buffer.replace(buffer.length(), 0, u"\r\nend");
+    QCOMPARE(CheckAgainst(buffer, result + QStringLiteral("\r\nend")), QString());
 }
 
 QTEST_GUILESS_MAIN(TestTextBuffer)
