@@ -109,6 +109,7 @@ class TestReedit : public QObject {
 private Q_SLOTS:
     void doubleClickOkWithoutChangeGivesSameText();
     void doubleClickEditedParagraphReplacesTag();
+    void f4ReopensTheTagAtTheCaret();
     void doubleClickEscLeavesTextAndClearsTarget();
     void doubleClickOutsideATagOpensNothing_data();
     void doubleClickOutsideATagOpensNothing();
@@ -134,6 +135,22 @@ void TestReedit::doubleClickOkWithoutChangeGivesSameText()
     QCOMPARE(w.box().SelStart(), kParagraph + 1);
     QCOMPARE(w.box().SelLength(), qint64(0));
     QCOMPARE(w.state.EditTarget, TagRange{});
+}
+
+void TestReedit::f4ReopensTheTagAtTheCaret()
+{
+    Window w(kPage);
+    QVERIFY(QTest::qWaitForWindowExposed(&w.window));
+    w.box().SetSelStart(kParagraph + 20); // inside "Hello"
+    QString seen;
+    test::OnNextModal([&](QWidget* dialog) {
+        seen = DescribeParagraphDialog(dialog, w.state);
+        if (auto* ok = Child<QPushButton>(dialog, "CmdOK"))
+            ok->click();
+    });
+    QTest::keyClick(&w.edit(), Qt::Key_F4);
+    QCOMPARE(seen, QStringLiteral("frmP [Hello] selected=[Hello] Option11 Option6 target=6,27"));
+    QCOMPARE(w.box().Text(), kPage);
 }
 
 void TestReedit::doubleClickEditedParagraphReplacesTag()
