@@ -808,6 +808,14 @@ bool MainTextEdit::focusNextPrevChild(bool)
 
 void MainTextEdit::keyPressEvent(QKeyEvent* event)
 {
+    // Alt is reported when it is released without another key in between: pressed as part of
+    // Alt+F to open a menu it is no key of its own.
+    if (event->key() == Qt::Key_Alt) {
+        altAlone_ = !event->isAutoRepeat() || altAlone_;
+        event->ignore();
+        return;
+    }
+    altAlone_ = false;
     // Every key press is reported, a key without a code as 0: the key handler resets its
     // per-key flags on every key. Only a key whose code the handler turned to 0 is cancelled.
     const int original = KeyCodeOf(*event);
@@ -821,14 +829,25 @@ void MainTextEdit::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    const Qt::KeyboardModifiers mods = event->modifiers();
-    const bool command = (mods & Qt::ControlModifier) && !(mods & Qt::AltModifier);
-    if (!command && !(mods & Qt::MetaModifier) && IsPrintableInput(event->text())) {
+    // Ctrl, Alt and Meta make a key a command; AltGr (a modifier of its own here) still types.
+    const bool command =
+        event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (!command && IsPrintableInput(event->text())) {
         typeText(event->text());
         event->accept();
         return;
     }
     event->ignore();
+}
+
+void MainTextEdit::keyReleaseEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Alt && altAlone_) {
+        altAlone_ = false;
+        int code = vk::Menu;
+        Q_EMIT KeyDown(code, ShiftStateOf(event->modifiers() | Qt::AltModifier));
+    }
+    QAbstractScrollArea::keyReleaseEvent(event);
 }
 
 bool MainTextEdit::handleMovementKey(QKeyEvent* e)

@@ -119,7 +119,8 @@ Q_SIGNALS:
     // pos is the position under the mouse, taken before the box selects a word.
     void DblClick(qint64 pos);
     // Sent for every key press before the box handles it; keyCode is 0 for a key without a
-    // code. The handler may set a non-zero keyCode to 0 to cancel the key.
+    // code. The handler may set a non-zero keyCode to 0 to cancel the key. Alt alone is sent
+    // when it is released, and not at all when another key came with it.
     void KeyDown(int& keyCode, int shift);
     void FilesDropped(const QStringList& paths);
     void cursorPositionChanged();
@@ -133,6 +134,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -186,6 +188,7 @@ private:
     qsizetype caret_ = 0;
     int wantedX_ = -1; // column kept by up/down moves, in pixels
     bool overwrite_ = false;
+    bool altAlone_ = false; // Alt is down and no other key came since
 
     std::vector<ColorRun> colors_;
     QMargins margins_;

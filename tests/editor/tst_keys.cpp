@@ -69,6 +69,7 @@ private Q_SLOTS:
     void letterKeysCycleThroughRegisteredTexts();
     void inputModeKeys_data();
     void inputModeKeys();
+    void altWithAnotherKeyIsNoInputModeKey();
     void stampsFollowLinesThroughDeletion_data();
     void stampsFollowLinesThroughDeletion();
     void typingMarksModified();
@@ -279,6 +280,20 @@ void TestKeys::inputModeKeys()
     // The keys are swallowed.
     QCOMPARE(s->box().Text(), QStringLiteral("ab"));
     QCOMPARE(s->box().SelStart(), qint64(1));
+}
+
+void TestKeys::altWithAnotherKeyIsNoInputModeKey()
+{
+    s->load(QStringLiteral("ab"), 1);
+    s->window.TimerTick();
+    const QString before = s->window.StatusPanel(1)->text();
+    // Alt held for Alt+X, as for a menu's access key: neither a mode step nor a typed "x".
+    QTest::keyPress(s->window.MainText(), Qt::Key_Alt, Qt::AltModifier);
+    QTest::keyClick(s->window.MainText(), Qt::Key_X, Qt::AltModifier);
+    QTest::keyRelease(s->window.MainText(), Qt::Key_Alt, Qt::NoModifier);
+    s->window.TimerTick();
+    QCOMPARE(s->window.StatusPanel(1)->text(), before);
+    QCOMPARE(s->box().Text(), QStringLiteral("ab"));
 }
 
 void TestKeys::stampsFollowLinesThroughDeletion_data()
