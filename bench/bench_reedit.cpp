@@ -1,6 +1,7 @@
 // Re-editing a tag by double click on a page of 400,000 lines (about 20 million characters):
 // the recognizer reads the caret's line and the text from the tag's "<" on, so a tag on the
 // last line must cost no more than one on the first.
+#include "benchpage.h"
 #include "app/appstate.h"
 #include "dialogs/html/frmp.h"
 #include "editor/documenttagtext.h"
@@ -21,34 +22,15 @@ using namespace tl;
 
 namespace {
 
-constexpr int kLines = 400000;
+constexpr int kLines = bench::kPageLines;
 
 const QString kLastLine = QStringLiteral("<P ALIGN='center'>Hello</P>");
 // A first line whose TITLE tag is closed nowhere on the page.
 const QString kUnclosedTitle = QStringLiteral("<TITLE>Home\r\n");
 
-// Hand-written HTML and ASP of about 50 characters a line, ending with a paragraph.
-QString MakeDocument()
-{
-    const QStringList patterns = {
-        QStringLiteral("<tr><td class=\"item\">%1</td><td><a href=\"p%1.asp\">link</a>"),
-        QStringLiteral("<p>\u65E5\u672C\u8A9E\u306E\u30C6\u30AD\u30B9\u30C8 %1 \u3067\u3059</p>"),
-        QStringLiteral("<td>\u5546\u54C1\u756A\u53F7 %1\uFF1A\u4FA1\u683C \uFFE51,000</td></tr>"),
-        QStringLiteral("<% Response.Write \"%1\" %> <IMG SRC=\"img/pic%1.gif\">"),
-    };
-    QString text;
-    text.reserve(qsizetype(kLines) * 52);
-    for (int i = 0; i < kLines - 1; ++i) {
-        text += patterns.at(i % patterns.size()).arg(i);
-        text += QStringLiteral("\r\n");
-    }
-    text += kLastLine;
-    return text;
-}
-
 const QString& Document()
 {
-    static const QString text = MakeDocument();
+    static const QString text = bench::MakeBenchPage(kLastLine);
     return text;
 }
 

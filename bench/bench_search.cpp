@@ -6,6 +6,7 @@
 //   text into a new std::u16string with the replacements (ratio at most 3);
 // - one typed key with fifteen stamps set, change handler included (under 1 ms), against the
 //   same key in an edit box without the program's handlers.
+#include "benchpage.h"
 #include "app/appstate.h"
 #include "editor/keyhandler.h"
 #include "editor/maintextedit.h"
@@ -28,33 +29,14 @@ using namespace tl;
 namespace
 {
 
-constexpr int kLines = 400000;
+constexpr int kLines = bench::kPageLines;
 
 const QString kLastLine = QStringLiteral("<DIV CLASS=\"footer\">Last updated</DIV>");
 const QString kFindKey = QStringLiteral("div class=\"FOOTER\"");
 
-// Hand-written HTML and ASP of about 50 characters a line, ending with the footer.
-QString MakeDocument()
-{
-    const QStringList patterns = {
-        QStringLiteral("<tr><td class=\"item\">%1</td><td><a href=\"p%1.asp\">link</a>"),
-        QStringLiteral("<p>\u65E5\u672C\u8A9E\u306E\u30C6\u30AD\u30B9\u30C8 %1 \u3067\u3059</p>"),
-        QStringLiteral("\t<td>\u5546\u54C1\u756A\u53F7 %1\uFF1A\u4FA1\u683C \uFFE51,000</td></tr>"),
-        QStringLiteral("<% Response.Write \"%1\" %> <IMG SRC=\"img/pic%1.gif\">"),
-    };
-    QString text;
-    text.reserve(qsizetype(kLines) * 52);
-    for (int i = 0; i < kLines - 1; ++i) {
-        text += patterns.at(i % patterns.size()).arg(i);
-        text += QStringLiteral("\r\n");
-    }
-    text += kLastLine;
-    return text;
-}
-
 const QString& Document()
 {
-    static const QString text = MakeDocument();
+    static const QString text = bench::MakeBenchPage(kLastLine);
     return text;
 }
 

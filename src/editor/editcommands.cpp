@@ -190,14 +190,4 @@ void ClearEditKeyFlags(AppState& state)
     state.PasteKeyHandled = false;
 }
 
-void InstallEditKeyFlags(AppState& state, cTextBox& box)
-{
-    MainTextEdit* edit = box.Target();
-    if (!edit)
-        return;
-    QObject::connect(edit, &MainTextEdit::KeyDown, edit, [&state, &box](int& keyCode, int shift) {
-        SetEditKeyFlags(state, box, keyCode, shift);
-    });
-}
-
 } // namespace tl

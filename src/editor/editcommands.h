@@ -41,7 +41,4 @@ void InsertDateTime(AppState& state, cTextBox& box);
 // seconds (for Japanese "2026/12/10 9:05:03").
 QString GeneralDateTimeText(const QDateTime& when, const QLocale& locale);
 
-// Connects the edit box's key-down event to SetEditKeyFlags.
-void InstallEditKeyFlags(AppState& state, cTextBox& box);
-
 } // namespace tl
