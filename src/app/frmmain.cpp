@@ -81,6 +81,14 @@ frmMain::frmMain(AppState& state, QWidget* parent)
     files_ = std::make_unique<FileCommands>(state_, *this);
     connect(mainText_, &MainTextEdit::FilesDropped, this,
             [this](const QStringList& paths) { files_->OpenDroppedFiles(paths); });
+    // Text from outside that held half of a surrogate pair: no file could save that half.
+    connect(mainText_, &MainTextEdit::brokenTextRepaired, this, [this](qsizetype count) {
+        state_.prompts->inform(
+            QStringLiteral("入力された文字列に、文字として成り立たないデータ (対のないサロゲート) が ") +
+                QString::number(count) +
+                QStringLiteral(" 個ありました。保存できないため、代替文字 (U+FFFD) に置き換えました。"),
+            kNoDocumentCaption, MsgIcon::Exclamation);
+    });
     // A double click re-edits the tag at the clicked position.
     connect(mainText_, &MainTextEdit::DblClick, this,
             [this](qint64 pos) { ReeditTagAt(state_, textBox_, this, pos); });

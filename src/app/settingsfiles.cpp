@@ -1,6 +1,7 @@
 #include "app/settingsfiles.h"
 
 #include "documents/paths.h"
+#include "platform/atomicwrite.h"
 #include "platform/files.h"
 #include "platform/inifile.h"
 #include "platform/programfolder.h"

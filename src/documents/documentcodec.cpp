@@ -1,6 +1,7 @@
 #include "documents/documentcodec.h"
 
 #include "platform/codepage.h"
+#include "platform/surrogates.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -92,6 +93,22 @@ bool MatchesAt(QByteArrayView bytes, qsizetype pos, QByteArrayView lowerWord)
     return true;
 }
 
+// True when the charset writes the printable ASCII characters, tab, CR and LF as the same bytes
+// ASCII does, and reads those bytes back as them.
+bool KeepsAscii(const QByteArray& name)
+{
+    QByteArray ascii("\t\r\n");
+    for (char c = 0x20; c < 0x7F; ++c)
+        ascii += c;
+    QStringEncoder encoder(name.constData(), kEncodeFlags);
+    QStringDecoder decoder(name.constData(), kDecodeFlags);
+    if (!encoder.isValid() || !decoder.isValid())
+        return false;
+    const QByteArray written = encoder.encode(QString::fromLatin1(ascii));
+    const QString read = decoder.decode(ascii);
+    return written == ascii && read == QString::fromLatin1(ascii);
+}
+
 std::optional<TextEncoding> EncodingForCharset(QByteArrayView token)
 {
     if (token.isEmpty())
@@ -114,6 +131,11 @@ std::optional<TextEncoding> EncodingForCharset(QByteArrayView token)
     // The declaration was read as ASCII bytes, so the page cannot be in UTF-16 or UTF-32
     // (browsers treat such a declaration as UTF-8); "Locale" names no charset at all.
     if (canonical.startsWith("UTF-16") || canonical.startsWith("UTF-32") || canonical == "LOCALE")
+        return std::nullopt;
+    // Likewise a charset that writes ASCII as other bytes (EBCDIC: ibm-037, cp1047; UTF-7's
+    // "+") cannot be the page's: its markup would not have been readable as ASCII. Taking it
+    // would show garbage and rewrite every line break on save.
+    if (!KeepsAscii(name))
         return std::nullopt;
     return TextEncoding{Kind::Named, name, false, {}};
 }
@@ -539,6 +561,9 @@ DecodedDocument DecodeDocument(QByteArrayView bytes)
     // Qt's UTF-16 decoder turns a trailing odd byte into U+FFFD without counting an error.
     const bool utf16 = encoding.kind == Kind::Utf16LE || encoding.kind == Kind::Utf16BE;
     result.undecodableBytes = error || (utf16 && body.size() % 2 != 0);
+    // UTF-16 bytes can hold half of a surrogate pair, which no file could save again.
+    if (ReplaceLoneSurrogates(result.text) > 0)
+        result.undecodableBytes = true;
 
     QString& text = result.text;
     text.truncate(NormalizeLineBreaks(reinterpret_cast<char16_t*>(text.data()), text.size(),

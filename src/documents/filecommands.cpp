@@ -7,6 +7,7 @@
 #include "documents/pagelist.h"
 #include "documents/paths.h"
 #include "editor/maintextedit.h"
+#include "platform/atomicwrite.h"
 #include "platform/busycursor.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -15,7 +16,8 @@
 #include <QAction>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+
+#include <cerrno>
 
 namespace tl {
 
@@ -26,14 +28,31 @@ const QString kCrLf = QStringLiteral("\r\n");
 // The character at index, whole when it is a surrogate pair.
 QString CharacterAt(QStringView text, qsizetype index)
 {
-    const qsizetype n = (text[index].isHighSurrogate() && index + 1 < text.size()) ? 2 : 1;
+    const qsizetype n = (text[index].isHighSurrogate() && index + 1 < text.size() &&
+                         text[index + 1].isLowSurrogate())
+                            ? 2
+                            : 1;
     return text.mid(index, n).toString();
 }
 
 QString CodePointName(const QString& ch)
 {
-    return QStringLiteral("U+") +
-           QString::number(ch.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0');
+    // toUcs4() would name half of a surrogate pair U+FFFD.
+    const char32_t code =
+        ch.size() == 2 ? QChar::surrogateToUcs4(ch[0], ch[1]) : char32_t(ch[0].unicode());
+    return QStringLiteral("U+") + QString::number(code, 16).toUpper().rightJustified(4, u'0');
+}
+
+// The question when a character cannot be written in the page's encoding: the character, its
+// code point and line, and the offer to save as UTF-8.
+QString UnencodableQuestion(const QString& content, qsizetype index, const TextEncoding& encoding)
+{
+    const QString ch = CharacterAt(content, index);
+    return QStringLiteral("「") + ch + QStringLiteral("」(") + CodePointName(ch) +
+           QStringLiteral("、") + QString::number(LineNumberOfIndex(content, index)) +
+           QStringLiteral(" 行目) は ") + encoding.displayName() +
+           QStringLiteral(" で保存できません。") + kCrLf +
+           QStringLiteral("UTF-8 で保存しますか？ (キャンセルすると何も保存しません)");
 }
 
 QString EscapeMenuText(QString text)
@@ -45,8 +64,11 @@ QString EscapeMenuText(QString text)
 
 QString BackupPathFor(const QString& path)
 {
+    // Only the file name counts: the "." of a folder such as site.a/ is no extension.
+    const qsizetype nameStart =
+        std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\')) + 1;
     const qsizetype n = path.size();
-    if (n >= 4 && path[n - 4] == u'.')
+    if (n - nameStart >= 4 && path[n - 4] == u'.')
         return path.left(n - 3) + QStringLiteral("bak");
     return path + QStringLiteral(".bak");
 }
@@ -109,10 +131,11 @@ bool FileCommands::ConfirmSaveChanges(const QString& name)
         return false;
 
     const QString fileName = isUntitled() ? askUntitledSaveName() : window_.Caption();
+    // The user asked to save: a save that was cancelled on the way (the file name, the
+    // overwrite or the encoding question) or that failed keeps the document, since going on
+    // would throw the changes away.
     if (fileName.isEmpty())
-        return false;
-    // A save that was asked for but failed keeps the document: going on would throw the
-    // user's changes away after an error message.
+        return true;
     return !WriteDocumentFile(fileName, window_.TextBox().Text());
 }
 
@@ -167,29 +190,42 @@ bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
     if (path.isEmpty())
         return false;
     const QString native = NativePath(path);
+    // The final line break also means a page's bytes are never empty: an empty result below
+    // can only be a failed conversion, never a page to write.
     const QString content = text + kCrLf;
 
     TextEncoding encoding = state_.DocEncoding;
     EncodedDocument encoded = EncodeDocument(content, encoding);
     if (encoded.firstUnencodable >= 0) {
-        const QString ch = CharacterAt(content, encoded.firstUnencodable);
-        const QString question =
-            QStringLiteral("「") + ch + QStringLiteral("」(") + CodePointName(ch) +
-            QStringLiteral("、") + QString::number(LineNumberOfIndex(content, encoded.firstUnencodable)) +
-            QStringLiteral(" 行目) は ") + encoding.displayName() +
-            QStringLiteral(" で保存できません。") + kCrLf +
-            QStringLiteral("UTF-8 で保存しますか？ (キャンセルすると何も保存しません)");
-        if (state_.prompts->ask(question, kNoDocumentCaption, MsgButtons::OkCancel,
+        if (state_.prompts->ask(UnencodableQuestion(content, encoded.firstUnencodable, encoding),
+                                kNoDocumentCaption, MsgButtons::OkCancel,
                                 MsgIcon::Exclamation) != MsgAnswer::Ok)
             return false;
         encoding = TextEncoding{};
         encoding.kind = TextEncoding::Kind::Utf8;
         encoding.bom = true;
         encoded = EncodeDocument(content, encoding);
+        // UTF-8 holds every character but half of a surrogate pair.
+        if (encoded.firstUnencodable >= 0) {
+            const QString ch = CharacterAt(content, encoded.firstUnencodable);
+            reportSaveFailure(path, QStringLiteral("「") + ch + QStringLiteral("」(") +
+                                        CodePointName(ch) + QStringLiteral(") は ") +
+                                        encoding.displayName() +
+                                        QStringLiteral(" でも保存できません。"));
+            return false;
+        }
+    }
+    if (encoded.bytes.isEmpty()) {
+        reportSaveFailure(path, QStringLiteral("文字コードの変換に失敗しました。"));
+        return false;
     }
 
     const QFileInfo info(native);
     const bool exists = info.exists();
+    if (exists && info.isDir()) {
+        reportSaveFailure(path, qt_error_string(EISDIR));
+        return false;
+    }
     if (exists && state_.DocHasUndecodableBytes &&
         QFileInfo(NativePath(state_.DocUndecodablePath)) == info) {
         const QString question =
@@ -202,34 +238,18 @@ bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
         state_.DocHasUndecodableBytes = false;
     }
 
-    if (exists) {
-        const QString backup = NativePath(BackupPathFor(path));
-        QFile::remove(backup);
-        (void)QFile::copy(native, backup); // a backup that cannot be made is skipped
+    if (exists && !info.isWritable()) {
+        // Replacing the file through a new one would get round its read-only mark.
+        reportSaveFailure(path, qt_error_string(EACCES));
+        return false;
     }
+    if (exists && !makeBackup(path))
+        return false;
 
     BusyCursor busy;
-    QString error;
-    if (exists && !info.isWritable()) {
-        // Replacing the file through a temporary would get round its read-only mark.
-        QFile probe(native);
-        probe.open(QIODevice::WriteOnly | QIODevice::Append);
-        error = probe.errorString();
-    } else {
-        const QFileDevice::Permissions permissions = exists ? info.permissions()
-                                                            : QFileDevice::Permissions();
-        QSaveFile file(native);
-        if (!file.open(QIODevice::WriteOnly) || file.write(encoded.bytes) != encoded.bytes.size() ||
-            !file.commit()) {
-            error = file.errorString();
-            file.cancelWriting();
-        } else if (exists) {
-            QFile::setPermissions(native, permissions);
-        }
-    }
-
-    if (!error.isEmpty()) {
-        state_.prompts->inform(error, kNoDocumentCaption, MsgIcon::Exclamation);
+    const FileWriteResult written = WriteFileAtomically(native, encoded.bytes);
+    if (!written) {
+        reportSaveFailure(path, written.error);
     } else {
         if (window_.Caption() != path)
             window_.SetCaption(path);
@@ -238,7 +258,37 @@ bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
         window_.TextBox().SetModify(false);
     }
     RegisterDocPath(state_.Docs, path);
-    return error.isEmpty();
+    return written.ok;
+}
+
+bool FileCommands::makeBackup(const QString& path)
+{
+    const QString backup = BackupPathFor(path);
+    const QFileInfo backupInfo(NativePath(backup));
+    const QFileInfo pageInfo(NativePath(path));
+    if (backupInfo.absoluteFilePath() == pageInfo.absoluteFilePath() || backupInfo == pageInfo ||
+        backupInfo.isDir()) {
+        // notes.bak would be its own backup; a folder of that name cannot be replaced.
+        state_.prompts->inform(backup + kCrLf +
+                                   QStringLiteral("この名前ではバックアップを作れないため、バックアップなしで保存します。"),
+                               kNoDocumentCaption, MsgIcon::Information);
+        return true;
+    }
+    const FileWriteResult copied = CopyFileAtomically(NativePath(path), NativePath(backup));
+    if (copied)
+        return true;
+    return state_.prompts->ask(backup + kCrLf + QStringLiteral("バックアップを作れません: ") +
+                                   copied.error + kCrLf +
+                                   QStringLiteral("バックアップなしで保存しますか？"),
+                               kNoDocumentCaption, MsgButtons::YesNo,
+                               MsgIcon::Exclamation) == MsgAnswer::Yes;
+}
+
+void FileCommands::reportSaveFailure(const QString& path, const QString& reason)
+{
+    state_.prompts->inform(path + kCrLf + QStringLiteral("このファイルに保存できませんでした。") +
+                               kCrLf + reason,
+                           kNoDocumentCaption, MsgIcon::Exclamation);
 }
 
 void FileCommands::SaveDocument()

@@ -13,8 +13,8 @@ inline const QString kDocumentFilter =
 inline const QString kSaveFilter = QStringLiteral(
     "HTML ﾌｧｲﾙ|*.htm|Asp ﾌｧｲﾙ|*.asp|ﾃｷｽﾄ ﾌｧｲﾙ|*.txt|すべてのﾌｧｲﾙ(*.*)|*.*");
 
-// The backup name of a file about to be overwritten: index.htm -> index.bak,
-// page.html -> page.html.bak, readme -> readme.bak.
+// The backup name of a file about to be overwritten, from its file name alone: index.htm ->
+// index.bak, page.html -> page.html.bak, readme -> readme.bak, site.a/b -> site.a/b.bak.
 QString BackupPathFor(const QString& path);
 
 // A chosen save name with a doubled extension (page.htm.htm) loses its last four characters.
@@ -32,7 +32,8 @@ public:
     FileCommands(AppState& state, frmMain& window) : state_(state), window_(window) {}
 
     // Asks about unsaved changes of the current document (name = the caption) and saves on
-    // Yes. True only when the user cancelled.
+    // Yes. True when the pending command must not go on: the user cancelled, or chose to save
+    // and the save did not happen.
     bool ConfirmSaveChanges(const QString& name);
     // 0 when the file was loaded; -1 when nothing was loaded.
     int OpenDocument(const QString& path);
@@ -66,6 +67,12 @@ private:
     // The save name of an untitled document; empty when cancelled or overwriting was refused.
     QString askUntitledSaveName();
     void showAdjacent(const QString& name, int step);
+    // Copies the existing file at path to its backup before it is overwritten. A name that
+    // cannot hold a backup is reported and skipped; a copy that fails asks whether to save
+    // without one. False when the save must not go on.
+    bool makeBackup(const QString& path);
+    // The message after a failed save: the path and why.
+    void reportSaveFailure(const QString& path, const QString& reason);
 
     AppState& state_;
     frmMain& window_;

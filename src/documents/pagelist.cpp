@@ -1,5 +1,6 @@
 #include "documents/pagelist.h"
 
+#include "platform/atomicwrite.h"
 #include "platform/errors.h"
 #include "platform/inifile.h"
 
@@ -39,7 +40,7 @@ bool WritePageList(const DocTable& table, const QString& path)
     QString text;
     for (int k = 0; k < n; ++k)
         text += QString::number(k) + u',' + table[size_t(k)].Path + QStringLiteral("\r\n");
-    return WriteFileAtomically(path, EncodeSettingsText(text));
+    return WriteFileAtomically(path, EncodeSettingsText(text)).ok;
 }
 
 } // namespace tl

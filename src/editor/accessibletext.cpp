@@ -103,9 +103,14 @@ QString AccessibleMainText::textAtOffset(int offset, QAccessible::TextBoundaryTy
         return e->mid(start, end - start);
     }
     if (boundaryType == QAccessible::CharBoundary) {
-        *startOffset = int(pos);
-        *endOffset = int(std::min(e->length(), pos + 1));
-        return e->mid(pos, *endOffset - pos);
+        // A character is a CR LF pair or a surrogate pair as a whole, never half of one.
+        const qsizetype from = e->snap(pos);
+        qsizetype to = std::min(e->length(), from + 1);
+        if (to < e->length() && e->snap(to) != to)
+            ++to;
+        *startOffset = int(from);
+        *endOffset = int(to);
+        return e->mid(from, to - from);
     }
     // Words and sentences are answered with their line: a reader never gets the whole page.
     const int line = e->lineOf(pos);
@@ -151,12 +156,12 @@ void AccessibleMainText::deleteText(int startOffset, int endOffset)
 
 void AccessibleMainText::insertText(int offset, const QString& text)
 {
-    edit()->replace(offset, 0, text);
+    edit()->replace(offset, 0, edit()->repairExternalText(text));
 }
 
 void AccessibleMainText::replaceText(int startOffset, int endOffset, const QString& text)
 {
-    edit()->replace(startOffset, endOffset - startOffset, text);
+    edit()->replace(startOffset, endOffset - startOffset, edit()->repairExternalText(text));
 }
 
 QAccessibleInterface* AccessibleMainTextFactory(const QString&, QObject* object)

@@ -163,7 +163,10 @@ void DeleteTagAtCaret(AppState& state, cTextBox& box)
                 return;
             length = end - a;
         } else {
-            length = next.isEmpty() ? 0 : 1;
+            // One character: both halves of a surrogate pair ("𠮷" is two units).
+            length = (next.size() == 2 && next[0].isHighSurrogate() && next[1].isLowSurrogate())
+                         ? 2
+                         : (next.isEmpty() ? 0 : 1);
         }
         if (length <= 0)
             return;

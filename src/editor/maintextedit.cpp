@@ -2,6 +2,7 @@
 
 #include "editor/accessibletext.h"
 #include "editor/keycodes.h"
+#include "platform/surrogates.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -442,7 +443,14 @@ void MainTextEdit::paste()
 {
     const QString text = QGuiApplication::clipboard()->text();
     if (!text.isEmpty())
-        replaceSelection(text);
+        replaceSelection(repairExternalText(text));
+}
+
+QString MainTextEdit::repairExternalText(QString text)
+{
+    if (const qsizetype count = ReplaceLoneSurrogates(text); count > 0)
+        Q_EMIT brokenTextRepaired(count);
+    return text;
 }
 
 void MainTextEdit::deleteSelection()
@@ -1159,7 +1167,7 @@ void MainTextEdit::dropEvent(QDropEvent* event)
     if (event->mimeData()->hasText()) {
         event->acceptProposedAction();
         setCaret(positionAt(event->position().toPoint()));
-        replaceSelection(event->mimeData()->text());
+        replaceSelection(repairExternalText(event->mimeData()->text()));
     }
 }
 

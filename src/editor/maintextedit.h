@@ -43,6 +43,8 @@ public:
     qsizetype lineEnd(int line) const { return buffer_.lineEnd(line); }
     int lineOf(qsizetype pos) const { return buffer_.lineOf(pos); }
     QString lineText(int line) const { return buffer_.lineText(line); }
+    // pos clamped to the text and moved off the middle of a CR LF or surrogate pair.
+    qsizetype snap(qsizetype pos) const { return buffer_.snap(pos); }
 
     // ---- Caret and selection ----
     qsizetype anchor() const { return anchor_; }
@@ -51,7 +53,8 @@ public:
     qsizetype selectionEnd() const { return std::max(anchor_, caret_); }
     bool hasSelection() const { return anchor_ != caret_; }
     QString selectedText() const { return buffer_.mid(selectionStart(), selectionEnd() - selectionStart()); }
-    // Positions are clamped to the text and moved off the middle of a CR LF pair; the caret
+    // Positions are clamped to the text and moved off the middle of a CR LF or surrogate pair;
+    // the caret
     // is scrolled into view.
     void setSelection(qsizetype anchor, qsizetype caret);
     void setCaret(qsizetype pos) { setSelection(pos, pos); }
@@ -62,6 +65,10 @@ public:
     // after the text.
     void replaceSelection(QStringView text);
     void replace(qsizetype pos, qsizetype count, QStringView text);
+    // Text that comes from outside the program (the clipboard, a drop, assistive technology):
+    // every lone half of a surrogate pair becomes U+FFFD, and brokenTextRepaired() tells once
+    // per arrival. The result is what the box may insert.
+    QString repairExternalText(QString text);
     // Replaces `found` at each of `places` (ascending, not overlapping) by text, as one undo
     // step and one Change, in one pass over the text; colours follow their characters and the
     // caret and anchor follow the text around them. Places not holding `found` are skipped.
@@ -123,6 +130,8 @@ Q_SIGNALS:
     // when it is released, and not at all when another key came with it.
     void KeyDown(int& keyCode, int shift);
     void FilesDropped(const QStringList& paths);
+    // Text arriving from outside held `count` lone surrogates, inserted as U+FFFD.
+    void brokenTextRepaired(qsizetype count);
     void cursorPositionChanged();
     // The visible part moved (scrolling, resizing, lines added or removed).
     void viewChanged();

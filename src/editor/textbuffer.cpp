@@ -114,7 +114,9 @@ qsizetype TextChange::map(qsizetype p) const
 namespace {
 
 // Line breaks of text made CR LF, written to out (which must have room for twice the text).
-// Returns the number of characters written and reports the line starts (relative to out).
+// A lone half of a surrogate pair becomes U+FFFD: the text never holds a character that no
+// encoding can save. Returns the number of characters written and reports the line starts
+// (relative to out).
 template <class OnLine>
 qsizetype CopyCrLf(QStringView text, char16_t* out, OnLine onLine)
 {
@@ -129,6 +131,13 @@ qsizetype CopyCrLf(QStringView text, char16_t* out, OnLine onLine)
             if (c == u'\r' && i + 1 < n && s[i + 1] == u'\n')
                 ++i;
             onLine(qsizetype(o - out));
+        } else if (QChar::isSurrogate(c)) {
+            if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(s[i + 1])) {
+                *o++ = c;
+                *o++ = s[++i];
+            } else {
+                *o++ = QChar::ReplacementCharacter;
+            }
         } else {
             *o++ = c;
         }
@@ -225,8 +234,13 @@ QStringView TextBuffer::view(qsizetype pos, qsizetype count)
 qsizetype TextBuffer::snap(qsizetype pos) const
 {
     pos = std::clamp<qsizetype>(pos, 0, length());
-    if (pos > 0 && pos < length() && chars_.at(pos) == u'\n' && chars_.at(pos - 1) == u'\r')
-        --pos;
+    if (pos > 0 && pos < length()) {
+        const char16_t c = chars_.at(pos);
+        const char16_t before = chars_.at(pos - 1);
+        if ((c == u'\n' && before == u'\r') ||
+            (QChar::isLowSurrogate(c) && QChar::isHighSurrogate(before)))
+            --pos;
+    }
     return pos;
 }
 
@@ -329,9 +343,7 @@ TextChange TextBuffer::replaceEach(const std::vector<qsizetype>& places, QString
     auto kept = std::make_shared<std::vector<qsizetype>>();
     if (r > 0) {
         kept->reserve(places.size());
-        auto splitsPair = [&](qsizetype p) {
-            return p > 0 && p < n && chars_.at(p) == u'\n' && chars_.at(p - 1) == u'\r';
-        };
+        auto splitsPair = [&](qsizetype p) { return p > 0 && p < n && snap(p) != p; };
         qsizetype end = 0;
         for (const qsizetype p : places) {
             if (p < end || p + r > n || splitsPair(p) || splitsPair(p + r))

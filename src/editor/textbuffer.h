@@ -67,8 +67,9 @@ struct TextChange {
 
 // The text of a page with CR LF line breaks, as a gap buffer with a line index and an undo
 // history. Positions count CR LF as two characters, the way the program counts them; a position
-// never falls between CR and LF (such positions are moved back to the CR) and every CR is
-// followed by LF, whatever line breaks the text handed in uses.
+// never falls between CR and LF or between the halves of a surrogate pair (such positions are
+// moved back to the pair's start), every CR is followed by LF, whatever line breaks the text
+// handed in uses, and a lone half of a surrogate pair handed in becomes U+FFFD.
 class TextBuffer {
 public:
     TextBuffer();
@@ -91,7 +92,7 @@ public:
     // [pos, pos + length) as one run of characters, valid until the next edit.
     QStringView view(qsizetype pos, qsizetype length);
 
-    // Clamps pos to the text and moves it off the middle of a CR LF pair.
+    // Clamps pos to the text and moves it off the middle of a CR LF or surrogate pair.
     qsizetype snap(qsizetype pos) const;
 
     // Replaces [pos, pos + length) by text (line breaks made CR LF) and records it for undo.
@@ -161,8 +162,7 @@ private:
     bool mergeOpen_ = false;
 };
 
-// Copies text with every line break made CR LF. Returns the text unchanged (shared) when it
-// already is.
+// Copies text with every line break made CR LF and every lone surrogate made U+FFFD.
 QString ToCrLf(QStringView text);
 
 } // namespace tl

@@ -1,9 +1,9 @@
 #include "platform/inifile.h"
 
+#include "platform/atomicwrite.h"
 #include "platform/codepage.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace tl {
@@ -71,18 +71,6 @@ QByteArray EncodeSettingsText(const QString& text)
     if (auto cp932 = EncodeCp932(text))
         return *cp932;
     return kUtf8Bom + text.toUtf8();
-}
-
-bool WriteFileAtomically(const QString& path, const QByteArray& bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
 }
 
 IniDocument IniDocument::fromText(const QString& text)
@@ -211,7 +199,7 @@ QByteArray IniDocument::toBytes() const
 
 bool IniDocument::save(const QString& path) const
 {
-    return WriteFileAtomically(path, toBytes());
+    return WriteFileAtomically(path, toBytes()).ok;
 }
 
 QString GetPrivateProfileString(const QString& section, const QString& key, const QString& path)

@@ -55,8 +55,6 @@ private:
 QString DecodeSettingsText(const QByteArray& bytes, bool* ok = nullptr);
 // Encodes a settings file: CP932 when it can hold every character, else UTF-8 with a mark.
 QByteArray EncodeSettingsText(const QString& text);
-// Writes a whole file atomically; false on any failure.
-bool WriteFileAtomically(const QString& path, const QByteArray& bytes);
 
 // The two private-profile calls over a file path. A write returns false, leaving the file as it
 // was, when the value is refused, the existing file is not intact, or the file cannot be saved.

@@ -179,6 +179,11 @@ void TestDocumentCodec::detection_data()
         << QByteArray("<meta charset=UTF-8><p>abc") << Encoding(Kind::Utf8);
     QTest::newRow("declared_utf16_ignored")
         << QByteArray("<meta charset=utf-16><p>abc") << Encoding(Kind::Cp932);
+    // A charset that writes ASCII as other bytes cannot be what the page, read as ASCII, is in.
+    for (const char* ebcdic : {"ibm-037", "cp037", "ebcdic-cp-us", "ibm-1047", "ibm-930"})
+        QTest::newRow(qPrintable(QStringLiteral("ascii_incompatible_%1_ignored").arg(ebcdic)))
+            << QByteArray("<meta charset=") + ebcdic + "><p>Ã©" << Encoding(Kind::Utf8);
+    QTest::newRow("utf7_ignored") << QByteArray("<meta charset=utf-7><p>a+b") << Encoding(Kind::Cp932);
     QTest::newRow("unknown_charset_ignored")
         << QByteArray("<meta charset=klingon><p>\xC3\xA9") << Encoding(Kind::Utf8);
     QTest::newRow("second_meta_used_after_unknown")
@@ -237,6 +242,11 @@ void TestDocumentCodec::decoding_data()
                                                            "a\x00"
                                                            "b")
                                       << Str(u"a\uFFFD") << true;
+    // Half of a surrogate pair could never be saved again.
+    QTest::newRow("utf16le_lone_surrogate") << QByteArrayLiteral("\xFF\xFE"
+                                                                 "a\x00\x00\xD8"
+                                                                 "b\x00")
+                                            << Str(u"a\uFFFDb") << true;
     QTest::newRow("eucjp_cut_short")
         << QByteArray("<meta charset=euc-jp>\xC6") << Str(u"<meta charset=euc-jp>") << true;
 }
@@ -374,6 +384,9 @@ void TestDocumentCodec::roundTrip_data()
         << QByteArray("<meta charset=iso-2022-jp>\r\n\x1B$B\x46\x7C\x4B\x5C\x1B(B");
     QTest::newRow("windows1252") << QByteArray("<meta charset=windows-1252>\r\n\xE9\x80");
     QTest::newRow("latin1") << QByteArray("<meta charset=iso-8859-1>\r\n\xE9\xFF");
+    // Saved unchanged, a page declaring an EBCDIC charset keeps every byte and line break.
+    QTest::newRow("ebcdic_declaration_on_cp932_page")
+        << QByteArray("<META charset=ibm-037>\r\n\x93\xFA\x96\x7B\r\n");
 }
 
 void TestDocumentCodec::roundTrip()

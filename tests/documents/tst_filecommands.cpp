@@ -5,8 +5,7 @@
 #include "documents/frmfilenames.h"
 #include "documents/pagelist.h"
 #include "editor/maintextedit.h"
-#include "scriptedprompter.h"
-#include "temphome.h"
+#include "filesession.h"
 
 #include <QAction>
 #include <QDir>
@@ -16,46 +15,7 @@
 
 using namespace tl;
 
-namespace {
-
-// A main window on a fresh program folder, with scripted prompts.
-struct Session {
-    test::TempHome home;
-    test::ScriptedPrompter prompts;
-    AppState state{prompts};
-    frmMain window{state};
-
-    Session() { QDir().mkpath(docs()); }
-    QString docs() const { return home.path() + QStringLiteral("/docs"); }
-    QString write(const QString& name, const QByteArray& bytes) const
-    {
-        const QString path = docs() + u'/' + name;
-        test::TempHome::writeBytes(path, bytes);
-        return path;
-    }
-    // Writes a one-line page per name and opens them in turn; returns their paths.
-    QStringList openPages(const QStringList& names)
-    {
-        QStringList paths;
-        for (const QString& name : names) {
-            paths << write(name, name.toUtf8() + "\r\n");
-            if (window.Files().OpenDocument(paths.last()) != 0)
-                qWarning("could not open %s", qPrintable(paths.last()));
-        }
-        return paths;
-    }
-    static QByteArray read(const QString& path) { return test::TempHome::readBytes(path); }
-    cTextBox& box() { return window.TextBox(); }
-    FileCommands& files() { return window.Files(); }
-    // Types at the start of the text, as the user would.
-    void type(const QString& text)
-    {
-        box().SetSelStart(0);
-        box().SetSelText(text);
-    }
-};
-
-} // namespace
+using Session = test::FileSession;
 
 class TestFileCommands : public QObject {
     Q_OBJECT
@@ -65,6 +25,8 @@ private Q_SLOTS:
     void saveBacksUpAndAppendsCrLf_data();
     void saveBacksUpAndAppendsCrLf();
     void modifiedUntitledOpenYesThenSaveDialogCancelled();
+    void cancelledSaveKeepsUntitledText_data();
+    void cancelledSaveKeepsUntitledText();
     void modifiedNewAnsweredCancelChangesNothing();
     void saveAsUntitledOverExistingAnsweredNo();
     void saveAsCancelledWritesNothing();
@@ -120,6 +82,8 @@ void TestFileCommands::saveBacksUpAndAppendsCrLf_data()
     QTest::newRow("htm_backs_up_to_bak") << "index.htm" << "index.bak";
     QTest::newRow("html_backs_up_to_html_bak") << "page.html" << "page.html.bak";
     QTest::newRow("no_extension_gets_bak") << "readme" << "readme.bak";
+    // The "." of a folder is no extension: site.a/b must not become site.bak beside the folder.
+    QTest::newRow("dotted_folder_name_is_not_an_extension") << "site.a/b" << "site.a/b.bak";
 }
 
 void TestFileCommands::saveBacksUpAndAppendsCrLf()
@@ -128,10 +92,13 @@ void TestFileCommands::saveBacksUpAndAppendsCrLf()
     QFETCH(QString, backup);
     Session s;
     const QString path = s.write(name, "old\r\n");
+    // An unrelated file that a wrong backup name would overwrite.
+    const QString unrelated = s.write(QStringLiteral("site.bak"), "keep\r\n");
     QCOMPARE(s.files().OpenDocument(path), 0);
     s.type(QStringLiteral("X"));
     QVERIFY(s.state.DocModified);
     s.files().SaveDocument();
+    QCOMPARE(Session::read(unrelated), QByteArray("keep\r\n"));
     // The text already ends with a line break; the writer adds one more.
     QCOMPARE(Session::read(path), QByteArray("Xold\r\n\r\n"));
     QCOMPARE(Session::read(s.docs() + u'/' + backup), QByteArray("old\r\n"));
@@ -154,7 +121,9 @@ void TestFileCommands::modifiedUntitledOpenYesThenSaveDialogCancelled()
     s.prompts.planAnswer(MsgAnswer::Yes);
     s.prompts.planFileName(QString());
 
-    QCOMPARE(s.files().OpenDocument(other), 0);
+    // The user asked to save and then cancelled the file name: the open must not go on and
+    // throw the untitled text away.
+    QCOMPARE(s.files().OpenDocument(other), -1);
     QCOMPARE(s.prompts.messages.size(), 1);
     const MessageRequest& q = s.prompts.messages[0];
     QCOMPARE(q.text, QStringLiteral("[無題] 内のﾃｷｽﾄは変更されています。\r\n変更を保存しますか ?"));
@@ -163,10 +132,55 @@ void TestFileCommands::modifiedUntitledOpenYesThenSaveDialogCancelled()
     QCOMPARE(q.icon, MsgIcon::Exclamation);
     QCOMPARE(s.prompts.fileRequests.size(), 1);
     QCOMPARE(s.prompts.fileRequests[0].fileName, QStringLiteral("Default.htm"));
-    QCOMPARE(s.window.Caption(), other);
-    QCOMPARE(s.box().Text(), QStringLiteral("other\r\n"));
+    QCOMPARE(s.window.Caption(), QStringLiteral("無題"));
+    QCOMPARE(s.box().Text(), QStringLiteral("draft"));
+    QVERIFY(s.state.DocModified);
     QCOMPARE(QDir(s.docs()).entryList(QDir::Files), QStringList{"other.htm"});
     QVERIFY(!QFile::exists(s.home.file(QStringLiteral("Default.htm"))));
+}
+
+void TestFileCommands::cancelledSaveKeepsUntitledText_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("refuseOverwrite");
+    for (const char* command : {"new", "open", "close", "exit"}) {
+        QTest::newRow(qPrintable(QStringLiteral("%1_file_name_cancelled").arg(command)))
+            << QString::fromLatin1(command) << false;
+        QTest::newRow(qPrintable(QStringLiteral("%1_overwrite_refused").arg(command)))
+            << QString::fromLatin1(command) << true;
+    }
+}
+
+void TestFileCommands::cancelledSaveKeepsUntitledText()
+{
+    QFETCH(QString, command);
+    QFETCH(bool, refuseOverwrite);
+    Session s;
+    const QString other = s.write(QStringLiteral("other.htm"), "other\r\n");
+    s.window.show();
+    s.files().NewDocument();
+    s.type(QStringLiteral("draft"));
+    s.prompts.planAnswer(MsgAnswer::Yes);
+    s.prompts.planFileName(refuseOverwrite ? other : QString());
+    if (refuseOverwrite)
+        s.prompts.planAnswer(MsgAnswer::No);
+
+    if (command == QStringLiteral("new"))
+        s.files().NewDocument();
+    else if (command == QStringLiteral("open"))
+        QCOMPARE(s.files().OpenDocument(other), -1);
+    else if (command == QStringLiteral("close"))
+        s.files().CloseDocument();
+    else
+        QVERIFY(!s.window.close());
+
+    QVERIFY(!s.prompts.unplanned);
+    QVERIFY(s.window.isVisible());
+    QVERIFY(!s.window.MainText()->isHidden());
+    QCOMPARE(s.window.Caption(), QStringLiteral("無題"));
+    QCOMPARE(s.box().Text(), QStringLiteral("draft"));
+    QVERIFY(s.state.DocModified);
+    QCOMPARE(Session::read(other), QByteArray("other\r\n"));
 }
 
 void TestFileCommands::modifiedNewAnsweredCancelChangesNothing()
@@ -435,7 +449,8 @@ void TestFileCommands::failedWriteKeepsDocumentModified()
     QCOMPARE(s.prompts.messages.size(), 1);
     QCOMPARE(s.prompts.messages[0].title, QStringLiteral("Tagloom"));
     QCOMPARE(s.prompts.messages[0].icon, MsgIcon::Exclamation);
-    QVERIFY(!s.prompts.messages[0].text.isEmpty());
+    QCOMPARE(s.prompts.messages[0].text,
+             bad + QStringLiteral("\r\nこのファイルに保存できませんでした。\r\nNo such file or directory"));
     QCOMPARE(s.window.Caption(), QStringLiteral("無題"));
     QVERIFY(s.state.DocModified);
 

@@ -37,6 +37,7 @@ private Q_SLOTS:
     void mouseSelection();
     void largeTextScrollsToTheCaret();
     void assistiveTechnologyReadsLinesAndCaret();
+    void textFromOutsideNeverBringsHalfAPair();
 };
 
 void TestEditBox::keys_data()
@@ -230,6 +231,50 @@ void TestEditBox::assistiveTechnologyReadsLinesAndCaret()
     QCOMPARE(QPair(start, end), QPair(5, 10));
     a->editableTextInterface()->insertText(0, QStringLiteral("x"));
     QCOMPARE(edit.text(), QStringLiteral("x<P>\r\n日本語\r\nend"));
+}
+
+void TestEditBox::textFromOutsideNeverBringsHalfAPair()
+{
+    MainTextEdit edit;
+    QSignalSpy repaired(&edit, &MainTextEdit::brokenTextRepaired);
+    edit.setText(u"ab");
+    const QString broken = QStringLiteral("x") + QChar(0xD842) + QStringLiteral("y") + QChar(0xDFB7);
+
+    // Paste: the halves become U+FFFD, and the window is told once for the whole paste.
+    QGuiApplication::clipboard()->setText(broken);
+    edit.setCaret(0);
+    QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(edit.text(), QStringLiteral("x\uFFFDy\uFFFDab"));
+    QCOMPARE(repaired.size(), 1);
+    QCOMPARE(repaired[0][0].value<qsizetype>(), qsizetype(2));
+
+    // Assistive technology inserting text.
+    edit.setText(u"ab");
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(&edit);
+    QVERIFY(a && a->editableTextInterface());
+    a->editableTextInterface()->insertText(1, broken);
+    QCOMPARE(edit.text(), QStringLiteral("ax\uFFFDy\uFFFDb"));
+    QCOMPARE(repaired.size(), 2);
+
+    // A whole pair is a character to assistive technology too, never half of one.
+    edit.setText(QStringLiteral("a\U00020BB7b\r\nc"));
+    QAccessibleTextInterface* text = a->textInterface();
+    int start = 0;
+    int end = 0;
+    for (int offset : {1, 2}) {
+        QCOMPARE(text->textAtOffset(offset, QAccessible::CharBoundary, &start, &end),
+                 QStringLiteral("\U00020BB7"));
+        QCOMPARE(QPair(start, end), QPair(1, 3));
+    }
+    QCOMPARE(text->textAtOffset(4, QAccessible::CharBoundary, &start, &end), QStringLiteral("\r\n"));
+    QCOMPARE(QPair(start, end), QPair(4, 6));
+    // Selections that would end inside the pair stop before it; a one-unit delete there
+    // removes nothing rather than half of it.
+    edit.setSelection(0, 2);
+    QCOMPARE(edit.selectedText(), QStringLiteral("a"));
+    a->editableTextInterface()->deleteText(1, 2);
+    QCOMPARE(edit.text(), QStringLiteral("a\U00020BB7b\r\nc"));
+    QCOMPARE(repaired.size(), 2);
 }
 
 QTEST_MAIN(TestEditBox)

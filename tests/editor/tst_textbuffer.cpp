@@ -45,6 +45,7 @@ private Q_SLOTS:
     void lineBreaksBecomeCrLf();
     void replaceKeepsPairsWhole_data();
     void replaceKeepsPairsWhole();
+    void positionsNeverSplitSurrogatePairs();
     void randomEditsMatchPlainString();
     void typingMergesIntoOneUndoStep();
     void groupIsOneStepAndRedoReapplies();
@@ -95,6 +96,36 @@ void TestTextBuffer::replaceKeepsPairsWhole_data()
     QTest::newRow("remove_starting_between_cr_and_lf_takes_pair") << qsizetype(3) << qsizetype(2) << "" << "abd";
     QTest::newRow("inserted_lone_breaks_become_crlf") << qsizetype(2) << qsizetype(0) << "\n\r" << "ab\r\n\r\n\r\ncd";
     QTest::newRow("past_the_end_clamps") << qsizetype(99) << qsizetype(5) << "!" << "ab\r\ncd!";
+    // Half of a surrogate pair can be saved in no encoding: it arrives as U+FFFD.
+    QTest::newRow("inserted_lone_high_surrogate_becomes_fffd")
+        << qsizetype(0) << qsizetype(0) << QString(QChar(0xD842)) + u'x' << QStringLiteral("\uFFFDxab\r\ncd");
+    QTest::newRow("inserted_lone_low_surrogate_becomes_fffd")
+        << qsizetype(6) << qsizetype(0) << QString(QChar(0xDFB7)) << QStringLiteral("ab\r\ncd\uFFFD");
+    QTest::newRow("inserted_pair_is_kept") << qsizetype(0) << qsizetype(0) << QStringLiteral("\U00020BB7")
+                                           << QStringLiteral("\U00020BB7ab\r\ncd");
+}
+
+void TestTextBuffer::positionsNeverSplitSurrogatePairs()
+{
+    // "a𠮷b": the pair is units 1 and 2.
+    TextBuffer buffer;
+    const QString text = QStringLiteral("a\U00020BB7b\r\n") + QChar(0xD842) + QChar(0xDFB7);
+    buffer.setText(text);
+    QCOMPARE(buffer.text(), QStringLiteral("a\U00020BB7b\r\n\U00020BB7"));
+    QCOMPARE(buffer.snap(2), qsizetype(1));
+    QCOMPARE(buffer.snap(1), qsizetype(1));
+    QCOMPARE(buffer.snap(3), qsizetype(3));
+    // A removal ending inside the pair keeps it; one starting inside it takes it whole, as
+    // with CR LF. Either way no half is left.
+    buffer.replace(1, 1, {});
+    QCOMPARE(buffer.text(), QStringLiteral("a\U00020BB7b\r\n\U00020BB7"));
+    buffer.replace(2, 0, u"X");
+    QCOMPARE(buffer.text(), QStringLiteral("aX\U00020BB7b\r\n\U00020BB7"));
+    buffer.replace(3, 1, {});
+    QCOMPARE(buffer.text(), QStringLiteral("aXb\r\n\U00020BB7"));
+    // A lone half handed to setText becomes U+FFFD as well.
+    buffer.setText(QString(QChar(0xDFB7)) + u'a' + QChar(0xD842));
+    QCOMPARE(buffer.text(), QStringLiteral("\uFFFDa\uFFFD"));
 }
 
 void TestTextBuffer::replaceKeepsPairsWhole()

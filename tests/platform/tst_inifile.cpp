@@ -36,7 +36,6 @@ private Q_SLOTS:
     void encodeCp932();
     void decodeSettingsText_data();
     void decodeSettingsText();
-    void writeFileAtomically();
 };
 
 void TestIniFile::readValue_data()
@@ -324,19 +323,6 @@ void TestIniFile::decodeSettingsText()
     if (ok)
         QCOMPARE(decoded, text);
     QCOMPARE(IniDocument::fromBytes(bytes).intact(), ok);
-}
-
-void TestIniFile::writeFileAtomically()
-{
-    TempHome home;
-    const QString path = home.file(QStringLiteral("f.bin"));
-    TempHome::writeBytes(path, QByteArray("a much longer old content"));
-    QVERIFY(WriteFileAtomically(path, QByteArray("new\r\n")));
-    QCOMPARE(TempHome::readBytes(path), QByteArray("new\r\n"));
-    QVERIFY(WriteFileAtomically(path, QByteArray()));
-    QVERIFY(QFile::exists(path));
-    QCOMPARE(TempHome::readBytes(path), QByteArray(""));
-    QVERIFY(!WriteFileAtomically(home.file(QStringLiteral("no/such/folder/f.bin")), "x"));
 }
 
 QTEST_GUILESS_MAIN(TestIniFile)

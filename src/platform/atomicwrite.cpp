@@ -1,0 +1,234 @@
+#include "platform/atomicwrite.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tl {
+
+namespace {
+
+// Bytes the test limit still lets through; -1 when there is no limit.
+qint64 g_spaceLeft = -1;
+
+FileWriteResult Failed(int code)
+{
+    return {false, qt_error_string(code)};
+}
+
+int RetryOnInterrupt(auto call)
+{
+    int r;
+    do {
+        r = call();
+    } while (r < 0 && errno == EINTR);
+    return r;
+}
+
+// Writes every byte or returns the errno of the failure. A short write is continued; a write
+// that stores nothing at all is reported as an I/O error rather than looped on.
+int WriteAll(int fd, const char* data, qint64 size, qint64* written)
+{
+    while (size > 0) {
+        qint64 chunk = std::min<qint64>(size, qint64(1) << 20);
+        if (g_spaceLeft >= 0) {
+            if (g_spaceLeft == 0)
+                return ENOSPC;
+            chunk = std::min(chunk, g_spaceLeft);
+        }
+        const ssize_t n = ::write(fd, data, size_t(chunk));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (n == 0)
+            return EIO;
+        if (g_spaceLeft >= 0)
+            g_spaceLeft -= n;
+        *written += n;
+        data += n;
+        size -= n;
+    }
+    return 0;
+}
+
+// A new file beside the target. It is removed again unless commit() renamed it over the
+// target, so a failure at any step leaves nothing behind but the untouched target.
+class TempBeside {
+public:
+    explicit TempBeside(const QString& target)
+    {
+        // Writing through a symbolic link replaces the file it points at, not the link.
+        const QFileInfo info(target);
+        target_ = info.isSymLink() && info.exists() ? info.canonicalFilePath() : target;
+        const QFileInfo resolved(target_);
+        const QString stem = resolved.absolutePath() + QStringLiteral("/.") + resolved.fileName() +
+                             QStringLiteral(".tl-");
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            temp_ = QFile::encodeName(
+                stem + QString::number(QRandomGenerator::global()->generate(), 36));
+            fd_ = RetryOnInterrupt([&] {
+                return ::open(temp_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            });
+            if (fd_ >= 0 || errno != EEXIST)
+                break;
+        }
+        if (fd_ < 0)
+            error_ = errno;
+        created_ = fd_ >= 0;
+    }
+
+    ~TempBeside()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        if (created_ && !committed_) {
+            ::unlink(temp_.constData());
+            // The test limit gets back what the removed file held, as a disk would.
+            if (g_spaceLeft >= 0)
+                g_spaceLeft += written_;
+        }
+    }
+
+    TempBeside(const TempBeside&) = delete;
+    TempBeside& operator=(const TempBeside&) = delete;
+
+    int fd() const { return fd_; }
+
+    // Writes every byte or returns the errno of the failure.
+    int write(const char* data, qint64 size)
+    {
+        qint64 done = 0;
+        const int e = WriteAll(fd_, data, size, &done);
+        written_ += done;
+        return e;
+    }
+    int openError() const { return fd_ >= 0 ? 0 : error_; }
+
+    // Gives the new file the permission bits (and, where allowed, the owner) of `like`.
+    void takeModeOf(const struct stat& like)
+    {
+        (void)::fchmod(fd_, like.st_mode & 07777);
+        if (like.st_uid != ::geteuid() || like.st_gid != ::getegid())
+            (void)::fchown(fd_, like.st_uid, like.st_gid);
+    }
+
+    // Flushes the bytes to disk, closes the file and renames it over the target; the errno of
+    // the first step that failed, or 0.
+    int commit()
+    {
+        if (RetryOnInterrupt([&] { return ::fsync(fd_); }) < 0)
+            return errno;
+        const int fd = fd_;
+        fd_ = -1;
+        // A close can report a write error that the writes did not (NFS, quotas).
+        if (::close(fd) < 0 && errno != EINTR)
+            return errno;
+        const QByteArray target = QFile::encodeName(target_);
+        if (::rename(temp_.constData(), target.constData()) < 0)
+            return errno;
+        committed_ = true;
+        // The rename itself reaches the disk with its folder.
+        const QByteArray folder = QFile::encodeName(QFileInfo(target_).absolutePath());
+        const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir >= 0) {
+            (void)::fsync(dir);
+            ::close(dir);
+        }
+        return 0;
+    }
+
+    const QString& target() const { return target_; }
+
+private:
+    QString target_;
+    QByteArray temp_;
+    int fd_ = -1;
+    int error_ = 0;
+    qint64 written_ = 0;
+    bool created_ = false;
+    bool committed_ = false;
+};
+
+} // namespace
+
+FileWriteResult WriteFileAtomically(const QString& path, QByteArrayView bytes)
+{
+    if (path.isEmpty())
+        return Failed(ENOENT);
+    TempBeside temp(path);
+    if (const int e = temp.openError())
+        return Failed(e);
+    struct stat old{};
+    if (::stat(QFile::encodeName(temp.target()).constData(), &old) == 0) {
+        if (S_ISDIR(old.st_mode))
+            return Failed(EISDIR);
+        temp.takeModeOf(old);
+    }
+    if (const int e = temp.write(bytes.data(), bytes.size()))
+        return Failed(e);
+    if (const int e = temp.commit())
+        return Failed(e);
+    return {true, {}};
+}
+
+FileWriteResult CopyFileAtomically(const QString& source, const QString& target)
+{
+    const QByteArray sourceName = QFile::encodeName(source);
+    const int in = RetryOnInterrupt([&] { return ::open(sourceName.constData(), O_RDONLY | O_CLOEXEC); });
+    if (in < 0)
+        return Failed(errno);
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closeIn{in};
+    struct stat from{};
+    if (::fstat(in, &from) < 0)
+        return Failed(errno);
+    if (S_ISDIR(from.st_mode))
+        return Failed(EISDIR);
+
+    TempBeside temp(target);
+    if (const int e = temp.openError())
+        return Failed(e);
+    struct stat old{};
+    if (::stat(QFile::encodeName(temp.target()).constData(), &old) == 0 && S_ISDIR(old.st_mode))
+        return Failed(EISDIR);
+    temp.takeModeOf(from);
+
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t n = ::read(in, buffer.data(), size_t(buffer.size()));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return Failed(errno);
+        }
+        if (n == 0)
+            break;
+        if (const int e = temp.write(buffer.constData(), n))
+            return Failed(e);
+    }
+    if (const int e = temp.commit())
+        return Failed(e);
+    return {true, {}};
+}
+
+ScopedDiskSpaceLimit::ScopedDiskSpaceLimit(qint64 bytes) : previous_(g_spaceLeft)
+{
+    g_spaceLeft = std::max<qint64>(bytes, 0);
+}
+
+ScopedDiskSpaceLimit::~ScopedDiskSpaceLimit()
+{
+    g_spaceLeft = previous_;
+}
+
+} // namespace tl

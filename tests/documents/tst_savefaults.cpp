@@ -1,0 +1,288 @@
+// Saves that meet a fault: a full disk, a backup that cannot be made, a name that is its own
+// backup, a text no encoding can hold. After each, the file on disk must be whole (its old
+// content), the page open and modified, and the message must name the path and the reason.
+#include "app/settingsfiles.h"
+#include "documents/pagelist.h"
+#include "filesession.h"
+#include "nearlyfullfolder.h"
+#include "platform/inifile.h"
+
+#include <QAction>
+#include <QtTest>
+
+using namespace tl;
+using test::FileSession;
+using test::NearlyFullFolder;
+
+Q_DECLARE_METATYPE(tl::test::NearlyFullFolder::Kind)
+
+namespace {
+
+// Faults tried and bytes of old content lost over the whole run, printed at the end.
+int g_faults = 0;
+qint64 g_bytesLost = 0;
+
+// Counts one fault and the bytes of `before` that the file no longer holds.
+void Tally(const QByteArray& before, const QByteArray& after)
+{
+    ++g_faults;
+    if (after == before)
+        return;
+    qsizetype same = 0;
+    while (same < before.size() && same < after.size() && before[same] == after[same])
+        ++same;
+    g_bytesLost += before.size() - same;
+}
+
+QByteArray Filled(qsizetype size, char c)
+{
+    QByteArray bytes(size - 2, c);
+    return bytes + "\r\n";
+}
+
+// The folder's files other than the tmpfs filler: a temporary file left behind shows here.
+QStringList FilesIn(const QString& folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    names.removeAll(QStringLiteral("filler"));
+    return names;
+}
+
+} // namespace
+
+class TestSaveFaults : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void cleanupTestCase();
+    void fullDiskKeepsPageAndBackup_data();
+    void fullDiskKeepsPageAndBackup();
+    void failedBackupKeepsOldBackup_data();
+    void failedBackupKeepsOldBackup();
+    void fullDiskKeepsSettingsFiles_data();
+    void fullDiskKeepsSettingsFiles();
+    void pageThatIsItsOwnBackupName_data();
+    void pageThatIsItsOwnBackupName();
+    void loneSurrogateLeftByTagDeleteNeverReachesTheFile();
+    void failedUtf8RetryWritesNothing();
+};
+
+void TestSaveFaults::cleanupTestCase()
+{
+    qInfo("save faults tried: %d, bytes of old content lost: %lld", g_faults,
+          static_cast<long long>(g_bytesLost));
+    QCOMPARE(g_bytesLost, qint64(0));
+}
+
+static void AddFolderKinds()
+{
+    QTest::addColumn<NearlyFullFolder::Kind>("kind");
+    QTest::newRow("tmpfs") << NearlyFullFolder::Kind::Tmpfs;
+    QTest::newRow("seam") << NearlyFullFolder::Kind::Seam;
+}
+
+void TestSaveFaults::fullDiskKeepsPageAndBackup_data()
+{
+    AddFolderKinds();
+}
+
+void TestSaveFaults::fullDiskKeepsPageAndBackup()
+{
+    QFETCH(NearlyFullFolder::Kind, kind);
+    NearlyFullFolder folder(kind);
+    if (!folder.ready())
+        QSKIP("mounting a tmpfs needs root");
+    FileSession s;
+    const QString page = folder.file(QStringLiteral("page.htm"));
+    const QByteArray old = Filled(6000, 'o');
+    test::TempHome::writeBytes(page, old);
+    QCOMPARE(s.files().OpenDocument(page), 0);
+    // The backup (6,000 bytes, two pages of a tmpfs) fits; the grown page then does not.
+    folder.leaveFree(8192);
+    s.type(QString(4000, u'n'));
+
+    s.files().SaveDocument();
+    const QByteArray after = FileSession::read(page);
+    Tally(old, after);
+    QCOMPARE(after, old);
+    QCOMPARE(FileSession::read(folder.file(QStringLiteral("page.bak"))), old);
+    QCOMPARE(FilesIn(folder.path()), QStringList({"page.bak", "page.htm"}));
+    QVERIFY(s.state.DocModified);
+    QCOMPARE(s.prompts.messages.size(), 1);
+    QCOMPARE(s.prompts.messages[0].text,
+             page + QStringLiteral("\r\nこのファイルに保存できませんでした。\r\nNo space left on device"));
+    QCOMPARE(s.prompts.messages[0].icon, MsgIcon::Exclamation);
+}
+
+void TestSaveFaults::failedBackupKeepsOldBackup_data()
+{
+    QTest::addColumn<NearlyFullFolder::Kind>("kind");
+    QTest::addColumn<bool>("saveAnyway");
+    QTest::newRow("tmpfs_not_saved") << NearlyFullFolder::Kind::Tmpfs << false;
+    QTest::newRow("tmpfs_saved_without_backup") << NearlyFullFolder::Kind::Tmpfs << true;
+    QTest::newRow("seam_not_saved") << NearlyFullFolder::Kind::Seam << false;
+    QTest::newRow("seam_saved_without_backup") << NearlyFullFolder::Kind::Seam << true;
+}
+
+void TestSaveFaults::failedBackupKeepsOldBackup()
+{
+    QFETCH(NearlyFullFolder::Kind, kind);
+    QFETCH(bool, saveAnyway);
+    NearlyFullFolder folder(kind);
+    if (!folder.ready())
+        QSKIP("mounting a tmpfs needs root");
+    FileSession s;
+    const QString page = folder.file(QStringLiteral("page.htm"));
+    const QString backup = folder.file(QStringLiteral("page.bak"));
+    const QByteArray old = Filled(6000, 'o');
+    const QByteArray oldBackup = Filled(100, 'b');
+    test::TempHome::writeBytes(page, old);
+    test::TempHome::writeBytes(backup, oldBackup);
+    QCOMPARE(s.files().OpenDocument(page), 0);
+    s.box().SetText(QString(3000, u'n'));
+    s.state.DocModified = true;
+    // The copy of the 6,000-byte page cannot be made; the new 3,000-byte page still fits.
+    folder.leaveFree(4096);
+
+    s.prompts.planAnswer(saveAnyway ? MsgAnswer::Yes : MsgAnswer::No);
+    s.files().SaveDocument();
+    QCOMPARE(s.prompts.messages.size(), 1);
+    QCOMPARE(s.prompts.messages[0].text,
+             backup + QStringLiteral("\r\nバックアップを作れません: No space left on device\r\n"
+                                     "バックアップなしで保存しますか？"));
+    QCOMPARE(s.prompts.messages[0].buttons, MsgButtons::YesNo);
+    const QByteArray afterBackup = FileSession::read(backup);
+    Tally(oldBackup, afterBackup);
+    QCOMPARE(afterBackup, oldBackup);
+    QCOMPARE(FilesIn(folder.path()), QStringList({"page.bak", "page.htm"}));
+    if (saveAnyway) {
+        QCOMPARE(FileSession::read(page), QByteArray(3000, 'n') + "\r\n");
+        QVERIFY(!s.state.DocModified);
+    } else {
+        const QByteArray after = FileSession::read(page);
+        Tally(old, after);
+        QCOMPARE(after, old);
+        QVERIFY(s.state.DocModified);
+    }
+}
+
+void TestSaveFaults::fullDiskKeepsSettingsFiles_data()
+{
+    AddFolderKinds();
+}
+
+void TestSaveFaults::fullDiskKeepsSettingsFiles()
+{
+    QFETCH(NearlyFullFolder::Kind, kind);
+    NearlyFullFolder folder(kind);
+    if (!folder.ready())
+        QSKIP("mounting a tmpfs needs root");
+    test::TempHome home;
+    const QString ini = folder.file(QStringLiteral("Weftpad.ini"));
+    const QString pageList = folder.file(kPageListFile);
+    IniDocument doc;
+    for (int k = 0; k < 200; ++k)
+        doc.setValue(QStringLiteral("Texts"), QStringLiteral("Key%1").arg(k), QString(20, u'v'));
+    QVERIFY(doc.save(ini));
+    DocTable table{};
+    for (int k = 0; k < 40; ++k)
+        table[size_t(k)] = DocSlot{k, QStringLiteral("/www/site/page%1.htm").arg(k, 2, 10, QChar(u'0'))};
+    QVERIFY(WritePageList(table, pageList));
+    const QByteArray oldIni = FileSession::read(ini);
+    const QByteArray oldPageList = FileSession::read(pageList);
+    QVERIFY(oldIni.size() > 4096 && oldIni.size() < 8192);
+
+    // Either file grown by one entry needs more than the space left.
+    folder.leaveFree(kind == NearlyFullFolder::Kind::Tmpfs ? 0 : 500);
+    QVERIFY(!WritePrivateProfileString(QStringLiteral("Texts"), QStringLiteral("New"),
+                                       QString(600, u'w'), ini));
+    table[40] = DocSlot{40, QStringLiteral("/www/site/") + QString(600, u'x')};
+    QVERIFY(!WritePageList(table, pageList));
+
+    const QByteArray iniAfter = FileSession::read(ini);
+    const QByteArray pageListAfter = FileSession::read(pageList);
+    Tally(oldIni, iniAfter);
+    Tally(oldPageList, pageListAfter);
+    QCOMPARE(iniAfter, oldIni);
+    QCOMPARE(pageListAfter, oldPageList);
+    QCOMPARE(FilesIn(folder.path()), QStringList({kPageListFile, "Weftpad.ini"}));
+}
+
+void TestSaveFaults::pageThatIsItsOwnBackupName_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("folderInTheWay");
+    QTest::newRow("notes_bak_is_its_own_backup") << "notes.bak" << QString();
+    QTest::newRow("backup_name_is_a_folder") << "x.htm" << "x.bak";
+}
+
+void TestSaveFaults::pageThatIsItsOwnBackupName()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, folderInTheWay);
+    FileSession s;
+    const QString page = s.write(name, "old\r\n");
+    if (!folderInTheWay.isEmpty())
+        QVERIFY(QDir(s.docs()).mkdir(folderInTheWay));
+    QCOMPARE(s.files().OpenDocument(page), 0);
+    s.type(QStringLiteral("new "));
+
+    s.files().SaveDocument();
+    QCOMPARE(FileSession::read(page), QByteArray("new old\r\n\r\n"));
+    QVERIFY(!s.state.DocModified);
+    QCOMPARE(s.prompts.messages.size(), 1);
+    QCOMPARE(s.prompts.messages[0].icon, MsgIcon::Information);
+    QVERIFY(s.prompts.messages[0].text.startsWith(s.docs() + u'/'));
+    if (!folderInTheWay.isEmpty())
+        QVERIFY(QFileInfo(s.docs() + u'/' + folderInTheWay).isDir());
+}
+
+void TestSaveFaults::loneSurrogateLeftByTagDeleteNeverReachesTheFile()
+{
+    FileSession s;
+    const QString page = s.write(QStringLiteral("u.htm"), "\xEF\xBB\xBF" "a\xF0\xA0\xAE\xB7" "b\r\n");
+    QCOMPARE(s.files().OpenDocument(page), 0);
+    QCOMPARE(s.box().Text(), QStringLiteral("a\U00020BB7b\r\n"));
+    // The caret before "𠮷", then the tag-delete command: the whole character goes.
+    s.box().SetSelStart(1);
+    s.window.findChild<QAction*>(QStringLiteral("mnuTagudelete"))->trigger();
+    QCOMPARE(s.box().Text(), QStringLiteral("ab\r\n"));
+    // A selection that would end between the halves stops before the pair.
+    s.box().SetText(QStringLiteral("a\U00020BB7b"));
+    s.box().SetSelStart(2);
+    QCOMPARE(s.box().SelStart(), qint64(1));
+    s.box().SetSelStart(0);
+    s.box().SetSelLength(2);
+    QCOMPARE(s.box().SelText(), QStringLiteral("a"));
+    s.box().SetSelText(QString());
+    QCOMPARE(s.box().Text(), QStringLiteral("\U00020BB7b"));
+    s.state.DocModified = true;
+
+    s.files().SaveDocument();
+    QCOMPARE(FileSession::read(page), QByteArray("\xEF\xBB\xBF\xF0\xA0\xAE\xB7" "b\r\n"));
+    QVERIFY(s.prompts.messages.isEmpty());
+}
+
+void TestSaveFaults::failedUtf8RetryWritesNothing()
+{
+    FileSession s;
+    const QByteArray old("old\r\n");
+    const QString page = s.write(QStringLiteral("p.htm"), old);
+    QCOMPARE(s.files().OpenDocument(page), 0);
+    s.type(QStringLiteral("x"));
+    // Half of a pair cannot be written in CP932 or in UTF-8: the offer of UTF-8 is taken, and
+    // the second encoding must be checked too, not written as an empty file.
+    s.prompts.planAnswer(MsgAnswer::Ok);
+    QVERIFY(!s.files().WriteDocumentFile(page, QStringLiteral("a") + QChar(0xD842) + u'b'));
+    const QByteArray after = FileSession::read(page);
+    Tally(old, after);
+    QCOMPARE(after, old);
+    QVERIFY(!QFile::exists(s.docs() + QStringLiteral("/p.bak")));
+    QVERIFY(s.state.DocModified);
+    QCOMPARE(s.window.Caption(), page);
+    QCOMPARE(s.prompts.messages.size(), 2);
+    QVERIFY(s.prompts.messages[1].text.startsWith(page + QStringLiteral("\r\n")));
+    QVERIFY(s.prompts.messages[1].text.contains(QStringLiteral("U+D842")));
+}
+
+QTEST_MAIN(TestSaveFaults)
+#include "tst_savefaults.moc"

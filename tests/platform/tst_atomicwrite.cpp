@@ -1,0 +1,113 @@
+#include "platform/atomicwrite.h"
+#include "temphome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+using namespace tl;
+using tl::test::TempHome;
+
+namespace {
+
+// The permission bits of a file, without Qt's mirror of them for the current user.
+QFileDevice::Permissions ModeOf(const QString& path)
+{
+    return QFile::permissions(path) &
+           ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
+}
+
+QStringList FilesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+}
+
+} // namespace
+
+class TestAtomicWrite : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void replacesWholeContent();
+    void keepsPermissionsAndFollowsLinks();
+    void failureLeavesOldFileAndNoTemporary();
+    void copyReplacesOnlyWithWholeCopy();
+};
+
+void TestAtomicWrite::replacesWholeContent()
+{
+    TempHome home;
+    const QString path = home.file(QStringLiteral("f.bin"));
+    TempHome::writeBytes(path, QByteArray("a much longer old content"));
+    QVERIFY(WriteFileAtomically(path, QByteArray("new\r\n")));
+    QCOMPARE(TempHome::readBytes(path), QByteArray("new\r\n"));
+    QVERIFY(WriteFileAtomically(path, QByteArray()));
+    QVERIFY(QFile::exists(path));
+    QCOMPARE(TempHome::readBytes(path), QByteArray(""));
+
+    const FileWriteResult missing =
+        WriteFileAtomically(home.file(QStringLiteral("no/such/folder/f.bin")), "x");
+    QVERIFY(!missing);
+    QCOMPARE(missing.error, QStringLiteral("No such file or directory"));
+    QCOMPARE(WriteFileAtomically(home.home(), "x").error, QStringLiteral("Is a directory"));
+    QCOMPARE(FilesIn(home.home()), QStringList{"f.bin"});
+}
+
+void TestAtomicWrite::keepsPermissionsAndFollowsLinks()
+{
+    TempHome home;
+    const QString path = home.file(QStringLiteral("p.htm"));
+    TempHome::writeBytes(path, "old");
+    const auto perms = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+    QVERIFY(QFile::setPermissions(path, perms));
+    QVERIFY(WriteFileAtomically(path, "new"));
+    QCOMPARE(ModeOf(path), perms);
+
+    // A link stays a link; the file it points at gets the bytes.
+    const QString link = home.file(QStringLiteral("link.htm"));
+    QVERIFY(QFile::link(path, link));
+    QVERIFY(WriteFileAtomically(link, "through the link"));
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(TempHome::readBytes(path), QByteArray("through the link"));
+}
+
+void TestAtomicWrite::failureLeavesOldFileAndNoTemporary()
+{
+    TempHome home;
+    const QString path = home.file(QStringLiteral("f.bin"));
+    TempHome::writeBytes(path, "old content");
+    {
+        ScopedDiskSpaceLimit full(4);
+        const FileWriteResult r = WriteFileAtomically(path, "much newer content");
+        QVERIFY(!r);
+        QCOMPARE(r.error, QStringLiteral("No space left on device"));
+        // The bytes of the removed temporary came back: a write that fits still succeeds.
+        QVERIFY(WriteFileAtomically(home.file(QStringLiteral("small")), "1234"));
+        QVERIFY(!WriteFileAtomically(home.file(QStringLiteral("more")), "5"));
+    }
+    QCOMPARE(TempHome::readBytes(path), QByteArray("old content"));
+    QCOMPARE(FilesIn(home.home()), QStringList({"f.bin", "small"}));
+}
+
+void TestAtomicWrite::copyReplacesOnlyWithWholeCopy()
+{
+    TempHome home;
+    const QString source = home.file(QStringLiteral("page.htm"));
+    const QString target = home.file(QStringLiteral("page.bak"));
+    TempHome::writeBytes(source, QByteArray(3 << 20, 'p')); // more than one read
+    QVERIFY(QFile::setPermissions(source, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    TempHome::writeBytes(target, "old backup");
+    {
+        ScopedDiskSpaceLimit full(1 << 20);
+        QCOMPARE(CopyFileAtomically(source, target).error, QStringLiteral("No space left on device"));
+    }
+    QCOMPARE(TempHome::readBytes(target), QByteArray("old backup"));
+    QVERIFY(CopyFileAtomically(source, target));
+    QCOMPARE(TempHome::readBytes(target), QByteArray(3 << 20, 'p'));
+    QCOMPARE(ModeOf(target), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QCOMPARE(CopyFileAtomically(home.file(QStringLiteral("missing")), target).error,
+             QStringLiteral("No such file or directory"));
+    QCOMPARE(FilesIn(home.home()), QStringList({"page.bak", "page.htm"}));
+}
+
+QTEST_GUILESS_MAIN(TestAtomicWrite)
+#include "tst_atomicwrite.moc"
