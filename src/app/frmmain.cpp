@@ -27,6 +27,7 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPointer>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -68,7 +69,6 @@ frmMain::frmMain(AppState& state, QWidget* parent)
     subText1_->setAccessibleName(QStringLiteral("行番号"));
     subText3_->setAccessibleName(QStringLiteral("現在行の印"));
     subText2_->setAccessibleName(QStringLiteral("桁ルーラー"));
-    labLinNo_->setAccessibleName(QStringLiteral("現在行"));
     setCentralWidget(central_);
 
     textBox_.SetTarget(mainText_);
@@ -106,6 +106,12 @@ frmMain::frmMain(AppState& state, QWidget* parent)
     // The program's keys, the modified flag, stamps following their lines, and clicks.
     InstallMainTextHandlers(state_, textBox_, [this] { UpdateInputModeIndicator(); });
     RegisterDialogs(state_.Dialogs);
+    UpdateWaitingCommands();
+    // The registry belongs to the program state, which may outlive this window.
+    state_.Dialogs.Watch([window = QPointer<frmMain>(this)] {
+        if (window)
+            window->UpdateWaitingCommands();
+    });
 
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setInterval(50);
@@ -120,15 +126,14 @@ void frmMain::buildStatusBar()
 {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar"));
-    const QString names[] = {QStringLiteral("入力モード"), QStringLiteral("全行数"),
-                             QStringLiteral("現在行")};
+    // The panels keep no accessible name of their own: a reader then reads what they show
+    // ("全行数：12"), where a fixed name would hide the value.
     for (int i = 0; i < 3; ++i) {
         auto* panel = new QLabel(bar);
         panel->setObjectName(QStringLiteral("Panel") + QString::number(i + 1));
         panel->setMinimumWidth(130);
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
-        panel->setAccessibleName(names[i]);
         bar->addWidget(panel);
         panels_[size_t(i)] = panel;
     }
@@ -231,6 +236,10 @@ void frmMain::UpdateStatusLine()
 {
     const StatusTexts t =
         ComputeStatusTexts(textBox_.Visible(), textBox_.TotalLine(), textBox_.LineFromChar());
+    // The label shows a bare number; its name says what the number is. Set only on a change:
+    // this runs every 50 ms, and each new name is an event for assistive technology.
+    if (labLinNo_->text() != t.lineLabel || labLinNo_->accessibleName().isEmpty())
+        labLinNo_->setAccessibleName(QStringLiteral("現在行：") + t.lineLabel);
     labLinNo_->setText(t.lineLabel);
     panels_[1]->setText(t.lineCount);
     panels_[2]->setText(t.currentLine);

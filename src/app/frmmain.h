@@ -2,11 +2,13 @@
 
 #include "editor/textbox.h"
 
+#include <QHash>
 #include <QMainWindow>
 #include <array>
 #include <memory>
 
 class QAction;
+class QKeySequence;
 class QLabel;
 class QMenu;
 class QTimer;
@@ -73,6 +75,8 @@ public:
     // A toolbar button's click: clears the edit target, then runs the button's command when
     // its toolbar may act without a document or a document is open.
     void RunToolbarButton(const ToolbarButton& button);
+    // Enables each command whose dialog or routine is registered and disables the others.
+    void UpdateWaitingCommands();
 
     // Main window load, step e: opens the command-line file when it names an existing file.
     // The whole argument text is one path, taken as it stands.
@@ -103,6 +107,9 @@ private:
     void buildToolbars();
     void buildStatusBar();
     void syncToolbarChecks();
+    // A menu item that opens what is registered under registryName, disabled until it is.
+    QAction* addRegisteredItem(QMenu* menu, const char* name, const QString& caption,
+                               const QString& registryName, const QKeySequence& shortcut = {});
 
     AppState& state_;
     MainTextEdit* mainText_;
@@ -118,6 +125,8 @@ private:
     cTextBox textBox_;
     std::unique_ptr<FileCommands> files_;
     std::array<QAction*, 11> recentItems_{};
+    // Toolbar buttons and menu items that act only once their registry name is registered.
+    QHash<QAction*, QString> needsRegistered_;
     bool unloaded_ = false;
     // UpdateLineGutter's remembered caret line, first visible line and line count.
     int lastCaretLine_ = 0;

@@ -1,6 +1,7 @@
 // The main window's menu tree and toolbars: captions, shortcuts and what each item runs.
 #include "app/appstate.h"
 #include "app/frmmain.h"
+#include "app/toolbarcommands.h"
 #include "commands/dispatcher.h"
 #include "commands/toolbarmap.h"
 #include "editor/editcommands.h"
@@ -33,15 +34,6 @@ QAction* AddItem(QMenu* menu, const char* name, const QString& caption, QObject*
     return a;
 }
 
-QAction* AddPending(QMenu* menu, const char* name, const QString& caption,
-                    const QKeySequence& shortcut = {})
-{
-    QAction* a = menu->addAction(caption);
-    a->setObjectName(QString::fromLatin1(name));
-    if (!shortcut.isEmpty())
-        a->setShortcut(shortcut);
-    return a;
-}
 
 void AddSeparator(QMenu* menu, const char* name)
 {
@@ -99,7 +91,8 @@ void frmMain::buildMenus()
     }
     connect(options, &QMenu::aboutToShow, this,
             [this] { toolbarItems_[0]->setChecked(!toolbars_[0]->isHidden()); });
-    AddPending(options, "mnuRegist", QStringLiteral("データ登録（&R）"), QKeySequence(Qt::Key_F7));
+    addRegisteredItem(options, "mnuRegist", QStringLiteral("データ登録（&R）"), QStringLiteral("frmData"),
+                      QKeySequence(Qt::Key_F7));
 
     QMenu* moves = AddMenu(bar, "mnuMoves", QStringLiteral("移動(&R)"));
     AddItem(moves, "mnuTop", QStringLiteral("文書の最初"), this,
@@ -116,8 +109,9 @@ void frmMain::buildMenus()
     AddItem(moves, "mnuEnter", QStringLiteral("改行"), this,
             [this] { RunInsertCommand(state_, textBox_, this, 44); });
     AddSeparator(moves, "mnuESep4");
-    AddPending(moves, "mnuColor", QStringLiteral("カラー"));
-    AddPending(moves, "mnuBrow", QStringLiteral("ブラウザー"), QKeySequence(Qt::Key_F5));
+    addRegisteredItem(moves, "mnuColor", QStringLiteral("カラー"), QStringLiteral("frmColor"));
+    addRegisteredItem(moves, "mnuBrow", QStringLiteral("ブラウザー"), QStringLiteral("ViewInBrowser"),
+                      QKeySequence(Qt::Key_F5));
     AddItem(moves, "mnuFiles", QStringLiteral("ファイル選択"), this, [this] {
         TrapErrors(*state_.prompts, [this] { InsertChosenFilePath(); });
     });
@@ -146,8 +140,9 @@ void frmMain::buildFileMenu(QMenu* file)
         [this] { files_->SaveDocumentAs(); });
     AddSeparator(file, "mnuFSep1");
     // Printing comes with the print dialog.
-    AddPending(file, "mnuSetPrinter", QStringLiteral("プリンター設定"));
-    AddPending(file, "mnuPrint", QStringLiteral("印刷"));
+    addRegisteredItem(file, "mnuSetPrinter", QStringLiteral("プリンター設定"),
+                      QStringLiteral("SetPrinter"));
+    addRegisteredItem(file, "mnuPrint", QStringLiteral("印刷"), QStringLiteral("frmPrint"));
     AddSeparator(file, "mnuFSep2");
     add("mnuFileExit", QStringLiteral("終了(&X)"), [this] { close(); });
 
@@ -161,6 +156,18 @@ void frmMain::buildFileMenu(QMenu* file)
                     [this, item] { files_->OpenRecentFile(item->data().toString()); });
         recentItems_[size_t(i)] = item;
     }
+}
+
+QAction* frmMain::addRegisteredItem(QMenu* menu, const char* name, const QString& caption,
+                                    const QString& registryName, const QKeySequence& shortcut)
+{
+    QAction* a = AddItem(menu, name, caption, this, [this, registryName] {
+        TrapErrors(*state_.prompts, [&] {
+            state_.Dialogs.Open(registryName, DialogRequest{state_, textBox_, this, QString()});
+        });
+    }, shortcut);
+    needsRegistered_.insert(a, registryName);
+    return a;
 }
 
 void frmMain::buildToolbars()
@@ -186,6 +193,8 @@ void frmMain::buildToolbars()
             action->setObjectName(button.key.toString());
             action->setToolTip(button.toolTip.toString());
             action->setStatusTip(button.toolTip.toString());
+            if (const QString needed = RegistryNameOf(button); !needed.isEmpty())
+                needsRegistered_.insert(action, needed);
             const ToolbarButton* b = &button;
             connect(action, &QAction::triggered, this, [this, b] {
                 TrapErrors(*state_.prompts, [this, b] { RunToolbarButton(*b); });

@@ -2,12 +2,15 @@
 #include "app/appstate.h"
 #include "app/frmmain.h"
 #include "app/toolbarcommands.h"
+#include "commands/catalogue.h"
 #include "commands/dispatcher.h"
 #include "commands/toolbarmap.h"
 #include "documents/filecommands.h"
 #include "editor/editcommands.h"
 #include "editor/insertion.h"
 #include "platform/programfolder.h"
+
+#include <QAction>
 
 namespace tl {
 
@@ -41,6 +44,23 @@ QString RegisteredCommandName(ToolbarCommand command)
     case ToolbarCommand::ShowMdbTable: return QStringLiteral("frmMdbTable");
     default: return {};
     }
+}
+
+QString RegistryNameOf(const ToolbarButton& button)
+{
+    if (button.command != ToolbarCommand::RunInsertCommand)
+        return RegisteredCommandName(button.command);
+    const CommandAction* action = FindCommandAction(button.insertCode);
+    if (action && (action->kind == ActionKind::Dialog || action->kind == ActionKind::Routine))
+        return action->target.toString();
+    return {};
+}
+
+void frmMain::UpdateWaitingCommands()
+{
+    // A command whose dialog does not exist yet is shown disabled, not enabled and silent.
+    for (auto it = needsRegistered_.cbegin(); it != needsRegistered_.cend(); ++it)
+        it.key()->setEnabled(state_.Dialogs.Find(it.value()) != nullptr);
 }
 
 void frmMain::RunToolbarButton(const ToolbarButton& button)

@@ -14,4 +14,8 @@ bool WorksWithoutDocument(const ToolbarButton& button);
 // that the main window does not run itself; empty for the others.
 QString RegisteredCommandName(ToolbarCommand command);
 
+// The registry name a button needs to act: its insert command's dialog or routine, or its
+// command's registered name; empty for buttons that need nothing registered.
+QString RegistryNameOf(const ToolbarButton& button);
+
 } // namespace tl

@@ -11,6 +11,8 @@ namespace tl {
 void DialogRegistry::Register(const QString& name, DialogOpener opener)
 {
     openers_.insert(name, std::move(opener));
+    for (const auto& onChange : watchers_)
+        onChange();
 }
 
 const DialogOpener* DialogRegistry::Find(const QString& name) const

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QString>
 #include <functional>
+#include <vector>
 
 class QWidget;
 
@@ -36,9 +37,12 @@ public:
     const DialogOpener* FindForCode(qint16 code) const;
     // Opens the named dialog; false when none is registered.
     bool Open(const QString& name, const DialogRequest& request) const;
+    // Runs onChange after every registration (the window enables the commands that waited).
+    void Watch(std::function<void()> onChange) { watchers_.push_back(std::move(onChange)); }
 
 private:
     QHash<QString, DialogOpener> openers_;
+    std::vector<std::function<void()>> watchers_;
 };
 
 // Registers every dialog the program has. Each dialog module adds its line here.

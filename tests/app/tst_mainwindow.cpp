@@ -20,6 +20,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
+#include <QAccessible>
 #include <QtTest>
 
 using namespace tl;
@@ -67,6 +68,7 @@ private Q_SLOTS:
     void toolbarChecksFollowHiddenToolbars();
     void menuTree();
     void everyToolbarButtonActsOrWaits();
+    void waitingCommandsEnableWhenTheirDialogIsRegistered();
 };
 
 void TestMainWindow::layoutArithmetic_data()
@@ -170,6 +172,16 @@ void TestMainWindow::statusWithoutDocument()
     QCOMPARE(s.window.StatusPanel(2)->text(), QStringLiteral("全行数：4"));
     QCOMPARE(s.window.StatusPanel(3)->text(), QStringLiteral("現在行：2"));
     QCOMPARE(s.window.LineLabel()->text(), QStringLiteral("2"));
+
+    // Assistive technology reads what the panels show, values included.
+    auto spoken = [](QWidget* w) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        return a ? a->text(QAccessible::Name) : QString();
+    };
+    QCOMPARE(spoken(s.window.StatusPanel(1)), s.window.StatusPanel(1)->text());
+    QCOMPARE(spoken(s.window.StatusPanel(2)), QStringLiteral("全行数：4"));
+    QCOMPARE(spoken(s.window.StatusPanel(3)), QStringLiteral("現在行：2"));
+    QCOMPARE(spoken(s.window.LineLabel()), QStringLiteral("現在行：2"));
 }
 
 void TestMainWindow::gutterAndRulerLineUpWithTheBox()
@@ -327,15 +339,10 @@ void TestMainWindow::everyToolbarButtonActsOrWaits()
                                  test::TempHome::readBytes(s.page()) != file ||
                                  !modalName.isEmpty() ||
                                  !s.window.findChildren<QDialog*>().isEmpty();
-            bool wait = false;
-            if (button.command == ToolbarCommand::RunInsertCommand) {
-                const CommandAction* a = FindCommandAction(button.insertCode);
-                wait = a && (a->kind == ActionKind::Dialog || a->kind == ActionKind::Routine) &&
-                       !s.state.Dialogs.FindForCode(button.insertCode);
-            } else {
-                const QString name = RegisteredCommandName(button.command);
-                wait = !name.isEmpty() && !s.state.Dialogs.Find(name);
-            }
+            const QString needed = RegistryNameOf(button);
+            const bool wait = !needed.isEmpty() && !s.state.Dialogs.Find(needed);
+            // A button whose dialog does not exist yet says so by being disabled.
+            QVERIFY2(action->isEnabled() == !wait, qPrintable(key));
             if (!withDocument && !WorksWithoutDocument(button)) {
                 QVERIFY2(!changed, qPrintable(key + QStringLiteral(" acted without a document")));
             } else if (withDocument) {
@@ -349,6 +356,27 @@ void TestMainWindow::everyToolbarButtonActsOrWaits()
     }
     qInfo("%d buttons acted; waiting for their dialogs: %s", acted, qPrintable(waiting.join(u' ')));
     QVERIFY(acted > 50);
+}
+
+void TestMainWindow::waitingCommandsEnableWhenTheirDialogIsRegistered()
+{
+    Session s;
+    auto* table = s.window.findChild<QAction*>(QStringLiteral("TableButton"));
+    auto* color = s.window.findChild<QAction*>(QStringLiteral("mnuColor"));
+    QVERIFY(table && color);
+    QVERIFY(!table->isEnabled());
+    QVERIFY(!color->isEnabled());
+    QVERIFY(!table->toolTip().isEmpty());
+
+    int opened = 0;
+    s.state.Dialogs.Register(QStringLiteral("frmTable"), [&](const DialogRequest&) { ++opened; });
+    s.state.Dialogs.Register(QStringLiteral("frmColor"), [&](const DialogRequest&) { ++opened; });
+    QVERIFY(table->isEnabled());
+    QVERIFY(color->isEnabled());
+    s.openText(QStringLiteral("<P>"));
+    table->trigger();
+    color->trigger();
+    QCOMPARE(opened, 2);
 }
 
 QTEST_MAIN(TestMainWindow)
