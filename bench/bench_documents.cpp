@@ -2,7 +2,7 @@
 // 400,000 lines of CP932 HTML. Open = read, decode, normalise, load into the edit box;
 // save = text out of the box, encode, backup, atomic write.
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "app/frmmain.h"
 #include "documents/documentcodec.h"
 #include "documents/filecommands.h"

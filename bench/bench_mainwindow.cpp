@@ -1,7 +1,7 @@
 // One tick of the main window's 50 ms timer on a 400,000-line page: gutter, marker, status
 // bar and input-mode indicator. The timer runs twenty times a second for the whole session, so
 // a tick that finds nothing changed must cost next to nothing.
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "app/frmmain.h"
 #include "app/startup.h"
 #include "documents/filecommands.h"

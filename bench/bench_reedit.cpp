@@ -2,14 +2,14 @@
 // the recognizer reads the caret's line and the text from the tag's "<" on, so a tag on the
 // last line must cost no more than one on the first.
 #include "benchpage.h"
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "dialogs/html/frmp.h"
 #include "editor/documenttagtext.h"
 #include "editor/insertion.h"
 #include "editor/maintextedit.h"
 #include "editor/textbox.h"
 #include "platform/prompts.h"
-#include "reedit/reedit.h"
+#include "commands/tagreedit.h"
 #include "reedit/tagrecognizer.h"
 
 #include <QApplication>

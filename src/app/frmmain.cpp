@@ -1,9 +1,10 @@
 #include "app/frmmain.h"
+#include "app/registerdialogs.h"
 
-#include "app/appstate.h"
-#include "commands/dialogregistry.h"
+#include "core/appstate.h"
+#include "core/dialogregistry.h"
 #include "editor/editcommands.h"
-#include "commands/dialogregistry.h"
+#include "core/dialogregistry.h"
 #include "documents/filecommands.h"
 #include "documents/frmfilenames.h"
 #include "documents/pagelist.h"
@@ -14,7 +15,7 @@
 #include "platform/files.h"
 #include "platform/fonts.h"
 #include "platform/programfolder.h"
-#include "reedit/reedit.h"
+#include "commands/tagreedit.h"
 
 #include "app/companions.h"
 #include "app/frmabout.h"
@@ -104,7 +105,9 @@ frmMain::frmMain(AppState& state, QWidget* parent)
     buildMenus();
     files_->LoadRecentFileMenu();
     // The program's keys, the modified flag, stamps following their lines, and clicks.
-    InstallMainTextHandlers(state_, textBox_, [this] { UpdateInputModeIndicator(); });
+    InstallMainTextHandlers(
+        state_, textBox_, [this] { UpdateInputModeIndicator(); },
+        [this](qint64 pos) { ReeditTagAt(state_, textBox_, this, pos); });
     RegisterDialogs(state_.Dialogs);
     UpdateWaitingCommands();
     // The registry belongs to the program state, which may outlive this window.
@@ -303,6 +306,34 @@ void frmMain::ShowEditor(bool visible)
         w->setVisible(visible);
 }
 
+bool frmMain::EditorShown() const
+{
+    return !mainText_->isHidden();
+}
+
+QString frmMain::EditorText() const
+{
+    return textBox_.Text();
+}
+
+void frmMain::ResetEditor(const QString& text)
+{
+    mainText_->clearTextColors();
+    textBox_.SetText(text);
+    ClearCompanions();
+    textBox_.SetModify(false);
+}
+
+void frmMain::FocusEditor()
+{
+    textBox_.SetFocus();
+}
+
+void frmMain::MarkEditorUnmodified()
+{
+    textBox_.SetModify(false);
+}
+
 void frmMain::ClearCompanions()
 {
     subText1_->setText(QString());
@@ -330,7 +361,7 @@ void frmMain::RestorePageList()
 
 void frmMain::ShowFileList()
 {
-    auto* dialog = new frmFileNames(state_, *this);
+    auto* dialog = new frmFileNames(state_, *files_, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
 }

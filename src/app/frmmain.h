@@ -1,5 +1,6 @@
 #pragma once
 
+#include "documents/documentwindow.h"
 #include "editor/textbox.h"
 
 #include <QHash>
@@ -25,7 +26,7 @@ struct ToolbarButton;
 
 // The main window: four toolbars, the edit box MainText with its line-number gutter, caret
 // marker, column ruler and line label, the menus, and the status bar kept current by Timer1.
-class frmMain : public QMainWindow {
+class frmMain : public QMainWindow, public DocumentWindow {
     Q_OBJECT
 public:
     // Main window load: caption "Tagloom", input mode off, the adapter bound to MainText, the
@@ -39,15 +40,20 @@ public:
     FileCommands& Files() { return *files_; }
 
     // The current document's name is the window caption.
-    QString Caption() const { return windowTitle(); }
-    void SetCaption(const QString& caption) { setWindowTitle(caption); }
+    QString Caption() const override { return windowTitle(); }
+    void SetCaption(const QString& caption) override { setWindowTitle(caption); }
 
     // Shows or hides the edit box with its gutter, ruler, marker and line label.
-    void ShowEditor(bool visible);
+    void ShowEditor(bool visible) override;
+    bool EditorShown() const override;
+    QString EditorText() const override;
+    void ResetEditor(const QString& text) override;
+    void FocusEditor() override;
+    void MarkEditorUnmodified() override;
     // Empties the gutter and the caret marker.
     void ClearCompanions();
 
-    QAction* RecentFileItem(int index) const { return recentItems_[size_t(index)]; }
+    QAction* RecentFileItem(int index) const override { return recentItems_[size_t(index)]; }
     QToolBar* ToolbarAt(int index) const { return toolbars_[size_t(index)]; }
     RowsLabel* LineGutter() const { return subText1_; }
     RowsLabel* CaretMarker() const { return subText3_; }

@@ -1,5 +1,5 @@
 // The main window's menu tree and toolbars: captions, shortcuts and what each item runs.
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "app/frmmain.h"
 #include "app/toolbarcommands.h"
 #include "commands/dispatcher.h"

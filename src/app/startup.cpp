@@ -1,7 +1,7 @@
 #include "app/startup.h"
 
 #include "app/frmmain.h"
-#include "app/settingsfiles.h"
+#include "documents/settingsfiles.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/programfolder.h"

@@ -1,5 +1,5 @@
 // What the toolbar buttons run.
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "app/frmmain.h"
 #include "app/toolbarcommands.h"
 #include "commands/catalogue.h"

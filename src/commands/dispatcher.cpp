@@ -1,6 +1,6 @@
 #include "commands/dispatcher.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "commands/catalogue.h"
 #include "editor/insertion.h"
 #include "editor/textbox.h"
@@ -94,6 +94,14 @@ QString LineBreaksText(const QString& selection)
 }
 
 } // namespace
+
+const DialogOpener* OpenerForCode(const DialogRegistry& registry, qint16 code)
+{
+    const CommandAction* action = FindCommandAction(code);
+    if (!action || action->target.isEmpty())
+        return nullptr;
+    return registry.Find(action->target.toString());
+}
 
 void WrapSelectionInline(AppState& state, cTextBox& box, qint16 code)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/dialogregistry.h"
+
 #include <QtGlobal>
 
 class QWidget;
@@ -14,6 +16,10 @@ class cTextBox;
 // the command. Codes not in use (4, 45, 50, anything outside 1 to 96) and codes whose dialog
 // is not registered do nothing.
 void RunInsertCommand(AppState& state, cTextBox& box, QWidget* parent, qint16 code);
+
+// The registered dialog or routine behind a command code; nullptr for codes that open nothing
+// or whose dialog is not registered.
+const DialogOpener* OpenerForCode(const DialogRegistry& registry, qint16 code);
 
 // The inline pair of codes 18 to 26 and 46 around the selection; any other code puts the
 // selection back as it was.

@@ -540,15 +540,6 @@ qsizetype FirstReportedUnencodable(const QByteArray& name, QStringView text)
 
 } // namespace
 
-QString TextEncoding::displayName() const
-{
-    if (kind != Kind::Named)
-        return QString::fromLatin1(ConverterName(*this));
-    const QStringDecoder decoder(name.constData());
-    const char* canonical = decoder.isValid() ? decoder.name() : nullptr;
-    return QString::fromLatin1(canonical ? QByteArray(canonical) : name);
-}
-
 DecodedDocument DecodeDocument(QByteArrayView bytes)
 {
     DecodedDocument result;

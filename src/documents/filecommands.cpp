@@ -1,12 +1,11 @@
 #include "documents/filecommands.h"
 
-#include "app/appstate.h"
-#include "app/frmmain.h"
-#include "app/settingsfiles.h"
+#include "core/appstate.h"
+#include "documents/settingsfiles.h"
 #include "documents/documentcodec.h"
+#include "documents/documentwindow.h"
 #include "documents/pagelist.h"
 #include "documents/paths.h"
-#include "editor/maintextedit.h"
 #include "platform/atomicwrite.h"
 #include "platform/busycursor.h"
 #include "platform/errors.h"
@@ -118,7 +117,7 @@ bool FileCommands::ConfirmSaveChanges(const QString& name)
     if (confirmBusy_)
         return false;
     ReentryGuard guard(confirmBusy_);
-    if (window_.MainText()->isHidden() || !state_.DocModified)
+    if (!window_.EditorShown() || !state_.DocModified)
         return false;
 
     const MsgAnswer answer = state_.prompts->ask(
@@ -136,7 +135,7 @@ bool FileCommands::ConfirmSaveChanges(const QString& name)
     // would throw the changes away.
     if (fileName.isEmpty())
         return true;
-    return !WriteDocumentFile(fileName, window_.TextBox().Text());
+    return !WriteDocumentFile(fileName, window_.EditorText());
 }
 
 int FileCommands::OpenDocument(const QString& path)
@@ -164,8 +163,7 @@ int FileCommands::OpenDocument(const QString& path)
         return -1;
 
     window_.SetCaption(path);
-    window_.MainText()->clearTextColors();
-    window_.TextBox().SetText(decoded.text);
+    window_.ResetEditor(decoded.text);
     decoded.text = QString();
     if (FileExists(path))
         RegisterDocPath(state_.Docs, path);
@@ -174,7 +172,6 @@ int FileCommands::OpenDocument(const QString& path)
     state_.DocEncoding = decoded.encoding;
     state_.DocHasUndecodableBytes = decoded.undecodableBytes;
     state_.DocUndecodablePath = decoded.undecodableBytes ? path : QString();
-    window_.TextBox().SetModify(false);
     state_.DocModified = false;
 
     if (decoded.undecodableBytes)
@@ -255,7 +252,7 @@ bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
             window_.SetCaption(path);
         state_.DocModified = false;
         state_.DocEncoding = encoding;
-        window_.TextBox().SetModify(false);
+        window_.MarkEditorUnmodified();
     }
     RegisterDocPath(state_.Docs, path);
     return written.ok;
@@ -293,16 +290,16 @@ void FileCommands::reportSaveFailure(const QString& path, const QString& reason)
 
 void FileCommands::SaveDocument()
 {
-    if (window_.MainText()->isHidden())
+    if (!window_.EditorShown())
         return;
     const QString name = isUntitled() ? askUntitledSaveName() : window_.Caption();
     if (!name.isEmpty())
-        WriteDocumentFile(name, window_.TextBox().Text());
+        WriteDocumentFile(name, window_.EditorText());
 }
 
 void FileCommands::SaveDocumentAs()
 {
-    if (window_.MainText()->isHidden())
+    if (!window_.EditorShown())
         return;
     QString name;
     if (isUntitled()) {
@@ -317,7 +314,7 @@ void FileCommands::SaveDocumentAs()
     }
     if (name.isEmpty())
         return;
-    if (WriteDocumentFile(name, window_.TextBox().Text()))
+    if (WriteDocumentFile(name, window_.EditorText()))
         RememberRecentFile(name);
 }
 
@@ -325,17 +322,14 @@ void FileCommands::NewDocument()
 {
     if (ConfirmSaveChanges(window_.Caption()))
         return;
-    window_.MainText()->clearTextColors();
-    window_.TextBox().SetText(QString());
-    window_.ClearCompanions();
+    window_.ResetEditor(QString());
     window_.ShowEditor(true);
-    window_.TextBox().SetFocus();
+    window_.FocusEditor();
     window_.SetCaption(kUntitledCaption);
     state_.StampTable.fill(StampEntry{});
     state_.DocEncoding = TextEncoding{};
     state_.DocHasUndecodableBytes = false;
     state_.DocUndecodablePath.clear();
-    window_.TextBox().SetModify(false);
     state_.DocModified = false;
 }
 
@@ -343,9 +337,7 @@ void FileCommands::CloseDocument()
 {
     if (ConfirmSaveChanges(window_.Caption()))
         return;
-    window_.MainText()->clearTextColors();
-    window_.TextBox().SetText(QString());
-    window_.ClearCompanions();
+    window_.ResetEditor(QString());
     window_.ShowEditor(false);
 }
 

@@ -6,7 +6,7 @@
 namespace tl {
 
 struct AppState;
-class frmMain;
+class DocumentWindow;
 
 inline const QString kDocumentFilter =
     QStringLiteral("ﾃｷｽﾄ HTML ASP ﾌｧｲﾙ |*.TXT;*.HTML;*.HTM;*.asp|すべてのﾌｧｲﾙ(*.*)|*.*");
@@ -29,7 +29,9 @@ QString OpenDialogStartFolder(const QString& startFolder, const QString& caption
 // They act on the main window's edit box and caption and on the program state.
 class FileCommands {
 public:
-    FileCommands(AppState& state, frmMain& window) : state_(state), window_(window) {}
+    FileCommands(AppState& state, DocumentWindow& window) : state_(state), window_(window) {}
+
+    DocumentWindow& Window() const { return window_; }
 
     // Asks about unsaved changes of the current document (name = the caption) and saves on
     // Yes. True when the pending command must not go on: the user cancelled, or chose to save
@@ -75,7 +77,7 @@ private:
     void reportSaveFailure(const QString& path, const QString& reason);
 
     AppState& state_;
-    frmMain& window_;
+    DocumentWindow& window_;
     bool confirmBusy_ = false;
     bool openBusy_ = false;
 };

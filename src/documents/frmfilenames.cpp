@@ -1,11 +1,10 @@
 #include "documents/frmfilenames.h"
 
-#include "app/appstate.h"
-#include "app/frmmain.h"
+#include "core/appstate.h"
+#include "documents/documentwindow.h"
 #include "documents/filecommands.h"
 #include "documents/paths.h"
-#include "editor/keycodes.h"
-#include "editor/maintextedit.h"
+#include "platform/keycodes.h"
 #include "platform/errors.h"
 
 #include <QGridLayout>
@@ -27,8 +26,8 @@ QString FolderPartOf(const QString& path)
 
 } // namespace
 
-frmFileNames::frmFileNames(AppState& state, frmMain& window)
-    : QDialog(&window), state_(state), window_(window), names_(new QListWidget(this)),
+frmFileNames::frmFileNames(AppState& state, FileCommands& files, QWidget* parent)
+    : QDialog(parent), state_(state), files_(files), names_(new QListWidget(this)),
       folders_(new QListWidget(this))
 {
     setObjectName(QStringLiteral("frmFileNames"));
@@ -92,7 +91,7 @@ void frmFileNames::OpenSelected()
     if (row < 0 || !names_->currentItem()->isSelected())
         return;
     const QString path = folders_->item(row)->text() + names_->item(row)->text();
-    window_.Files().OpenDocument(path);
+    files_.OpenDocument(path);
 }
 
 void frmFileNames::DeleteSelected()
@@ -105,13 +104,14 @@ void frmFileNames::DeleteSelected()
                             MsgIcon::Information) != MsgAnswer::Yes)
         return;
     const QString path = folders_->item(row)->text() + names_->item(row)->text();
-    if (path == window_.Caption()) {
-        window_.Files().ConfirmSaveChanges(window_.Caption());
-        window_.MainText()->clearTextColors();
-        window_.TextBox().SetText(QString());
-        window_.ClearCompanions();
-        window_.ShowEditor(false);
-        window_.SetCaption(kNoDocumentCaption);
+    DocumentWindow& window = files_.Window();
+    if (path == window.Caption()) {
+        // Cancelling the question about unsaved changes keeps the page, open and listed.
+        if (files_.ConfirmSaveChanges(window.Caption()))
+            return;
+        window.ResetEditor(QString());
+        window.ShowEditor(false);
+        window.SetCaption(kNoDocumentCaption);
     }
     delete folders_->takeItem(row);
     delete names_->takeItem(row);

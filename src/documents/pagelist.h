@@ -1,6 +1,6 @@
 #pragma once
 
-#include "documents/doctable.h"
+#include "core/doctable.h"
 
 #include <QString>
 

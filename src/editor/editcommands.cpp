@@ -1,7 +1,7 @@
 #include "editor/editcommands.h"
 
-#include "app/appstate.h"
-#include "editor/keycodes.h"
+#include "core/appstate.h"
+#include "platform/keycodes.h"
 #include "editor/textbox.h"
 #include "platform/errors.h"
 

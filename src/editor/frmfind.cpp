@@ -1,6 +1,6 @@
 #include "editor/frmfind.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "editor/editcommands.h"
 #include "editor/search.h"
 #include "editor/textbox.h"

@@ -1,6 +1,6 @@
 #include "editor/frmjump.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "editor/insertion.h"
 #include "editor/textbox.h"
 

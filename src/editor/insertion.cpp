@@ -1,6 +1,6 @@
 #include "editor/insertion.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "editor/textbox.h"
 #include "platform/errors.h"
 

@@ -1,13 +1,12 @@
 #include "editor/keyhandler.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "editor/editcommands.h"
 #include "editor/insertion.h"
-#include "editor/keycodes.h"
+#include "platform/keycodes.h"
 #include "editor/maintextedit.h"
 #include "editor/textbox.h"
 #include "platform/errors.h"
-#include "reedit/reedit.h"
 
 #include <algorithm>
 
@@ -38,19 +37,23 @@ QStringView Chars(const cTextBox& box, qint64 from, qint64 to)
 } // namespace
 
 MainTextHandlers::MainTextHandlers(AppState& state, cTextBox& box,
-                                   std::function<void()> updateInputModeIndicator, QObject* parent)
+                                   std::function<void()> updateInputModeIndicator,
+                                   std::function<void(qint64 pos)> reeditTagAt, QObject* parent)
     : QObject(parent), state_(state), box_(box),
-      updateIndicator_(std::move(updateInputModeIndicator)), lineCount_(box.TotalLine())
+      updateIndicator_(std::move(updateInputModeIndicator)), reeditTagAt_(std::move(reeditTagAt)),
+      lineCount_(box.TotalLine())
 {
     // The count the first change compares with is the box's as the handlers meet it; counting
     // from 0 would move every stamp by the whole text's lines on that change.
 }
 
 MainTextHandlers* InstallMainTextHandlers(AppState& state, cTextBox& box,
-                                          std::function<void()> updateInputModeIndicator)
+                                          std::function<void()> updateInputModeIndicator,
+                                          std::function<void(qint64 pos)> reeditTagAt)
 {
     MainTextEdit* edit = box.Target();
-    auto* handlers = new MainTextHandlers(state, box, std::move(updateInputModeIndicator), edit);
+    auto* handlers = new MainTextHandlers(state, box, std::move(updateInputModeIndicator),
+                                          std::move(reeditTagAt), edit);
     QObject::connect(edit, &MainTextEdit::KeyDown, handlers, &MainTextHandlers::KeyDown);
     QObject::connect(edit, &MainTextEdit::Change, handlers, &MainTextHandlers::Change);
     QObject::connect(edit, &MainTextEdit::Click, handlers, &MainTextHandlers::Click);
@@ -68,9 +71,10 @@ void MainTextHandlers::keyDown(int& key, int shift)
     if (!edit)
         return;
 
-    // 1. F4: re-edit the tag at the caret; the box still sees the key.
+    // F4: re-edit the tag at the caret; the box still sees the key.
     if (key == vk::F4) {
-        ReeditTagAt(state_, box_, edit->window(), box_.SelStart());
+        if (reeditTagAt_)
+            reeditTagAt_(box_.SelStart());
         return;
     }
     // 2. The input-mode keys.

@@ -16,9 +16,10 @@ class MainTextHandlers : public QObject
 {
     Q_OBJECT
 public:
-    // updateInputModeIndicator redraws the main window's input-mode panel.
+    // updateInputModeIndicator redraws the main window's input-mode panel; reeditTagAt re-opens
+    // the dialog of the tag at a position (tag re-editing lives above the editor).
     MainTextHandlers(AppState& state, cTextBox& box, std::function<void()> updateInputModeIndicator,
-                     QObject* parent = nullptr);
+                     std::function<void(qint64 pos)> reeditTagAt, QObject* parent = nullptr);
 
     // Before the box handles a key: F4 re-edits the tag at the caret; F1, Alt and Ctrl+Enter
     // step the input mode; Home goes to the first non-blank character; Enter keeps the line's
@@ -39,12 +40,14 @@ private:
     AppState& state_;
     cTextBox& box_;
     std::function<void()> updateIndicator_;
+    std::function<void(qint64)> reeditTagAt_;
     int lineCount_;
 };
 
 // Connects the handlers to the edit box behind box (which must have one).
 MainTextHandlers* InstallMainTextHandlers(AppState& state, cTextBox& box,
-                                          std::function<void()> updateInputModeIndicator);
+                                          std::function<void()> updateInputModeIndicator,
+                                          std::function<void(qint64 pos)> reeditTagAt = {});
 
 // Replaces the selection by text (or inserts it at the caret) and selects what was inserted.
 void InsertAndSelect(cTextBox& box, const QString& text);

@@ -1,7 +1,7 @@
 #include "editor/maintextedit.h"
 
 #include "editor/accessibletext.h"
-#include "editor/keycodes.h"
+#include "platform/keycodes.h"
 #include "platform/surrogates.h"
 
 #include <QAccessible>

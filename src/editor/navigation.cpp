@@ -1,6 +1,6 @@
 #include "editor/navigation.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "editor/frmjump.h"
 #include "editor/insertion.h"
 #include "editor/maintextedit.h"

@@ -1,6 +1,6 @@
 #include "editor/search.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "editor/frmfind.h"
 #include "editor/maintextedit.h"
 #include "editor/textbox.h"

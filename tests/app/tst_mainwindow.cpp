@@ -1,4 +1,4 @@
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "app/companions.h"
 #include "app/frmmain.h"
 #include "app/mainlayout.h"

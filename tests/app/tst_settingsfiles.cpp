@@ -1,5 +1,5 @@
-#include "app/appstate.h"
-#include "app/settingsfiles.h"
+#include "core/appstate.h"
+#include "documents/settingsfiles.h"
 #include "platform/inifile.h"
 #include "platform/settingsstore.h"
 #include "scriptedprompter.h"

@@ -1,5 +1,5 @@
 #include "app/frmmain.h"
-#include "app/settingsfiles.h"
+#include "documents/settingsfiles.h"
 #include "app/startup.h"
 #include "scriptedprompter.h"
 #include "temphome.h"

@@ -1,7 +1,8 @@
-#include "app/appstate.h"
+#include "app/registerdialogs.h"
+#include "core/appstate.h"
 #include "app/frmmain.h"
 #include "commands/catalogue.h"
-#include "commands/dialogregistry.h"
+#include "core/dialogregistry.h"
 #include "commands/dispatcher.h"
 #include "editor/insertion.h"
 #include "editor/maintextedit.h"
@@ -382,7 +383,7 @@ void TestDispatcher::waitingDialogCodes()
     QList<int> waiting;
     for (int code = 1; code <= 96; ++code) {
         const CommandAction* action = FindCommandAction(qint16(code));
-        if (action && !action->target.isEmpty() && !registry.FindForCode(qint16(code)))
+        if (action && !action->target.isEmpty() && !OpenerForCode(registry, qint16(code)))
             waiting << code;
     }
     QCOMPARE(waiting, kWaitingCodes);
@@ -406,12 +407,12 @@ void TestDispatcher::openerFoundByCodeAndByName()
     QStringList calls;
     registry.Register(QStringLiteral("frmTHD"),
                       [&](const DialogRequest& r) { calls << r.caption; });
-    QVERIFY(registry.FindForCode(36) == registry.Find(QStringLiteral("frmTHD")));
-    QVERIFY(registry.FindForCode(37) == registry.Find(QStringLiteral("frmTHD")));
-    QVERIFY(registry.FindForCode(36) != nullptr);
-    QVERIFY(registry.FindForCode(35) == nullptr);
-    QVERIFY(registry.FindForCode(1) == nullptr);
-    QVERIFY(registry.FindForCode(4) == nullptr);
+    QVERIFY(OpenerForCode(registry, 36) == registry.Find(QStringLiteral("frmTHD")));
+    QVERIFY(OpenerForCode(registry, 37) == registry.Find(QStringLiteral("frmTHD")));
+    QVERIFY(OpenerForCode(registry, 36) != nullptr);
+    QVERIFY(OpenerForCode(registry, 35) == nullptr);
+    QVERIFY(OpenerForCode(registry, 1) == nullptr);
+    QVERIFY(OpenerForCode(registry, 4) == nullptr);
 
     // Tag re-editing opens by name, with the caption of the variant.
     test::ScriptedPrompter prompts;

@@ -1,8 +1,9 @@
 // The paragraph dialog: its fields read from an old paragraph or a selection, its output, and
 // the dialog conventions as a user meets them (Enter, Esc, focus) when it opens from the
 // paragraph command.
-#include "app/appstate.h"
-#include "commands/dialogregistry.h"
+#include "app/registerdialogs.h"
+#include "core/appstate.h"
+#include "core/dialogregistry.h"
 #include "commands/dispatcher.h"
 #include "dialogs/html/frmp.h"
 #include "editor/maintextedit.h"

@@ -1,4 +1,4 @@
-#include "documents/doctable.h"
+#include "core/doctable.h"
 #include "documents/filecommands.h"
 #include "documents/pagelist.h"
 #include "documents/paths.h"

@@ -1,6 +1,6 @@
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "app/frmmain.h"
-#include "app/settingsfiles.h"
+#include "documents/settingsfiles.h"
 #include "documents/filecommands.h"
 #include "documents/frmfilenames.h"
 #include "documents/pagelist.h"

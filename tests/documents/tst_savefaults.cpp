@@ -1,7 +1,7 @@
 // Saves that meet a fault: a full disk, a backup that cannot be made, a name that is its own
 // backup, a text no encoding can hold. After each, the file on disk must be whole (its old
 // content), the page open and modified, and the message must name the path and the reason.
-#include "app/settingsfiles.h"
+#include "documents/settingsfiles.h"
 #include "documents/pagelist.h"
 #include "filesession.h"
 #include "nearlyfullfolder.h"

@@ -1,4 +1,4 @@
-#include "editor/keycodes.h"
+#include "platform/keycodes.h"
 #include "editor/maintextedit.h"
 #include "editor/textbox.h"
 

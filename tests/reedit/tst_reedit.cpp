@@ -1,13 +1,13 @@
 // Tag re-editing as the user meets it: a double click in the main window's edit box opens the
 // tag's dialog on the old tag, and its result replaces the tag. The decision loop is checked
 // with recording dialogs in place of the real ones.
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "app/frmmain.h"
 #include "editor/insertion.h"
 #include "editor/maintextedit.h"
 #include "editor/textbox.h"
 #include "modaldialogs.h"
-#include "reedit/reedit.h"
+#include "commands/tagreedit.h"
 #include "scriptedprompter.h"
 #include "temphome.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "app/frmmain.h"
 #include "documents/filecommands.h"
 #include "scriptedprompter.h"

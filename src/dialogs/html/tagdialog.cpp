@@ -1,7 +1,7 @@
 #include "dialogs/html/tagdialog.h"
 
-#include "app/appstate.h"
-#include "documents/doctable.h"
+#include "core/appstate.h"
+#include "core/doctable.h"
 #include "documents/filecommands.h"
 #include "documents/paths.h"
 #include "editor/insertion.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "commands/dialogregistry.h"
+#include "core/dialogregistry.h"
 
 #include <QDialog>
 #include <QString>
@@ -53,7 +53,7 @@ QString AttributeText(QStringView name, QStringView value, QuoteStyle style);
 // returns its output from Compose(). The rules live in two plain functions beside it: one
 // reads the fields from the old text, or in insert mode from the editor's selection passed
 // through DropTrailingCrLf (its flag is the dialog's SelEndsWithCrLf); the other composes the
-// output. It is registered with OpenModal<frmX> in RegisterDialogs.
+// output. It is registered with OpenModal<frmX> in its folder's registration function.
 class TagDialog : public QDialog {
     Q_OBJECT
 public:

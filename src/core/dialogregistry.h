@@ -32,9 +32,6 @@ public:
     void Register(const QString& name, DialogOpener opener);
     // Nullptr when nothing is registered under the name.
     const DialogOpener* Find(const QString& name) const;
-    // The opener behind a command code; nullptr for codes that open nothing or whose dialog is
-    // not registered.
-    const DialogOpener* FindForCode(qint16 code) const;
     // Opens the named dialog; false when none is registered.
     bool Open(const QString& name, const DialogRequest& request) const;
     // Runs onChange after every registration (the window enables the commands that waited).
@@ -44,8 +41,5 @@ private:
     QHash<QString, DialogOpener> openers_;
     std::vector<std::function<void()>> watchers_;
 };
-
-// Registers every dialog the program has. Each dialog module adds its line here.
-void RegisterDialogs(DialogRegistry& registry);
 
 } // namespace tl

@@ -1,6 +1,6 @@
-#include "reedit/reedit.h"
+#include "commands/tagreedit.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "editor/documenttagtext.h"
 #include "editor/insertion.h"
 #include "editor/textbox.h"

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "commands/dialogregistry.h"
-#include "documents/documentcodec.h"
-#include "documents/doctable.h"
-#include "editor/searchstate.h"
+#include "core/dialogregistry.h"
+#include "core/textencoding.h"
+#include "core/doctable.h"
+#include "core/searchstate.h"
 
 #include <QString>
 #include <array>

@@ -1,4 +1,4 @@
-#include "editor/keycodes.h"
+#include "platform/keycodes.h"
 
 #include <QKeyEvent>
 

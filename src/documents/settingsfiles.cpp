@@ -1,4 +1,4 @@
-#include "app/settingsfiles.h"
+#include "documents/settingsfiles.h"
 
 #include "documents/paths.h"
 #include "platform/atomicwrite.h"

@@ -1,52 +1,20 @@
-#include "commands/dialogregistry.h"
+#include "editor/editordialogs.h"
 
-#include "commands/catalogue.h"
-#include "dialogs/html/frmp.h"
+#include "core/dialogregistry.h"
 #include "editor/navigation.h"
 #include "editor/search.h"
 #include "editor/textbox.h"
 
 namespace tl {
 
-void DialogRegistry::Register(const QString& name, DialogOpener opener)
+void RegisterEditorCommands(DialogRegistry& registry)
 {
-    openers_.insert(name, std::move(opener));
-    for (const auto& onChange : watchers_)
-        onChange();
-}
-
-const DialogOpener* DialogRegistry::Find(const QString& name) const
-{
-    const auto it = openers_.constFind(name);
-    return it == openers_.cend() ? nullptr : &it.value();
-}
-
-const DialogOpener* DialogRegistry::FindForCode(qint16 code) const
-{
-    const CommandAction* action = FindCommandAction(code);
-    if (!action || action->target.isEmpty())
-        return nullptr;
-    return Find(action->target.toString());
-}
-
-bool DialogRegistry::Open(const QString& name, const DialogRequest& request) const
-{
-    const DialogOpener* opener = Find(name);
-    if (!opener)
-        return false;
-    (*opener)(request);
-    return true;
-}
-
-void RegisterDialogs(DialogRegistry& registry)
-{
-    registry.Register(QStringLiteral("frmP"), OpenModal<frmP>);
-    // Search, go-to and stamps. The go-to commands start from the caret's line.
     registry.Register(QStringLiteral("frmFind"), [](const DialogRequest& r) {
         ShowFindDialog(r.state, r.box, r.parent);
     });
     registry.Register(QStringLiteral("FindDefinition"),
                       [](const DialogRequest& r) { FindDefinition(r.state, r.box); });
+    // The go-to commands start from the caret's line.
     registry.Register(QStringLiteral("GoToTop"), [](const DialogRequest& r) {
         GoToTop(r.state, r.box, r.box.LineFromChar());
     });

@@ -1,4 +1,4 @@
-#include "documents/doctable.h"
+#include "core/doctable.h"
 
 namespace tl {
 

@@ -1,0 +1,14 @@
+#include "app/registerdialogs.h"
+
+#include "dialogs/html/registerhtml.h"
+#include "editor/editordialogs.h"
+
+namespace tl {
+
+void RegisterDialogs(DialogRegistry& registry)
+{
+    RegisterEditorCommands(registry);
+    RegisterHtmlDialogs(registry);
+}
+
+} // namespace tl

@@ -1,0 +1,26 @@
+#include "core/textencoding.h"
+
+#include <QStringDecoder>
+
+namespace tl {
+
+QString TextEncoding::displayName() const
+{
+    switch (kind) {
+    case Kind::Cp932:
+        return QStringLiteral("Shift_JIS");
+    case Kind::Utf8:
+        return QStringLiteral("UTF-8");
+    case Kind::Utf16LE:
+        return QStringLiteral("UTF-16LE");
+    case Kind::Utf16BE:
+        return QStringLiteral("UTF-16BE");
+    case Kind::Named:
+        break;
+    }
+    const QStringDecoder decoder(name.constData());
+    const char* canonical = decoder.isValid() ? decoder.name() : nullptr;
+    return QString::fromLatin1(canonical ? QByteArray(canonical) : name);
+}
+
+} // namespace tl
