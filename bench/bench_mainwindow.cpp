@@ -2,6 +2,7 @@
 // bar and input-mode indicator. The timer runs twenty times a second for the whole session, so
 // a tick that finds nothing changed must cost next to nothing.
 #include "core/appstate.h"
+#include "editor/insertion.h"
 #include "app/frmmain.h"
 #include "app/startup.h"
 #include "documents/filecommands.h"
@@ -48,9 +49,9 @@ struct Fixture {
         window->show();
         window->Files().OpenDocument(path);
         tl::cTextBox& box = window->TextBox();
-        box.SetSelStart(box.LineStart(250'000));
-        lineA = box.LineStart(250'001);
-        lineB = box.LineStart(250'002);
+        box.SetSelStart(LineStartPos(box, 250'000));
+        lineA = LineStartPos(box, 250'001);
+        lineB = LineStartPos(box, 250'002);
         QCoreApplication::processEvents();
         window->TimerTick();
     }

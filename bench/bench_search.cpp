@@ -7,6 +7,7 @@
 // - one typed key with fifteen stamps set, change handler included (under 1 ms), against the
 //   same key in an edit box without the program's handlers.
 #include "benchpage.h"
+#include "editor/insertion.h"
 #include "core/appstate.h"
 #include "editor/keyhandler.h"
 #include "editor/maintextedit.h"
@@ -210,7 +211,7 @@ void BM_TypedKeyWithStamps(benchmark::State& state)
     const int line = kLines / 2;
     for (int i = 0; i < 15; ++i)
         e.state.StampTable[size_t(i)] = StampEntry{line + 1000 + i * 7, QStringLiteral("stamped")};
-    const qint64 caret = e.box.LineStart(line) + 10;
+    const qint64 caret = LineStartPos(e.box, line) + 10;
     e.box.SetSelStart(caret);
     qint64 moved = 0;
     const auto watch = QObject::connect(&e.edit, &MainTextEdit::Change, [&] {
@@ -231,7 +232,7 @@ void BM_BaselineTypedKeyPlainBox(benchmark::State& state)
 {
     Editor& e = TheEditor();
     e.box.SetText(Document());
-    const qint64 caret = e.box.LineStart(kLines / 2) + 10;
+    const qint64 caret = LineStartPos(e.box, kLines / 2) + 10;
     e.box.SetSelStart(caret);
     TypeKeys(state, e, caret);
 }

@@ -2,6 +2,7 @@
 // reads TopLine, TotalLine and LineFromChar every 50 ms and on every key stroke, so they must
 // stay cheap however long the page is.
 #include "editor/maintextedit.h"
+#include "editor/insertion.h"
 #include "editor/textbox.h"
 
 #include <QApplication>
@@ -112,12 +113,12 @@ void BM_LineArithmetic(benchmark::State& state)
 {
     Editor& e = TheEditor();
     const int line = LineAt(state) + 1;
-    const qint64 pos = e.box.LineStart(line);
+    const qint64 pos = LineStartPos(e.box, line);
     for (auto _ : state) {
-        qint64 sum = e.box.LineAt(pos) + e.box.LineStart(line);
+        qint64 sum = LineNumberAt(e.box, pos) + LineStartPos(e.box, line);
         benchmark::DoNotOptimize(sum);
     }
-    if (e.box.LineAt(pos) != line)
+    if (LineNumberAt(e.box, pos) != line)
         state.SkipWithError("wrong line");
 }
 BENCHMARK(BM_LineArithmetic)->Args({99, 0})->Args({50, 0})->Args({1, 0})

@@ -38,8 +38,8 @@ namespace tl {
 
 frmMain::frmMain(AppState& state, QWidget* parent)
     : QMainWindow(parent), state_(state), mainText_(new MainTextEdit),
-      subText1_(new RowsLabel(mainText_)), subText2_(new RulerLabel(mainText_)),
-      subText3_(new RowsLabel(mainText_)), labLinNo_(new QLabel), central_(new QWidget(this)),
+      gutter_(new RowsLabel(mainText_)), ruler_(new RulerLabel(mainText_)),
+      caretMarker_(new RowsLabel(mainText_)), lineLabel_(new QLabel), central_(new QWidget(this)),
       timer1_(new QTimer(this))
 {
     setObjectName(QStringLiteral("frmMain"));
@@ -49,34 +49,34 @@ frmMain::frmMain(AppState& state, QWidget* parent)
 
     const QFont font = EditorFont();
     mainText_->setObjectName(QStringLiteral("MainText"));
-    subText1_->setObjectName(QStringLiteral("subText1"));
-    subText2_->setObjectName(QStringLiteral("subText2"));
-    subText3_->setObjectName(QStringLiteral("subText3"));
-    labLinNo_->setObjectName(QStringLiteral("LabLinNo"));
-    for (QWidget* w : {static_cast<QWidget*>(mainText_), static_cast<QWidget*>(subText1_),
-                       static_cast<QWidget*>(subText2_), static_cast<QWidget*>(subText3_),
-                       static_cast<QWidget*>(labLinNo_)}) {
+    gutter_->setObjectName(QStringLiteral("subText1"));
+    ruler_->setObjectName(QStringLiteral("subText2"));
+    caretMarker_->setObjectName(QStringLiteral("subText3"));
+    lineLabel_->setObjectName(QStringLiteral("LabLinNo"));
+    for (QWidget* w : {static_cast<QWidget*>(mainText_), static_cast<QWidget*>(gutter_),
+                       static_cast<QWidget*>(ruler_), static_cast<QWidget*>(caretMarker_),
+                       static_cast<QWidget*>(lineLabel_)}) {
         w->setFont(font);
         w->setParent(central_);
     }
-    subText1_->setTextColor(GutterColor());
-    subText3_->setTextColor(MarkerColor());
-    subText2_->setTextColor(QColor(Qt::black));
-    labLinNo_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    labLinNo_->setContentsMargins(0, 0, 4, 0);
-    QPalette blue = labLinNo_->palette();
+    gutter_->setTextColor(GutterColor());
+    caretMarker_->setTextColor(MarkerColor());
+    ruler_->setTextColor(QColor(Qt::black));
+    lineLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lineLabel_->setContentsMargins(0, 0, 4, 0);
+    QPalette blue = lineLabel_->palette();
     blue.setColor(QPalette::WindowText, MarkerColor());
-    labLinNo_->setPalette(blue);
-    subText1_->setAccessibleName(QStringLiteral("行番号"));
-    subText3_->setAccessibleName(QStringLiteral("現在行の印"));
-    subText2_->setAccessibleName(QStringLiteral("桁ルーラー"));
+    lineLabel_->setPalette(blue);
+    gutter_->setAccessibleName(QStringLiteral("行番号"));
+    caretMarker_->setAccessibleName(QStringLiteral("現在行の印"));
+    ruler_->setAccessibleName(QStringLiteral("桁ルーラー"));
     setCentralWidget(central_);
 
     textBox_.SetTarget(mainText_);
     // The gutter and ruler follow scrolling at once rather than on the next tick.
     connect(mainText_, &MainTextEdit::viewChanged, this, [this] {
         UpdateLineGutter(true);
-        subText2_->update();
+        ruler_->update();
     });
 
     files_ = std::make_unique<FileCommands>(state_, *this);
@@ -166,10 +166,10 @@ void frmMain::ApplyLayout()
                        std::max(0, twips.height() / kTwipsPerPixel));
     };
     place(mainText_, l.mainText);
-    place(subText1_, l.subText1);
-    place(subText3_, l.subText3);
-    place(subText2_, l.subText2);
-    place(labLinNo_, l.labLinNo);
+    place(gutter_, l.subText1);
+    place(caretMarker_, l.subText3);
+    place(ruler_, l.subText2);
+    place(lineLabel_, l.labLinNo);
     // Toolbars drawn taller than 420 twips would push the box under the status bar.
     if (mainText_->geometry().bottom() >= central_->height())
         mainText_->resize(mainText_->width(), std::max(0, central_->height() - mainText_->y()));
@@ -220,19 +220,19 @@ void frmMain::UpdateLineGutter(bool onlyIfChanged)
     if (caret != lastCaretLine_ || top != lastTopLine_) {
         // The marker's row counts from the first visible line, so scrolling moves it too.
         lastCaretLine_ = caret;
-        subText3_->setText(CaretMarkerText(state_.MarkerColumnText, caret - top));
+        caretMarker_->setText(CaretMarkerText(state_.MarkerColumnText, caret - top));
     }
     const int total = textBox_.TotalLine();
     if (onlyIfChanged && top == lastTopLine_ && total == lastTotalLine_)
         return;
     lastTotalLine_ = total;
     lastTopLine_ = top;
-    subText1_->setText(LineGutterText(top, total));
+    gutter_->setText(LineGutterText(top, total));
 }
 
 void frmMain::DrawColumnRuler()
 {
-    subText2_->setText(ColumnRulerText());
+    ruler_->setText(ColumnRulerText());
 }
 
 void frmMain::UpdateStatusLine()
@@ -241,9 +241,9 @@ void frmMain::UpdateStatusLine()
         ComputeStatusTexts(textBox_.Visible(), textBox_.TotalLine(), textBox_.LineFromChar());
     // The label shows a bare number; its name says what the number is. Set only on a change:
     // this runs every 50 ms, and each new name is an event for assistive technology.
-    if (labLinNo_->text() != t.lineLabel || labLinNo_->accessibleName().isEmpty())
-        labLinNo_->setAccessibleName(QStringLiteral("現在行：") + t.lineLabel);
-    labLinNo_->setText(t.lineLabel);
+    if (lineLabel_->text() != t.lineLabel || lineLabel_->accessibleName().isEmpty())
+        lineLabel_->setAccessibleName(QStringLiteral("現在行：") + t.lineLabel);
+    lineLabel_->setText(t.lineLabel);
     panels_[1]->setText(t.lineCount);
     panels_[2]->setText(t.currentLine);
 }
@@ -253,8 +253,8 @@ void frmMain::UpdateInputModeIndicator()
     const int ime = state_.ImeStatus ? state_.ImeStatus() : 0;
     const InputModeIndicator m = ComputeInputModeIndicator(ime, state_.InputMode);
     panels_[0]->setText(m.text);
-    subText1_->setTextColor(m.color);
-    subText2_->setTextColor(m.color);
+    gutter_->setTextColor(m.color);
+    ruler_->setTextColor(m.color);
 }
 
 void frmMain::TimerTick()
@@ -300,9 +300,9 @@ void frmMain::ShowAbout()
 
 void frmMain::ShowEditor(bool visible)
 {
-    for (QWidget* w : {static_cast<QWidget*>(mainText_), static_cast<QWidget*>(subText1_),
-                       static_cast<QWidget*>(subText2_), static_cast<QWidget*>(subText3_),
-                       static_cast<QWidget*>(labLinNo_)})
+    for (QWidget* w : {static_cast<QWidget*>(mainText_), static_cast<QWidget*>(gutter_),
+                       static_cast<QWidget*>(ruler_), static_cast<QWidget*>(caretMarker_),
+                       static_cast<QWidget*>(lineLabel_)})
         w->setVisible(visible);
 }
 
@@ -336,8 +336,8 @@ void frmMain::MarkEditorUnmodified()
 
 void frmMain::ClearCompanions()
 {
-    subText1_->setText(QString());
-    subText3_->setText(QString());
+    gutter_->setText(QString());
+    caretMarker_->setText(QString());
     // The next tick draws them afresh.
     lastCaretLine_ = lastTopLine_ = lastTotalLine_ = 0;
 }

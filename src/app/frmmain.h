@@ -55,10 +55,10 @@ public:
 
     QAction* RecentFileItem(int index) const override { return recentItems_[size_t(index)]; }
     QToolBar* ToolbarAt(int index) const { return toolbars_[size_t(index)]; }
-    RowsLabel* LineGutter() const { return subText1_; }
-    RowsLabel* CaretMarker() const { return subText3_; }
-    RulerLabel* ColumnRuler() const { return subText2_; }
-    QLabel* LineLabel() const { return labLinNo_; }
+    RowsLabel* LineGutter() const { return gutter_; }
+    RowsLabel* CaretMarker() const { return caretMarker_; }
+    RulerLabel* ColumnRuler() const { return ruler_; }
+    QLabel* LineLabel() const { return lineLabel_; }
     QLabel* StatusPanel(int index) const { return panels_[size_t(index - 1)]; }
     QTimer* Timer1() const { return timer1_; }
 
@@ -84,7 +84,7 @@ public:
     // Enables each command whose dialog or routine is registered and disables the others.
     void UpdateWaitingCommands();
 
-    // Main window load, step e: opens the command-line file when it names an existing file.
+    // At load: opens the command-line file when it names an existing file.
     // The whole argument text is one path, taken as it stands.
     void OpenCommandLineFile(const QString& argumentText);
     // After start-up without a command-line file: the previous run's pages, offered in the file
@@ -119,10 +119,10 @@ private:
 
     AppState& state_;
     MainTextEdit* mainText_;
-    RowsLabel* subText1_;
-    RulerLabel* subText2_;
-    RowsLabel* subText3_;
-    QLabel* labLinNo_;
+    RowsLabel* gutter_;
+    RulerLabel* ruler_;
+    RowsLabel* caretMarker_;
+    QLabel* lineLabel_;
     QWidget* central_;
     std::array<QToolBar*, 4> toolbars_{};
     std::array<QAction*, 4> toolbarItems_{};

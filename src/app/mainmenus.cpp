@@ -2,6 +2,7 @@
 #include "core/appstate.h"
 #include "app/frmmain.h"
 #include "app/toolbarcommands.h"
+#include "commands/catalogue.h"
 #include "commands/dispatcher.h"
 #include "commands/toolbarmap.h"
 #include "editor/editcommands.h"
@@ -107,7 +108,7 @@ void frmMain::buildMenus()
     AddItem(moves, "mnuJamp", QStringLiteral("ジャンプ"), this,
             [this] { ShowStampList(state_, textBox_, this); }, QKeySequence(Qt::Key_F9));
     AddItem(moves, "mnuEnter", QStringLiteral("改行"), this,
-            [this] { RunInsertCommand(state_, textBox_, this, 44); });
+            [this] { RunInsertCommand(state_, textBox_, this, code::LineBreak); });
     AddSeparator(moves, "mnuESep4");
     addRegisteredItem(moves, "mnuColor", QStringLiteral("カラー"), QStringLiteral("frmColor"));
     addRegisteredItem(moves, "mnuBrow", QStringLiteral("ブラウザー"), QStringLiteral("ViewInBrowser"),
@@ -119,7 +120,7 @@ void frmMain::buildMenus()
         TrapErrors(*state_.prompts, [this] { InsertImageReference(); });
     });
     AddItem(moves, "mnuTagudelete", QStringLiteral("タグ削除"), this,
-            [this] { RunInsertCommand(state_, textBox_, this, 57); }, QKeySequence(Qt::Key_F6));
+            [this] { RunInsertCommand(state_, textBox_, this, code::DeleteTag); }, QKeySequence(Qt::Key_F6));
 
     QMenu* window = AddMenu(bar, "mnuWindow", QStringLiteral("ｳｨﾝﾄﾞｳ(&W)"));
     AddItem(window, "mnuBajyon", QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"), this, [this] { ShowAbout(); });

@@ -15,7 +15,7 @@ class frmMain;
 // Fifty rows of " " and CR LF appended to the marker column text.
 void BuildMarkerColumn(QString& markerColumnText);
 
-// Start-up steps 3-7: the two INI files created when missing, the user texts, the marker
+// Before the main window: the two INI files created when missing, the user texts, the marker
 // column and the image mode.
 void PrepareSettings(AppState& state);
 

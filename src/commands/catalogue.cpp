@@ -81,7 +81,7 @@ constexpr CommandAction kCatalogue[] = {
     Dialog(41, u"frmMarker"),
     Dialog(42, u"frmForm"),
     Plain(43, K::List),
-    Literal(44, u"\r\n"),
+    Literal(code::LineBreak, u"\r\n"),
     Pair(46, K::InlinePair, u"<PRE>", u"</PRE>"),
     Dialog(47, u"frmHidden"),
     Dialog(48, u"frmComment"),
@@ -92,7 +92,7 @@ constexpr CommandAction kCatalogue[] = {
     Dialog(54, u"frmSelect"),
     Dialog(55, u"frmDoLoop"),
     Dialog(56, u"frmForNext"),
-    Plain(57, K::DeleteTag),
+    Plain(code::DeleteTag, K::DeleteTag),
     Dialog(58, u"frmFrameAuto"),
     Literal(59, u"<OBJECT RUNAT=Server SCOPE=Application/Session ID=DB "
             u"PROGID=\"ADODB.Connection\"></OBJECT>"),

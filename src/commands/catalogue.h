@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStringView>
+#include <QtGlobal>
 #include <span>
 
 namespace tl {
@@ -30,6 +31,12 @@ struct CommandAction {
     QStringView target;
     QStringView caption;
 };
+
+// Codes that menu items run besides the toolbar buttons.
+namespace code {
+constexpr qint16 LineBreak = 44;    // a CR LF at the caret
+constexpr qint16 DeleteTag = 57;    // the tag (or the text between tags) at the caret
+} // namespace code
 
 // Every code in use, in ascending order.
 std::span<const CommandAction> CommandCatalogue();

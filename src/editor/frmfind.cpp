@@ -41,13 +41,13 @@ QLabel* Label(QWidget* parent, const char* name, const QString& caption)
 } // namespace
 
 frmFind::frmFind(AppState& state, cTextBox& box, QWidget* parent)
-    : QDialog(parent), state_(state), box_(box), text1_(new QLineEdit(this)),
-      text2_(new QLineEdit(this)),
-      label3_(Label(this, "Label3", QStringLiteral("置き換え後の文字列"))),
-      chkCase_(new QCheckBox(QStringLiteral("大文字と小文字を区別する(&C)"), this)),
-      cmdFind_(Button(this, "cmdFind", QStringLiteral("検索(&F)"))),
-      cmdrep_(Button(this, "cmdrep", QStringLiteral("置き換え"))),
-      cmdcancel_(Button(this, "cmdcancel", QStringLiteral("ｷｬﾝｾﾙ")))
+    : QDialog(parent), state_(state), box_(box), findField_(new QLineEdit(this)),
+      replaceField_(new QLineEdit(this)),
+      replaceLabel_(Label(this, "Label3", QStringLiteral("置き換え後の文字列"))),
+      matchCaseBox_(new QCheckBox(QStringLiteral("大文字と小文字を区別する(&C)"), this)),
+      findButton_(Button(this, "cmdFind", QStringLiteral("検索(&F)"))),
+      replaceButton_(Button(this, "cmdrep", QStringLiteral("置き換え"))),
+      cancelButton_(Button(this, "cmdcancel", QStringLiteral("ｷｬﾝｾﾙ")))
 {
     setObjectName(QStringLiteral("frmFind"));
     setWindowTitle(QStringLiteral("文字列の検索"));
@@ -56,95 +56,95 @@ frmFind::frmFind(AppState& state, cTextBox& box, QWidget* parent)
     QLabel* heading = Label(this, "Label13", QStringLiteral("検　索"));
     QLabel* label1 = Label(this, "Label1", QStringLiteral("検索する文字列(&N):"));
     QLabel* hint = Label(this, "Label2", QStringLiteral("次を検索・・・・F3"));
-    label1->setBuddy(text1_);
-    text1_->setObjectName(QStringLiteral("Text1"));
-    text2_->setObjectName(QStringLiteral("Text2"));
+    label1->setBuddy(findField_);
+    findField_->setObjectName(QStringLiteral("Text1"));
+    replaceField_->setObjectName(QStringLiteral("Text2"));
     // A search text taken from a long selection must not be cut short.
-    text1_->setMaxLength(std::numeric_limits<int>::max());
-    text2_->setMaxLength(std::numeric_limits<int>::max());
-    chkCase_->setObjectName(QStringLiteral("chkCase"));
-    chkCase_->setToolTip(QStringLiteral("大文字と小文字を区別します"));
-    cmdFind_->setToolTip(QStringLiteral("検索を開始します"));
-    cmdcancel_->setToolTip(QStringLiteral("[ﾒﾓ帳] に戻ります"));
+    findField_->setMaxLength(std::numeric_limits<int>::max());
+    replaceField_->setMaxLength(std::numeric_limits<int>::max());
+    matchCaseBox_->setObjectName(QStringLiteral("chkCase"));
+    matchCaseBox_->setToolTip(QStringLiteral("大文字と小文字を区別します"));
+    findButton_->setToolTip(QStringLiteral("検索を開始します"));
+    cancelButton_->setToolTip(QStringLiteral("[ﾒﾓ帳] に戻ります"));
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(heading, 0, 0, 1, 2);
     grid->addWidget(label1, 1, 0, 1, 2);
-    grid->addWidget(text1_, 2, 0, 1, 2);
-    grid->addWidget(chkCase_, 3, 0, 1, 2);
-    grid->addWidget(label3_, 4, 0, 1, 2);
-    grid->addWidget(text2_, 5, 0, 1, 2);
+    grid->addWidget(findField_, 2, 0, 1, 2);
+    grid->addWidget(matchCaseBox_, 3, 0, 1, 2);
+    grid->addWidget(replaceLabel_, 4, 0, 1, 2);
+    grid->addWidget(replaceField_, 5, 0, 1, 2);
     grid->addWidget(hint, 6, 0);
     auto* buttons = new QVBoxLayout;
-    buttons->addWidget(cmdFind_);
-    buttons->addWidget(cmdcancel_);
-    buttons->addWidget(cmdrep_);
+    buttons->addWidget(findButton_);
+    buttons->addWidget(cancelButton_);
+    buttons->addWidget(replaceButton_);
     buttons->addStretch();
     grid->addLayout(buttons, 0, 2, 7, 1);
     resize(460, 240);
 
     // As loaded: nothing to find yet, and no replacement until cmdrep asks for one.
-    cmdFind_->setEnabled(false);
-    text2_->setEnabled(false);
-    label3_->setEnabled(false);
+    findButton_->setEnabled(false);
+    replaceField_->setEnabled(false);
+    replaceLabel_->setEnabled(false);
 
-    connect(text1_, &QLineEdit::textChanged, this, [this](const QString& text) {
+    connect(findField_, &QLineEdit::textChanged, this, [this](const QString& text) {
         state_.Search.NewSearch = true;
-        cmdFind_->setEnabled(!text.isEmpty());
+        findButton_->setEnabled(!text.isEmpty());
     });
-    connect(chkCase_, &QCheckBox::clicked, this,
+    connect(matchCaseBox_, &QCheckBox::clicked, this,
             [this](bool checked) { state_.Search.MatchCase = checked; });
-    connect(cmdFind_, &QPushButton::clicked, this, &frmFind::cmdFind_Click);
-    connect(cmdrep_, &QPushButton::clicked, this, &frmFind::cmdrep_Click);
-    connect(cmdcancel_, &QPushButton::clicked, this, &frmFind::reject);
-    text1_->installEventFilter(this);
-    text2_->installEventFilter(this);
+    connect(findButton_, &QPushButton::clicked, this, &frmFind::cmdFind_Click);
+    connect(replaceButton_, &QPushButton::clicked, this, &frmFind::cmdrep_Click);
+    connect(cancelButton_, &QPushButton::clicked, this, &frmFind::reject);
+    findField_->installEventFilter(this);
+    replaceField_->installEventFilter(this);
 }
 
 void frmFind::Load(const QString& text)
 {
-    text1_->setText(text);
-    cmdFind_->setEnabled(!text.isEmpty());
+    findField_->setText(text);
+    findButton_->setEnabled(!text.isEmpty());
     state_.Search.NewSearch = true;
     if (state_.Search.MatchCase)
-        chkCase_->setChecked(true);
+        matchCaseBox_->setChecked(true);
 }
 
 void frmFind::cmdFind_Click()
 {
-    state_.Search.FindText = text1_->text();
+    state_.Search.FindText = findField_->text();
     state_.Search.ReplaceText.clear();
     FindNext(state_, box_, this);
 }
 
 void frmFind::cmdrep_Click()
 {
-    if (!text2_->isEnabled()) {
+    if (!replaceField_->isEnabled()) {
         // First press: ask for the replacement.
-        text2_->setEnabled(true);
-        label3_->setEnabled(true);
-        text2_->setText(state_.Search.ReplaceText);
-        text2_->setFocus(Qt::OtherFocusReason);
+        replaceField_->setEnabled(true);
+        replaceLabel_->setEnabled(true);
+        replaceField_->setText(state_.Search.ReplaceText);
+        replaceField_->setFocus(Qt::OtherFocusReason);
         return;
     }
-    if (text1_->text().isEmpty() || text2_->text().isEmpty())
+    if (findField_->text().isEmpty() || replaceField_->text().isEmpty())
         return;
-    state_.Search.FindText = text1_->text();
-    state_.Search.ReplaceText = text2_->text();
+    state_.Search.FindText = findField_->text();
+    state_.Search.ReplaceText = replaceField_->text();
     ReplaceAll(state_, box_, this);
 }
 
 void frmFind::reject()
 {
-    state_.Search.FindText = text1_->text();
-    state_.Search.MatchCase = chkCase_->isChecked();
+    state_.Search.FindText = findField_->text();
+    state_.Search.MatchCase = matchCaseBox_->isChecked();
     QDialog::reject();
     box_.SetFocus();
 }
 
 bool frmFind::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusIn && (watched == text1_ || watched == text2_)) {
+    if (event->type() == QEvent::FocusIn && (watched == findField_ || watched == replaceField_)) {
         // After the focus change has run its course: a mouse click would undo the selection.
         QTimer::singleShot(0, this, [this] { SelectFocusedText(box_); });
     }

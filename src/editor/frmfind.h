@@ -25,12 +25,12 @@ public:
     // Fills the dialog before it is shown: the search text, a new search, the case box.
     void Load(const QString& text);
 
-    QLineEdit* Text1() const { return text1_; }
-    QLineEdit* Text2() const { return text2_; }
-    QCheckBox* chkCase() const { return chkCase_; }
-    QPushButton* cmdFind() const { return cmdFind_; }
-    QPushButton* cmdrep() const { return cmdrep_; }
-    QPushButton* cmdcancel() const { return cmdcancel_; }
+    QLineEdit* FindField() const { return findField_; }
+    QLineEdit* ReplaceField() const { return replaceField_; }
+    QCheckBox* MatchCaseBox() const { return matchCaseBox_; }
+    QPushButton* FindButton() const { return findButton_; }
+    QPushButton* ReplaceButton() const { return replaceButton_; }
+    QPushButton* CancelButton() const { return cancelButton_; }
 
     void cmdFind_Click();
     void cmdrep_Click();
@@ -44,13 +44,13 @@ protected:
 private:
     AppState& state_;
     cTextBox& box_;
-    QLineEdit* text1_;
-    QLineEdit* text2_;
-    QLabel* label3_;
-    QCheckBox* chkCase_;
-    QPushButton* cmdFind_;
-    QPushButton* cmdrep_;
-    QPushButton* cmdcancel_;
+    QLineEdit* findField_;
+    QLineEdit* replaceField_;
+    QLabel* replaceLabel_;
+    QCheckBox* matchCaseBox_;
+    QPushButton* findButton_;
+    QPushButton* replaceButton_;
+    QPushButton* cancelButton_;
 };
 
 } // namespace tl

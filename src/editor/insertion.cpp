@@ -1,5 +1,7 @@
 #include "editor/insertion.h"
 
+#include "editor/maintextedit.h"
+
 #include "core/appstate.h"
 #include "editor/textbox.h"
 #include "platform/errors.h"
@@ -177,12 +179,21 @@ void DeleteTagAtCaret(AppState& state, cTextBox& box)
 
 int LineNumberAt(const cTextBox& box, qint64 p)
 {
-    return box.LineAt(p);
+    const MainTextEdit* edit = box.Target();
+    if (!edit)
+        return 1;
+    return edit->lineOf(std::clamp<qint64>(p, 0, edit->length())) + 1;
 }
 
 qint64 LineStartPos(const cTextBox& box, int n)
 {
-    return n <= 1 ? 0 : box.LineStart(n);
+    // The edit box counts lines from 0.
+    const MainTextEdit* edit = box.Target();
+    if (!edit || n <= 1)
+        return 0;
+    if (n > edit->lineCount())
+        return edit->length();
+    return edit->lineStart(n - 1);
 }
 
 } // namespace tl

@@ -77,7 +77,7 @@ void MainTextHandlers::keyDown(int& key, int shift)
             reeditTagAt_(box_.SelStart());
         return;
     }
-    // 2. The input-mode keys.
+    // The input-mode keys.
     if (key == vk::F1 || key == vk::Menu || (key == vk::Return && shift == kCtrlMask)) {
         stepInputMode();
         key = 0;
@@ -89,7 +89,7 @@ void MainTextHandlers::keyDown(int& key, int shift)
     const int line = box_.LineFromChar();
     const qint64 lineStart = LineStartPos(box_, line);
 
-    // 3. Home: to the first non-blank character when the caret stands after it. Only Home
+    // Home: to the first non-blank character when the caret stands after it. Only Home
     // alone: Ctrl+Home and Shift+Home keep their own meaning.
     if (key == vk::Home && shift == 0 && caret != lineStart) {
         const QStringView before = Chars(box_, lineStart, caret);
@@ -102,7 +102,7 @@ void MainTextHandlers::keyDown(int& key, int shift)
         return;
     }
 
-    // 4. Enter.
+    // Enter keeps the indent and refuses to break a stamped line.
     if (key == vk::Return) {
         if (selLength > 0) {
             // Collapses the selection to its end, as a cursor-right stroke would.
@@ -131,14 +131,14 @@ void MainTextHandlers::keyDown(int& key, int shift)
         // At the line start: an ordinary line break.
     }
 
-    // 5. Esc deletes the selection.
+    // Esc deletes the selection.
     if (key == vk::Escape && selLength > 0) {
         box_.SetSelText(QString());
         key = 0;
         return;
     }
 
-    // 6, 7. Tab and Shift+Tab on a selection indent and unindent its lines.
+    // Tab and Shift+Tab on a selection indent and unindent its lines.
     if (key == vk::Tab && selLength > 0 && (shift == 0 || shift == kShiftMask)) {
         key = 0;
         const QString selected = box_.SelText();
@@ -151,10 +151,10 @@ void MainTextHandlers::keyDown(int& key, int shift)
         return;
     }
 
-    // 8. The Edit menu's key flags.
+    // The Edit menu's key flags: the box handled Ctrl+Z/C/X/V itself.
     SetEditKeyFlags(state_, box_, key, shift);
 
-    // 9. In input mode a letter key inserts the next registered text of its letter.
+    // In input mode a letter key inserts the next registered text of its letter.
     if (state_.InputMode && key >= vk::A && key <= vk::Z && !(shift >= 1 && shift <= 4)) {
         UserTextEntry& entry = state_.UserTextTable[size_t(key - vk::A)];
         const int first = entry.flag < 1 || entry.flag > 7 ? 1 : entry.flag + 1;
@@ -277,7 +277,7 @@ qint64 FindBackOnLine(const cTextBox& box, QChar needle)
         return 0;
     // Positions c - 1 down to 1 (1-based) are the characters c - 2 down to 0; the scan ends at
     // the first line break, which lies at most one character before the line's start.
-    const qint64 lineStart = box.LineStart(box.LineAt(c - 2));
+    const qint64 lineStart = LineStartPos(box, LineNumberAt(box, c - 2));
     const qint64 from = std::max<qint64>(0, lineStart - 1);
     const QStringView chars = Chars(box, from, c - 1);
     for (qsizetype i = chars.size() - 1; i >= 0; --i) {
@@ -294,9 +294,9 @@ qint64 FindForwardOnLine(const cTextBox& box, QChar needle)
 {
     const qint64 c = box.SelStart();
     // Characters c, c + 1, ... (positions c + 1, c + 2, ...) up to the CR that ends the line.
-    const int line = box.LineAt(c);
+    const int line = LineNumberAt(box, c);
     const qint64 lineEnd =
-        line < box.TotalLine() - 1 ? box.LineStart(line + 1) - 2 : box.TextLength();
+        line < box.TotalLine() - 1 ? LineStartPos(box, line + 1) - 2 : box.TextLength();
     const QStringView chars = Chars(box, c, lineEnd + 1);
     for (qsizetype i = 0;; ++i) {
         const qint64 p = c + 1 + i;

@@ -67,9 +67,9 @@ LineBounds GetLineBounds(const cTextBox& box, qint64 caret)
     if (length == 0)
         return {};
     const int line = LineNumberAt(box, caret);
-    const qint64 start = box.LineStart(line);
+    const qint64 start = LineStartPos(box, line);
     // The next line's start less its LF, or the end of the text on the last line.
-    const qint64 next = box.LineStart(line + 1);
+    const qint64 next = LineStartPos(box, line + 1);
     const qint64 end = line < box.TotalLine() - 1 ? next - 1 : length;
     return {start, end};
 }

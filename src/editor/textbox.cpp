@@ -94,22 +94,6 @@ QString cTextBox::Mid(qint64 pos, qint64 length) const
     return target_ ? target_->mid(pos, length) : QString();
 }
 
-int cTextBox::LineAt(qint64 pos) const
-{
-    if (!target_)
-        return 1;
-    return target_->lineOf(std::clamp<qint64>(pos, 0, target_->length())) + 1;
-}
-
-qint64 cTextBox::LineStart(int line) const
-{
-    if (!target_ || line <= 1)
-        return 0;
-    if (line > target_->lineCount())
-        return target_->length();
-    return target_->lineStart(line - 1);
-}
-
 cTextBox::UndoStep::UndoStep(cTextBox& box) : target_(box.Target())
 {
     if (target_)
@@ -206,14 +190,14 @@ void cTextBox::SetModify(bool value)
         target_->setUnmodified();
 }
 
-void cTextBox::ScrollH(int lines)
+void cTextBox::ScrollLines(int lines)
 {
     if (target_)
         target_->setFirstVisibleLine(int(std::clamp<qint64>(
             qint64(target_->firstVisibleLine()) + lines, 0, target_->lineCount())));
 }
 
-void cTextBox::ScrollV(int chars)
+void cTextBox::ScrollColumns(int chars)
 {
     if (!target_)
         return;
@@ -225,12 +209,12 @@ void cTextBox::ScrollV(int chars)
 
 void cTextBox::ShowTop()
 {
-    ScrollH(-TotalLine());
+    ScrollLines(-TotalLine());
 }
 
 void cTextBox::ShowBottom()
 {
-    ScrollH(TotalLine());
+    ScrollLines(TotalLine());
 }
 
 int cTextBox::toUnit(int pixels) const

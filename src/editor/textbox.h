@@ -46,11 +46,6 @@ public:
     qint64 TextLength() const;
     // The characters [pos, pos + length), line breaks as CR LF.
     QString Mid(qint64 pos, qint64 length) const;
-    // Line number (from 1) of the line holding caret position pos.
-    int LineAt(qint64 pos) const;
-    // Caret position of the first character of line n (from 1); below 1 gives 0, past the last
-    // line the end of the text.
-    qint64 LineStart(int line) const;
 
     // Groups every edit made through this adapter while it lives into one undo step.
     class UndoStep {
@@ -82,9 +77,9 @@ public:
     bool Modify() const;
     void SetModify(bool value);
 
-    // Scrolling: ScrollH moves by lines, ScrollV sideways by characters.
-    void ScrollH(int lines);
-    void ScrollV(int chars);
+    // Scrolling: down (negative: up) by lines, right (negative: left) by characters.
+    void ScrollLines(int lines);
+    void ScrollColumns(int chars);
     void ShowTop();
     void ShowBottom();
 

@@ -1,4 +1,5 @@
 #include "core/appstate.h"
+#include "editor/insertion.h"
 #include "app/companions.h"
 #include "app/frmmain.h"
 #include "app/mainlayout.h"
@@ -195,7 +196,7 @@ void TestMainWindow::gutterAndRulerLineUpWithTheBox()
     QVERIFY(QTest::qWaitForWindowExposed(&s.window));
     MainTextEdit* edit = s.window.MainText();
     edit->setFirstVisibleLine(120);
-    s.box().SetSelStart(s.box().LineStart(124) + 2);
+    s.box().SetSelStart(LineStartPos(s.box(), 124) + 2);
     s.window.TimerTick();
 
     // The gutter lists the visible lines, and row k stands level with line TopLine + k.
@@ -213,8 +214,8 @@ void TestMainWindow::gutterAndRulerLineUpWithTheBox()
 
     // Ruler column 3 stands over the box's column 3, also when scrolled sideways.
     for (int shift : {0, 3}) {
-        s.box().ScrollV(shift);
-        const qint64 pos = s.box().LineStart(121) + 3; // "121| 日本語"
+        s.box().ScrollColumns(shift);
+        const qint64 pos = LineStartPos(s.box(), 121) + 3; // "121| 日本語"
         const int textX = edit->viewport()->mapTo(&s.window, edit->positionRect(pos).topLeft()).x();
         const int rulerX = s.window.ColumnRuler()->mapTo(&s.window, QPoint(s.window.ColumnRuler()->columnLeft(3), 0)).x();
         QCOMPARE(rulerX, textX);

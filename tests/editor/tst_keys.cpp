@@ -1,4 +1,5 @@
 #include "editor/editcommands.h"
+#include "editor/insertion.h"
 #include "editor/keyhandler.h"
 #include "editorsession.h"
 
@@ -315,11 +316,11 @@ void TestKeys::stampsFollowLinesThroughDeletion()
 
     s->load(Lines(30));
     for (int line : stamped) {
-        s->box().SetSelStart(s->box().LineStart(line));
+        s->box().SetSelStart(LineStartPos(s->box(), line));
         s->key(Qt::Key_F8);
     }
     // Lines 10 to 12 selected from the keyboard and deleted; the caret ends on line 10.
-    s->box().SetSelStart(s->box().LineStart(10));
+    s->box().SetSelStart(LineStartPos(s->box(), 10));
     for (int i = 0; i < 3; ++i)
         s->key(Qt::Key_Down, Qt::ShiftModifier);
     s->key(Qt::Key_Delete);
@@ -329,13 +330,13 @@ void TestKeys::stampsFollowLinesThroughDeletion()
     // The colour went with the text: exactly the stamped lines are blue.
     QStringList blue;
     for (int line = 1; line < s->box().TotalLine(); ++line) {
-        const qint64 start = s->box().LineStart(line);
+        const qint64 start = LineStartPos(s->box(), line);
         if (s->edit()->textColorAt(start) == kBlue)
             blue << s->box().Mid(start, s->edit()->lineEnd(line - 1) - start);
     }
     QCOMPARE(blue.join(u','), blueText);
     for (qint64 line : after)
-        QCOMPARE(s->edit()->textColorAt(s->box().LineStart(int(line))), kBlue);
+        QCOMPARE(s->edit()->textColorAt(LineStartPos(s->box(), int(line))), kBlue);
 }
 
 void TestKeys::typingMarksModified()

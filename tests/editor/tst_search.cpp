@@ -1,4 +1,5 @@
 #include "editor/frmfind.h"
+#include "editor/insertion.h"
 #include "editor/frmjump.h"
 #include "editor/navigation.h"
 #include "editor/search.h"
@@ -169,12 +170,12 @@ void TestSearch::findDialogFillsFromSelectionAndKeepsTextOnEsc()
         auto* d = qobject_cast<frmFind*>(w);
         QVERIFY(d);
         QCOMPARE(d->windowTitle(), QStringLiteral("文字列の検索"));
-        text1 = d->Text1()->text();
-        findEnabled = d->cmdFind()->isEnabled();
-        text2Enabled = d->Text2()->isEnabled();
-        ticked = d->chkCase()->isChecked();
-        d->chkCase()->click();
-        QTest::keyClick(d->Text1(), Qt::Key_Escape);
+        text1 = d->FindField()->text();
+        findEnabled = d->FindButton()->isEnabled();
+        text2Enabled = d->ReplaceField()->isEnabled();
+        ticked = d->MatchCaseBox()->isChecked();
+        d->MatchCaseBox()->click();
+        QTest::keyClick(d->FindField(), Qt::Key_Escape);
     });
     s->action("FindButton")->trigger();
     QCOMPARE(text1, QStringLiteral("abc"));
@@ -199,10 +200,10 @@ void TestSearch::findDialogStaysOpenWhenNothingIsFound()
     bool emptyDisablesFind = false;
     const auto modal = OnModal([&](QWidget* w) {
         auto* d = qobject_cast<frmFind*>(w);
-        d->Text1()->setText(QString());
-        emptyDisablesFind = !d->cmdFind()->isEnabled();
-        d->Text1()->setText(QStringLiteral("zzz"));
-        QTest::mouseClick(d->cmdFind(), Qt::LeftButton);
+        d->FindField()->setText(QString());
+        emptyDisablesFind = !d->FindButton()->isEnabled();
+        d->FindField()->setText(QStringLiteral("zzz"));
+        QTest::mouseClick(d->FindButton(), Qt::LeftButton);
         stayed = d->isVisible();
         d->reject();
     });
@@ -250,11 +251,11 @@ void TestSearch::replaceAllThroughTheDialog()
     QString offered;
     const auto modal = OnModal([&](QWidget* w) {
         auto* d = qobject_cast<frmFind*>(w);
-        d->Text1()->setText(find);
-        QTest::mouseClick(d->cmdrep(), Qt::LeftButton);
-        offered = d->Text2()->text();
-        d->Text2()->setText(replacement);
-        QTest::mouseClick(d->cmdrep(), Qt::LeftButton);
+        d->FindField()->setText(find);
+        QTest::mouseClick(d->ReplaceButton(), Qt::LeftButton);
+        offered = d->ReplaceField()->text();
+        d->ReplaceField()->setText(replacement);
+        QTest::mouseClick(d->ReplaceButton(), Qt::LeftButton);
     });
     s->action("mnuSearchFind")->trigger();
     QCOMPARE(offered, QStringLiteral("old"));
@@ -280,7 +281,7 @@ void TestSearch::replaceAllWithEmptySearchTextIsNoMatch()
 void TestSearch::replaceAllKeepsStampColoursOnTheirLines()
 {
     s->load(QStringLiteral("<P>a\r\n<P>b\r\n<P>c\r\n<P>d"));
-    s->box().SetSelStart(s->box().LineStart(3));
+    s->box().SetSelStart(LineStartPos(s->box(), 3));
     s->key(Qt::Key_F8);
     s->state.Search.FindText = QStringLiteral("<P>");
     s->state.Search.ReplaceText = QStringLiteral("<P ALIGN=center>");
@@ -432,7 +433,7 @@ void TestSearch::stampAndUnstamp()
 void TestSearch::stampBeyondLine40000FollowsItsLine()
 {
     s->load(Lines(40010));
-    const qint64 start = s->box().LineStart(40005);
+    const qint64 start = LineStartPos(s->box(), 40005);
     s->box().SetSelStart(start + 3);
     s->action("StampButton")->trigger();
     QCOMPARE(s->state.StampTable[0].line, qint64(40005));
@@ -441,8 +442,8 @@ void TestSearch::stampBeyondLine40000FollowsItsLine()
     s->key(Qt::Key_Home, Qt::ControlModifier);
     s->key(Qt::Key_Return);
     QCOMPARE(s->state.StampTable[0].line, qint64(40006));
-    QCOMPARE(s->edit()->textColorAt(s->box().LineStart(40006)), kBlue);
-    QCOMPARE(s->edit()->textColorAt(s->box().LineStart(40005)), kBlack);
+    QCOMPARE(s->edit()->textColorAt(LineStartPos(s->box(), 40006)), kBlue);
+    QCOMPARE(s->edit()->textColorAt(LineStartPos(s->box(), 40005)), kBlack);
 
     // The list offers it, and its button goes there.
     QString shown;
@@ -453,7 +454,7 @@ void TestSearch::stampBeyondLine40000FollowsItsLine()
     });
     s->key(Qt::Key_F9);
     QCOMPARE(shown, QStringLiteral("40006"));
-    QCOMPARE(s->box().SelStart(), s->box().LineStart(40006));
+    QCOMPARE(s->box().SelStart(), LineStartPos(s->box(), 40006));
     QCOMPARE(s->box().SelText(), QString());
 }
 
@@ -461,14 +462,14 @@ void TestSearch::fullStampTableIgnoresTheStampKey()
 {
     s->load(Lines(20));
     for (int line = 1; line <= 15; ++line) {
-        s->box().SetSelStart(s->box().LineStart(line));
+        s->box().SetSelStart(LineStartPos(s->box(), line));
         s->key(Qt::Key_F8);
     }
     QCOMPARE(s->state.StampTable[14].line, qint64(15));
     // A sixteenth line, and a stamped one, are both left alone.
-    s->box().SetSelStart(s->box().LineStart(16));
+    s->box().SetSelStart(LineStartPos(s->box(), 16));
     s->key(Qt::Key_F8);
-    s->box().SetSelStart(s->box().LineStart(2));
+    s->box().SetSelStart(LineStartPos(s->box(), 2));
     s->key(Qt::Key_F8);
     QCOMPARE(BlueLines(s->edit()), QStringLiteral("1,2,3,4,5,6,7,8,9,10,11,12,13,14,15"));
     QCOMPARE(s->state.StampTable[1].line, qint64(2));

@@ -1,4 +1,5 @@
 #include "platform/keycodes.h"
+#include "editor/insertion.h"
 #include "editor/maintextedit.h"
 #include "editor/textbox.h"
 
@@ -423,12 +424,12 @@ void TestTextBox::lineArithmetic()
     cTextBox box(&edit);
     box.SetText(text);
     QCOMPARE(box.TextLength(), qint64(text.size()));
-    QCOMPARE(box.LineAt(pos), line);
-    QCOMPARE(box.LineStart(line), lineStart);
+    QCOMPARE(LineNumberAt(box, pos), line);
+    QCOMPARE(LineStartPos(box, line), lineStart);
     QCOMPARE(box.Mid(pos, midLength), mid);
     // Line numbers outside the text: below 1 is the start, past the last line the end.
-    QCOMPARE(box.LineStart(0), qint64(0));
-    QCOMPARE(box.LineStart(box.TotalLine() + 5), qint64(text.size()));
+    QCOMPARE(LineStartPos(box, 0), qint64(0));
+    QCOMPARE(LineStartPos(box, box.TotalLine() + 5), qint64(text.size()));
 }
 
 void TestTextBox::undoStepGroupsEdits()
@@ -504,7 +505,7 @@ void TestTextBox::withoutTarget()
     cTextBox none;
     none.SetText(QStringLiteral("ignored"));
     none.SetSelText(QStringLiteral("ignored"));
-    none.ScrollH(3);
+    none.ScrollLines(3);
     none.SetMarginLeft(30);
     check(none);
 
@@ -533,11 +534,11 @@ void TestTextBox::scrolling()
     QVERIFY(QTest::qWaitForWindowExposed(&edit));
     QCOMPARE(box.TopLine(), 1);
 
-    box.ScrollH(10);
+    box.ScrollLines(10);
     QCOMPARE(box.TopLine(), 11);
-    box.ScrollH(-3);
+    box.ScrollLines(-3);
     QCOMPARE(box.TopLine(), 8);
-    box.ScrollH(-50);
+    box.ScrollLines(-50);
     QCOMPARE(box.TopLine(), 1);
 
     // ShowBottom brings the last line into view and leaves the view full of lines.
@@ -546,9 +547,9 @@ void TestTextBox::scrolling()
     QVERIFY2(bottomTop > 150, qPrintable(QString::number(bottomTop)));
     const QRect endRect = edit.positionRect(edit.length());
     QVERIFY(endRect.top() >= 0 && endRect.bottom() < edit.viewport()->height());
-    box.ScrollH(5);
+    box.ScrollLines(5);
     QCOMPARE(box.TopLine(), bottomTop);
-    box.ScrollH(-1);
+    box.ScrollLines(-1);
     QCOMPARE(box.TopLine(), bottomTop - 1);
 
     box.ShowTop();
@@ -556,10 +557,10 @@ void TestTextBox::scrolling()
     QCOMPARE(box.TotalLine(), 201);
 
     // ScrollV moves sideways and leaves the first line alone.
-    box.ScrollV(4);
+    box.ScrollColumns(4);
     QVERIFY(edit.horizontalScrollBar()->value() > 0);
     QCOMPARE(box.TopLine(), 1);
-    box.ScrollV(-1000);
+    box.ScrollColumns(-1000);
     QCOMPARE(edit.horizontalScrollBar()->value(), 0);
 }
 

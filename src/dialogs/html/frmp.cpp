@@ -87,12 +87,12 @@ frmP::frmP(const DialogRequest& request)
     Heading()->setText(QStringLiteral("空行付き改行"));
 
     QLabel* label1 = nullptr;
-    text1_ = MakeTextField(QStringLiteral("Text1"), QStringLiteral("Label1"),
+    textField_ = MakeTextField(QStringLiteral("Text1"), QStringLiteral("Label1"),
                            QStringLiteral("文字"), &label1);
     auto* textRow = new QHBoxLayout;
     textRow->addWidget(label1);
-    textRow->addWidget(text1_, 1);
-    text1_->setMinimumWidth(280);
+    textRow->addWidget(textField_, 1);
+    textField_->setMinimumWidth(280);
     Body()->addLayout(textRow);
 
     Body()->addWidget(MakeQuotePair(QStringLiteral("Frame2"), QStringLiteral("Option5"),
@@ -107,11 +107,11 @@ frmP::frmP(const DialogRequest& request)
         alignRow->addWidget(b);
         return b;
     };
-    option1_ = option("Option1", QStringLiteral("指定なし"));
-    option10_ = option("Option10", QStringLiteral("左寄せ"));
-    option11_ = option("Option11", QStringLiteral("中央"));
-    option12_ = option("Option12", QStringLiteral("右寄せ"));
-    option1_->setChecked(true);
+    noAlignOption_ = option("Option1", QStringLiteral("指定なし"));
+    leftOption_ = option("Option10", QStringLiteral("左寄せ"));
+    centerOption_ = option("Option11", QStringLiteral("中央"));
+    rightOption_ = option("Option12", QStringLiteral("右寄せ"));
+    noAlignOption_->setChecked(true);
     Body()->addWidget(frame3);
 }
 
@@ -122,24 +122,24 @@ void frmP::Opening()
 
 void frmP::Show(const ParagraphFields& f)
 {
-    text1_->setText(f.text);
+    textField_->setText(f.text);
     if (!f.text.isEmpty())
-        text1_->selectAll();
+        textField_->selectAll();
     textEndsWithCrLf_ = f.textEndsWithCrLf;
     selEndsWithCrLf_ = f.selEndsWithCrLf;
     SetQuote(f.quote);
     switch (f.align) {
     case ParagraphFields::Align::None:
-        option1_->setChecked(true);
+        noAlignOption_->setChecked(true);
         break;
     case ParagraphFields::Align::Left:
-        option10_->setChecked(true);
+        leftOption_->setChecked(true);
         break;
     case ParagraphFields::Align::Center:
-        option11_->setChecked(true);
+        centerOption_->setChecked(true);
         break;
     case ParagraphFields::Align::Right:
-        option12_->setChecked(true);
+        rightOption_->setChecked(true);
         break;
     }
 }
@@ -147,15 +147,15 @@ void frmP::Show(const ParagraphFields& f)
 ParagraphFields frmP::Fields() const
 {
     ParagraphFields f;
-    f.text = text1_->text();
+    f.text = textField_->text();
     f.quote = Quote();
     f.textEndsWithCrLf = textEndsWithCrLf_;
     f.selEndsWithCrLf = selEndsWithCrLf_;
-    if (option10_->isChecked())
+    if (leftOption_->isChecked())
         f.align = ParagraphFields::Align::Left;
-    else if (option11_->isChecked())
+    else if (centerOption_->isChecked())
         f.align = ParagraphFields::Align::Center;
-    else if (option12_->isChecked())
+    else if (rightOption_->isChecked())
         f.align = ParagraphFields::Align::Right;
     return f;
 }

@@ -49,11 +49,11 @@ protected:
 private:
     void Show(const ParagraphFields& fields);
 
-    QLineEdit* text1_;
-    QRadioButton* option1_;
-    QRadioButton* option10_;
-    QRadioButton* option11_;
-    QRadioButton* option12_;
+    QLineEdit* textField_;
+    QRadioButton* noAlignOption_;
+    QRadioButton* leftOption_;
+    QRadioButton* centerOption_;
+    QRadioButton* rightOption_;
     bool textEndsWithCrLf_ = false;
     bool selEndsWithCrLf_ = false;
 };

@@ -48,29 +48,29 @@ QString AttributeText(QStringView name, QStringView value, QuoteStyle style)
 }
 
 TagDialog::TagDialog(const DialogRequest& request, const QString& name, const QString& caption)
-    : QDialog(request.parent), state_(request.state), box_(request.box), label13_(new QLabel(this)),
-      body_(new QVBoxLayout), cmdOK_(new QPushButton(QStringLiteral("Ｏ　Ｋ"), this)),
-      cmdCansel_(new QPushButton(QStringLiteral("キャンセル(ESC)"), this))
+    : QDialog(request.parent), state_(request.state), box_(request.box), heading_(new QLabel(this)),
+      body_(new QVBoxLayout), okButton_(new QPushButton(QStringLiteral("Ｏ　Ｋ"), this)),
+      cancelButton_(new QPushButton(QStringLiteral("キャンセル(ESC)"), this))
 {
     setObjectName(name);
     setWindowTitle(request.caption.isEmpty() ? caption : request.caption);
     setModal(true);
-    label13_->setObjectName(QStringLiteral("Label13"));
-    cmdOK_->setObjectName(QStringLiteral("CmdOK"));
-    cmdCansel_->setObjectName(QStringLiteral("CmdCansel"));
+    heading_->setObjectName(QStringLiteral("Label13"));
+    okButton_->setObjectName(QStringLiteral("CmdOK"));
+    cancelButton_->setObjectName(QStringLiteral("CmdCansel"));
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(cmdOK_);
-    buttons->addWidget(cmdCansel_);
+    buttons->addWidget(okButton_);
+    buttons->addWidget(cancelButton_);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(label13_);
+    layout->addWidget(heading_);
     layout->addLayout(body_);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(cmdOK_, &QPushButton::clicked, this, &TagDialog::OkClicked);
-    connect(cmdCansel_, &QPushButton::clicked, this, &TagDialog::reject);
+    connect(okButton_, &QPushButton::clicked, this, &TagDialog::OkClicked);
+    connect(cancelButton_, &QPushButton::clicked, this, &TagDialog::reject);
 }
 
 TagDialog::~TagDialog() = default;
@@ -93,12 +93,12 @@ void TagDialog::ArrangeTabOrder()
     // created their controls.
     QWidget* last = nullptr;
     for (QWidget* w = nextInFocusChain(); w != this; w = w->nextInFocusChain()) {
-        if (w != cmdOK_ && w != cmdCansel_ && (w->focusPolicy() & Qt::TabFocus) && isAncestorOf(w))
+        if (w != okButton_ && w != cancelButton_ && (w->focusPolicy() & Qt::TabFocus) && isAncestorOf(w))
             last = w;
     }
     if (last)
-        setTabOrder(last, cmdOK_);
-    setTabOrder(cmdOK_, cmdCansel_);
+        setTabOrder(last, okButton_);
+    setTabOrder(okButton_, cancelButton_);
 }
 
 void TagDialog::reject()
@@ -210,7 +210,7 @@ void TagDialog::showEvent(QShowEvent* event)
     // The tab order is a cycle in which OK and Cancel close the row of fields; the focus
     // starts at the first control after them.
     if (!focusWidget()) {
-        for (QWidget* w = cmdCansel_->nextInFocusChain(); w != cmdCansel_;
+        for (QWidget* w = cancelButton_->nextInFocusChain(); w != cancelButton_;
              w = w->nextInFocusChain()) {
             if (w != this && isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) &&
                 w->isEnabled() && w->isVisibleTo(this)) {

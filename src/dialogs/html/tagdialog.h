@@ -86,9 +86,9 @@ protected:
 
     // Between the heading Label13 and the buttons.
     QVBoxLayout* Body() const { return body_; }
-    QLabel* Heading() const { return label13_; }
-    QPushButton* OkButton() const { return cmdOK_; }
-    QPushButton* CancelButton() const { return cmdCansel_; }
+    QLabel* Heading() const { return heading_; }
+    QPushButton* OkButton() const { return okButton_; }
+    QPushButton* CancelButton() const { return cancelButton_; }
 
     // A single-line text field named fieldName with its label (labelName, caption) as buddy,
     // so that the label's access key reaches it and assistive technology reads the caption.
@@ -127,10 +127,10 @@ private:
     cTextBox& box_;
     QString old_;
     bool loaded_ = false;
-    QLabel* label13_;
+    QLabel* heading_;
     QVBoxLayout* body_;
-    QPushButton* cmdOK_;
-    QPushButton* cmdCansel_;
+    QPushButton* okButton_;
+    QPushButton* cancelButton_;
     QRadioButton* quoteDouble_ = nullptr;
     QRadioButton* quoteSingle_ = nullptr;
 };
