@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6
   fonts-ipafont-mincho fonts-ipafont-gothic fonts-dejavu-core
   libbenchmark-dev
-  xvfb xauth
+  xvfb xauth x11-utils
 )
 
 missing=()

@@ -187,11 +187,6 @@ static_assert(std::size(kCatalogue) == 93, "codes 1 to 96 but 4, 45 and 50");
 
 } // namespace
 
-std::span<const CommandAction> CommandCatalogue()
-{
-    return kCatalogue;
-}
-
 const CommandAction* FindCommandAction(qint16 code)
 {
     const auto* it = std::lower_bound(std::begin(kCatalogue), std::end(kCatalogue), code,

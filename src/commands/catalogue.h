@@ -2,7 +2,6 @@
 
 #include <QStringView>
 #include <QtGlobal>
-#include <span>
 
 namespace tl {
 
@@ -37,9 +36,6 @@ namespace code {
 constexpr qint16 LineBreak = 44;    // a CR LF at the caret
 constexpr qint16 DeleteTag = 57;    // the tag (or the text between tags) at the caret
 } // namespace code
-
-// Every code in use, in ascending order.
-std::span<const CommandAction> CommandCatalogue();
 
 // Nullptr for a code that is not in use (4, 45, 50 and everything outside 1 to 96).
 const CommandAction* FindCommandAction(qint16 code);

@@ -30,7 +30,6 @@ public:
     QCheckBox* MatchCaseBox() const { return matchCaseBox_; }
     QPushButton* FindButton() const { return findButton_; }
     QPushButton* ReplaceButton() const { return replaceButton_; }
-    QPushButton* CancelButton() const { return cancelButton_; }
 
     void cmdFind_Click();
     void cmdrep_Click();

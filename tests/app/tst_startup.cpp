@@ -6,6 +6,7 @@
 
 #include <QProcess>
 #include <QSignalSpy>
+#include <QRegularExpression>
 #include <QtTest>
 
 using namespace tl;
@@ -101,6 +102,23 @@ void TestStartup::splashThenMainWindowThenEnd()
     QCOMPARE(w->TextBox().Target(), nullptr);
 }
 
+// True once a window titled "Tagloom" at least as wide as the main window is on the X display;
+// the splash, titled the same, is 420 pixels wide.
+static bool MainWindowOnDisplay()
+{
+    QProcess xwininfo;
+    xwininfo.start(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
+    if (!xwininfo.waitForFinished(5000))
+        return false;
+    static const QRegularExpression window(QStringLiteral("\"Tagloom\":.*\\s(\\d+)x(\\d+)\\+"));
+    const QString tree = QString::fromLocal8Bit(xwininfo.readAllStandardOutput());
+    for (auto it = window.globalMatch(tree); it.hasNext();) {
+        if (it.next().captured(1).toInt() >= 800)
+            return true;
+    }
+    return false;
+}
+
 void TestStartup::realExecutableWritesSettingsAndEndsOnRequest()
 {
     const QString exe = qEnvironmentVariable("TAGLOOM_EXE");
@@ -117,8 +135,8 @@ void TestStartup::realExecutableWritesSettingsAndEndsOnRequest()
     QVERIFY(process.waitForStarted(10000));
 
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(home.file(kPathFile)), 30000);
-    // Past the splash second the main window is up; the process must still be running.
-    QTest::qWait(2500);
+    // Past the splash second the main window comes up, and the process goes on running.
+    QTRY_VERIFY_WITH_TIMEOUT(MainWindowOnDisplay(), 30000);
     QCOMPARE(process.state(), QProcess::Running);
 
     QCOMPARE(test::TempHome::readBytes(home.file(kUserTextFile)), FreshUserTextFile());

@@ -62,8 +62,9 @@ class TestKeys : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase() { s = std::make_unique<EditorSession>(); }
-    void cleanupTestCase() { s.reset(); }
+    // Every test function (and data row) starts from a fresh editor session.
+    void init() { s = std::make_unique<EditorSession>(); }
+    void cleanup() { s.reset(); }
 
     void keys_data();
     void keys();

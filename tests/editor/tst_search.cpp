@@ -66,8 +66,9 @@ class TestSearch : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase() { s = std::make_unique<EditorSession>(); }
-    void cleanupTestCase() { s.reset(); }
+    // Every test function (and data row) starts from a fresh editor session.
+    void init() { s = std::make_unique<EditorSession>(); }
+    void cleanup() { s.reset(); }
 
     void findNextByF3_data();
     void findNextByF3();
@@ -488,6 +489,10 @@ void TestSearch::stampListRows()
         text = d->Text1(1)->text();
         QTest::mouseClick(d->Command1(0), Qt::LeftButton);
         closedByFreeRow = !d->isVisible();
+        // Focus moves only within the active window; the offscreen platform has no window
+        // manager to activate the dialog when the machine is busy.
+        QApplication::setActiveWindow(d);
+        (void)QTest::qWaitForWindowActive(d); // a miss shows as arrowMovedFocus below
         d->ComClose()->setFocus();
         QTest::keyClick(d->ComClose(), Qt::Key_Down);
         arrowMovedFocus = d->Command1(0)->hasFocus();

@@ -87,8 +87,6 @@ protected:
     // Between the heading Label13 and the buttons.
     QVBoxLayout* Body() const { return body_; }
     QLabel* Heading() const { return heading_; }
-    QPushButton* OkButton() const { return okButton_; }
-    QPushButton* CancelButton() const { return cancelButton_; }
 
     // A single-line text field named fieldName with its label (labelName, caption) as buddy,
     // so that the label's access key reaches it and assistive technology reads the caption.
