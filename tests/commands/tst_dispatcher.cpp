@@ -10,6 +10,7 @@
 #include "platform/errors.h"
 #include "scriptedprompter.h"
 #include "temphome.h"
+#include "fixtures.h"
 
 #include <QAction>
 #include <QDialog>
@@ -45,11 +46,7 @@ const QStringList kDialogNames = {
 };
 
 // An edit box with a fresh program state whose dialogs only record that they were opened.
-struct Editor {
-    test::ScriptedPrompter prompts;
-    AppState state{prompts};
-    MainTextEdit edit;
-    cTextBox box{&edit};
+struct Editor : test::BoxFixture {
     QStringList opened;
 
     Editor()
@@ -59,33 +56,11 @@ struct Editor {
                 opened << name + u'|' + r.caption;
             });
     }
-    void set(const QString& text, qint64 selStart, qint64 selLength)
-    {
-        box.SetText(text);
-        box.SetSelStart(selStart);
-        box.SetSelLength(selLength);
-    }
     void run(qint16 code) { RunInsertCommand(state, box, nullptr, code); }
 };
 
 // A main window on a fresh program folder with an open page.
-struct Window {
-    test::TempHome home;
-    test::ScriptedPrompter prompts;
-    AppState state{prompts};
-    frmMain window{state};
-
-    explicit Window(const QString& text)
-    {
-        window.ShowEditor(true);
-        box().SetText(text);
-    }
-    cTextBox& box() { return window.TextBox(); }
-    QAction* item(const char* name)
-    {
-        return window.findChild<QAction*>(QString::fromLatin1(name));
-    }
-};
+using Window = test::WindowFixture;
 
 const QString kAdoConstants = QStringLiteral(
     "'---- CursorTypeEnum Values ----\r\nConst adOpenForwardOnly = 0\r\nConst adOpenKeyset = 1\r\n"

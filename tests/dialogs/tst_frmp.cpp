@@ -10,6 +10,7 @@
 #include "editor/textbox.h"
 #include "modaldialogs.h"
 #include "scriptedprompter.h"
+#include "fixtures.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -52,18 +53,11 @@ ParagraphFields Fields(const QString& text, Align align = Align::None,
 }
 
 // An edit box, its adapter and a program state with the dialogs registered.
-struct Editor {
-    test::ScriptedPrompter prompts;
-    AppState state{prompts};
-    MainTextEdit edit;
-    cTextBox box{&edit};
-
+struct Editor : test::BoxFixture {
     Editor(const QString& text, qint64 selStart, qint64 selLength)
     {
         RegisterDialogs(state.Dialogs);
-        box.SetText(text);
-        box.SetSelStart(selStart);
-        box.SetSelLength(selLength);
+        set(text, selStart, selLength);
     }
     // The paragraph command, code 34.
     void runParagraphCommand() { RunInsertCommand(state, box, nullptr, 34); }

@@ -8,6 +8,7 @@
 #include "platform/programfolder.h"
 #include "scriptedprompter.h"
 #include "temphome.h"
+#include "fixtures.h"
 
 #include <QDir>
 #include <QLabel>
@@ -72,12 +73,8 @@ protected:
     }
 };
 
-struct Editor {
+struct Editor : test::BoxFixture {
     test::TempHome home;
-    test::ScriptedPrompter prompts;
-    AppState state{prompts};
-    MainTextEdit edit;
-    cTextBox box{&edit};
 
     explicit Editor(const QString& text) { box.SetText(text); }
     DialogRequest request(QWidget* parent = nullptr) { return {state, box, parent, QString()}; }

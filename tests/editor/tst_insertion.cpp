@@ -7,6 +7,7 @@
 #include "editor/textbox.h"
 #include "scriptedprompter.h"
 #include "temphome.h"
+#include "fixtures.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -22,17 +23,10 @@ using namespace tl;
 namespace {
 
 // An edit box with its adapter and a fresh program state.
-struct Editor {
-    test::ScriptedPrompter prompts;
-    AppState state{prompts};
-    MainTextEdit edit;
-    cTextBox box{&edit};
-
+struct Editor : test::BoxFixture {
     Editor(const QString& text, qint64 selStart, qint64 selLength = 0)
     {
-        box.SetText(text);
-        box.SetSelStart(selStart);
-        box.SetSelLength(selLength);
+        set(text, selStart, selLength);
     }
     // Undoing the one step the command made gives the text back.
     bool undoesInOneStep(const QString& original)
@@ -45,24 +39,13 @@ struct Editor {
 };
 
 // A main window on a fresh program folder with an open page, shown and active.
-struct Window {
-    test::TempHome home;
-    test::ScriptedPrompter prompts;
-    AppState state{prompts};
-    frmMain window{state};
-
-    explicit Window(const QString& text)
+// Shown and focused: the Edit menu's commands go to the focused control.
+struct Window : test::WindowFixture {
+    explicit Window(const QString& text) : WindowFixture(text)
     {
-        window.ShowEditor(true);
-        box().SetText(text);
         window.show();
         window.activateWindow();
         window.MainText()->setFocus();
-    }
-    cTextBox& box() { return window.TextBox(); }
-    QAction* item(const char* name)
-    {
-        return window.findChild<QAction*>(QString::fromLatin1(name));
     }
 };
 

@@ -10,6 +10,7 @@
 #include "commands/tagreedit.h"
 #include "scriptedprompter.h"
 #include "temphome.h"
+#include "fixtures.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -26,20 +27,8 @@ const QString kPage = QStringLiteral("abc\r\n<P ALIGN='center'>Hello</P>\r\nxyz"
 constexpr qint64 kParagraph = 5;
 
 // A main window on a fresh program folder with a page in its edit box, shown.
-struct Window {
-    test::TempHome home;
-    test::ScriptedPrompter prompts;
-    AppState state{prompts};
-    frmMain window{state};
-
-    explicit Window(const QString& text)
-    {
-        window.ShowEditor(true);
-        box().SetText(text);
-        window.show();
-    }
-    cTextBox& box() { return window.TextBox(); }
-    MainTextEdit& edit() { return *window.MainText(); }
+struct Window : test::WindowFixture {
+    explicit Window(const QString& text) : WindowFixture(text) { window.show(); }
     void doubleClick(qint64 pos)
     {
         QTest::mouseDClick(edit().viewport(), Qt::LeftButton, {},
