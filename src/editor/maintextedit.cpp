@@ -295,7 +295,7 @@ qsizetype MainTextEdit::verticalMove(int lines) const
 
 void MainTextEdit::replace(qsizetype pos, qsizetype count, QStringView text)
 {
-    const TextChange change = buffer_.replace(pos, count, text);
+    const TextChange change = buffer_.replace(pos, count, text, TextBuffer::Merge::No, {anchor_, caret_});
     // The caret and anchor follow the text around them; inside the replaced range they go
     // after the new text.
     auto follow = [&](qsizetype p) {
@@ -313,7 +313,7 @@ void MainTextEdit::replace(qsizetype pos, qsizetype count, QStringView text)
 void MainTextEdit::replaceEach(const std::vector<qsizetype>& places, QStringView found,
                                QStringView text)
 {
-    const TextChange change = buffer_.replaceEach(places, found, text);
+    const TextChange change = buffer_.replaceEach(places, found, text, {anchor_, caret_});
     if (!change.places)
         return;
     const qsizetype anchor = change.map(anchor_);
@@ -326,7 +326,7 @@ void MainTextEdit::replaceEach(const std::vector<qsizetype>& places, QStringView
 void MainTextEdit::replaceSelection(QStringView text)
 {
     const qsizetype from = selectionStart();
-    const TextChange change = buffer_.replace(from, selectionEnd() - from, text);
+    const TextChange change = buffer_.replace(from, selectionEnd() - from, text, TextBuffer::Merge::No, {anchor_, caret_});
     applyChanges({change}, change.pos + change.inserted);
 }
 
@@ -335,11 +335,11 @@ void MainTextEdit::typeText(const QString& text)
     TextChange change;
     if (overwrite_ && !hasSelection() && caret_ < buffer_.lineEnd(buffer_.lineOf(caret_))) {
         // Overtyping replaces the character under the caret, never the line break.
-        change = buffer_.replace(caret_, nextCharacter(caret_) - caret_, text);
+        change = buffer_.replace(caret_, nextCharacter(caret_) - caret_, text, TextBuffer::Merge::Typing, {anchor_, caret_});
     } else if (hasSelection()) {
-        change = buffer_.replace(selectionStart(), selectionEnd() - selectionStart(), text);
+        change = buffer_.replace(selectionStart(), selectionEnd() - selectionStart(), text, TextBuffer::Merge::No, {anchor_, caret_});
     } else {
-        change = buffer_.replace(caret_, 0, text, TextBuffer::Merge::Typing);
+        change = buffer_.replace(caret_, 0, text, TextBuffer::Merge::Typing, {anchor_, caret_});
     }
     applyChanges({change}, change.pos + change.inserted);
 }
@@ -407,10 +407,12 @@ void MainTextEdit::afterChange(const TextChange& change)
 
 void MainTextEdit::undo()
 {
-    qsizetype caret = caret_;
-    const auto changes = buffer_.undo(&caret);
-    if (!changes.empty())
-        applyChanges(changes, caret);
+    SelectionRange before{anchor_, caret_};
+    const auto changes = buffer_.undo(&before);
+    if (!changes.empty()) {
+        applyChanges(changes, before.caret);
+        setSelection(before.anchor, before.caret);
+    }
 }
 
 void MainTextEdit::redo()
@@ -962,7 +964,7 @@ bool MainTextEdit::handleEditingKey(QKeyEvent* e)
             const qsizetype to = back ? caret_ : nextCharacter(caret_);
             if (from < to) {
                 const TextChange change =
-                    buffer_.replace(from, to - from, {}, TextBuffer::Merge::Typing);
+                    buffer_.replace(from, to - from, {}, TextBuffer::Merge::Typing, {anchor_, caret_});
                 applyChanges({change}, change.pos);
             }
         }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/textbuffer.h"
+#include "core/textbuffer.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 #include <algorithm>
 #include <cstring>
 #include <type_traits>
@@ -20,8 +22,18 @@ public:
     size_type size() const { return size_type(body_.size()) - gapLength_; }
     bool empty() const { return size() == 0; }
 
-    T at(size_type i) const { return i < gapStart_ ? body_[i] : body_[i + gapLength_]; }
-    T& ref(size_type i) { return i < gapStart_ ? body_[i] : body_[i + gapLength_]; }
+    // Every index and range below is checked in the test build (Q_ASSERT): a bad position is
+    // caught where it is made, not three calls later.
+    T at(size_type i) const
+    {
+        Q_ASSERT(i >= 0 && i < size());
+        return i < gapStart_ ? body_[size_t(i)] : body_[size_t(i + gapLength_)];
+    }
+    T& ref(size_type i)
+    {
+        Q_ASSERT(i >= 0 && i < size());
+        return i < gapStart_ ? body_[size_t(i)] : body_[size_t(i + gapLength_)];
+    }
 
     // Replaces the contents, leaving a gap of `slack` elements at the end.
     void assign(const T* data, size_type n, size_type slack = 0)
@@ -38,6 +50,7 @@ public:
     // Takes over a buffer whose first n elements are the contents.
     void adopt(std::vector<T>&& body, size_type n)
     {
+        Q_ASSERT(n >= 0 && size_t(n) <= body.size());
         body_ = std::move(body);
         gapStart_ = n;
         gapLength_ = size_type(body_.size()) - n;
@@ -51,6 +64,7 @@ public:
 
     void insert(size_type pos, const T* data, size_type n)
     {
+        Q_ASSERT(pos >= 0 && pos <= size());
         if (n <= 0)
             return;
         makeRoom(pos, n);
@@ -61,6 +75,7 @@ public:
 
     void insertValue(size_type pos, T value)
     {
+        Q_ASSERT(pos >= 0 && pos <= size());
         makeRoom(pos, 1);
         body_[size_t(pos)] = value;
         ++gapStart_;
@@ -69,6 +84,7 @@ public:
 
     void erase(size_type pos, size_type n)
     {
+        Q_ASSERT(pos >= 0 && n >= 0 && pos + n <= size());
         if (n <= 0)
             return;
         if (pos == 0 && n == size()) {
@@ -83,6 +99,7 @@ public:
     // Copies [pos, pos + n) into out.
     void copy(size_type pos, size_type n, T* out) const
     {
+        Q_ASSERT(pos >= 0 && n >= 0 && pos + n <= size());
         if (n <= 0)
             return;
         const size_type before = std::clamp<size_type>(gapStart_ - pos, 0, n);
@@ -92,8 +109,11 @@ public:
     }
 
     // A pointer to [pos, pos + n) as one run, moving the gap out of the way when it splits it.
+    // The pointer is valid until the next call that moves the gap: any edit, and any later
+    // contiguous() call whose range the gap splits.
     const T* contiguous(size_type pos, size_type n)
     {
+        Q_ASSERT(pos >= 0 && n >= 0 && pos + n <= size());
         if (pos + n <= gapStart_)
             return body_.data() + pos;
         if (pos >= gapStart_)

@@ -1,4 +1,4 @@
-#include "editor/textbuffer.h"
+#include "core/textbuffer.h"
 
 #include <algorithm>
 
@@ -93,11 +93,11 @@ void LineIndex::assign(std::vector<qsizetype>&& starts)
 qsizetype TextChange::map(qsizetype p) const
 {
     if (!places) {
-        if (p < pos)
+        if (p < pos || (p == pos && removed > 0))
             return p;
-        if (p >= pos + removed && p > pos)
-            return p + inserted - removed;
-        return pos + inserted;
+        if (p < pos + removed)
+            return pos + inserted;
+        return p + inserted - removed;
     }
     const std::vector<qsizetype>& at = *places;
     const qsizetype delta = eachInserted - eachRemoved;
@@ -313,30 +313,63 @@ void TextBuffer::record(Action&& action, Merge merge)
     current_ = actions_.size();
 }
 
-TextChange TextBuffer::replace(qsizetype pos, qsizetype count, QStringView text, Merge merge)
+TextChange TextBuffer::replace(qsizetype pos, qsizetype count, QStringView text, Merge merge,
+                               SelectionRange before)
 {
     const qsizetype from = snap(pos);
     const qsizetype to = std::max(from, snap(pos + std::max<qsizetype>(count, 0)));
     const QString crlf = ToCrLf(text);
     if (to == from && crlf.isEmpty())
         return TextChange{from, 0, 0, lines_.lineOf(from), 0, 0, nullptr, 0, 0};
-    // Typing over a selection is one step: its removal and the character go together.
+    // A replacement (typing over a selection, overtyping) is one step: its removal and its
+    // text go together. Overtyping right after an overtyped character joins that step.
     const bool pair = to > from && !crlf.isEmpty();
-    if (pair)
+    if (pair) {
+        const bool joins = merge == Merge::Typing && groupDepth_ == 0 && mergeOpen_ &&
+                           overtypeOpen_ && current_ > 0 &&
+                           savePoint_ != current_ && actions_[current_ - 1].insert &&
+                           actions_[current_ - 1].pos + actions_[current_ - 1].text.size() == from;
+        const quint64 joined = joins ? actions_[current_ - 1].group : 0;
         beginUndoGroup();
-    if (to > from)
-        record(Action{false, from, mid(from, to - from), 0, false, nullptr},
-               pair ? Merge::No : merge);
-    if (!crlf.isEmpty())
-        record(Action{true, from, crlf, 0, false, nullptr}, pair ? Merge::No : merge);
-    if (pair)
+        if (joins)
+            openGroup_ = joined;
+        record(Action{false, from, mid(from, to - from), 0, false, before, nullptr}, Merge::No);
+        record(Action{true, from, crlf, 0, false, before, nullptr}, Merge::No);
         endUndoGroup();
+        mergeOpen_ = overtypeOpen_ = merge == Merge::Typing;
+    } else {
+        if (to > from)
+            record(Action{false, from, mid(from, to - from), 0, false, before, nullptr}, merge);
+        else
+            record(Action{true, from, crlf, 0, false, before, nullptr}, merge);
+        overtypeOpen_ = false;
+    }
     // Applied after recording so that the removed text is read before it goes.
-    return apply(from, to - from, crlf);
+    const TextChange change = apply(from, to - from, crlf);
+    checkInvariants(from);
+    return change;
+}
+
+void TextBuffer::checkInvariants([[maybe_unused]] qsizetype pos) const
+{
+#ifndef QT_NO_DEBUG
+    Q_ASSERT(lines_.start(0) == 0);
+    Q_ASSERT(lines_.start(lineCount()) == length());
+    // The edges of the edit: no CR without its LF, no half of a surrogate pair.
+    for (const qsizetype p : {pos - 1, pos}) {
+        if (p < 0 || p >= length())
+            continue;
+        const char16_t c = chars_.at(p);
+        Q_ASSERT(c != u'\r' || (p + 1 < length() && chars_.at(p + 1) == u'\n'));
+        Q_ASSERT(c != u'\n' || (p > 0 && chars_.at(p - 1) == u'\r'));
+        Q_ASSERT(!QChar::isHighSurrogate(c) || (p + 1 < length() && QChar::isLowSurrogate(chars_.at(p + 1))));
+        Q_ASSERT(!QChar::isLowSurrogate(c) || (p > 0 && QChar::isHighSurrogate(chars_.at(p - 1))));
+    }
+#endif
 }
 
 TextChange TextBuffer::replaceEach(const std::vector<qsizetype>& places, QStringView found,
-                                   QStringView text)
+                                   QStringView text, SelectionRange before)
 {
     const qsizetype n = length();
     const qsizetype r = found.size();
@@ -364,7 +397,9 @@ TextChange TextBuffer::replaceEach(const std::vector<qsizetype>& places, QString
     Action action;
     action.pos = kept->front();
     action.each = each;
+    action.before = before;
     record(std::move(action), Merge::No);
+    overtypeOpen_ = false;
     return applyEach(kept, r, crlf);
 }
 
@@ -390,7 +425,7 @@ TextChange TextBuffer::applyEach(std::shared_ptr<const std::vector<qsizetype>> p
     TextChange change;
     change.pos = at.front();
     change.removed = at.back() + removeLength - at.front();
-    change.inserted = change.removed + (count - 1) * delta;
+    change.inserted = change.removed + count * delta;
     change.line = lines_.lineOf(at.front());
     change.eachRemoved = removeLength;
     change.eachInserted = inserted;
@@ -455,26 +490,24 @@ void TextBuffer::endUndoGroup()
         mergeOpen_ = false;
 }
 
-std::vector<TextChange> TextBuffer::undo(qsizetype* caret)
+std::vector<TextChange> TextBuffer::undo(SelectionRange* selection)
 {
     std::vector<TextChange> changes;
-    mergeOpen_ = false;
+    mergeOpen_ = overtypeOpen_ = false;
     if (current_ == 0)
         return changes;
     const quint64 group = actions_[current_ - 1].group;
     while (current_ > 0 && actions_[current_ - 1].group == group) {
         const Action& a = actions_[--current_];
-        if (a.each) {
+        if (a.each)
             changes.push_back(
                 applyEach(placesAfter(*a.each), a.each->replacement.size(), a.each->found));
-            *caret = a.pos;
-        } else if (a.insert) {
+        else if (a.insert)
             changes.push_back(apply(a.pos, a.text.size(), {}));
-            *caret = a.pos;
-        } else {
+        else
             changes.push_back(apply(a.pos, 0, a.text));
-            *caret = a.pos + a.text.size();
-        }
+        // The group's first action, undone last, holds the selection the step started from.
+        *selection = a.before;
     }
     return changes;
 }
@@ -482,7 +515,7 @@ std::vector<TextChange> TextBuffer::undo(qsizetype* caret)
 std::vector<TextChange> TextBuffer::redo(qsizetype* caret)
 {
     std::vector<TextChange> changes;
-    mergeOpen_ = false;
+    mergeOpen_ = overtypeOpen_ = false;
     if (current_ >= actions_.size())
         return changes;
     const quint64 group = actions_[current_].group;
@@ -507,7 +540,7 @@ void TextBuffer::clearUndo()
     savePoint_ = isModified() ? kNoSavePoint : 0;
     actions_.clear();
     current_ = 0;
-    mergeOpen_ = false;
+    mergeOpen_ = overtypeOpen_ = false;
 }
 
 } // namespace tl

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/gapvector.h"
+#include "core/gapvector.h"
 
 #include <QString>
 #include <QStringView>
@@ -60,9 +60,18 @@ struct TextChange {
     qsizetype eachRemoved = 0;
     qsizetype eachInserted = 0;
 
-    // Where position p (before the change) stands after it. A position inside a replaced run
-    // goes after its replacement.
+    // Where position p (before the change) stands after it: the one rule by which carets,
+    // selections and colour runs follow an edit. A position before a replaced run, or at its
+    // start, stays; one inside the run goes after its replacement; one at or after its end
+    // moves with the text. A position where text was only inserted goes after the insertion.
     qsizetype map(qsizetype p) const;
+};
+
+// A selection as an undo step remembers it: where it was anchored and where the caret stood.
+struct SelectionRange {
+    qsizetype anchor = 0;
+    qsizetype caret = 0;
+    bool operator==(const SelectionRange&) const = default;
 };
 
 // The text of a page with CR LF line breaks, as a gap buffer with a line index and an undo
@@ -89,22 +98,27 @@ public:
     QString text() const { return mid(0, length()); }
     QString mid(qsizetype pos, qsizetype length) const;
     QString lineText(int line) const { return mid(lineStart(line), lineEnd(line) - lineStart(line)); }
-    // [pos, pos + length) as one run of characters, valid until the next edit.
+    // [pos, pos + length) as one run of characters. Valid until the next edit, and until the
+    // next view() whose range the gap splits: that call moves the gap, so take one view at a
+    // time and copy what must outlive the next.
     QStringView view(qsizetype pos, qsizetype length);
 
     // Clamps pos to the text and moves it off the middle of a CR LF or surrogate pair.
     qsizetype snap(qsizetype pos) const;
 
-    // Replaces [pos, pos + length) by text (line breaks made CR LF) and records it for undo.
-    // Typing merges consecutive one-character edits of the same kind into one undo step.
+    // Replaces [pos, pos + length) by text (line breaks made CR LF) and records it for undo,
+    // with the selection as it was before (undo puts it back). Typing merges consecutive edits
+    // of the same kind into one undo step: inserted characters, deleted ones, and overtyped
+    // ones (a replacement typed right after the previous one).
     enum class Merge { No, Typing };
-    TextChange replace(qsizetype pos, qsizetype length, QStringView text, Merge merge = Merge::No);
+    TextChange replace(qsizetype pos, qsizetype length, QStringView text, Merge merge = Merge::No,
+                       SelectionRange before = {});
     // Replaces `found`, which stands at each of `places` (ascending, not overlapping), by text
     // (line breaks made CR LF) as one undo step, in one pass over the text. The undo history
     // keeps the places and the two texts only. Places that do not hold `found`, or that would
     // split a CR LF pair, are left alone.
     TextChange replaceEach(const std::vector<qsizetype>& places, QStringView found,
-                           QStringView text);
+                           QStringView text, SelectionRange before = {});
 
     // Everything recorded between the outermost begin and end is one undo step.
     void beginUndoGroup();
@@ -114,15 +128,17 @@ public:
 
     bool canUndo() const { return current_ > 0; }
     bool canRedo() const { return current_ < actions_.size(); }
-    // Undo and redo of one step; the changes in the order they were applied, and where the
-    // caret goes afterwards.
-    std::vector<TextChange> undo(qsizetype* caret);
+    // Undo and redo of one step; the changes in the order they were applied. Undo gives back
+    // the selection the step started from; redo puts the caret after the step's last edit.
+    std::vector<TextChange> undo(SelectionRange* selection);
     std::vector<TextChange> redo(qsizetype* caret);
     void clearUndo();
 
     // Modified: the text differs from the last unmodified point (undo can return to it).
     bool isModified() const { return current_ != savePoint_; }
     void setUnmodified() { savePoint_ = current_; }
+    // Modified until saved, even by undo (the file no longer matches any state in the history).
+    void setModified() { savePoint_ = kNoSavePoint; }
 
     size_t memoryBytes() const { return chars_.capacityBytes(); }
 
@@ -140,6 +156,8 @@ private:
         QString text;
         quint64 group = 0;
         bool typing = false;
+        // The selection before the step; undo restores the first action's of its group.
+        SelectionRange before;
         std::shared_ptr<const EachEdit> each; // set for a replaceEach; the fields above unused
     };
 
@@ -149,6 +167,8 @@ private:
     // The places of an EachEdit as they stand after it.
     static std::shared_ptr<const std::vector<qsizetype>> placesAfter(const EachEdit& each);
     void record(Action&& action, Merge merge);
+    // Cheap checks of the structure after an edit at pos (test build only).
+    void checkInvariants(qsizetype pos) const;
 
     GapVector<char16_t> chars_;
     LineIndex lines_;
@@ -160,6 +180,8 @@ private:
     int groupDepth_ = 0;
     quint64 openGroup_ = 0;
     bool mergeOpen_ = false;
+    // The last step was an overtyped character that the next one may join.
+    bool overtypeOpen_ = false;
 };
 
 // Copies text with every line break made CR LF and every lone surrogate made U+FFFD.

@@ -1,4 +1,4 @@
-#include "editor/textbuffer.h"
+#include "core/textbuffer.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -139,8 +139,8 @@ void TestTextBuffer::replaceKeepsPairsWhole()
     buffer.setText(u"ab\r\ncd");
     buffer.replace(pos, count, inserted);
     QCOMPARE(CheckAgainst(buffer, result), QString());
-    qsizetype caret = 0;
-    buffer.undo(&caret);
+    SelectionRange selection;
+    buffer.undo(&selection);
     QCOMPARE(CheckAgainst(buffer, QStringLiteral("ab\r\ncd")), QString());
 }
 
@@ -177,9 +177,10 @@ void TestTextBuffer::randomEditsMatchPlainString()
         if (!problem.isEmpty())
             QFAIL(qPrintable(QStringLiteral("step %1: %2").arg(step).arg(problem)));
     }
-    qsizetype caret = 0;
+    SelectionRange selection;
     while (buffer.canUndo())
-        buffer.undo(&caret);
+        buffer.undo(&selection);
+    qsizetype caret = 0;
     QCOMPARE(CheckAgainst(buffer, start), QString());
     QVERIFY(!buffer.isModified());
     while (buffer.canRedo())
@@ -191,27 +192,29 @@ void TestTextBuffer::typingMergesIntoOneUndoStep()
 {
     TextBuffer buffer;
     buffer.setText(u"<P>");
+    // Each edit passes the selection before it; undo gives back the first of the step's.
     for (const char16_t c : u"abc")
         if (c)
-            buffer.replace(3 + buffer.length() - 3, 0, QStringView(&c, 1), TextBuffer::Merge::Typing);
+            buffer.replace(buffer.length(), 0, QStringView(&c, 1), TextBuffer::Merge::Typing,
+                           {buffer.length(), buffer.length()});
     // Backspace twice merges into one step of its own.
-    buffer.replace(5, 1, {}, TextBuffer::Merge::Typing);
-    buffer.replace(4, 1, {}, TextBuffer::Merge::Typing);
+    buffer.replace(5, 1, {}, TextBuffer::Merge::Typing, {6, 6});
+    buffer.replace(4, 1, {}, TextBuffer::Merge::Typing, {5, 5});
     QCOMPARE(buffer.text(), QStringLiteral("<P>a"));
-    qsizetype caret = 0;
-    buffer.undo(&caret);
+    SelectionRange selection;
+    buffer.undo(&selection);
     QCOMPARE(buffer.text(), QStringLiteral("<P>abc"));
-    QCOMPARE(caret, qsizetype(6));
-    buffer.undo(&caret);
+    QCOMPARE(selection, (SelectionRange{6, 6}));
+    buffer.undo(&selection);
     QCOMPARE(buffer.text(), QStringLiteral("<P>"));
-    QCOMPARE(caret, qsizetype(3));
+    QCOMPARE(selection, (SelectionRange{3, 3}));
     QVERIFY(!buffer.canUndo());
 
     // A caret move ends the run.
     buffer.replace(3, 0, u"a", TextBuffer::Merge::Typing);
     buffer.breakMerge();
     buffer.replace(4, 0, u"b", TextBuffer::Merge::Typing);
-    buffer.undo(&caret);
+    buffer.undo(&selection);
     QCOMPARE(buffer.text(), QStringLiteral("<P>a"));
 }
 
@@ -226,10 +229,11 @@ void TestTextBuffer::groupIsOneStepAndRedoReapplies()
     buffer.endUndoGroup();
     buffer.endUndoGroup();
     buffer.replace(0, 0, u"\r\n");
-    qsizetype caret = 0;
-    buffer.undo(&caret);
-    buffer.undo(&caret);
+    SelectionRange selection;
+    buffer.undo(&selection);
+    buffer.undo(&selection);
     QCOMPARE(buffer.text(), QStringLiteral("text"));
+    qsizetype caret = 0;
     buffer.redo(&caret);
     QCOMPARE(buffer.text(), QStringLiteral("<B>text</B>"));
     QCOMPARE(caret, qsizetype(11));
@@ -247,11 +251,11 @@ void TestTextBuffer::modifiedFollowsTheSavePoint()
     // Typing after the save point is a step of its own, so undo returns to the saved text.
     buffer.replace(2, 0, u"c", TextBuffer::Merge::Typing);
     QVERIFY(buffer.isModified());
-    qsizetype caret = 0;
-    buffer.undo(&caret);
+    SelectionRange selection;
+    buffer.undo(&selection);
     QCOMPARE(buffer.text(), QStringLiteral("ab"));
     QVERIFY(!buffer.isModified());
-    buffer.undo(&caret);
+    buffer.undo(&selection);
     QVERIFY(buffer.isModified());
     // The saved text can no longer be reached once another edit replaces the redo steps.
     buffer.replace(0, 0, u"z");
@@ -294,14 +298,15 @@ void TestTextBuffer::replaceEachIsOneStep()
     buffer.setText(text);
     // An ordinary edit first, undone, so that the gap stands inside the text.
     buffer.replace(1, 0, u"#");
+    SelectionRange selection;
+    buffer.undo(&selection);
     qsizetype caret = 0;
-    buffer.undo(&caret);
     buffer.replaceEach(std::vector<qsizetype>(places.begin(), places.end()), found, replacement);
     QCOMPARE(CheckAgainst(buffer, result), QString());
     QCOMPARE(buffer.isModified(), result != text);
     if (result == text)
         return;
-    buffer.undo(&caret);
+    buffer.undo(&selection);
     QCOMPARE(CheckAgainst(buffer, text), QString());
     buffer.redo(&caret);
     QCOMPARE(CheckAgainst(buffer, result), QString());
