@@ -6,6 +6,7 @@
 #include "app/startup.h"
 #include "app/toolbarcommands.h"
 #include "commands/catalogue.h"
+#include "commands/dispatcher.h"
 #include "commands/toolbarmap.h"
 #include "documents/filecommands.h"
 #include "editor/maintextedit.h"
@@ -17,6 +18,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -68,7 +70,8 @@ private Q_SLOTS:
     void gutterAndRulerLineUpWithTheBox();
     void toolbarChecksFollowHiddenToolbars();
     void menuTree();
-    void everyToolbarButtonActsOrWaits();
+    void toolbarButtonDoesItsCommand_data();
+    void toolbarButtonDoesItsCommand();
     void waitingCommandsEnableWhenTheirDialogIsRegistered();
 };
 
@@ -281,82 +284,202 @@ void TestMainWindow::menuTree()
     QCOMPARE(menus, (QStringList{"ﾌｧｲﾙ(&F)", "編集(&E)", "検索(&S)", "ｵﾌﾟｼｮﾝ(&O)", "移動(&R)", "ｳｨﾝﾄﾞｳ(&W)"}));
 }
 
-void TestMainWindow::everyToolbarButtonActsOrWaits()
-{
-    // Each button is clicked on a window without a document, then with one. Without a document
-    // only the first seven buttons of the first toolbar may do anything. With a document every
-    // button must change something the user sees (text, caret, caption, a question or a file
-    // dialog, an open window) unless its dialog is still waiting in the registry.
-    int acted = 0;
-    QStringList waiting;
-    for (const ToolbarButton& button : ToolbarButtons()) {
-        const QString key = button.key.toString();
-        for (const bool withDocument : {false, true}) {
-            Session s;
-            if (withDocument) {
-                // The page stands between two others, for the page buttons.
-                const QString first = s.home.path() + QStringLiteral("/first.htm");
-                const QString last = s.home.path() + QStringLiteral("/last.htm");
-                test::TempHome::writeBytes(first, "first page");
-                test::TempHome::writeBytes(last, "last page");
-                s.window.Files().OpenDocument(first);
-                s.openText(QStringLiteral("<P>one two</P>\r\nsecond line"));
-                s.window.Files().OpenDocument(last);
-                s.window.Files().OpenDocument(s.page());
-                s.box().SetSelText(QStringLiteral("x")); // something to undo
-                if (button.command == ToolbarCommand::EditUndo) {
-                    // Undo goes to the focused control, as a key stroke would.
-                    s.window.show();
-                    QApplication::setActiveWindow(&s.window);
-                    s.box().SetFocus();
-                }
-            }
-            s.box().SetSelStart(4);
-            s.box().SetSelLength(3);
-            auto* action = s.window.findChild<QAction*>(key);
-            QVERIFY2(action, qPrintable(key));
-            QCOMPARE(action->toolTip(), button.toolTip.toString());
-            const QString text = s.box().Text();
-            const QString caption = s.window.Caption();
-            const qint64 caret = s.box().SelStart();
-            const qint64 length = s.box().SelLength();
-            const bool visible = s.box().Visible();
-            QApplication::clipboard()->setText(QStringLiteral("clipboard before"));
-            const QString clipboard = QApplication::clipboard()->text();
-            const QByteArray file = test::TempHome::readBytes(s.page());
-            // A dialog the button opens is noted and cancelled, so that no test waits on it.
-            QString modalName;
-            test::OnNextModal([&](QWidget* modal) {
-                if (modal)
-                    modalName = modal->objectName();
-            });
-            action->trigger();
-            QCoreApplication::processEvents(); // the note runs now, also when no dialog opened
-            const bool changed = s.box().Text() != text || s.window.Caption() != caption ||
-                                 s.box().SelStart() != caret || s.box().SelLength() != length ||
-                                 s.box().Visible() != visible || !s.prompts.messages.isEmpty() ||
-                                 !s.prompts.fileRequests.isEmpty() ||
-                                 QApplication::clipboard()->text() != clipboard ||
-                                 test::TempHome::readBytes(s.page()) != file ||
-                                 !modalName.isEmpty() ||
-                                 !s.window.findChildren<QDialog*>().isEmpty();
-            const QString needed = RegistryNameOf(button);
-            const bool wait = !needed.isEmpty() && !s.state.Dialogs.Find(needed);
-            // A button whose dialog does not exist yet says so by being disabled.
-            QVERIFY2(action->isEnabled() == !wait, qPrintable(key));
-            if (!withDocument && !WorksWithoutDocument(button)) {
-                QVERIFY2(!changed, qPrintable(key + QStringLiteral(" acted without a document")));
-            } else if (withDocument) {
-                if (wait)
-                    waiting << key;
-                else
-                    QVERIFY2(changed, qPrintable(key + QStringLiteral(" did nothing")));
-                acted += changed ? 1 : 0;
-            }
-        }
+namespace {
+
+// A window with three pages open, the middle one current, "one" selected on its first line.
+struct ThreePages : Session {
+    QString first, last;
+    ThreePages()
+    {
+        first = home.path() + QStringLiteral("/first.htm");
+        last = home.path() + QStringLiteral("/last.htm");
+        test::TempHome::writeBytes(first, "first page\r\n");
+        test::TempHome::writeBytes(last, "last page\r\n");
+        // The page list holds first, page, last; page is shown.
+        window.Files().OpenDocument(first);
+        openText(QStringLiteral("<P>one two</P>\r\nsecond line\r\nthird line"));
+        window.Files().OpenDocument(last);
+        window.Files().OpenDocument(page());
+        box().SetSelStart(3);
+        box().SetSelLength(3);
     }
-    qInfo("%d buttons acted; waiting for their dialogs: %s", acted, qPrintable(waiting.join(u' ')));
-    QVERIFY(acted > 50);
+};
+
+// What a user sees after a command: text, selection, caption, the dialog that opened, the
+// questions and file dialogs asked, the clipboard, the page file, the stamps.
+struct Outcome {
+    QString text, caption, modal, clipboard;
+    qint64 selStart = 0, selLength = 0;
+    QStringList messages;
+    QList<int> fileRequests;
+    QByteArray file;
+    QList<qint64> stamps;
+    bool operator==(const Outcome&) const = default;
+};
+
+Outcome Observe(Session& s, const QString& modal)
+{
+    // The caption by file name: two sessions have two temporary folders.
+    Outcome o{s.box().Text(), QFileInfo(s.window.Caption()).fileName(), modal, QApplication::clipboard()->text(),
+              s.box().SelStart(), s.box().SelLength(), {}, {}, test::TempHome::readBytes(s.page()),
+              {}};
+    for (const MessageRequest& m : s.prompts.messages)
+        o.messages << m.text;
+    for (const FileRequest& f : s.prompts.fileRequests)
+        o.fileRequests << int(f.kind);
+    for (const StampEntry& e : s.state.StampTable)
+        o.stamps << e.line;
+    return o;
+}
+
+} // namespace
+
+namespace QTest {
+template <> char* toString(const Outcome& o)
+{
+    return qstrdup(qPrintable(
+        QStringLiteral("text=%1 sel=%2+%3 caption=%4 modal=%5 clipboard=%6 messages=%7 files=%8")
+            .arg(o.text, QString::number(o.selStart), QString::number(o.selLength), o.caption,
+                 o.modal, o.clipboard, o.messages.join(u'|'), QString::number(o.fileRequests.size()))));
+}
+} // namespace QTest
+
+namespace {
+
+// Runs f with a note of the modal dialog it opens (cancelled at once), and observes.
+template <class F> Outcome Run(Session& s, F f)
+{
+    QApplication::clipboard()->setText(QStringLiteral("clipboard before"));
+    s.prompts.planAnswer(MsgAnswer::No); // a question, if one comes, is answered No
+    QString modal;
+    test::OnNextModal([&](QWidget* w) {
+        if (w)
+            modal = w->objectName();
+    });
+    f();
+    QCoreApplication::processEvents(); // the note runs now, also when no dialog opened
+    return Observe(s, modal);
+}
+
+} // namespace
+
+void TestMainWindow::toolbarButtonDoesItsCommand_data()
+{
+    QTest::addColumn<int>("index");
+    int i = 0;
+    for (const ToolbarButton& button : ToolbarButtons())
+        QTest::newRow(qPrintable(button.key.toString())) << i++;
+}
+
+void TestMainWindow::toolbarButtonDoesItsCommand()
+{
+    QFETCH(int, index);
+    const ToolbarButton& button = ToolbarButtons()[size_t(index)];
+    const QString key = button.key.toString();
+
+    // Without a document only the file, page and user-text buttons may act.
+    {
+        Session s;
+        auto* action = s.window.findChild<QAction*>(key);
+        QVERIFY(action);
+        QCOMPARE(action->toolTip(), button.toolTip.toString());
+        const Outcome idle = Run(s, [] {});
+        const Outcome after = Run(s, [&] { action->trigger(); });
+        if (!WorksWithoutDocument(button))
+            QCOMPARE(after, idle);
+    }
+
+    ThreePages s;
+    auto* action = s.window.findChild<QAction*>(key);
+    const QString needed = RegistryNameOf(button);
+    if (!needed.isEmpty() && !s.state.Dialogs.Find(needed)) {
+        // Its dialog does not exist yet: the button says so by being disabled, and does nothing.
+        QVERIFY(!action->isEnabled());
+        const Outcome idle = Run(s, [] {});
+        QCOMPARE(Run(s, [&] { action->trigger(); }), idle);
+        return;
+    }
+    QVERIFY(action->isEnabled());
+
+    if (button.command == ToolbarCommand::RunInsertCommand) {
+        // The button runs its own insert command: the same result as the command run directly
+        // (each command's text is pinned in the dispatcher's tests).
+        const Outcome idle = Run(s, [] {});
+        const Outcome clicked = Run(s, [&] { action->trigger(); });
+        ThreePages twin;
+        (void)Run(twin, [] {});
+        const Outcome direct = Run(twin, [&] {
+            RunInsertCommand(twin.state, twin.box(), &twin.window, button.insertCode);
+        });
+        QCOMPARE(clicked, direct);
+        QVERIFY2(!(clicked == idle), "the command changed nothing");
+        return;
+    }
+
+    const QString page = QStringLiteral("<P>one two</P>\r\nsecond line\r\nthird line");
+    const Outcome o = Run(s, [&] { action->trigger(); });
+    switch (button.command) {
+    case ToolbarCommand::NewDocument:
+        // The page was just opened, so no question comes first.
+        QCOMPARE(o.caption, QStringLiteral("無題"));
+        QCOMPARE(o.text, QString());
+        break;
+    case ToolbarCommand::OpenDocumentByDialog:
+    case ToolbarCommand::InsertChosenFilePath:
+    case ToolbarCommand::InsertImageReference:
+        QCOMPARE(o.fileRequests, QList<int>{int(FileRequest::Kind::Open)});
+        break;
+    case ToolbarCommand::SaveDocument:
+        QCOMPARE(o.file, page.toUtf8() + "\r\n");
+        break;
+    case ToolbarCommand::EditCut:
+        QCOMPARE(o.clipboard, QStringLiteral("one"));
+        QCOMPARE(o.text, QStringLiteral("<P> two</P>\r\nsecond line\r\nthird line"));
+        break;
+    case ToolbarCommand::EditCopy:
+        QCOMPARE(o.clipboard, QStringLiteral("one"));
+        QCOMPARE(o.text, page);
+        break;
+    case ToolbarCommand::EditPaste:
+        QCOMPARE(o.text, QStringLiteral("<P>clipboard before two</P>\r\nsecond line\r\nthird line"));
+        break;
+    case ToolbarCommand::EditUndo:
+        // Nothing was typed since the page was opened: nothing to undo, and nothing breaks.
+        QCOMPARE(o.text, page);
+        break;
+    case ToolbarCommand::ShowFindDialog:
+        QCOMPARE(o.modal, QStringLiteral("frmFind"));
+        break;
+    case ToolbarCommand::GoToTop:
+        QCOMPARE(o.selStart, qint64(0));
+        break;
+    case ToolbarCommand::GoToMiddle:
+        QCOMPARE(o.selStart, qint64(page.size() / 2));
+        break;
+    case ToolbarCommand::GoToEnd:
+        QCOMPARE(o.selStart, qint64(page.size()));
+        break;
+    case ToolbarCommand::StampCurrentLine:
+        QCOMPARE(o.stamps.first(), qint64(1));
+        break;
+    case ToolbarCommand::ShowStampList:
+        QCOMPARE(o.modal, QStringLiteral("frmJump"));
+        break;
+    case ToolbarCommand::ShowPreviousDocument:
+        QCOMPARE(o.caption, QStringLiteral("first.htm"));
+        break;
+    case ToolbarCommand::ShowNextDocument:
+        QCOMPARE(o.caption, QStringLiteral("last.htm"));
+        break;
+    case ToolbarCommand::ClearAllPages:
+        QCOMPARE(o.messages, QStringList{QStringLiteral("すべてのページをクリアします宜しいですか？")});
+        break;
+    case ToolbarCommand::ShowFileList:
+        QCOMPARE(o.modal, QStringLiteral("frmFileNames"));
+        break;
+    default:
+        QFAIL(qPrintable(key + QStringLiteral(": no expectation for this command")));
+    }
 }
 
 void TestMainWindow::waitingCommandsEnableWhenTheirDialogIsRegistered()
