@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/dialogregistry.h"
-#include "core/textencoding.h"
+#include "core/document.h"
 #include "core/doctable.h"
 #include "core/searchstate.h"
 
@@ -59,12 +59,9 @@ struct AppState {
     // The session's pages and the current document.
     DocTable Docs{};
     bool DocModified = false;
-    // How the current document's file is encoded; saving writes it back the same way.
-    TextEncoding DocEncoding;
-    // The current document's file had bytes that could not be decoded; the user is asked once
-    // before a save overwrites that file.
-    bool DocHasUndecodableBytes = false;
-    QString DocUndecodablePath;
+    // The current page: its file, how that file is encoded, and whether it held undecodable
+    // bytes.
+    Document Doc;
 
     std::array<StampEntry, 15> StampTable{};
 

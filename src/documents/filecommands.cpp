@@ -94,7 +94,8 @@ QString OpenDialogStartFolder(const QString& startFolder, const QString& caption
 
 bool FileCommands::isUntitled() const
 {
-    return window_.Caption().startsWith(kUntitledCaption);
+    // A flag of the document, not its caption: "無題メモ.htm" is a named page.
+    return state_.Doc.isUntitled();
 }
 
 bool FileCommands::confirmOverwrite(const QString& path)
@@ -129,7 +130,7 @@ bool FileCommands::ConfirmSaveChanges(const QString& name)
     if (answer != MsgAnswer::Yes)
         return false;
 
-    const QString fileName = isUntitled() ? askUntitledSaveName() : window_.Caption();
+    const QString fileName = isUntitled() ? askUntitledSaveName() : state_.Doc.path();
     // The user asked to save: a save that was cancelled on the way (the file name, the
     // overwrite or the encoding question) or that failed keeps the document, since going on
     // would throw the changes away.
@@ -169,9 +170,9 @@ int FileCommands::OpenDocument(const QString& path)
         RegisterDocPath(state_.Docs, path);
     window_.ShowEditor(true);
     state_.StampTable.fill(StampEntry{});
-    state_.DocEncoding = decoded.encoding;
-    state_.DocHasUndecodableBytes = decoded.undecodableBytes;
-    state_.DocUndecodablePath = decoded.undecodableBytes ? path : QString();
+    state_.Doc.setPath(path);
+    state_.Doc.setEncoding(decoded.encoding);
+    state_.Doc.setUndecodableFile(decoded.undecodableBytes ? path : QString());
     state_.DocModified = false;
 
     if (decoded.undecodableBytes)
@@ -191,7 +192,7 @@ bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
     // can only be a failed conversion, never a page to write.
     const QString content = text + kCrLf;
 
-    TextEncoding encoding = state_.DocEncoding;
+    TextEncoding encoding = state_.Doc.encoding();
     EncodedDocument encoded = EncodeDocument(content, encoding);
     if (encoded.firstUnencodable >= 0) {
         if (state_.prompts->ask(UnencodableQuestion(content, encoded.firstUnencodable, encoding),
@@ -223,8 +224,8 @@ bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
         reportSaveFailure(path, qt_error_string(EISDIR));
         return false;
     }
-    if (exists && state_.DocHasUndecodableBytes &&
-        QFileInfo(NativePath(state_.DocUndecodablePath)) == info) {
+    if (exists && !state_.Doc.undecodableFile().isEmpty() &&
+        QFileInfo(NativePath(state_.Doc.undecodableFile())) == info) {
         const QString question =
             path + kCrLf +
             QStringLiteral("このファイルには読めないバイトがありました。上書きすると、そのバイトは置き換えた文字で保存されます。") +
@@ -232,7 +233,7 @@ bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
         if (state_.prompts->ask(question, kNoDocumentCaption, MsgButtons::YesNo,
                                 MsgIcon::Exclamation) != MsgAnswer::Yes)
             return false;
-        state_.DocHasUndecodableBytes = false;
+        state_.Doc.setUndecodableFile(QString());
     }
 
     if (exists && !info.isWritable()) {
@@ -251,7 +252,8 @@ bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
         if (window_.Caption() != path)
             window_.SetCaption(path);
         state_.DocModified = false;
-        state_.DocEncoding = encoding;
+        state_.Doc.setPath(path);
+        state_.Doc.setEncoding(encoding);
         window_.MarkEditorUnmodified();
     }
     RegisterDocPath(state_.Docs, path);
@@ -292,7 +294,7 @@ void FileCommands::SaveDocument()
 {
     if (!window_.EditorShown())
         return;
-    const QString name = isUntitled() ? askUntitledSaveName() : window_.Caption();
+    const QString name = isUntitled() ? askUntitledSaveName() : state_.Doc.path();
     if (!name.isEmpty())
         WriteDocumentFile(name, window_.EditorText());
 }
@@ -327,9 +329,9 @@ void FileCommands::NewDocument()
     window_.FocusEditor();
     window_.SetCaption(kUntitledCaption);
     state_.StampTable.fill(StampEntry{});
-    state_.DocEncoding = TextEncoding{};
-    state_.DocHasUndecodableBytes = false;
-    state_.DocUndecodablePath.clear();
+    state_.Doc.setPath(QString());
+    state_.Doc.setEncoding(TextEncoding{});
+    state_.Doc.setUndecodableFile(QString());
     state_.DocModified = false;
 }
 

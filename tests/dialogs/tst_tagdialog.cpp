@@ -210,7 +210,7 @@ void TestTagDialog::closeButtonCancels()
 
 void TestTagDialog::fileButton_data()
 {
-    QTest::addColumn<QString>("document");    // the main window's caption
+    QTest::addColumn<QString>("document");    // the page's path; empty while untitled
     QTest::addColumn<QString>("chosen");      // empty: cancelled
     QTest::addColumn<QString>("startFolder"); // "{home}" is the program folder
     QTest::addColumn<QString>("field");
@@ -219,7 +219,7 @@ void TestTagDialog::fileButton_data()
         << QStringLiteral("/www/site/page.htm") << QStringLiteral("/www/site/img/pic one.gif")
         << QStringLiteral("/www/site") << QStringLiteral("pic one.gif");
     QTest::newRow("untitled_document_starts_in_program_folder")
-        << QStringLiteral("無題") << QStringLiteral("C:\\img\\a.GIF") << QStringLiteral("{home}")
+        << QString() << QStringLiteral("C:\\img\\a.GIF") << QStringLiteral("{home}")
         << QStringLiteral("a.GIF");
     QTest::newRow("cancel_keeps_the_field")
         << QStringLiteral("/www/site/page.htm") << QString() << QStringLiteral("/www/site")
@@ -238,8 +238,10 @@ void TestTagDialog::fileButton()
     bool browserOpened = false;
     e.state.Dialogs.Register(QStringLiteral("frmImgBrow"),
                              [&](const DialogRequest&) { browserOpened = true; });
+    e.state.Doc.setPath(document);
+    // The window's caption says nothing: the dialog asks the document.
     QWidget mainWindow;
-    mainWindow.setWindowTitle(document);
+    mainWindow.setWindowTitle(QStringLiteral("無題"));
     ProbeDialog dialog(e.request(&mainWindow));
     dialog.show();
     dialog.text1->setText(QStringLiteral("old.gif"));

@@ -27,6 +27,7 @@ private Q_SLOTS:
     void modifiedUntitledOpenYesThenSaveDialogCancelled();
     void cancelledSaveKeepsUntitledText_data();
     void cancelledSaveKeepsUntitledText();
+    void pageNamedLikeUntitledSavesToItsOwnFile();
     void modifiedNewAnsweredCancelChangesNothing();
     void saveAsUntitledOverExistingAnsweredNo();
     void saveAsCancelledWritesNothing();
@@ -181,6 +182,22 @@ void TestFileCommands::cancelledSaveKeepsUntitledText()
     QCOMPARE(s.box().Text(), QStringLiteral("draft"));
     QVERIFY(s.state.DocModified);
     QCOMPARE(Session::read(other), QByteArray("other\r\n"));
+}
+
+void TestFileCommands::pageNamedLikeUntitledSavesToItsOwnFile()
+{
+    // Untitled is a flag of the page: a file whose name starts with "無題" is a named page.
+    Session s;
+    const QString path = s.write(QStringLiteral("無題メモ.htm"), "memo\r\n");
+    QCOMPARE(s.files().OpenDocument(path), 0);
+    QCOMPARE(s.window.Caption(), path);
+    s.type(QStringLiteral("X"));
+    s.files().SaveDocument();
+    QVERIFY(s.prompts.fileRequests.isEmpty());
+    QCOMPARE(Session::read(path), QByteArray("Xmemo\r\n\r\n"));
+    QVERIFY(!s.state.Doc.isUntitled());
+    s.files().NewDocument();
+    QVERIFY(s.state.Doc.isUntitled());
 }
 
 void TestFileCommands::modifiedNewAnsweredCancelChangesNothing()

@@ -174,13 +174,12 @@ void TagDialog::PickFile(QLineEdit* field, const QString& filter)
                                 DialogRequest{state_, box_, this, QString()});
             return;
         }
-        // The current document's name is the main window's caption.
-        const QString document =
-            parentWidget() ? parentWidget()->window()->windowTitle() : kNoDocumentCaption;
+        // The file dialog starts in the page's folder; an untitled page has none.
         FileRequest request;
         request.kind = FileRequest::Kind::Open;
         request.title = QStringLiteral("開く");
-        request.startFolder = OpenDialogStartFolder(ProgramFolder(), document, ProgramFolder());
+        request.startFolder =
+            OpenDialogStartFolder(ProgramFolder(), state_.Doc.path(), ProgramFolder());
         request.filter = filter;
         const QString path = state_.prompts->fileName(request);
         if (!path.isEmpty())
