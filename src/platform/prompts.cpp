@@ -23,6 +23,8 @@ MsgAnswer WidgetPrompter::message(const MessageRequest& request)
 {
     QMessageBox box(parent_);
     box.setWindowTitle(request.title);
+    // Messages quote page text ("<HTML>" not found): never read it as rich text.
+    box.setTextFormat(Qt::PlainText);
     box.setText(request.text);
     switch (request.icon) {
     case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;

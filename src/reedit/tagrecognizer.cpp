@@ -40,9 +40,31 @@ bool Has(QStringView text, QStringView marker)
     return ContainsNoCase(text, marker);
 }
 
+bool IsTagNameChar(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9') ||
+           u == u'-' || u == u'_' || u == u':';
+}
+
+// The opening of a tag named by marker ("<P"), the whole name: "<PRE" is no "<P", "<THEAD"
+// no "<TH", "<AREA" no "<A".
+bool HasTag(QStringView text, QStringView marker)
+{
+    for (qsizetype from = 0;;) {
+        const qsizetype at = IndexOfNoCase(text.sliced(from), marker);
+        if (at < 0)
+            return false;
+        const qsizetype end = from + at + marker.size();
+        if (end >= text.size() || !IsTagNameChar(text[end]))
+            return true;
+        from += at + 1;
+    }
+}
+
 bool IsInput(QStringView t, QStringView type)
 {
-    return Has(t, u"TYPE") && Has(t, u"<INPUT") && Has(t, type);
+    return Has(t, u"TYPE") && HasTag(t, u"<INPUT") && Has(t, type);
 }
 
 // What a row's test reads: T, the tag, and R, the rest of the line.
@@ -65,27 +87,27 @@ constexpr int kAnchorRow = 30;
 // line is found too. Row 30 picks its dialog in AnchorMatch.
 // clang-format off
 const std::array<Row, 33> kRows = {{
-    { 1, [](Found f) { return Has(f.tag, u"<BODY"); },     u">",          "frmPage",     nullptr},
-    { 2, [](Found f) { return Has(f.tag, u"<TITLE"); },    u"</TITLE>",   "frmTitle",    nullptr},
-    { 3, [](Found f) { return Has(f.tag, u"<BASEFONT"); }, u">",          "frmBaseFont", nullptr},
+    { 1, [](Found f) { return HasTag(f.tag, u"<BODY"); },     u">",          "frmPage",     nullptr},
+    { 2, [](Found f) { return HasTag(f.tag, u"<TITLE"); },    u"</TITLE>",   "frmTitle",    nullptr},
+    { 3, [](Found f) { return HasTag(f.tag, u"<BASEFONT"); }, u">",          "frmBaseFont", nullptr},
     { 4, [](Found f) { return Has(f.tag, u"<H1>"); },      u"</H1>",      "frmH",        nullptr},
     { 5, [](Found f) { return Has(f.tag, u"<H2>"); },      u"</H2>",      "frmH",        nullptr},
     { 6, [](Found f) { return Has(f.tag, u"<H3>"); },      u"</H3>",      "frmH",        nullptr},
     { 7, [](Found f) { return Has(f.tag, u"<H4>"); },      u"</H4>",      "frmH",        nullptr},
     { 8, [](Found f) { return Has(f.tag, u"<H5>"); },      u"</H5>",      "frmH",        nullptr},
     { 9, [](Found f) { return Has(f.tag, u"<H6>"); },      u"</H6>",      "frmH",        nullptr},
-    {10, [](Found f) { return Has(f.tag, u"<FONT"); },     u"</FONT>",    "frmFont",     nullptr},
-    {11, [](Found f) { return Has(f.tag, u"<P"); },        u"</P>",       "frmP",        nullptr},
-    {12, [](Found f) { return Has(f.tag, u"<HR"); },       u">",          "frmLines",    nullptr},
+    {10, [](Found f) { return HasTag(f.tag, u"<FONT"); },     u"</FONT>",    "frmFont",     nullptr},
+    {11, [](Found f) { return HasTag(f.tag, u"<P"); },        u"</P>",       "frmP",        nullptr},
+    {12, [](Found f) { return HasTag(f.tag, u"<HR"); },       u">",          "frmLines",    nullptr},
     {13, [](Found f) {
-             return Has(f.tag, u"SRC") && Has(f.tag, u"<IMG") && !Has(f.tag, u"DYNSRC");
+             return Has(f.tag, u"SRC") && HasTag(f.tag, u"<IMG") && !Has(f.tag, u"DYNSRC");
          },
          u">", "frmImg", nullptr},
-    {14, [](Found f) { return Has(f.tag, u"DYNSRC") && Has(f.tag, u"<IMG"); },
+    {14, [](Found f) { return Has(f.tag, u"DYNSRC") && HasTag(f.tag, u"<IMG"); },
          u">", "frmDynsrc", nullptr},
-    {15, [](Found f) { return Has(f.tag, u"<BGSOUND") && Has(f.tag, u"SRC"); },
+    {15, [](Found f) { return HasTag(f.tag, u"<BGSOUND") && Has(f.tag, u"SRC"); },
          u">", "frmSound", nullptr},
-    {16, [](Found f) { return Has(f.tag, u"<MARQUEE"); },  u"</MARQUEE>", "frmScroll",   nullptr},
+    {16, [](Found f) { return HasTag(f.tag, u"<MARQUEE"); },  u"</MARQUEE>", "frmScroll",   nullptr},
     {17, [](Found f) { return IsInput(f.tag, u"PASSWORD") || IsInput(f.tag, u"TEXT"); },
          u">", "frmTextBox", nullptr},
     {18, [](Found f) { return IsInput(f.tag, u"RADIO"); },    u">", "frmControl",   "Radio"},
@@ -93,17 +115,17 @@ const std::array<Row, 33> kRows = {{
     {20, [](Found f) { return IsInput(f.tag, u"SUBMIT"); },   u">", "frmButton",    "Submit"},
     {21, [](Found f) { return IsInput(f.tag, u"RESET"); },    u">", "frmButton",    "Reset"},
     {22, [](Found f) { return IsInput(f.tag, u"BUTTON"); },   u">", "frmButtonClk", nullptr},
-    {23, [](Found f) { return Has(f.tag, u"<TEXTAREA"); },    u">", "frmTextArea",  nullptr},
+    {23, [](Found f) { return HasTag(f.tag, u"<TEXTAREA"); },    u">", "frmTextArea",  nullptr},
     {24, [](Found f) { return IsInput(f.tag, u"HIDDEN"); },   u">", "frmHidden",    nullptr},
-    {25, [](Found f) { return Has(f.tag, u"<TABLE"); },       u">", "frmTable",     nullptr},
-    {26, [](Found f) { return Has(f.tag, u"<TH"); },          u"</TH>", "frmTHD",   "TH"},
-    {27, [](Found f) { return Has(f.tag, u"<TD"); },          u"</TD>", "frmTHD",   "TD"},
-    {28, [](Found f) { return Has(f.tag, u"<TR"); },          u">", "frmTR",        nullptr},
-    {29, [](Found f) { return !Has(f.rest, u"<FRAMESET") && Has(f.rest, u"<FRAME"); },
+    {25, [](Found f) { return HasTag(f.tag, u"<TABLE"); },       u">", "frmTable",     nullptr},
+    {26, [](Found f) { return HasTag(f.tag, u"<TH"); },          u"</TH>", "frmTHD",   "TH"},
+    {27, [](Found f) { return HasTag(f.tag, u"<TD"); },          u"</TD>", "frmTHD",   "TD"},
+    {28, [](Found f) { return HasTag(f.tag, u"<TR"); },          u">", "frmTR",        nullptr},
+    {29, [](Found f) { return !HasTag(f.rest, u"<FRAMESET") && HasTag(f.rest, u"<FRAME"); },
          u">", "frmFrame", nullptr},
-    {kAnchorRow, [](Found f) { return Has(f.tag, u"<A"); },   u"</A>", nullptr,     nullptr},
-    {31, [](Found f) { return Has(f.tag, u"<FORM"); },        u">", "frmForm",      nullptr},
-    {32, [](Found f) { return Has(f.tag, u"<FRAMESET"); },    u">", "frmFrameSet",  nullptr},
+    {kAnchorRow, [](Found f) { return HasTag(f.tag, u"<A"); },   u"</A>", nullptr,     nullptr},
+    {31, [](Found f) { return HasTag(f.tag, u"<FORM"); },        u">", "frmForm",      nullptr},
+    {32, [](Found f) { return HasTag(f.tag, u"<FRAMESET"); },    u">", "frmFrameSet",  nullptr},
     {33, [](Found f) {
              return Has(f.tag, u"!") && Has(f.tag, u"-") && Has(f.tag, u"<") && Has(f.tag, u">");
          },
