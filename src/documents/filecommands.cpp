@@ -188,9 +188,10 @@ bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
     if (path.isEmpty())
         return false;
     const QString native = NativePath(path);
-    // The final line break also means a page's bytes are never empty: an empty result below
-    // can only be a failed conversion, never a page to write.
-    const QString content = text + kCrLf;
+    // The text ends with one line break: added when missing, never a second one (a page that
+    // ends with a line break would otherwise grow an empty line with every save). So a page's
+    // bytes are never empty: an empty result below can only be a failed conversion.
+    const QString content = text.endsWith(kCrLf) ? text : text + kCrLf;
 
     TextEncoding encoding = state_.Doc.encoding();
     EncodedDocument encoded = EncodeDocument(content, encoding);

@@ -39,7 +39,8 @@ public:
     bool ConfirmSaveChanges(const QString& name);
     // 0 when the file was loaded; -1 when nothing was loaded.
     int OpenDocument(const QString& path);
-    // Writes the text (CR LF breaks) and one final CR LF, after a backup of the old file.
+    // Writes the text (CR LF breaks) ending with one CR LF (added when missing), after a backup
+    // of the old file.
     // True when the file was written.
     bool WriteDocumentFile(const QString& path, const QString& text);
     void SaveDocument();

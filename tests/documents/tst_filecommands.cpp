@@ -100,16 +100,16 @@ void TestFileCommands::saveBacksUpAndAppendsCrLf()
     QVERIFY(s.state.DocModified);
     s.files().SaveDocument();
     QCOMPARE(Session::read(unrelated), QByteArray("keep\r\n"));
-    // The text already ends with a line break; the writer adds one more.
-    QCOMPARE(Session::read(path), QByteArray("Xold\r\n\r\n"));
+    // The text already ends with a line break: none is added, so saves never pile up lines.
+    QCOMPARE(Session::read(path), QByteArray("Xold\r\n"));
     QCOMPARE(Session::read(s.docs() + u'/' + backup), QByteArray("old\r\n"));
     QVERIFY(!s.state.DocModified);
     QVERIFY(s.prompts.messages.isEmpty());
 
     // Saving again writes the same text; the backup now holds the first save.
     s.files().SaveDocument();
-    QCOMPARE(Session::read(path), QByteArray("Xold\r\n\r\n"));
-    QCOMPARE(Session::read(s.docs() + u'/' + backup), QByteArray("Xold\r\n\r\n"));
+    QCOMPARE(Session::read(path), QByteArray("Xold\r\n"));
+    QCOMPARE(Session::read(s.docs() + u'/' + backup), QByteArray("Xold\r\n"));
 }
 
 void TestFileCommands::modifiedUntitledOpenYesThenSaveDialogCancelled()
@@ -194,7 +194,7 @@ void TestFileCommands::pageNamedLikeUntitledSavesToItsOwnFile()
     s.type(QStringLiteral("X"));
     s.files().SaveDocument();
     QVERIFY(s.prompts.fileRequests.isEmpty());
-    QCOMPARE(Session::read(path), QByteArray("Xmemo\r\n\r\n"));
+    QCOMPARE(Session::read(path), QByteArray("Xmemo\r\n"));
     QVERIFY(!s.state.Doc.isUntitled());
     s.files().NewDocument();
     QVERIFY(s.state.Doc.isUntitled());
@@ -254,7 +254,7 @@ void TestFileCommands::saveAsCancelledWritesNothing()
     // A chosen name with a doubled extension loses the second one.
     s.prompts.planFileName(s.docs() + QStringLiteral("/b.htm.htm"));
     s.files().SaveDocumentAs();
-    QCOMPARE(Session::read(s.docs() + QStringLiteral("/b.htm")), QByteArray("Xa\r\n\r\n"));
+    QCOMPARE(Session::read(s.docs() + QStringLiteral("/b.htm")), QByteArray("Xa\r\n"));
     QCOMPARE(s.window.Caption(), s.docs() + QStringLiteral("/b.htm"));
     QCOMPARE(ReadRecentFiles(), QStringList({s.docs() + QStringLiteral("/b.htm"), path}));
 }
@@ -429,6 +429,12 @@ void TestFileCommands::shiftJisPageSavesBackSameBytes()
     QCOMPARE(s.files().OpenDocument(path), 0);
     QCOMPARE(s.box().Text(), QStringLiteral("<P>ｱｲｳ ①Ⅰ ⅰ 表ソ能</P>\r\n<P>end</P>"));
     s.files().SaveDocument();
+    // A text without a final line break gets one.
+    QCOMPARE(Session::read(path), bytes + "\r\n");
+    // Open and save again: byte for byte the same, no line added.
+    QCOMPARE(s.files().OpenDocument(path), 0);
+    s.state.DocModified = true;
+    s.files().SaveDocument();
     QCOMPARE(Session::read(path), bytes + "\r\n");
 }
 
@@ -451,7 +457,7 @@ void TestFileCommands::characterOutsideEncodingWritesNothingUnlessUtf8Chosen()
 
     s.prompts.planAnswer(MsgAnswer::Ok);
     s.files().SaveDocument();
-    QCOMPARE(Session::read(path), QByteArray("\xEF\xBB\xBFline1\r\ncaf\xC3\xA9 line2\r\n\r\n"));
+    QCOMPARE(Session::read(path), QByteArray("\xEF\xBB\xBFline1\r\ncaf\xC3\xA9 line2\r\n"));
     QVERIFY(!s.state.DocModified);
 }
 
@@ -488,7 +494,7 @@ void TestFileCommands::savedFileKeepsItsPermissions()
     QCOMPARE(s.files().OpenDocument(path), 0);
     s.type(QStringLiteral("X"));
     s.files().SaveDocument();
-    QCOMPARE(Session::read(path), QByteArray("Xp\r\n\r\n"));
+    QCOMPARE(Session::read(path), QByteArray("Xp\r\n"));
     QCOMPARE(QFile::permissions(path) & 0x0fff, perms & 0x0fff);
 }
 

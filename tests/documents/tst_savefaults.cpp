@@ -227,7 +227,7 @@ void TestSaveFaults::pageThatIsItsOwnBackupName()
     s.type(QStringLiteral("new "));
 
     s.files().SaveDocument();
-    QCOMPARE(FileSession::read(page), QByteArray("new old\r\n\r\n"));
+    QCOMPARE(FileSession::read(page), QByteArray("new old\r\n"));
     QVERIFY(!s.state.DocModified);
     QCOMPARE(s.prompts.messages.size(), 1);
     QCOMPARE(s.prompts.messages[0].icon, MsgIcon::Information);
