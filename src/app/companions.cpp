@@ -61,6 +61,10 @@ void RowsLabel::paintEvent(QPaintEvent* event)
     painter.setPen(color_);
     const QFontMetrics metrics(edit_->font());
     const int ascent = metrics.ascent();
+    // No row below the edit box's last visible line: the label may reach lower than the box.
+    const QWidget* view = edit_->viewport();
+    const int viewBottom = mapFromGlobal(view->mapToGlobal(QPoint(0, view->height()))).y();
+    painter.setClipRect(QRect(0, 0, width(), viewBottom));
     int row = 0;
     qsizetype from = 0;
     while (from < text_.size()) {
@@ -68,7 +72,7 @@ void RowsLabel::paintEvent(QPaintEvent* event)
         if (to < 0)
             to = text_.size();
         const int top = rowTop(row);
-        if (top > event->rect().bottom())
+        if (top > event->rect().bottom() || top >= viewBottom)
             break;
         if (top + metrics.height() >= event->rect().top())
             painter.drawText(QPoint(0, top + ascent), text_.mid(from, to - from));

@@ -24,6 +24,7 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
@@ -137,7 +138,8 @@ void frmMain::buildStatusBar()
         panel->setMinimumWidth(130);
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
-        bar->addWidget(panel);
+        // Permanent: a toolbar button's tip shown in the status bar must not push them away.
+        bar->addPermanentWidget(panel);
         panels_[size_t(i)] = panel;
     }
     UpdateStatusLine();
@@ -155,8 +157,11 @@ void frmMain::ApplyLayout()
     const int menuHeight = menuBar()->isVisible() ? menuBar()->height() : 0;
     const int toolbarPixels = std::max(0, central_->y() - menuHeight);
     const int clientHeight = toolbarPixels + central_->height() + statusBar()->height();
+    // Past 9,999 lines the gutter widens by a digit's width for each digit more.
+    const int digitTwips = QFontMetrics(mainText_->font()).horizontalAdvance(u'0') * kTwipsPerPixel;
     const MainLayout l = ComputeMainLayout(central_->width() * kTwipsPerPixel,
-                                           clientHeight * kTwipsPerPixel, hidden);
+                                           clientHeight * kTwipsPerPixel, hidden,
+                                           (gutterDigits_ - 4) * digitTwips);
     // Twips count from the client's top, where the toolbars start; the central area begins
     // below the toolbars Qt actually drew.
     auto place = [&](QWidget* w, const QRect& twips) {
@@ -225,6 +230,10 @@ void frmMain::UpdateLineGutter(bool onlyIfChanged)
     const int total = textBox_.TotalLine();
     if (onlyIfChanged && top == lastTopLine_ && total == lastTotalLine_)
         return;
+    if (GutterDigits(total) != gutterDigits_) {
+        gutterDigits_ = GutterDigits(total);
+        ApplyLayout();
+    }
     lastTotalLine_ = total;
     lastTopLine_ = top;
     gutter_->setText(LineGutterText(top, total));

@@ -138,6 +138,8 @@ private:
     int lastCaretLine_ = 0;
     int lastTopLine_ = 0;
     int lastTotalLine_ = 0;
+    // Digits the gutter is laid out for (four, or more on a page of 10,000 lines and more).
+    int gutterDigits_ = 4;
 };
 
 } // namespace tl

@@ -4,23 +4,30 @@
 
 namespace tl {
 
-MainLayout ComputeMainLayout(int clientWidth, int clientHeight, int hiddenToolbars)
+MainLayout ComputeMainLayout(int clientWidth, int clientHeight, int hiddenToolbars,
+                             int gutterExtra)
 {
     MainLayout l;
     const int h = 4 * kToolbarTwips - kToolbarTwips * std::clamp(hiddenToolbars, 0, 4);
     l.toolbarHeight = h;
     const int top = h + 350;
-    constexpr int kLeft = 765;
+    const int extra = std::max(0, gutterExtra);
+    const int left = 765 + extra;
     const int height = clientHeight != 0 ? clientHeight - (h + 640) : 0;
     // The classic arithmetic (client width - 13) pushed the box 752 twips past the right edge,
     // hiding its vertical scroll bar; here the box keeps 13 twips inside the edge.
-    const int width = clientWidth != 0 ? clientWidth - kLeft - 13 : 0;
-    l.mainText = QRect(kLeft, top, width, height);
-    l.subText1 = QRect(0, top, 495, height - 200);
-    l.subText3 = QRect(495, top, 150, height - 200);
-    l.subText2 = QRect(720, top - 310, width, 240);
-    l.labLinNo = QRect(-75, top - 310, 795, 300);
+    const int width = clientWidth != 0 ? clientWidth - left - 13 : 0;
+    l.mainText = QRect(left, top, width, height);
+    l.subText1 = QRect(0, top, 495 + extra, height - 200);
+    l.subText3 = QRect(495 + extra, top, 150, height - 200);
+    l.subText2 = QRect(720 + extra, top - 310, width, 240);
+    l.labLinNo = QRect(-75, top - 310, 795 + extra, 300);
     return l;
+}
+
+int GutterDigits(int totalLine)
+{
+    return std::max(4, int(QString::number(std::max(totalLine, 0)).size()));
 }
 
 QString ColumnRulerText()

@@ -22,8 +22,14 @@ constexpr int kToolbarTwips = 420;
 constexpr int kStatusBarTwips = 285;
 
 // A width or height of 0 keeps the sizes that depend on it at 0. The edit box ends 13 twips
-// inside the client area's right edge, scroll bar included.
-MainLayout ComputeMainLayout(int clientWidth, int clientHeight, int hiddenToolbars);
+// inside the client area's right edge, scroll bar included. The gutter holds four digits;
+// gutterExtra (twips) widens it for more, and the marker, the label, the ruler and the box move
+// over by as much.
+MainLayout ComputeMainLayout(int clientWidth, int clientHeight, int hiddenToolbars,
+                             int gutterExtra = 0);
+
+// Digits the gutter needs for a page of totalLine lines: four at least.
+int GutterDigits(int totalLine);
 
 // The ruler: "|----+----" twelve times.
 QString ColumnRulerText();

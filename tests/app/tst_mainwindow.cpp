@@ -19,9 +19,11 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QAccessible>
 #include <QtTest>
@@ -68,6 +70,7 @@ private Q_SLOTS:
     void inputModeIndicator();
     void statusWithoutDocument();
     void gutterAndRulerLineUpWithTheBox();
+    void gutterWidensPastTenThousandLines();
     void toolbarChecksFollowHiddenToolbars();
     void menuTree();
     void toolbarButtonDoesItsCommand_data();
@@ -80,19 +83,24 @@ void TestMainWindow::layoutArithmetic_data()
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("height");
     QTest::addColumn<int>("hidden");
+    QTest::addColumn<int>("gutterExtra");
     QTest::addColumn<QRect>("mainText");
     QTest::addColumn<QRect>("gutter");
     QTest::addColumn<QRect>("ruler");
 
     QTest::newRow("all_toolbars_9000x6000")
-        << 9000 << 6000 << 0 << QRect(765, 2030, 8222, 3680) << QRect(0, 2030, 495, 3480)
+        << 9000 << 6000 << 0 << 0 << QRect(765, 2030, 8222, 3680) << QRect(0, 2030, 495, 3480)
         << QRect(720, 1720, 8222, 240);
-    QTest::newRow("one_hidden_moves_up_420") << 9000 << 6000 << 1 << QRect(765, 1610, 8222, 4100)
+    // A fifth digit of 120 twips: the gutter widens, everything right of it moves over.
+    QTest::newRow("five_digit_gutter_moves_the_box_over")
+        << 9000 << 6000 << 0 << 120 << QRect(885, 2030, 8102, 3680) << QRect(0, 2030, 615, 3480)
+        << QRect(840, 1720, 8102, 240);
+    QTest::newRow("one_hidden_moves_up_420") << 9000 << 6000 << 1 << 0 << QRect(765, 1610, 8222, 4100)
                                              << QRect(0, 1610, 495, 3900) << QRect(720, 1300, 8222, 240);
-    QTest::newRow("all_hidden") << 9000 << 6000 << 4 << QRect(765, 350, 8222, 5360)
+    QTest::newRow("all_hidden") << 9000 << 6000 << 4 << 0 << QRect(765, 350, 8222, 5360)
                                 << QRect(0, 350, 495, 5160) << QRect(720, 40, 8222, 240);
     QTest::newRow("zero_client_keeps_sizes_zero")
-        << 0 << 0 << 0 << QRect(765, 2030, 0, 0) << QRect(0, 2030, 495, -200) << QRect(720, 1720, 0, 240);
+        << 0 << 0 << 0 << 0 << QRect(765, 2030, 0, 0) << QRect(0, 2030, 495, -200) << QRect(720, 1720, 0, 240);
 }
 
 void TestMainWindow::layoutArithmetic()
@@ -100,16 +108,17 @@ void TestMainWindow::layoutArithmetic()
     QFETCH(int, width);
     QFETCH(int, height);
     QFETCH(int, hidden);
+    QFETCH(int, gutterExtra);
     QFETCH(QRect, mainText);
     QFETCH(QRect, gutter);
     QFETCH(QRect, ruler);
 
-    const MainLayout l = ComputeMainLayout(width, height, hidden);
+    const MainLayout l = ComputeMainLayout(width, height, hidden, gutterExtra);
     QCOMPARE(l.mainText, mainText);
     QCOMPARE(l.subText1, gutter);
-    QCOMPARE(l.subText3, QRect(495, gutter.y(), 150, gutter.height()));
+    QCOMPARE(l.subText3, QRect(495 + gutterExtra, gutter.y(), 150, gutter.height()));
     QCOMPARE(l.subText2, ruler);
-    QCOMPARE(l.labLinNo, QRect(-75, ruler.y(), 795, 300));
+    QCOMPARE(l.labLinNo, QRect(-75, ruler.y(), 795 + gutterExtra, 300));
     // The whole box, scroll bar included, stays inside the client area.
     if (width != 0)
         QVERIFY(l.mainText.x() + l.mainText.width() <= width);
@@ -186,6 +195,13 @@ void TestMainWindow::statusWithoutDocument()
     QCOMPARE(spoken(s.window.StatusPanel(2)), QStringLiteral("全行数：4"));
     QCOMPARE(spoken(s.window.StatusPanel(3)), QStringLiteral("現在行：2"));
     QCOMPARE(spoken(s.window.LineLabel()), QStringLiteral("現在行：2"));
+
+    // A button's tip in the status bar leaves the panels in place.
+    s.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&s.window));
+    s.window.statusBar()->showMessage(QStringLiteral("ﾃｰﾌﾞﾙ"));
+    for (int i = 1; i <= 3; ++i)
+        QVERIFY(s.window.StatusPanel(i)->isVisible());
 }
 
 void TestMainWindow::gutterAndRulerLineUpWithTheBox()
@@ -223,6 +239,30 @@ void TestMainWindow::gutterAndRulerLineUpWithTheBox()
         const int rulerX = s.window.ColumnRuler()->mapTo(&s.window, QPoint(s.window.ColumnRuler()->columnLeft(3), 0)).x();
         QCOMPARE(rulerX, textX);
     }
+}
+
+void TestMainWindow::gutterWidensPastTenThousandLines()
+{
+    Session s;
+    QString text;
+    for (int i = 1; i <= 10005; ++i)
+        text += QStringLiteral("line %1\r\n").arg(i);
+    s.openText(text);
+    s.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&s.window));
+    MainTextEdit* edit = s.window.MainText();
+    s.box().ShowBottom();
+    s.window.TimerTick();
+
+    // Line numbers keep all five digits, and the box has moved over to make room for them.
+    const QStringList rows = Rows(s.window.LineGutter()->text());
+    QVERIFY(rows.contains(QStringLiteral("10005")));
+    QVERIFY(rows.contains(QStringLiteral("10000")));
+    const int digits = QFontMetrics(edit->font()).horizontalAdvance(QStringLiteral("10005"));
+    QVERIFY(s.window.LineGutter()->width() >= digits);
+    QVERIFY(s.window.CaretMarker()->x() >= s.window.LineGutter()->x() + digits);
+    QVERIFY(edit->x() >= s.window.CaretMarker()->geometry().right());
+    QVERIFY(s.window.ColumnRuler()->x() >= s.window.LineLabel()->geometry().right() - 1);
 }
 
 void TestMainWindow::toolbarChecksFollowHiddenToolbars()
