@@ -110,11 +110,11 @@ frmMain::frmMain(AppState& state, QWidget* parent)
         state_, textBox_, [this] { UpdateInputModeIndicator(); },
         [this](qint64 pos) { ReeditTagAt(state_, textBox_, this, pos); });
     RegisterDialogs(state_.Dialogs);
-    UpdateWaitingCommands();
+    UpdateCommandStates();
     // The registry belongs to the program state, which may outlive this window.
     state_.Dialogs.Watch([window = QPointer<frmMain>(this)] {
         if (window)
-            window->UpdateWaitingCommands();
+            window->UpdateCommandStates();
     });
 
     timer1_->setObjectName(QStringLiteral("Timer1"));
@@ -313,6 +313,7 @@ void frmMain::ShowEditor(bool visible)
                        static_cast<QWidget*>(ruler_), static_cast<QWidget*>(caretMarker_),
                        static_cast<QWidget*>(lineLabel_)})
         w->setVisible(visible);
+    UpdateCommandStates();
 }
 
 bool frmMain::EditorShown() const

@@ -81,8 +81,9 @@ public:
     // A toolbar button's click: clears the edit target, then runs the button's command when
     // its toolbar may act without a document or a document is open.
     void RunToolbarButton(const ToolbarButton& button);
-    // Enables each command whose dialog or routine is registered and disables the others.
-    void UpdateWaitingCommands();
+    // Enables each command that can act now: its dialog or routine is registered, and it has a
+    // page to act on (or, as the file and page buttons, needs none).
+    void UpdateCommandStates();
 
     // At load: opens the command-line file when it names an existing file.
     // The whole argument text is one path, taken as it stands.
@@ -133,6 +134,8 @@ private:
     std::array<QAction*, 11> recentItems_{};
     // Toolbar buttons and menu items that act only once their registry name is registered.
     QHash<QAction*, QString> needsRegistered_;
+    // Toolbar buttons that act only on an open page.
+    QList<QAction*> needsPage_;
     bool unloaded_ = false;
     // UpdateLineGutter's remembered caret line, first visible line and line count.
     int lastCaretLine_ = 0;

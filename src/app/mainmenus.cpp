@@ -196,6 +196,8 @@ void frmMain::buildToolbars()
             action->setStatusTip(button.toolTip.toString());
             if (const QString needed = RegistryNameOf(button); !needed.isEmpty())
                 needsRegistered_.insert(action, needed);
+            if (!WorksWithoutDocument(button))
+                needsPage_ << action;
             const ToolbarButton* b = &button;
             connect(action, &QAction::triggered, this, [this, b] {
                 TrapErrors(*state_.prompts, [this, b] { RunToolbarButton(*b); });

@@ -56,11 +56,16 @@ QString RegistryNameOf(const ToolbarButton& button)
     return {};
 }
 
-void frmMain::UpdateWaitingCommands()
+void frmMain::UpdateCommandStates()
 {
-    // A command whose dialog does not exist yet is shown disabled, not enabled and silent.
+    // A command that would do nothing is shown disabled, not enabled and silent: its dialog
+    // does not exist yet, or it needs a page and none is open.
+    const bool page = EditorShown();
+    for (QAction* action : needsPage_)
+        action->setEnabled(page);
     for (auto it = needsRegistered_.cbegin(); it != needsRegistered_.cend(); ++it)
-        it.key()->setEnabled(state_.Dialogs.Find(it.value()) != nullptr);
+        if (it.key()->isEnabled() || !needsPage_.contains(it.key()))
+            it.key()->setEnabled(state_.Dialogs.Find(it.value()) != nullptr);
 }
 
 void frmMain::RunToolbarButton(const ToolbarButton& button)

@@ -423,6 +423,10 @@ void TestMainWindow::toolbarButtonDoesItsCommand()
         auto* action = s.window.findChild<QAction*>(key);
         QVERIFY(action);
         QCOMPARE(action->toolTip(), button.toolTip.toString());
+        // Those that need a page are disabled while none is open.
+        const QString needed = RegistryNameOf(button);
+        const bool registered = needed.isEmpty() || s.state.Dialogs.Find(needed);
+        QCOMPARE(action->isEnabled(), WorksWithoutDocument(button) && registered);
         const Outcome idle = Run(s, [] {});
         const Outcome after = Run(s, [&] { action->trigger(); });
         if (!WorksWithoutDocument(button))
@@ -535,8 +539,13 @@ void TestMainWindow::waitingCommandsEnableWhenTheirDialogIsRegistered()
     int opened = 0;
     s.state.Dialogs.Register(QStringLiteral("frmTable"), [&](const DialogRequest&) { ++opened; });
     s.state.Dialogs.Register(QStringLiteral("frmColor"), [&](const DialogRequest&) { ++opened; });
-    QVERIFY(table->isEnabled());
+    // The menu item needs no page; the toolbar button waits for one.
     QVERIFY(color->isEnabled());
+    QVERIFY(!table->isEnabled());
+    s.openText(QStringLiteral("<P>"));
+    QVERIFY(table->isEnabled());
+    s.window.Files().CloseDocument();
+    QVERIFY(!table->isEnabled());
     s.openText(QStringLiteral("<P>"));
     table->trigger();
     color->trigger();
