@@ -75,7 +75,7 @@ void frmMain::buildMenus()
 
     QMenu* search = AddMenu(bar, "mnuSearch", QStringLiteral("検索(&S)"));
     AddItem(search, "mnuSearchFind", QStringLiteral("検索(&F)"), this,
-            [this] { ShowFindDialog(state_, textBox_, this); });
+            [this] { ShowFindDialog(state_, textBox_, this); }, QKeySequence::Find);
     AddItem(search, "mnuSearchFindNext", QStringLiteral("次を検索(&N)"), this,
             [this] { FindNextOrShowDialog(state_, textBox_, this); }, QKeySequence(Qt::Key_F3));
 
@@ -131,12 +131,15 @@ void frmMain::buildFileMenu(QMenu* file)
     auto add = [&](const char* name, const QString& caption, auto slot) {
         return AddItem(file, name, caption, this, slot);
     };
-    add("mnuFileNew", QStringLiteral("新規作成(&N)"), [this] { files_->NewDocument(); });
+    // The common keys of desktop editors, where no key of the program's own takes them.
+    add("mnuFileNew", QStringLiteral("新規作成(&N)"), [this] { files_->NewDocument(); })
+        ->setShortcut(QKeySequence::New);
     add("mnuFileOpen", QStringLiteral("開く(&O)..."), [this] {
         files_->OpenDocumentByDialog(kDocumentFilter, ProgramFolder());
-    });
+    })->setShortcut(QKeySequence::Open);
     add("mnuFileClose", QStringLiteral("閉じる(&C)"), [this] { files_->CloseDocument(); });
-    add("mnuFileSave", QStringLiteral("上書き保存(&S)"), [this] { files_->SaveDocument(); });
+    add("mnuFileSave", QStringLiteral("上書き保存(&S)"), [this] { files_->SaveDocument(); })
+        ->setShortcut(QKeySequence::Save);
     add("mnuFileSaveAs", QStringLiteral("名前を付けて保存(&A)..."),
         [this] { files_->SaveDocumentAs(); });
     AddSeparator(file, "mnuFSep1");

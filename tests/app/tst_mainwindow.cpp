@@ -71,6 +71,8 @@ private Q_SLOTS:
     void statusWithoutDocument();
     void gutterAndRulerLineUpWithTheBox();
     void gutterWidensPastTenThousandLines();
+    void standardKeys_data();
+    void standardKeys();
     void toolbarChecksFollowHiddenToolbars();
     void menuTree();
     void toolbarButtonDoesItsCommand_data();
@@ -263,6 +265,54 @@ void TestMainWindow::gutterWidensPastTenThousandLines()
     QVERIFY(s.window.CaretMarker()->x() >= s.window.LineGutter()->x() + digits);
     QVERIFY(edit->x() >= s.window.CaretMarker()->geometry().right());
     QVERIFY(s.window.ColumnRuler()->x() >= s.window.LineLabel()->geometry().right() - 1);
+}
+
+void TestMainWindow::standardKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::newRow("ctrl_s_saves") << int(Qt::Key_S);
+    QTest::newRow("ctrl_o_opens") << int(Qt::Key_O);
+    QTest::newRow("ctrl_n_makes_a_new_page") << int(Qt::Key_N);
+    QTest::newRow("ctrl_f_finds") << int(Qt::Key_F);
+}
+
+void TestMainWindow::standardKeys()
+{
+    QFETCH(int, key);
+    Session s;
+    s.openText(QStringLiteral("<P>text</P>"));
+    s.window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&s.window));
+    s.window.MainText()->setFocus();
+    s.box().SetSelStart(0);
+    s.box().SetSelText(QStringLiteral("x"));
+    QString modal;
+    test::OnNextModal([&](QWidget* w) {
+        if (w)
+            modal = w->objectName();
+    });
+    s.prompts.planFileName(QString());
+    s.prompts.planAnswer(MsgAnswer::No);
+    QTest::keyClick(s.window.MainText(), Qt::Key(key), Qt::ControlModifier);
+    QCoreApplication::processEvents();
+    // The key reached its command, not the text.
+    switch (key) {
+    case Qt::Key_S:
+        QCOMPARE(test::TempHome::readBytes(s.page()), QByteArray("x<P>text</P>\r\n"));
+        break;
+    case Qt::Key_O:
+        QCOMPARE(s.prompts.fileRequests.size(), 1);
+        QCOMPARE(s.prompts.fileRequests[0].kind, FileRequest::Kind::Open);
+        break;
+    case Qt::Key_N:
+        QCOMPARE(s.prompts.messages.size(), 1); // the question about the unsaved change
+        QCOMPARE(s.window.Caption(), QStringLiteral("無題"));
+        break;
+    case Qt::Key_F:
+        QCOMPARE(modal, QStringLiteral("frmFind"));
+        QCOMPARE(s.box().Text(), QStringLiteral("x<P>text</P>"));
+        break;
+    }
 }
 
 void TestMainWindow::toolbarChecksFollowHiddenToolbars()
