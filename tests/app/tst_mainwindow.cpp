@@ -350,7 +350,7 @@ void TestMainWindow::menuTree()
         QKeySequence shortcut;
     };
     const Item items[] = {
-        {"mnuFileOpen", "開く(&O)...", {}},
+        {"mnuFileOpen", "開く(&O)...", QKeySequence(QKeySequence::Open)},
         {"mnuEditCancel", "取り消し(&Z)", QKeySequence(Qt::CTRL | Qt::Key_Z)},
         {"mnuEditDelete", "削除(&L)", QKeySequence(Qt::Key_Delete)},
         {"mnuEditTime", "時刻と日付の挿入(&D)", QKeySequence(Qt::Key_F2)},
