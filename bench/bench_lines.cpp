@@ -41,7 +41,8 @@ QString MakeDocument()
 }
 
 struct Editor {
-    MainTextEdit edit;
+    Document doc;
+    MainTextEdit edit{doc};
     cTextBox box{&edit};
 
     Editor() { box.SetText(MakeDocument()); }

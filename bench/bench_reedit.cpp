@@ -80,7 +80,8 @@ BENCHMARK(BM_RecognizeMissingClosingTag)->Unit(benchmark::kMillisecond);
 
 // The edit box with a page loaded and the caret placed; each page is loaded once.
 struct Editor {
-    MainTextEdit edit;
+    tl::Document doc;
+    MainTextEdit edit{doc};
     cTextBox box{&edit};
 
     Editor(const QString& text, qint64 caret)

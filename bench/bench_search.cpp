@@ -56,7 +56,8 @@ public:
 struct Editor {
     SilentPrompter prompts;
     AppState state{prompts};
-    MainTextEdit edit;
+    tl::Document doc;
+    MainTextEdit edit{doc};
     cTextBox box{&edit};
 
     Editor() { box.SetText(Document()); }
@@ -221,7 +222,7 @@ void BM_TypedKeyWithStamps(benchmark::State& state)
     QObject::disconnect(watch);
     const bool enter = state.range(0) == 1;
     if (moved != (enter ? 1 : 0) || e.state.StampTable[0].line != line + 1000 ||
-        !e.state.DocModified)
+        !e.edit.isModified())
         state.SkipWithError("the stamps did not follow");
     e.state.StampTable.fill(StampEntry{});
 }

@@ -43,7 +43,8 @@ QString MakeDocument()
 }
 
 struct Editor {
-    MainTextEdit edit;
+    tl::Document doc;
+    MainTextEdit edit{doc};
     cTextBox box{&edit};
 
     Editor()

@@ -38,7 +38,7 @@
 namespace tl {
 
 frmMain::frmMain(AppState& state, QWidget* parent)
-    : QMainWindow(parent), state_(state), mainText_(new MainTextEdit),
+    : QMainWindow(parent), state_(state), mainText_(new MainTextEdit(state.Doc)),
       gutter_(new RowsLabel(mainText_)), ruler_(new RulerLabel(mainText_)),
       caretMarker_(new RowsLabel(mainText_)), lineLabel_(new QLabel), central_(new QWidget(this)),
       timer1_(new QTimer(this))

@@ -58,7 +58,6 @@ struct AppState {
 
     // The session's pages and the current document.
     DocTable Docs{};
-    bool DocModified = false;
     // The current page: its file, how that file is encoded, and whether it held undecodable
     // bytes.
     Document Doc;

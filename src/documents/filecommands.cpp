@@ -118,7 +118,7 @@ bool FileCommands::ConfirmSaveChanges(const QString& name)
     if (confirmBusy_)
         return false;
     ReentryGuard guard(confirmBusy_);
-    if (!window_.EditorShown() || !state_.DocModified)
+    if (!window_.EditorShown() || !state_.Doc.isModified())
         return false;
 
     const MsgAnswer answer = state_.prompts->ask(
@@ -173,7 +173,6 @@ int FileCommands::OpenDocument(const QString& path)
     state_.Doc.setPath(path);
     state_.Doc.setEncoding(decoded.encoding);
     state_.Doc.setUndecodableFile(decoded.undecodableBytes ? path : QString());
-    state_.DocModified = false;
 
     if (decoded.undecodableBytes)
         state_.prompts->inform(
@@ -252,7 +251,6 @@ bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
     } else {
         if (window_.Caption() != path)
             window_.SetCaption(path);
-        state_.DocModified = false;
         state_.Doc.setPath(path);
         state_.Doc.setEncoding(encoding);
         window_.MarkEditorUnmodified();
@@ -333,7 +331,6 @@ void FileCommands::NewDocument()
     state_.Doc.setPath(QString());
     state_.Doc.setEncoding(TextEncoding{});
     state_.Doc.setUndecodableFile(QString());
-    state_.DocModified = false;
 }
 
 void FileCommands::CloseDocument()

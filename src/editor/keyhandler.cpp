@@ -194,7 +194,6 @@ void MainTextHandlers::stepInputMode()
 
 void MainTextHandlers::Change()
 {
-    state_.DocModified = true;
     const int total = box_.TotalLine();
     if (total == lineCount_)
         return;

@@ -85,7 +85,8 @@ constexpr int kLineWidthForLayout = 1'000'000;
 
 } // namespace
 
-MainTextEdit::MainTextEdit(QWidget* parent) : QAbstractScrollArea(parent)
+MainTextEdit::MainTextEdit(Document& document, QWidget* parent)
+    : QAbstractScrollArea(parent), doc_(document)
 {
     static const bool accessible = [] {
         QAccessible::installFactory(AccessibleMainTextFactory);
@@ -102,7 +103,13 @@ MainTextEdit::MainTextEdit(QWidget* parent) : QAbstractScrollArea(parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     updateFontMetrics();
-    updateScrollBars();
+    // The box shows its document: every edit, wherever it came from, reaches the view here.
+    connect(&doc_, &Document::changed, this, &MainTextEdit::afterChange);
+    connect(&doc_, &Document::edited, this, &MainTextEdit::edited);
+    connect(&doc_, &Document::textReset, this, &MainTextEdit::textReset);
+    connect(&doc_, &Document::selectionChanged, this, [this] { selectionChanged(); });
+    connect(&doc_, &Document::colorsChanged, viewport(), qOverload<>(&QWidget::update));
+    textReset();
 }
 
 MainTextEdit::~MainTextEdit() = default;
@@ -111,10 +118,12 @@ MainTextEdit::~MainTextEdit() = default;
 
 void MainTextEdit::setText(QStringView text)
 {
-    buffer_.setText(text);
+    doc_.setText(text);
+}
+
+void MainTextEdit::textReset()
+{
     layouts_.clear();
-    colors_.clear();
-    anchor_ = caret_ = 0;
     wantedX_ = -1;
     maxLineWidth_ = 0;
     measureAllLines();
@@ -122,14 +131,12 @@ void MainTextEdit::setText(QStringView text)
     horizontalScrollBar()->setValue(0);
     updateScrollBars();
     viewport()->update();
-    Q_EMIT cursorPositionChanged();
-    Q_EMIT Change();
 }
 
 void MainTextEdit::measureAllLines()
 {
     maxColumns_ = 0;
-    const QStringView all = buffer_.view(0, buffer_.length());
+    const QStringView all = doc_.view(0, doc_.length());
     const char16_t* s = all.utf16();
     const int tabColumns = std::max(1, int(std::lround(tabStop_ / halfWidth_)));
     int columns = 0;
@@ -165,31 +172,25 @@ int MainTextEdit::columnsOf(QStringView line) const
 
 void MainTextEdit::setSelection(qsizetype anchor, qsizetype caret)
 {
-    const qsizetype oldAnchor = anchor_;
-    const qsizetype oldCaret = caret_;
-    anchor_ = buffer_.snap(anchor);
-    caret_ = buffer_.snap(caret);
     wantedX_ = -1;
-    buffer_.breakMerge();
+    doc_.setSelection(anchor, caret);
     ensureCaretVisible();
-    selectionChanged(oldAnchor, oldCaret);
+    restartBlink();
 }
 
 void MainTextEdit::selectAll()
 {
-    setSelection(0, buffer_.length());
+    setSelection(0, doc_.length());
 }
 
-void MainTextEdit::selectionChanged(qsizetype oldAnchor, qsizetype oldCaret)
+void MainTextEdit::selectionChanged()
 {
     restartBlink();
-    if (oldAnchor == anchor_ && oldCaret == caret_)
-        return;
     viewport()->update();
     if (hasFocus())
         QGuiApplication::inputMethod()->update(Qt::ImQueryInput);
     if (QAccessible::isActive()) {
-        QAccessibleTextCursorEvent moved(this, int(caret_));
+        QAccessibleTextCursorEvent moved(this, int(doc_.caret()));
         QAccessible::updateAccessibility(&moved);
     }
     Q_EMIT cursorPositionChanged();
@@ -198,7 +199,7 @@ void MainTextEdit::selectionChanged(qsizetype oldAnchor, qsizetype oldCaret)
 void MainTextEdit::moveCaret(qsizetype pos, bool select, bool keepColumn)
 {
     const int wanted = wantedX_;
-    setSelection(select ? anchor_ : pos, pos);
+    setSelection(select ? doc_.anchor() : pos, pos);
     if (keepColumn)
         wantedX_ = wanted;
 }
@@ -207,8 +208,8 @@ qsizetype MainTextEdit::previousCharacter(qsizetype pos) const
 {
     if (pos <= 0)
         return 0;
-    const int line = buffer_.lineOf(pos);
-    const qsizetype start = buffer_.lineStart(line);
+    const int line = doc_.lineOf(pos);
+    const qsizetype start = doc_.lineStart(line);
     if (pos == start)
         return pos - 2; // over the CR LF before it
     return start + layoutFor(line)->previousCursorPosition(int(pos - start));
@@ -216,26 +217,26 @@ qsizetype MainTextEdit::previousCharacter(qsizetype pos) const
 
 qsizetype MainTextEdit::nextCharacter(qsizetype pos) const
 {
-    if (pos >= buffer_.length())
-        return buffer_.length();
-    const int line = buffer_.lineOf(pos);
-    const qsizetype start = buffer_.lineStart(line);
-    if (pos == buffer_.lineEnd(line))
+    if (pos >= doc_.length())
+        return doc_.length();
+    const int line = doc_.lineOf(pos);
+    const qsizetype start = doc_.lineStart(line);
+    if (pos == doc_.lineEnd(line))
         return pos + 2;
     return start + layoutFor(line)->nextCursorPosition(int(pos - start));
 }
 
 qsizetype MainTextEdit::previousWord(qsizetype pos) const
 {
-    const int line = buffer_.lineOf(pos);
-    const qsizetype start = buffer_.lineStart(line);
+    const int line = doc_.lineOf(pos);
+    const qsizetype start = doc_.lineStart(line);
     if (pos <= start)
         return pos > 0 ? pos - 2 : 0;
-    while (pos > start && CharClass(buffer_.at(pos - 1)) == 0)
+    while (pos > start && CharClass(doc_.at(pos - 1)) == 0)
         --pos;
     if (pos > start) {
-        const int cls = CharClass(buffer_.at(pos - 1));
-        while (pos > start && CharClass(buffer_.at(pos - 1)) == cls)
+        const int cls = CharClass(doc_.at(pos - 1));
+        while (pos > start && CharClass(doc_.at(pos - 1)) == cls)
             --pos;
     }
     return pos;
@@ -243,35 +244,35 @@ qsizetype MainTextEdit::previousWord(qsizetype pos) const
 
 qsizetype MainTextEdit::nextWord(qsizetype pos) const
 {
-    const int line = buffer_.lineOf(pos);
-    const qsizetype end = buffer_.lineEnd(line);
+    const int line = doc_.lineOf(pos);
+    const qsizetype end = doc_.lineEnd(line);
     if (pos >= end)
-        return std::min(buffer_.length(), pos + 2);
-    const int cls = CharClass(buffer_.at(pos));
+        return std::min(doc_.length(), pos + 2);
+    const int cls = CharClass(doc_.at(pos));
     if (cls != 0)
-        while (pos < end && CharClass(buffer_.at(pos)) == cls)
+        while (pos < end && CharClass(doc_.at(pos)) == cls)
             ++pos;
-    while (pos < end && CharClass(buffer_.at(pos)) == 0)
+    while (pos < end && CharClass(doc_.at(pos)) == 0)
         ++pos;
     return pos;
 }
 
 void MainTextEdit::wordAt(qsizetype pos, qsizetype* from, qsizetype* to) const
 {
-    const int line = buffer_.lineOf(pos);
-    const qsizetype start = buffer_.lineStart(line);
-    const qsizetype end = buffer_.lineEnd(line);
+    const int line = doc_.lineOf(pos);
+    const qsizetype start = doc_.lineStart(line);
+    const qsizetype end = doc_.lineEnd(line);
     *from = *to = pos;
     if (start == end)
         return;
     if (pos >= end)
         pos = end - 1;
-    const int cls = CharClass(buffer_.at(pos));
+    const int cls = CharClass(doc_.at(pos));
     qsizetype a = pos;
     qsizetype b = pos;
-    while (a > start && CharClass(buffer_.at(a - 1)) == cls)
+    while (a > start && CharClass(doc_.at(a - 1)) == cls)
         --a;
-    while (b < end && CharClass(buffer_.at(b)) == cls)
+    while (b < end && CharClass(doc_.at(b)) == cls)
         ++b;
     *from = a;
     *to = b;
@@ -279,83 +280,55 @@ void MainTextEdit::wordAt(qsizetype pos, qsizetype* from, qsizetype* to) const
 
 qsizetype MainTextEdit::verticalMove(int lines) const
 {
-    const int line = buffer_.lineOf(caret_);
-    const int target = std::clamp(line + lines, 0, buffer_.lineCount() - 1);
-    const qsizetype start = buffer_.lineStart(line);
+    const int line = doc_.lineOf(doc_.caret());
+    const int target = std::clamp(line + lines, 0, doc_.lineCount() - 1);
+    const qsizetype start = doc_.lineStart(line);
     const int x = wantedX_ >= 0
                       ? wantedX_
-                      : int(layoutFor(line)->lineAt(0).cursorToX(int(caret_ - start)));
+                      : int(layoutFor(line)->lineAt(0).cursorToX(int(doc_.caret() - start)));
     if (target == line && lines != 0)
-        return lines < 0 ? 0 : buffer_.length();
+        return lines < 0 ? 0 : doc_.length();
     const int column = layoutFor(target)->lineAt(0).xToCursor(x);
-    return buffer_.lineStart(target) + column;
+    return doc_.lineStart(target) + column;
 }
 
 // ---- Editing ----
 
 void MainTextEdit::replace(qsizetype pos, qsizetype count, QStringView text)
 {
-    const TextChange change = buffer_.replace(pos, count, text, TextBuffer::Merge::No, {anchor_, caret_});
-    // The caret and anchor follow the text around them; inside the replaced range they go
-    // after the new text.
-    auto follow = [&](qsizetype p) {
-        if (p < change.pos)
-            return p;
-        if (p >= change.pos + change.removed && p > change.pos)
-            return p + change.inserted - change.removed;
-        return change.pos + change.inserted;
-    };
-    anchor_ = follow(anchor_);
-    caret_ = follow(caret_);
-    applyChanges({change}, caret_);
+    doc_.replace(pos, count, text);
 }
 
 void MainTextEdit::replaceEach(const std::vector<qsizetype>& places, QStringView found,
                                QStringView text)
 {
-    const TextChange change = buffer_.replaceEach(places, found, text, {anchor_, caret_});
-    if (!change.places)
-        return;
-    const qsizetype anchor = change.map(anchor_);
-    const qsizetype caret = change.map(caret_);
-    applyChanges({change}, caret);
-    if (anchor != caret_)
-        setSelection(anchor, caret_);
+    doc_.replaceEach(places, found, text);
 }
 
 void MainTextEdit::replaceSelection(QStringView text)
 {
-    const qsizetype from = selectionStart();
-    const TextChange change = buffer_.replace(from, selectionEnd() - from, text, TextBuffer::Merge::No, {anchor_, caret_});
-    applyChanges({change}, change.pos + change.inserted);
+    doc_.replaceSelection(text);
 }
 
 void MainTextEdit::typeText(const QString& text)
 {
-    TextChange change;
-    if (overwrite_ && !hasSelection() && caret_ < buffer_.lineEnd(buffer_.lineOf(caret_))) {
+    const qsizetype caret = doc_.caret();
+    if (overwrite_ && !hasSelection() && caret < doc_.lineEnd(doc_.lineOf(caret))) {
         // Overtyping replaces the character under the caret, never the line break.
-        change = buffer_.replace(caret_, nextCharacter(caret_) - caret_, text, TextBuffer::Merge::Typing, {anchor_, caret_});
+        doc_.replaceAndPlaceCaret(caret, nextCharacter(caret) - caret, text, Document::Merge::Typing);
     } else if (hasSelection()) {
-        change = buffer_.replace(selectionStart(), selectionEnd() - selectionStart(), text, TextBuffer::Merge::No, {anchor_, caret_});
+        doc_.replaceSelection(text);
     } else {
-        change = buffer_.replace(caret_, 0, text, TextBuffer::Merge::Typing, {anchor_, caret_});
+        doc_.replaceAndPlaceCaret(caret, 0, text, Document::Merge::Typing);
     }
-    applyChanges({change}, change.pos + change.inserted);
 }
 
-void MainTextEdit::applyChanges(const std::vector<TextChange>& changes, qsizetype caret)
+void MainTextEdit::edited()
 {
-    for (const TextChange& change : changes)
-        afterChange(change);
-    const qsizetype oldAnchor = anchor_;
-    const qsizetype oldCaret = caret_;
-    anchor_ = caret_ = buffer_.snap(caret);
     wantedX_ = -1;
     updateScrollBars();
     ensureCaretVisible();
     viewport()->update();
-    selectionChanged(oldAnchor, oldCaret);
     Q_EMIT Change();
 }
 
@@ -364,63 +337,33 @@ void MainTextEdit::afterChange(const TextChange& change)
     if (QAccessible::isActive()) {
         // Readers are told where the text changed, never sent the whole page.
         QAccessibleTextUpdateEvent edited(this, int(change.pos), QString(),
-                                          buffer_.mid(change.pos, std::min<qsizetype>(change.inserted, 4096)));
+                                          doc_.mid(change.pos, std::min<qsizetype>(change.inserted, 4096)));
         QAccessible::updateAccessibility(&edited);
     }
     if (change.places) {
-        // A change at many places: colours move with the text between them, and the widest
-        // line is measured afresh in one pass.
-        for (ColorRun& run : colors_) {
-            run.from = change.map(run.from);
-            run.to = change.map(run.to);
-        }
-        std::erase_if(colors_, [](const ColorRun& r) { return r.from >= r.to; });
+        // A change at many places: the widest line is measured afresh in one pass.
         dropLayouts(change.line, true);
         if (change.eachInserted > change.eachRemoved)
             measureAllLines();
         Q_EMIT viewChanged();
         return;
     }
-    // Colours follow their characters. As in a rich-text box, inserted text takes the colour
-    // of the character before it (a replacement that of the first replaced character), so a
-    // marked line stays marked whole while it is typed on.
-    const qsizetype end = change.pos + change.removed;
-    const qsizetype delta = change.inserted - change.removed;
-    auto map = [&](qsizetype p) {
-        return p < change.pos ? p : (p >= end ? p + delta : change.pos + change.inserted);
-    };
-    for (ColorRun& run : colors_) {
-        const bool takes = change.removed == 0 ? run.from < change.pos && change.pos <= run.to
-                                               : run.from <= change.pos && change.pos < run.to;
-        run.from = takes ? std::min(map(run.from), change.pos) : map(run.from);
-        run.to = takes ? std::max(map(run.to), change.pos + change.inserted) : map(run.to);
-    }
-    std::erase_if(colors_, [](const ColorRun& r) { return r.from >= r.to; });
-
     const bool linesMoved = change.linesInserted != 0 || change.linesRemoved != 0;
     dropLayouts(change.line, linesMoved);
     for (int line = change.line; line <= change.line + change.linesInserted; ++line)
-        maxColumns_ = std::max(maxColumns_, columnsOf(buffer_.lineText(line)));
+        maxColumns_ = std::max(maxColumns_, columnsOf(doc_.lineText(line)));
     if (linesMoved)
         Q_EMIT viewChanged();
 }
 
 void MainTextEdit::undo()
 {
-    SelectionRange before{anchor_, caret_};
-    const auto changes = buffer_.undo(&before);
-    if (!changes.empty()) {
-        applyChanges(changes, before.caret);
-        setSelection(before.anchor, before.caret);
-    }
+    doc_.undo();
 }
 
 void MainTextEdit::redo()
 {
-    qsizetype caret = caret_;
-    const auto changes = buffer_.redo(&caret);
-    if (!changes.empty())
-        applyChanges(changes, caret);
+    doc_.redo();
 }
 
 void MainTextEdit::cut()
@@ -503,10 +446,10 @@ QPointF MainTextEdit::lineOrigin(int line) const
 
 QRect MainTextEdit::positionRect(qsizetype pos) const
 {
-    pos = buffer_.snap(pos);
-    const int line = buffer_.lineOf(pos);
+    pos = doc_.snap(pos);
+    const int line = doc_.lineOf(pos);
     const QTextLine textLine = layoutFor(line)->lineAt(0);
-    const qreal x = textLine.cursorToX(int(pos - buffer_.lineStart(line)));
+    const qreal x = textLine.cursorToX(int(pos - doc_.lineStart(line)));
     const QPointF origin = lineOrigin(line);
     const int width = overwrite_ ? halfWidth_ : 1;
     return QRect(int(origin.x() + x), int(origin.y()), width, lineHeight_);
@@ -515,10 +458,10 @@ QRect MainTextEdit::positionRect(qsizetype pos) const
 qsizetype MainTextEdit::positionAt(const QPoint& point) const
 {
     const int row = int(std::floor(double(point.y() - margins_.top()) / lineHeight_));
-    const int line = std::clamp(firstVisibleLine() + row, 0, buffer_.lineCount() - 1);
+    const int line = std::clamp(firstVisibleLine() + row, 0, doc_.lineCount() - 1);
     const qreal x = point.x() - lineOrigin(line).x();
     const int column = layoutFor(line)->lineAt(0).xToCursor(x, QTextLine::CursorBetweenCharacters);
-    return buffer_.lineStart(line) + column;
+    return doc_.lineStart(line) + column;
 }
 
 int MainTextEdit::contentWidth() const
@@ -528,7 +471,7 @@ int MainTextEdit::contentWidth() const
 
 void MainTextEdit::ensureCaretVisible()
 {
-    const int line = buffer_.lineOf(caret_);
+    const int line = doc_.lineOf(doc_.caret());
     const int first = firstVisibleLine();
     const int visible = visibleLineCount();
     if (line < first)
@@ -536,7 +479,7 @@ void MainTextEdit::ensureCaretVisible()
     else if (line >= first + visible)
         setFirstVisibleLine(line - visible + 1);
 
-    const qreal x = layoutFor(line)->lineAt(0).cursorToX(int(caret_ - buffer_.lineStart(line)));
+    const qreal x = layoutFor(line)->lineAt(0).cursorToX(int(doc_.caret() - doc_.lineStart(line)));
     if (int(x) + margins_.left() + 2 * halfWidth_ > contentWidth() - 2 * halfWidth_)
         updateScrollBars(); // the caret's line is wider than any seen so far
     QScrollBar* bar = horizontalScrollBar();
@@ -560,7 +503,7 @@ QTextLayout* MainTextEdit::layoutFor(int line) const
 {
     auto& slot = layouts_[line];
     if (!slot) {
-        slot = std::make_unique<QTextLayout>(buffer_.lineText(line), font());
+        slot = std::make_unique<QTextLayout>(doc_.lineText(line), font());
         QTextOption option;
         option.setWrapMode(QTextOption::NoWrap);
         option.setTabStopDistance(tabStop_);
@@ -604,7 +547,7 @@ void MainTextEdit::updateScrollBars()
 {
     QScrollBar* v = verticalScrollBar();
     const int visible = visibleLineCount();
-    v->setRange(0, std::max(0, buffer_.lineCount() - visible));
+    v->setRange(0, std::max(0, doc_.lineCount() - visible));
     v->setPageStep(visible);
     v->setSingleStep(1);
     QScrollBar* h = horizontalScrollBar();
@@ -622,7 +565,7 @@ void MainTextEdit::paintEvent(QPaintEvent* event)
     const int first = firstVisibleLine();
     const int fromRow = std::max(0, (area.top() - margins_.top()) / lineHeight_);
     const int toRow = std::max(0, (area.bottom() - margins_.top()) / lineHeight_);
-    const int lastLine = std::min(buffer_.lineCount() - 1, first + toRow);
+    const int lastLine = std::min(doc_.lineCount() - 1, first + toRow);
     const qsizetype selFrom = selectionStart();
     const qsizetype selTo = selectionEnd();
     const QPalette& pal = palette();
@@ -632,15 +575,15 @@ void MainTextEdit::paintEvent(QPaintEvent* event)
                                      QPalette::Highlight));
     selected.setForeground(pal.brush(active ? QPalette::Active : QPalette::Inactive,
                                      QPalette::HighlightedText));
-    const int caretLine = buffer_.lineOf(caret_);
+    const int caretLine = doc_.lineOf(doc_.caret());
     const int widthBefore = maxLineWidth_;
 
     painter.setClipRect(QRect(margins_.left(), margins_.top(),
                               viewport()->width() - margins_.left(),
                               viewport()->height() - margins_.top()));
     for (int line = first + fromRow; line <= lastLine; ++line) {
-        const qsizetype start = buffer_.lineStart(line);
-        const qsizetype end = buffer_.lineEnd(line);
+        const qsizetype start = doc_.lineStart(line);
+        const qsizetype end = doc_.lineEnd(line);
         QTextLayout* layout = layoutFor(line);
         std::unique_ptr<QTextLayout> withPreedit;
         int preeditAt = -1;
@@ -648,7 +591,7 @@ void MainTextEdit::paintEvent(QPaintEvent* event)
             // The text being composed is shown at the caret without entering the text.
             withPreedit = std::make_unique<QTextLayout>(layout->text(), font());
             withPreedit->setTextOption(layout->textOption());
-            preeditAt = int(caret_ - start);
+            preeditAt = int(doc_.caret() - start);
             withPreedit->setPreeditArea(preeditAt, preedit_);
             QList<QTextLayout::FormatRange> formats;
             for (const auto& a : preeditAttributes_) {
@@ -668,7 +611,7 @@ void MainTextEdit::paintEvent(QPaintEvent* event)
         }
 
         QList<QTextLayout::FormatRange> ranges;
-        for (const ColorRun& run : colors_) {
+        for (const ColorRun& run : doc_.colorRuns()) {
             const qsizetype a = std::max(run.from, start);
             const qsizetype b = std::min(run.to, end);
             if (a < b) {
@@ -683,7 +626,7 @@ void MainTextEdit::paintEvent(QPaintEvent* event)
             const qsizetype b = std::min(selTo, end);
             if (a < b)
                 ranges.append({int(a - start), int(b - a), selected});
-            if (selTo > end && line + 1 < buffer_.lineCount()) {
+            if (selTo > end && line + 1 < doc_.lineCount()) {
                 // The selected line break shows as a blank after the line.
                 const qreal x = layout->lineAt(0).naturalTextWidth();
                 painter.fillRect(QRectF(origin.x() + x, origin.y(), halfWidth_, lineHeight_),
@@ -696,7 +639,7 @@ void MainTextEdit::paintEvent(QPaintEvent* event)
                     r.start += int(preedit_.size());
         layout->draw(&painter, origin, ranges);
         if (line == caretLine && active && caretOn_) {
-            int at = int(caret_ - start);
+            int at = int(doc_.caret() - start);
             if (preeditAt >= 0)
                 at += preeditCursor_;
             layout->drawCursor(&painter, origin, at, overwrite_ && preedit_.isEmpty() ? halfWidth_ : 1);
@@ -866,25 +809,25 @@ bool MainTextEdit::handleMovementKey(QKeyEvent* e)
         QKeySequence::StandardKey move;
         QKeySequence::StandardKey select;
     };
-    const int line = buffer_.lineOf(caret_);
+    const int line = doc_.lineOf(doc_.caret());
     const int page = visibleLineCount();
     auto target = [&](QKeySequence::StandardKey key) -> qsizetype {
         switch (key) {
         case QKeySequence::MoveToNextChar:
             return hasSelection() && !(e->modifiers() & Qt::ShiftModifier) ? selectionEnd()
-                                                                           : nextCharacter(caret_);
+                                                                           : nextCharacter(doc_.caret());
         case QKeySequence::MoveToPreviousChar:
             return hasSelection() && !(e->modifiers() & Qt::ShiftModifier)
                        ? selectionStart()
-                       : previousCharacter(caret_);
-        case QKeySequence::MoveToNextWord: return nextWord(caret_);
-        case QKeySequence::MoveToPreviousWord: return previousWord(caret_);
+                       : previousCharacter(doc_.caret());
+        case QKeySequence::MoveToNextWord: return nextWord(doc_.caret());
+        case QKeySequence::MoveToPreviousWord: return previousWord(doc_.caret());
         case QKeySequence::MoveToStartOfLine:
-        case QKeySequence::MoveToStartOfBlock: return buffer_.lineStart(line);
+        case QKeySequence::MoveToStartOfBlock: return doc_.lineStart(line);
         case QKeySequence::MoveToEndOfLine:
-        case QKeySequence::MoveToEndOfBlock: return buffer_.lineEnd(line);
+        case QKeySequence::MoveToEndOfBlock: return doc_.lineEnd(line);
         case QKeySequence::MoveToStartOfDocument: return 0;
-        case QKeySequence::MoveToEndOfDocument: return buffer_.length();
+        case QKeySequence::MoveToEndOfDocument: return doc_.length();
         default: return -1;
         }
     };
@@ -921,7 +864,7 @@ bool MainTextEdit::handleMovementKey(QKeyEvent* e)
     for (const auto& m : kVertical) {
         if (e == m.move || e == m.select) {
             if (wantedX_ < 0)
-                wantedX_ = int(layoutFor(line)->lineAt(0).cursorToX(int(caret_ - buffer_.lineStart(line))));
+                wantedX_ = int(layoutFor(line)->lineAt(0).cursorToX(int(doc_.caret() - doc_.lineStart(line))));
             if (std::abs(m.lines) > 1)
                 setFirstVisibleLine(firstVisibleLine() + m.lines);
             moveCaret(verticalMove(m.lines), e == m.select, true);
@@ -950,9 +893,9 @@ bool MainTextEdit::handleEditingKey(QKeyEvent* e)
         // Shift+Enter breaks the line as Enter does: the text has only one kind of break.
         typeText(QStringLiteral("\r\n"));
     } else if (e == QKeySequence::DeleteStartOfWord && !hasSelection()) {
-        replace(previousWord(caret_), caret_ - previousWord(caret_), {});
+        replace(previousWord(doc_.caret()), doc_.caret() - previousWord(doc_.caret()), {});
     } else if (e == QKeySequence::DeleteEndOfWord && !hasSelection()) {
-        replace(caret_, nextWord(caret_) - caret_, {});
+        replace(doc_.caret(), nextWord(doc_.caret()) - doc_.caret(), {});
     } else if (e == QKeySequence::Delete || e == QKeySequence::DeleteStartOfWord ||
                e == QKeySequence::DeleteEndOfWord ||
                (e->key() == Qt::Key_Backspace && !(e->modifiers() & ~Qt::ShiftModifier))) {
@@ -960,13 +903,10 @@ bool MainTextEdit::handleEditingKey(QKeyEvent* e)
             deleteSelection();
         } else {
             const bool back = e->key() == Qt::Key_Backspace;
-            const qsizetype from = back ? previousCharacter(caret_) : caret_;
-            const qsizetype to = back ? caret_ : nextCharacter(caret_);
-            if (from < to) {
-                const TextChange change =
-                    buffer_.replace(from, to - from, {}, TextBuffer::Merge::Typing, {anchor_, caret_});
-                applyChanges({change}, change.pos);
-            }
+            const qsizetype from = back ? previousCharacter(doc_.caret()) : doc_.caret();
+            const qsizetype to = back ? doc_.caret() : nextCharacter(doc_.caret());
+            if (from < to)
+                doc_.replaceAndPlaceCaret(from, to - from, {}, Document::Merge::Typing);
         }
     } else if (e->key() == Qt::Key_Insert && e->modifiers() == Qt::NoModifier) {
         setOverwriteMode(!overwrite_);
@@ -981,7 +921,7 @@ bool MainTextEdit::handleEditingKey(QKeyEvent* e)
 void MainTextEdit::inputMethodEvent(QInputMethodEvent* event)
 {
     if (event->replacementLength() > 0) {
-        const qsizetype from = caret_ + event->replacementStart();
+        const qsizetype from = doc_.caret() + event->replacementStart();
         setSelection(from, from + event->replacementLength());
     }
     if (!event->commitString().isEmpty())
@@ -1002,23 +942,23 @@ void MainTextEdit::inputMethodEvent(QInputMethodEvent* event)
 
 QVariant MainTextEdit::inputMethodQuery(Qt::InputMethodQuery query) const
 {
-    const int line = buffer_.lineOf(caret_);
-    const qsizetype start = buffer_.lineStart(line);
+    const int line = doc_.lineOf(doc_.caret());
+    const qsizetype start = doc_.lineStart(line);
     switch (query) {
     case Qt::ImEnabled: return true;
     case Qt::ImHints: return int(Qt::ImhMultiLine);
     case Qt::ImFont: return font();
     case Qt::ImCursorRectangle:
         return QRect(caretRect().translated(viewport()->geometry().topLeft()));
-    case Qt::ImCursorPosition: return int(caret_ - start);
+    case Qt::ImCursorPosition: return int(doc_.caret() - start);
     case Qt::ImAnchorPosition:
-        return int(std::clamp<qsizetype>(anchor_ - start, 0, buffer_.lineEnd(line) - start));
-    case Qt::ImSurroundingText: return buffer_.lineText(line);
+        return int(std::clamp<qsizetype>(doc_.anchor() - start, 0, doc_.lineEnd(line) - start));
+    case Qt::ImSurroundingText: return doc_.lineText(line);
     case Qt::ImCurrentSelection:
-        return buffer_.lineOf(anchor_) == line ? selectedText() : QString();
-    case Qt::ImAbsolutePosition: return qlonglong(caret_);
-    case Qt::ImTextBeforeCursor: return buffer_.mid(start, caret_ - start);
-    case Qt::ImTextAfterCursor: return buffer_.mid(caret_, buffer_.lineEnd(line) - caret_);
+        return doc_.lineOf(doc_.anchor()) == line ? selectedText() : QString();
+    case Qt::ImAbsolutePosition: return qlonglong(doc_.caret());
+    case Qt::ImTextBeforeCursor: return doc_.mid(start, doc_.caret() - start);
+    case Qt::ImTextAfterCursor: return doc_.mid(doc_.caret(), doc_.lineEnd(line) - doc_.caret());
     default: return QAbstractScrollArea::inputMethodQuery(query);
     }
 }
@@ -1038,17 +978,17 @@ void MainTextEdit::mousePressEvent(QMouseEvent* event)
     if (lastDoubleClickMs_ >= 0 && now - lastDoubleClickMs_ < QApplication::doubleClickInterval() &&
         (point - lastDoubleClickPos_).manhattanLength() < QApplication::startDragDistance()) {
         // A third click selects the whole line with its line break.
-        const int line = buffer_.lineOf(pos);
-        const qsizetype end = line + 1 < buffer_.lineCount() ? buffer_.lineStart(line + 1)
-                                                             : buffer_.length();
-        setSelection(buffer_.lineStart(line), end);
+        const int line = doc_.lineOf(pos);
+        const qsizetype end = line + 1 < doc_.lineCount() ? doc_.lineStart(line + 1)
+                                                             : doc_.length();
+        setSelection(doc_.lineStart(line), end);
         lastDoubleClickMs_ = -1;
         selecting_ = false;
         return;
     }
     wordAnchorFrom_ = wordAnchorTo_ = -1;
     if (event->modifiers() & Qt::ShiftModifier)
-        setSelection(anchor_, pos);
+        setSelection(doc_.anchor(), pos);
     else
         setCaret(pos);
     selecting_ = true;
@@ -1077,7 +1017,7 @@ void MainTextEdit::mouseMoveEvent(QMouseEvent* event)
         else
             setSelection(wordAnchorFrom_, std::max(to, wordAnchorTo_));
     } else {
-        setSelection(anchor_, pos);
+        setSelection(doc_.anchor(), pos);
     }
 }
 
@@ -1092,7 +1032,7 @@ void MainTextEdit::autoScroll()
         setFirstVisibleLine(firstVisibleLine() - 1);
     else if (lastMousePos_.y() > r.bottom())
         setFirstVisibleLine(firstVisibleLine() + 1);
-    setSelection(anchor_, positionAt(lastMousePos_));
+    setSelection(doc_.anchor(), positionAt(lastMousePos_));
 }
 
 void MainTextEdit::mouseReleaseEvent(QMouseEvent* event)
@@ -1140,7 +1080,7 @@ void MainTextEdit::contextMenuEvent(QContextMenuEvent* event)
         [this] { paste(); });
     add(QStringLiteral("削除(&D)"), hasSelection(), [this] { deleteSelection(); });
     menu.addSeparator();
-    add(QStringLiteral("すべて選択(&A)"), buffer_.length() > 0, [this] { selectAll(); });
+    add(QStringLiteral("すべて選択(&A)"), doc_.length() > 0, [this] { selectAll(); });
     menu.exec(event->globalPos());
 }
 
@@ -1177,39 +1117,17 @@ void MainTextEdit::dropEvent(QDropEvent* event)
 
 void MainTextEdit::setTextColor(qsizetype from, qsizetype to, const QColor& color)
 {
-    if (to < from)
-        std::swap(from, to);
-    from = std::clamp<qsizetype>(from, 0, buffer_.length());
-    to = std::clamp<qsizetype>(to, 0, buffer_.length());
-    std::vector<ColorRun> kept;
-    for (const ColorRun& run : colors_) {
-        if (run.to <= from || run.from >= to) {
-            kept.push_back(run);
-            continue;
-        }
-        if (run.from < from)
-            kept.push_back({run.from, from, run.color});
-        if (run.to > to)
-            kept.push_back({to, run.to, run.color});
-    }
-    if (color != QColor(Qt::black) && from < to)
-        kept.push_back({from, to, color});
-    colors_ = std::move(kept);
-    viewport()->update();
+    doc_.setTextColor(from, to, color);
 }
 
 QColor MainTextEdit::textColorAt(qsizetype pos) const
 {
-    for (const ColorRun& run : colors_)
-        if (pos >= run.from && pos < run.to)
-            return run.color;
-    return QColor(Qt::black);
+    return doc_.textColorAt(pos);
 }
 
 void MainTextEdit::clearTextColors()
 {
-    colors_.clear();
-    viewport()->update();
+    doc_.clearTextColors();
 }
 
 } // namespace tl

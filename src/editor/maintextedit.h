@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/textbuffer.h"
+#include "core/document.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
@@ -17,42 +17,46 @@ class QMenu;
 
 namespace tl {
 
-// The document's edit box: a plain-text editor without line wrap over our own text buffer, so
-// that a 20 MB page of 400,000 lines loads in a fraction of a second. Positions are the
-// program's own: a line break is CR LF and counts as two characters. Lines are counted from 0
-// here (the adapter cTextBox counts from 1).
+// The edit box: a plain-text view without line wrap of a Document (our own text engine, so
+// that a 20 MB page of 400,000 lines loads in a fraction of a second), which it draws and
+// edits through keys, mouse, input method, clipboard and drops. The document belongs to its
+// owner and outlives the view. Positions are the program's own: a line break is CR LF and
+// counts as two characters. Lines are counted from 0 here (the adapter cTextBox and
+// LineNumberAt count from 1).
 //
 // It reports the events the program handles (change, click, double click, key down with a
-// cancellable key code, file drop) and keeps on-screen text colours outside the text.
+// cancellable key code, file drop).
 class MainTextEdit : public QAbstractScrollArea {
     Q_OBJECT
 public:
-    explicit MainTextEdit(QWidget* parent = nullptr);
+    explicit MainTextEdit(Document& document, QWidget* parent = nullptr);
     ~MainTextEdit() override;
 
+    Document& document() const { return doc_; }
+
     // ---- Text ----
-    QString text() const { return buffer_.text(); }
+    QString text() const { return doc_.text(); }
     // Replaces all text: caret at the start, undo history empty, unmodified.
     void setText(QStringView text);
-    qsizetype length() const { return buffer_.length(); }
-    QString mid(qsizetype pos, qsizetype count) const { return buffer_.mid(pos, count); }
+    qsizetype length() const { return doc_.length(); }
+    QString mid(qsizetype pos, qsizetype count) const { return doc_.mid(pos, count); }
     // [pos, pos + count) as one run of characters, valid until the next edit.
-    QStringView view(qsizetype pos, qsizetype count) { return buffer_.view(pos, count); }
-    int lineCount() const { return buffer_.lineCount(); }
-    qsizetype lineStart(int line) const { return buffer_.lineStart(line); }
-    qsizetype lineEnd(int line) const { return buffer_.lineEnd(line); }
-    int lineOf(qsizetype pos) const { return buffer_.lineOf(pos); }
-    QString lineText(int line) const { return buffer_.lineText(line); }
+    QStringView view(qsizetype pos, qsizetype count) { return doc_.view(pos, count); }
+    int lineCount() const { return doc_.lineCount(); }
+    qsizetype lineStart(int line) const { return doc_.lineStart(line); }
+    qsizetype lineEnd(int line) const { return doc_.lineEnd(line); }
+    int lineOf(qsizetype pos) const { return doc_.lineOf(pos); }
+    QString lineText(int line) const { return doc_.lineText(line); }
     // pos clamped to the text and moved off the middle of a CR LF or surrogate pair.
-    qsizetype snap(qsizetype pos) const { return buffer_.snap(pos); }
+    qsizetype snap(qsizetype pos) const { return doc_.snap(pos); }
 
     // ---- Caret and selection ----
-    qsizetype anchor() const { return anchor_; }
-    qsizetype position() const { return caret_; }
-    qsizetype selectionStart() const { return std::min(anchor_, caret_); }
-    qsizetype selectionEnd() const { return std::max(anchor_, caret_); }
-    bool hasSelection() const { return anchor_ != caret_; }
-    QString selectedText() const { return buffer_.mid(selectionStart(), selectionEnd() - selectionStart()); }
+    qsizetype anchor() const { return doc_.anchor(); }
+    qsizetype position() const { return doc_.caret(); }
+    qsizetype selectionStart() const { return std::min(doc_.anchor(), doc_.caret()); }
+    qsizetype selectionEnd() const { return std::max(doc_.anchor(), doc_.caret()); }
+    bool hasSelection() const { return doc_.anchor() != doc_.caret(); }
+    QString selectedText() const { return doc_.mid(selectionStart(), selectionEnd() - selectionStart()); }
     // Positions are clamped to the text and moved off the middle of a CR LF or surrogate pair;
     // the caret
     // is scrolled into view.
@@ -73,15 +77,15 @@ public:
     // step and one Change, in one pass over the text; colours follow their characters and the
     // caret and anchor follow the text around them. Places not holding `found` are skipped.
     void replaceEach(const std::vector<qsizetype>& places, QStringView found, QStringView text);
-    void beginUndoGroup() { buffer_.beginUndoGroup(); }
-    void endUndoGroup() { buffer_.endUndoGroup(); }
+    void beginUndoGroup() { doc_.beginUndoGroup(); }
+    void endUndoGroup() { doc_.endUndoGroup(); }
     void undo();
     void redo();
-    bool canUndo() const { return buffer_.canUndo(); }
-    bool canRedo() const { return buffer_.canRedo(); }
-    void clearUndo() { buffer_.clearUndo(); }
-    bool isModified() const { return buffer_.isModified(); }
-    void setUnmodified() { buffer_.setUnmodified(); }
+    bool canUndo() const { return doc_.canUndo(); }
+    bool canRedo() const { return doc_.canRedo(); }
+    void clearUndo() { doc_.clearUndo(); }
+    bool isModified() const { return doc_.isModified(); }
+    void setUnmodified() { doc_.setModified(false); }
     void cut();
     void copy() const;
     void paste();
@@ -99,7 +103,7 @@ public:
     int lineTop(int line) const;
     int horizontalOffset() const;
     // The caret's rectangle (or a position's) in viewport coordinates.
-    QRect caretRect() const { return positionRect(caret_); }
+    QRect caretRect() const { return positionRect(doc_.caret()); }
     QRect positionRect(qsizetype pos) const;
     // The position nearest to a point of the viewport.
     qsizetype positionAt(const QPoint& viewportPoint) const;
@@ -159,15 +163,11 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    struct ColorRun {
-        qsizetype from;
-        qsizetype to;
-        QColor color;
-    };
-
     // Editing.
-    void applyChanges(const std::vector<TextChange>& changes, qsizetype caret);
+    // Following the document: each change, each whole edit, a new text, a moved selection.
     void afterChange(const TextChange& change);
+    void edited();
+    void textReset();
     void typeText(const QString& text);
     bool handleEditingKey(QKeyEvent* event);
     bool handleMovementKey(QKeyEvent* event);
@@ -178,7 +178,7 @@ private:
     qsizetype nextWord(qsizetype pos) const;
     void wordAt(qsizetype pos, qsizetype* from, qsizetype* to) const;
     qsizetype verticalMove(int lines) const;
-    void selectionChanged(qsizetype oldAnchor, qsizetype oldCaret);
+    void selectionChanged();
 
     // View.
     QTextLayout* layoutFor(int line) const;
@@ -192,14 +192,11 @@ private:
     void updateCaretArea();
     void autoScroll();
 
-    TextBuffer buffer_;
-    qsizetype anchor_ = 0;
-    qsizetype caret_ = 0;
+    Document& doc_;
     int wantedX_ = -1; // column kept by up/down moves, in pixels
     bool overwrite_ = false;
     bool altAlone_ = false; // Alt is down and no other key came since
 
-    std::vector<ColorRun> colors_;
     QMargins margins_;
 
     int lineHeight_ = 16;

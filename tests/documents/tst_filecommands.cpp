@@ -28,6 +28,7 @@ private Q_SLOTS:
     void cancelledSaveKeepsUntitledText_data();
     void cancelledSaveKeepsUntitledText();
     void pageNamedLikeUntitledSavesToItsOwnFile();
+    void undoToTheSavedTextAsksNothing();
     void modifiedNewAnsweredCancelChangesNothing();
     void saveAsUntitledOverExistingAnsweredNo();
     void saveAsCancelledWritesNothing();
@@ -53,7 +54,7 @@ void TestFileCommands::openNormalisesLineBreaksAndIsUnmodified()
     QCOMPARE(s.files().OpenDocument(path), 0);
     QCOMPARE(s.box().Text(), QStringLiteral("a\r\nb\r\nc\r\n"));
     QCOMPARE(s.window.Caption(), path);
-    QVERIFY(!s.state.DocModified);
+    QVERIFY(!s.state.Doc.isModified());
     QVERIFY(!s.window.MainText()->isHidden());
     QCOMPARE(s.state.Docs[0].Path, path);
     QVERIFY(s.prompts.messages.isEmpty());
@@ -97,13 +98,13 @@ void TestFileCommands::saveBacksUpAndAppendsCrLf()
     const QString unrelated = s.write(QStringLiteral("site.bak"), "keep\r\n");
     QCOMPARE(s.files().OpenDocument(path), 0);
     s.type(QStringLiteral("X"));
-    QVERIFY(s.state.DocModified);
+    QVERIFY(s.state.Doc.isModified());
     s.files().SaveDocument();
     QCOMPARE(Session::read(unrelated), QByteArray("keep\r\n"));
     // The text already ends with a line break: none is added, so saves never pile up lines.
     QCOMPARE(Session::read(path), QByteArray("Xold\r\n"));
     QCOMPARE(Session::read(s.docs() + u'/' + backup), QByteArray("old\r\n"));
-    QVERIFY(!s.state.DocModified);
+    QVERIFY(!s.state.Doc.isModified());
     QVERIFY(s.prompts.messages.isEmpty());
 
     // Saving again writes the same text; the backup now holds the first save.
@@ -135,7 +136,7 @@ void TestFileCommands::modifiedUntitledOpenYesThenSaveDialogCancelled()
     QCOMPARE(s.prompts.fileRequests[0].fileName, QStringLiteral("Default.htm"));
     QCOMPARE(s.window.Caption(), QStringLiteral("無題"));
     QCOMPARE(s.box().Text(), QStringLiteral("draft"));
-    QVERIFY(s.state.DocModified);
+    QVERIFY(s.state.Doc.isModified());
     QCOMPARE(QDir(s.docs()).entryList(QDir::Files), QStringList{"other.htm"});
     QVERIFY(!QFile::exists(s.home.file(QStringLiteral("Default.htm"))));
 }
@@ -180,7 +181,7 @@ void TestFileCommands::cancelledSaveKeepsUntitledText()
     QVERIFY(!s.window.MainText()->isHidden());
     QCOMPARE(s.window.Caption(), QStringLiteral("無題"));
     QCOMPARE(s.box().Text(), QStringLiteral("draft"));
-    QVERIFY(s.state.DocModified);
+    QVERIFY(s.state.Doc.isModified());
     QCOMPARE(Session::read(other), QByteArray("other\r\n"));
 }
 
@@ -200,6 +201,22 @@ void TestFileCommands::pageNamedLikeUntitledSavesToItsOwnFile()
     QVERIFY(s.state.Doc.isUntitled());
 }
 
+void TestFileCommands::undoToTheSavedTextAsksNothing()
+{
+    // The page's modified state is the text's: undoing back to what was saved leaves nothing
+    // to ask about.
+    Session s;
+    const QString path = s.write(QStringLiteral("a.htm"), "abc\r\n");
+    QCOMPARE(s.files().OpenDocument(path), 0);
+    s.type(QStringLiteral("X"));
+    QVERIFY(s.state.Doc.isModified());
+    s.window.MainText()->undo();
+    QVERIFY(!s.state.Doc.isModified());
+    s.files().NewDocument();
+    QVERIFY(s.prompts.messages.isEmpty());
+    QCOMPARE(s.window.Caption(), QStringLiteral("無題"));
+}
+
 void TestFileCommands::modifiedNewAnsweredCancelChangesNothing()
 {
     Session s;
@@ -210,7 +227,7 @@ void TestFileCommands::modifiedNewAnsweredCancelChangesNothing()
     s.files().NewDocument();
     QCOMPARE(s.box().Text(), QStringLiteral("Xabc\r\n"));
     QCOMPARE(s.window.Caption(), path);
-    QVERIFY(s.state.DocModified);
+    QVERIFY(s.state.Doc.isModified());
     QCOMPARE(Session::read(path), QByteArray("abc\r\n"));
 }
 
@@ -249,7 +266,7 @@ void TestFileCommands::saveAsCancelledWritesNothing()
     QCOMPARE(Session::read(path), QByteArray("a\r\n"));
     QCOMPARE(QDir(s.docs()).entryList(QDir::Files), QStringList{"a.htm"});
     QCOMPARE(ReadRecentFiles(), QStringList{path});
-    QVERIFY(s.state.DocModified);
+    QVERIFY(s.state.Doc.isModified());
 
     // A chosen name with a doubled extension loses the second one.
     s.prompts.planFileName(s.docs() + QStringLiteral("/b.htm.htm"));
@@ -415,7 +432,7 @@ void TestFileCommands::closeRequestWritesPageListEvenWhenCancelled()
     s.prompts.planAnswer(MsgAnswer::Cancel);
     QVERIFY(!s.window.close());
     QCOMPARE(Session::read(s.home.file(kPageListFile)), expected);
-    QVERIFY(s.state.DocModified);
+    QVERIFY(s.state.Doc.isModified());
     QCOMPARE(s.box().Text(), QStringLiteral("Xp\r\n"));
 }
 
@@ -433,7 +450,7 @@ void TestFileCommands::shiftJisPageSavesBackSameBytes()
     QCOMPARE(Session::read(path), bytes + "\r\n");
     // Open and save again: byte for byte the same, no line added.
     QCOMPARE(s.files().OpenDocument(path), 0);
-    s.state.DocModified = true;
+    s.state.Doc.setModified(true);
     s.files().SaveDocument();
     QCOMPARE(Session::read(path), bytes + "\r\n");
 }
@@ -453,12 +470,12 @@ void TestFileCommands::characterOutsideEncodingWritesNothingUnlessUtf8Chosen()
     QVERIFY(s.prompts.messages[0].text.contains(QStringLiteral("2 行目")));
     QCOMPARE(Session::read(path), QByteArray("line1\r\nline2\r\n"));
     QVERIFY(!QFile::exists(s.docs() + QStringLiteral("/p.bak")));
-    QVERIFY(s.state.DocModified);
+    QVERIFY(s.state.Doc.isModified());
 
     s.prompts.planAnswer(MsgAnswer::Ok);
     s.files().SaveDocument();
     QCOMPARE(Session::read(path), QByteArray("\xEF\xBB\xBFline1\r\ncaf\xC3\xA9 line2\r\n"));
-    QVERIFY(!s.state.DocModified);
+    QVERIFY(!s.state.Doc.isModified());
 }
 
 void TestFileCommands::failedWriteKeepsDocumentModified()
@@ -475,7 +492,7 @@ void TestFileCommands::failedWriteKeepsDocumentModified()
     QCOMPARE(s.prompts.messages[0].text,
              bad + QStringLiteral("\r\nこのファイルに保存できませんでした。\r\nNo such file or directory"));
     QCOMPARE(s.window.Caption(), QStringLiteral("無題"));
-    QVERIFY(s.state.DocModified);
+    QVERIFY(s.state.Doc.isModified());
 
     // Asked to save before opening another page: a failed save keeps the text.
     const QString other = s.write(QStringLiteral("o.htm"), "o\r\n");

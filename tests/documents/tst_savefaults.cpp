@@ -106,7 +106,7 @@ void TestSaveFaults::fullDiskKeepsPageAndBackup()
     QCOMPARE(after, old);
     QCOMPARE(FileSession::read(folder.file(QStringLiteral("page.bak"))), old);
     QCOMPARE(FilesIn(folder.path()), QStringList({"page.bak", "page.htm"}));
-    QVERIFY(s.state.DocModified);
+    QVERIFY(s.state.Doc.isModified());
     QCOMPARE(s.prompts.messages.size(), 1);
     QCOMPARE(s.prompts.messages[0].text,
              page + QStringLiteral("\r\nこのファイルに保存できませんでした。\r\nNo space left on device"));
@@ -139,7 +139,7 @@ void TestSaveFaults::failedBackupKeepsOldBackup()
     test::TempHome::writeBytes(backup, oldBackup);
     QCOMPARE(s.files().OpenDocument(page), 0);
     s.box().SetText(QString(3000, u'n'));
-    s.state.DocModified = true;
+    s.state.Doc.setModified(true);
     // The copy of the 6,000-byte page cannot be made; the new 3,000-byte page still fits.
     folder.leaveFree(4096);
 
@@ -156,12 +156,12 @@ void TestSaveFaults::failedBackupKeepsOldBackup()
     QCOMPARE(FilesIn(folder.path()), QStringList({"page.bak", "page.htm"}));
     if (saveAnyway) {
         QCOMPARE(FileSession::read(page), QByteArray(3000, 'n') + "\r\n");
-        QVERIFY(!s.state.DocModified);
+        QVERIFY(!s.state.Doc.isModified());
     } else {
         const QByteArray after = FileSession::read(page);
         Tally(old, after);
         QCOMPARE(after, old);
-        QVERIFY(s.state.DocModified);
+        QVERIFY(s.state.Doc.isModified());
     }
 }
 
@@ -228,7 +228,7 @@ void TestSaveFaults::pageThatIsItsOwnBackupName()
 
     s.files().SaveDocument();
     QCOMPARE(FileSession::read(page), QByteArray("new old\r\n"));
-    QVERIFY(!s.state.DocModified);
+    QVERIFY(!s.state.Doc.isModified());
     QCOMPARE(s.prompts.messages.size(), 1);
     QCOMPARE(s.prompts.messages[0].icon, MsgIcon::Information);
     QVERIFY(s.prompts.messages[0].text.startsWith(s.docs() + u'/'));
@@ -255,7 +255,7 @@ void TestSaveFaults::loneSurrogateLeftByTagDeleteNeverReachesTheFile()
     QCOMPARE(s.box().SelText(), QStringLiteral("a"));
     s.box().SetSelText(QString());
     QCOMPARE(s.box().Text(), QStringLiteral("\U00020BB7b"));
-    s.state.DocModified = true;
+    s.state.Doc.setModified(true);
 
     s.files().SaveDocument();
     QCOMPARE(FileSession::read(page), QByteArray("\xEF\xBB\xBF\xF0\xA0\xAE\xB7" "b\r\n"));
@@ -277,7 +277,7 @@ void TestSaveFaults::failedUtf8RetryWritesNothing()
     Tally(old, after);
     QCOMPARE(after, old);
     QVERIFY(!QFile::exists(s.docs() + QStringLiteral("/p.bak")));
-    QVERIFY(s.state.DocModified);
+    QVERIFY(s.state.Doc.isModified());
     QCOMPARE(s.window.Caption(), page);
     QCOMPARE(s.prompts.messages.size(), 2);
     QVERIFY(s.prompts.messages[1].text.startsWith(page + QStringLiteral("\r\n")));

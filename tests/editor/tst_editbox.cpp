@@ -100,7 +100,8 @@ void TestEditBox::keys()
     QFETCH(qsizetype, anchorAfter);
     QFETCH(qsizetype, caretAfter);
 
-    MainTextEdit edit;
+    Document doc;
+    MainTextEdit edit{doc};
     edit.resize(400, 200);
     edit.setText(text);
     edit.setCaret(caret);
@@ -112,7 +113,8 @@ void TestEditBox::keys()
 
 void TestEditBox::clipboardUsesPlatformLineBreaks()
 {
-    MainTextEdit edit;
+    Document doc;
+    MainTextEdit edit{doc};
     edit.setText(u"ab\r\ncd");
     edit.setSelection(1, 5);
     QTest::keyClick(&edit, Qt::Key_C, Qt::ControlModifier);
@@ -135,7 +137,8 @@ void TestEditBox::clipboardUsesPlatformLineBreaks()
 
 void TestEditBox::inputMethodComposesOutsideTheText()
 {
-    MainTextEdit edit;
+    Document doc;
+    MainTextEdit edit{doc};
     edit.setText(u"<P></P>");
     edit.setCaret(3);
     QSignalSpy changes(&edit, &MainTextEdit::Change);
@@ -158,7 +161,8 @@ void TestEditBox::inputMethodComposesOutsideTheText()
 
 void TestEditBox::mouseSelection()
 {
-    MainTextEdit edit;
+    Document doc;
+    MainTextEdit edit{doc};
     edit.setText(u"<P>hello world</P>\r\nnext line");
     edit.resize(400, 200);
     edit.show();
@@ -185,7 +189,8 @@ void TestEditBox::mouseSelection()
 
 void TestEditBox::largeTextScrollsToTheCaret()
 {
-    MainTextEdit edit;
+    Document doc;
+    MainTextEdit edit{doc};
     QString text;
     for (int i = 0; i < 5000; ++i)
         text += QStringLiteral("line %1 %2\r\n").arg(i).arg(QString(i % 50, u'x'));
@@ -213,7 +218,8 @@ void TestEditBox::largeTextScrollsToTheCaret()
 
 void TestEditBox::assistiveTechnologyReadsLinesAndCaret()
 {
-    MainTextEdit edit;
+    Document doc;
+    MainTextEdit edit{doc};
     edit.setText(u"<P>\r\n日本語\r\nend");
     edit.setSelection(5, 7);
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(&edit);
@@ -235,7 +241,8 @@ void TestEditBox::assistiveTechnologyReadsLinesAndCaret()
 
 void TestEditBox::textFromOutsideNeverBringsHalfAPair()
 {
-    MainTextEdit edit;
+    Document doc;
+    MainTextEdit edit{doc};
     QSignalSpy repaired(&edit, &MainTextEdit::brokenTextRepaired);
     edit.setText(u"ab");
     const QString broken = QStringLiteral("x") + QChar(0xD842) + QStringLiteral("y") + QChar(0xDFB7);

@@ -578,7 +578,8 @@ void TestInsertion::selectFocusedText()
     auto* layout = new QVBoxLayout(&window);
     auto* line = new QLineEdit(text);
     auto* button = new QPushButton(text);
-    auto* main = new MainTextEdit;
+    Document doc;
+    auto* main = new MainTextEdit(doc);
     cTextBox box(main);
     box.SetText(text);
     layout->addWidget(line);

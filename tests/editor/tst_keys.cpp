@@ -343,9 +343,9 @@ void TestKeys::stampsFollowLinesThroughDeletion()
 void TestKeys::typingMarksModified()
 {
     s->load(QStringLiteral("<P>"), 3);
-    QVERIFY(!s->state.DocModified);
+    QVERIFY(!s->state.Doc.isModified());
     s->key(Qt::Key_A);
-    QVERIFY(s->state.DocModified);
+    QVERIFY(s->state.Doc.isModified());
     QCOMPARE(s->box().Text(), QStringLiteral("<P>a"));
 }
 

@@ -262,7 +262,7 @@ void TestSearch::replaceAllThroughTheDialog()
     QCOMPARE(offered, QStringLiteral("old"));
     QCOMPARE(s->box().Text(), result);
     QCOMPARE(s->box().SelStart(), qint64(1));
-    QVERIFY(s->state.DocModified);
+    QVERIFY(s->state.Doc.isModified());
     // One undo step takes it all back.
     s->key(Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(s->box().Text(), text);
@@ -276,7 +276,7 @@ void TestSearch::replaceAllWithEmptySearchTextIsNoMatch()
     ReplaceAll(s->state, s->box());
     QCOMPARE(s->box().Text(), QStringLiteral("abc"));
     QVERIFY(!s->box().CanUndo());
-    QVERIFY(!s->state.DocModified);
+    QVERIFY(!s->state.Doc.isModified());
 }
 
 void TestSearch::replaceAllKeepsStampColoursOnTheirLines()
@@ -421,14 +421,14 @@ void TestSearch::stampAndUnstamp()
     QCOMPARE(s->box().SelStart(), qint64(17));
     // Colouring is no edit.
     QCOMPARE(s->box().Text(), text);
-    QVERIFY(!s->state.DocModified);
+    QVERIFY(!s->state.Doc.isModified());
     QVERIFY(!s->box().CanUndo());
 
     s->key(Qt::Key_F8);
     QCOMPARE(BlueLines(s->edit()), QString());
     QCOMPARE(s->state.StampTable[0].line, qint64(0));
     QCOMPARE(s->state.StampTable[0].text, QString());
-    QVERIFY(!s->state.DocModified);
+    QVERIFY(!s->state.Doc.isModified());
 }
 
 void TestSearch::stampBeyondLine40000FollowsItsLine()

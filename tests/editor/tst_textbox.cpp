@@ -107,7 +107,8 @@ void TestTextBox::textLineBreaks()
     QFETCH(QString, text);
     QFETCH(int, totalLine);
 
-    MainTextEdit edit;
+    Document doc;
+    MainTextEdit edit{doc};
     cTextBox box(&edit);
     box.SetText(input);
     QCOMPARE(box.Text(), text);
@@ -155,7 +156,8 @@ void TestTextBox::selection()
     QFETCH(qint64, readStart);
     QFETCH(qint64, readLength);
 
-    MainTextEdit edit;
+    Document doc;
+    MainTextEdit edit{doc};
     cTextBox box(&edit);
     box.SetText(text);
     box.SetSelStart(start);
@@ -201,7 +203,8 @@ void TestTextBox::setSelText()
     QFETCH(QString, result);
     QFETCH(qint64, caret);
 
-    MainTextEdit edit;
+    Document doc;
+    MainTextEdit edit{doc};
     cTextBox box(&edit);
     box.SetText(text);
     box.SetSelStart(start);
@@ -251,7 +254,8 @@ void TestTextBox::selColorRanges()
     QFETCH(qint64, blackLength);
     QFETCH(QString, marks);
 
-    MainTextEdit edit;
+    Document doc;
+    MainTextEdit edit{doc};
     cTextBox box(&edit);
     box.SetText(text);
     box.SetSelStart(redStart);
@@ -267,7 +271,8 @@ void TestTextBox::selColorRanges()
 
 void TestTextBox::selColorIsNotAnEdit()
 {
-    MainTextEdit edit;
+    Document doc;
+    MainTextEdit edit{doc};
     cTextBox box(&edit);
     box.SetText(QStringLiteral("l1\r\nl2\r\nl3"));
     QSignalSpy changes(&edit, &MainTextEdit::Change);
@@ -344,7 +349,8 @@ void TestTextBox::lineQueries()
     QFETCH(int, totalLine);
     QFETCH(QString, lineText);
 
-    MainTextEdit edit;
+    Document doc;
+    MainTextEdit edit{doc};
     cTextBox box(&edit);
     box.SetText(text);
     box.SetSelStart(caret);
@@ -356,7 +362,8 @@ void TestTextBox::lineQueries()
 
 void TestTextBox::undoAndModifyWrites()
 {
-    MainTextEdit edit;
+    Document doc;
+    MainTextEdit edit{doc};
     cTextBox box(&edit);
     box.SetText(QStringLiteral("abc"));
 
@@ -420,7 +427,8 @@ void TestTextBox::lineArithmetic()
     QFETCH(qint64, midLength);
     QFETCH(QString, mid);
 
-    MainTextEdit edit;
+    Document doc;
+    MainTextEdit edit{doc};
     cTextBox box(&edit);
     box.SetText(text);
     QCOMPARE(box.TextLength(), qint64(text.size()));
@@ -434,7 +442,8 @@ void TestTextBox::lineArithmetic()
 
 void TestTextBox::undoStepGroupsEdits()
 {
-    MainTextEdit edit;
+    Document doc;
+    MainTextEdit edit{doc};
     cTextBox box(&edit);
     box.SetText(QStringLiteral("<B>x</B>"));
     {
@@ -476,7 +485,8 @@ void TestTextBox::margins()
     QFETCH(int, read);
     QFETCH(QMargins, pixels);
 
-    MainTextEdit edit;
+    Document doc;
+    MainTextEdit edit{doc};
     cTextBox box(&edit);
     QCOMPARE(box.ScaleMode(), 1);
     box.SetScaleMode(scaleMode);
@@ -510,7 +520,8 @@ void TestTextBox::withoutTarget()
     check(none);
 
     // A target that has been destroyed answers as no target.
-    auto edit = std::make_unique<MainTextEdit>();
+    Document doc;
+    auto edit = std::make_unique<MainTextEdit>(doc);
     cTextBox box(edit.get());
     box.SetText(QStringLiteral("a\r\nb\r\nc"));
     box.SetSelStart(6);
@@ -523,7 +534,8 @@ void TestTextBox::withoutTarget()
 
 void TestTextBox::scrolling()
 {
-    MainTextEdit edit;
+    Document doc;
+    MainTextEdit edit{doc};
     cTextBox box(&edit);
     QStringList lines;
     for (int i = 1; i <= 200; ++i)
@@ -599,7 +611,8 @@ void TestTextBox::keyDown()
     QFETCH(int, code);
     QFETCH(int, shift);
 
-    MainTextEdit edit;
+    Document doc;
+    MainTextEdit edit{doc};
     QList<QPair<int, int>> seen;
     connect(&edit, &MainTextEdit::KeyDown, this,
             [&](int& keyCode, int shiftState) { seen.append({keyCode, shiftState}); });
@@ -611,7 +624,8 @@ void TestTextBox::keyDown()
 
 void TestTextBox::cancelledKeyIsNotTyped()
 {
-    MainTextEdit edit;
+    Document doc;
+    MainTextEdit edit{doc};
     cTextBox box(&edit);
     QSignalSpy changes(&edit, &MainTextEdit::Change);
     connect(&edit, &MainTextEdit::KeyDown, this, [](int& keyCode, int) {
@@ -626,7 +640,8 @@ void TestTextBox::cancelledKeyIsNotTyped()
 
 void TestTextBox::shiftEnterBreaksTheLine()
 {
-    MainTextEdit edit;
+    Document doc;
+    MainTextEdit edit{doc};
     cTextBox box(&edit);
     box.SetText(QStringLiteral("ab"));
     box.SetSelStart(1);
@@ -639,7 +654,8 @@ void TestTextBox::shiftEnterBreaksTheLine()
 
 void TestTextBox::changeEvent()
 {
-    MainTextEdit edit;
+    Document doc;
+    MainTextEdit edit{doc};
     cTextBox box(&edit);
     QSignalSpy changes(&edit, &MainTextEdit::Change);
     QTest::keyClick(&edit, Qt::Key_X);
@@ -670,7 +686,8 @@ void TestTextBox::dblClickReportsPosition()
 {
     QFETCH(qint64, pos);
 
-    MainTextEdit edit;
+    Document doc;
+    MainTextEdit edit{doc};
     cTextBox box(&edit);
     box.SetText(QStringLiteral("<P>hello world</P>\r\n<IMG SRC=\"a.gif\">"));
     edit.resize(400, 200);

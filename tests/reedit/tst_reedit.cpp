@@ -69,7 +69,8 @@ QString DescribeParagraphDialog(QWidget* dialog, const AppState& state)
 struct Recorder {
     test::ScriptedPrompter prompts;
     AppState state{prompts};
-    MainTextEdit edit;
+    Document doc;
+    MainTextEdit edit{doc};
     cTextBox box{&edit};
     QStringList opened; // "name(caption) old-text"
 

@@ -211,7 +211,8 @@ void TestTagRecognizer::recognize_in_edit_box_document()
     QFETCH(QString, marked);
     QFETCH(QString, expected);
     const Click click = ParseClick(marked);
-    MainTextEdit edit;
+    Document doc;
+    MainTextEdit edit{doc};
     edit.setText(click.text);
     QCOMPARE(Describe(click.text, RecognizeTag(DocumentTagText(edit), click.caret)), expected);
 }
@@ -255,7 +256,8 @@ void TestTagRecognizer::closing_marker_found_lines_later_in_document()
     for (int i = 0; i < fillerLines; ++i)
         text += QStringLiteral("line %1\r\n").arg(i);
     text += closed ? QStringLiteral("</title>") : QStringLiteral("<title>");
-    MainTextEdit edit;
+    Document doc;
+    MainTextEdit edit{doc};
     edit.setText(text);
     const TagDecision viaString = RecognizeTag(text, 6);
     QCOMPARE(viaString.matches.size(), 1);

@@ -47,7 +47,7 @@ struct EditorSession {
         state.StampTable.fill(StampEntry{});
         box().SetText(text);
         box().SetModify(false);
-        state.DocModified = false;
+        state.Doc.setModified(false);
         state.InputMode = false;
         state.Search = SearchState{};
         state.Nav = NavState{};

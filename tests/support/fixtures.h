@@ -15,7 +15,7 @@ namespace tl::test {
 struct BoxFixture {
     ScriptedPrompter prompts;
     AppState state{prompts};
-    MainTextEdit edit;
+    MainTextEdit edit{state.Doc};
     cTextBox box{&edit};
 
     // The text, with [selStart, selStart + selLength) selected.
