@@ -83,6 +83,13 @@ bool IsPrintableInput(const QString& text)
 
 constexpr int kLineWidthForLayout = 1'000'000;
 
+// Lines from this length on are laid out a chunk at a time (see LongLine): shaping and drawing
+// a whole line of a minified page would cost every key stroke tens of milliseconds.
+constexpr qsizetype kLongLineChars = 4096;
+
+// Characters of a long line's text handed to an input method around the caret, each side.
+constexpr qsizetype kSurroundingChars = 1024;
+
 } // namespace
 
 MainTextEdit::MainTextEdit(Document& document, QWidget* parent)
@@ -124,6 +131,7 @@ void MainTextEdit::setText(QStringView text)
 void MainTextEdit::textReset()
 {
     layouts_.clear();
+    longLines_.clear();
     wantedX_ = -1;
     maxLineWidth_ = 0;
     measureAllLines();
@@ -155,15 +163,21 @@ void MainTextEdit::measureAllLines()
     maxColumns_ = std::max(maxColumns_, columns);
 }
 
-int MainTextEdit::columnsOf(QStringView line) const
+int MainTextEdit::columnsOf(int line) const
 {
     const int tabColumns = std::max(1, int(std::lround(tabStop_ / halfWidth_)));
     int columns = 0;
-    for (const QChar c : line) {
-        if (c == u'\t')
-            columns = (columns / tabColumns + 1) * tabColumns;
-        else
-            columns += ColumnsOf(c.unicode());
+    // Read a block at a time: a long line is never copied whole.
+    constexpr qsizetype kBlock = 1024;
+    const qsizetype end = doc_.lineEnd(line);
+    for (qsizetype pos = doc_.lineStart(line); pos < end; pos += kBlock) {
+        const QString block = doc_.mid(pos, std::min(kBlock, end - pos));
+        for (const QChar c : block) {
+            if (c == u'\t')
+                columns = (columns / tabColumns + 1) * tabColumns;
+            else
+                columns += ColumnsOf(c.unicode());
+        }
     }
     return columns;
 }
@@ -212,6 +226,14 @@ qsizetype MainTextEdit::previousCharacter(qsizetype pos) const
     const qsizetype start = doc_.lineStart(line);
     if (pos == start)
         return pos - 2; // over the CR LF before it
+    if (isLongLine(line)) {
+        LongLine& l = longLine(line);
+        int k = l.chunkAt(pos - start);
+        if (k > 0 && pos - start == l.chunkStart(k))
+            --k;
+        const qsizetype from = start + l.chunkStart(k);
+        return from + chunkLayout(l, k)->previousCursorPosition(int(pos - from));
+    }
     return start + layoutFor(line)->previousCursorPosition(int(pos - start));
 }
 
@@ -223,6 +245,12 @@ qsizetype MainTextEdit::nextCharacter(qsizetype pos) const
     const qsizetype start = doc_.lineStart(line);
     if (pos == doc_.lineEnd(line))
         return pos + 2;
+    if (isLongLine(line)) {
+        LongLine& l = longLine(line);
+        const int k = l.chunkAt(pos - start);
+        const qsizetype from = start + l.chunkStart(k);
+        return from + chunkLayout(l, k)->nextCursorPosition(int(pos - from));
+    }
     return start + layoutFor(line)->nextCursorPosition(int(pos - start));
 }
 
@@ -283,13 +311,10 @@ qsizetype MainTextEdit::verticalMove(int lines) const
     const int line = doc_.lineOf(doc_.caret());
     const int target = std::clamp(line + lines, 0, doc_.lineCount() - 1);
     const qsizetype start = doc_.lineStart(line);
-    const int x = wantedX_ >= 0
-                      ? wantedX_
-                      : int(layoutFor(line)->lineAt(0).cursorToX(int(doc_.caret() - start)));
+    const int x = wantedX_ >= 0 ? wantedX_ : int(cursorX(line, doc_.caret() - start));
     if (target == line && lines != 0)
         return lines < 0 ? 0 : doc_.length();
-    const int column = layoutFor(target)->lineAt(0).xToCursor(x);
-    return doc_.lineStart(target) + column;
+    return doc_.lineStart(target) + columnAt(target, x);
 }
 
 // ---- Editing ----
@@ -325,6 +350,8 @@ void MainTextEdit::typeText(const QString& text)
 
 void MainTextEdit::edited()
 {
+    // Long lines followed through the edit's changes are measured once, on the final text.
+    measureLongLines();
     wantedX_ = -1;
     updateScrollBars();
     ensureCaretVisible();
@@ -343,6 +370,7 @@ void MainTextEdit::afterChange(const TextChange& change)
     if (change.places) {
         // A change at many places: the widest line is measured afresh in one pass.
         dropLayouts(change.line, true);
+        followLongLines(change);
         if (change.eachInserted > change.eachRemoved)
             measureAllLines();
         Q_EMIT viewChanged();
@@ -350,8 +378,11 @@ void MainTextEdit::afterChange(const TextChange& change)
     }
     const bool linesMoved = change.linesInserted != 0 || change.linesRemoved != 0;
     dropLayouts(change.line, linesMoved);
+    followLongLines(change);
+    // A long line followed through the edit is measured when the text is final.
     for (int line = change.line; line <= change.line + change.linesInserted; ++line)
-        maxColumns_ = std::max(maxColumns_, columnsOf(doc_.lineText(line)));
+        if (!longLines_.contains(line))
+            maxColumns_ = std::max(maxColumns_, columnsOf(line));
     if (linesMoved)
         Q_EMIT viewChanged();
 }
@@ -448,8 +479,7 @@ QRect MainTextEdit::positionRect(qsizetype pos) const
 {
     pos = doc_.snap(pos);
     const int line = doc_.lineOf(pos);
-    const QTextLine textLine = layoutFor(line)->lineAt(0);
-    const qreal x = textLine.cursorToX(int(pos - doc_.lineStart(line)));
+    const qreal x = cursorX(line, pos - doc_.lineStart(line));
     const QPointF origin = lineOrigin(line);
     const int width = overwrite_ ? halfWidth_ : 1;
     return QRect(int(origin.x() + x), int(origin.y()), width, lineHeight_);
@@ -460,8 +490,7 @@ qsizetype MainTextEdit::positionAt(const QPoint& point) const
     const int row = int(std::floor(double(point.y() - margins_.top()) / lineHeight_));
     const int line = std::clamp(firstVisibleLine() + row, 0, doc_.lineCount() - 1);
     const qreal x = point.x() - lineOrigin(line).x();
-    const int column = layoutFor(line)->lineAt(0).xToCursor(x, QTextLine::CursorBetweenCharacters);
-    return doc_.lineStart(line) + column;
+    return doc_.lineStart(line) + columnAt(line, x);
 }
 
 int MainTextEdit::contentWidth() const
@@ -479,7 +508,7 @@ void MainTextEdit::ensureCaretVisible()
     else if (line >= first + visible)
         setFirstVisibleLine(line - visible + 1);
 
-    const qreal x = layoutFor(line)->lineAt(0).cursorToX(int(doc_.caret() - doc_.lineStart(line)));
+    const qreal x = cursorX(line, doc_.caret() - doc_.lineStart(line));
     if (int(x) + margins_.left() + 2 * halfWidth_ > contentWidth() - 2 * halfWidth_)
         updateScrollBars(); // the caret's line is wider than any seen so far
     QScrollBar* bar = horizontalScrollBar();
@@ -531,6 +560,262 @@ void MainTextEdit::dropLayouts(int fromLine, bool shifted)
     std::erase_if(layouts_, [fromLine](const auto& entry) { return entry.first >= fromLine; });
 }
 
+std::unique_ptr<QTextLayout> MainTextEdit::preeditLayout(const QTextLayout& layout,
+                                                        const QFont& font, int at) const
+{
+    // The text being composed is shown at the caret without entering the text.
+    auto withPreedit = std::make_unique<QTextLayout>(layout.text(), font);
+    withPreedit->setTextOption(layout.textOption());
+    withPreedit->setPreeditArea(at, preedit_);
+    QList<QTextLayout::FormatRange> formats;
+    for (const auto& a : preeditAttributes_) {
+        if (a.type != QInputMethodEvent::TextFormat)
+            continue;
+        const QTextCharFormat f = qvariant_cast<QTextFormat>(a.value).toCharFormat();
+        if (f.isValid())
+            formats.append({at + a.start, a.length, f});
+    }
+    withPreedit->setFormats(formats);
+    withPreedit->beginLayout();
+    QTextLine textLine = withPreedit->createLine();
+    textLine.setLineWidth(kLineWidthForLayout);
+    textLine.setPosition(QPointF(0, ascent_ - textLine.ascent()));
+    withPreedit->endLayout();
+    return withPreedit;
+}
+
+QList<QTextLayout::FormatRange> MainTextEdit::formatsFor(qsizetype start, qsizetype end,
+                                                         const QTextCharFormat& selected) const
+{
+    QList<QTextLayout::FormatRange> ranges;
+    for (const ColorRun& run : doc_.colorRuns()) {
+        const qsizetype a = std::max(run.from, start);
+        const qsizetype b = std::min(run.to, end);
+        if (a < b) {
+            QTextCharFormat f;
+            f.setForeground(run.color);
+            ranges.append({int(a - start), int(b - a), f});
+        }
+    }
+    const qsizetype a = std::max(selectionStart(), start);
+    const qsizetype b = std::min(selectionEnd(), end);
+    if (a < b)
+        ranges.append({int(a - start), int(b - a), selected});
+    return ranges;
+}
+
+qreal MainTextEdit::cursorX(int line, qsizetype column) const
+{
+    if (!isLongLine(line))
+        return layoutFor(line)->lineAt(0).cursorToX(int(column));
+    LongLine& l = longLine(line);
+    const int k = l.chunkAt(column);
+    const int inChunk = int(column - l.chunkStart(k));
+    return l.chunkX(k) / 64.0 + chunkLayout(l, k)->lineAt(0).cursorToX(inChunk);
+}
+
+qsizetype MainTextEdit::columnAt(int line, qreal x) const
+{
+    if (!isLongLine(line))
+        return layoutFor(line)->lineAt(0).xToCursor(x, QTextLine::CursorBetweenCharacters);
+    LongLine& l = longLine(line);
+    const int k = l.chunkAtX(qint64(std::floor(x * 64)));
+    const qreal inChunk = x - l.chunkX(k) / 64.0;
+    return l.chunkStart(k) +
+           chunkLayout(l, k)->lineAt(0).xToCursor(inChunk, QTextLine::CursorBetweenCharacters);
+}
+
+// ---- Long lines ----
+
+bool MainTextEdit::isLongLine(int line) const
+{
+    return doc_.lineEnd(line) - doc_.lineStart(line) >= kLongLineChars;
+}
+
+LongLine& MainTextEdit::longLine(int line) const
+{
+    const qsizetype start = doc_.lineStart(line);
+    const qsizetype length = doc_.lineEnd(line) - start;
+    auto& slot = longLines_[line];
+    if (!slot || slot->start() != start || slot->length() != length)
+        slot = std::make_unique<LongLine>(start, length);
+    if (slot->isDirty()) {
+        slot->update(doc_.buffer(), advances_);
+        const int width = int(std::ceil(slot->width() / 64.0));
+        if (width > maxLineWidth_)
+            const_cast<MainTextEdit*>(this)->maxLineWidth_ = width;
+    }
+    return *slot;
+}
+
+QTextLayout* MainTextEdit::chunkLayout(LongLine& l, int k) const
+{
+    const LongLine::Chunk& chunk = l.chunk(k);
+    const qint64 tab = advances_.tabStop();
+    const qint64 phase = chunk.hasTab ? l.chunkX(k) % tab : 0;
+    if (QTextLayout* layout = l.layout(k, phase))
+        return layout;
+    auto layout = std::make_unique<QTextLayout>(
+        doc_.mid(l.start() + l.chunkStart(k), chunk.length), advances_.font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setTabStopDistance(tabStop_);
+    if (chunk.hasTab) {
+        // Tab stops are counted from the line's start, not from the chunk's.
+        QList<qreal> stops;
+        const qint64 width = l.chunkX(k + 1) - l.chunkX(k);
+        for (qint64 stop = tab - phase; stop <= width + tab; stop += tab)
+            stops.append(stop / 64.0);
+        option.setTabArray(stops);
+    }
+    layout->setTextOption(option);
+    layout->setCacheEnabled(true);
+    layout->beginLayout();
+    QTextLine textLine = layout->createLine();
+    textLine.setLineWidth(kLineWidthForLayout);
+    textLine.setPosition(QPointF(0, ascent_ - textLine.ascent()));
+    layout->endLayout();
+    QTextLayout* result = layout.get();
+    l.setLayout(k, std::move(layout), phase);
+    return result;
+}
+
+void MainTextEdit::followLongLines(const TextChange& change)
+{
+    if (longLines_.empty())
+        return;
+    if (change.places) {
+        std::erase_if(longLines_, [&](const auto& entry) { return entry.first >= change.line; });
+        return;
+    }
+    const qsizetype delta = change.inserted - change.removed;
+    if (change.linesInserted == 0 && change.linesRemoved == 0) {
+        for (auto it = longLines_.begin(); it != longLines_.end();) {
+            LongLine& l = *it->second;
+            const qsizetype offset = change.pos - l.start();
+            if (it->first > change.line) {
+                l.moveStart(delta);
+            } else if (it->first == change.line) {
+                if (offset < 0 || offset + change.removed > l.length()) {
+                    it = longLines_.erase(it); // out of step: measured afresh when needed
+                    continue;
+                }
+                l.edit(offset, change.removed, change.inserted);
+                longLinesEdited_ = true;
+            }
+            ++it;
+        }
+        return;
+    }
+    // Lines come or go: the lines the change joined or split are measured afresh, the lines
+    // after them are renumbered.
+    const int lastTouched = change.line + change.linesRemoved;
+    std::unordered_map<int, std::unique_ptr<LongLine>> kept;
+    for (auto& [line, l] : longLines_) {
+        if (line < change.line) {
+            kept.emplace(line, std::move(l));
+        } else if (line > lastTouched) {
+            l->moveStart(delta);
+            kept.emplace(line + change.linesInserted - change.linesRemoved, std::move(l));
+        }
+    }
+    longLines_ = std::move(kept);
+}
+
+void MainTextEdit::measureLongLines()
+{
+    if (!longLinesEdited_)
+        return;
+    longLinesEdited_ = false;
+    for (auto it = longLines_.begin(); it != longLines_.end();) {
+        if (!it->second->isDirty()) {
+            ++it;
+        } else if (!isLongLine(it->first)) {
+            it = longLines_.erase(it);
+        } else {
+            longLine(it->first); // measures it and widens the scroll range
+            ++it;
+        }
+    }
+}
+
+void MainTextEdit::paintLongLine(QPainter& painter, int line, const QRect& area,
+                                 const QTextCharFormat& selected, bool showCaret)
+{
+    LongLine& l = longLine(line);
+    const qsizetype start = l.start();
+    const qsizetype end = start + l.length();
+    const QList<QTextLayout::FormatRange> ranges = formatsFor(start, end, selected);
+    const QPointF origin = lineOrigin(line);
+
+    // The caret's chunk, shown with the text being composed if there is some; the chunks after
+    // it move right by the composed text's width.
+    const bool caretHere = doc_.lineOf(doc_.caret()) == line;
+    const int caretChunk = caretHere ? l.chunkAt(doc_.caret() - start) : -1;
+    std::unique_ptr<QTextLayout> withPreedit;
+    int preeditAt = -1;
+    qreal shift = 0;
+    if (caretHere && !preedit_.isEmpty()) {
+        QTextLayout* layout = chunkLayout(l, caretChunk);
+        const int length = int(layout->text().size());
+        preeditAt = int(doc_.caret() - start - l.chunkStart(caretChunk));
+        withPreedit = preeditLayout(*layout, advances_.font(), preeditAt);
+        shift = withPreedit->lineAt(0).cursorToX(length + int(preedit_.size())) -
+                layout->lineAt(0).cursorToX(length);
+    }
+
+    const qreal left = area.left() - origin.x();
+    const qreal right = area.right() + 1 - origin.x();
+    int first = -1;
+    int last = -1;
+    for (int k = l.chunkAtX(qint64(std::floor((left - shift) * 64))); k < l.chunkCount(); ++k) {
+        const qreal x = l.chunkX(k) / 64.0 + (caretChunk >= 0 && k > caretChunk ? shift : 0);
+        if (x > right)
+            break;
+        const qreal xEnd =
+            l.chunkX(k + 1) / 64.0 + (caretChunk >= 0 && k >= caretChunk ? shift : 0);
+        if (xEnd < left)
+            continue;
+        if (first < 0)
+            first = k;
+        last = k;
+        QTextLayout* layout =
+            k == caretChunk && withPreedit ? withPreedit.get() : chunkLayout(l, k);
+        const qsizetype from = l.chunkStart(k);
+        const qsizetype to = from + l.chunk(k).length;
+        QList<QTextLayout::FormatRange> inChunk;
+        for (const auto& r : ranges) {
+            const qsizetype a = std::max<qsizetype>(r.start, from);
+            const qsizetype b = std::min<qsizetype>(r.start + r.length, to);
+            if (a < b) {
+                int at = int(a - from);
+                if (k == caretChunk && preeditAt >= 0 && at >= preeditAt)
+                    at += int(preedit_.size());
+                inChunk.append({at, int(b - a), r.format});
+            }
+        }
+        const QPointF chunkOrigin = origin + QPointF(x, 0);
+        layout->draw(&painter, chunkOrigin, inChunk);
+        if (k == caretChunk && showCaret) {
+            int at = int(doc_.caret() - start - from);
+            if (preeditAt >= 0)
+                at += preeditCursor_;
+            layout->drawCursor(&painter, chunkOrigin, at,
+                               overwrite_ && preedit_.isEmpty() ? halfWidth_ : 1);
+        }
+    }
+    if (selectionStart() < selectionEnd() && selectionStart() <= end && selectionEnd() > end &&
+        line + 1 < doc_.lineCount()) {
+        // The selected line break shows as a blank after the line.
+        const qreal x = l.width() / 64.0 + shift;
+        painter.fillRect(QRectF(origin.x() + x, origin.y(), halfWidth_, lineHeight_),
+                         selected.background());
+    }
+    constexpr int kLayoutsKept = 16;
+    if (first >= 0 && l.layoutCount() > kLayoutsKept)
+        l.dropLayoutsOutside(first - 2, last + 2);
+}
+
 void MainTextEdit::updateFontMetrics()
 {
     const QFontMetrics metrics(font());
@@ -540,6 +825,8 @@ void MainTextEdit::updateFontMetrics()
     // Tab stops every 720 twips (half an inch), as the classic edit boxes had them.
     tabStop_ = 48.0 * logicalDpiX() / 96.0;
     layouts_.clear();
+    longLines_.clear();
+    advances_.reset(font(), tabStop_);
     maxLineWidth_ = 0;
 }
 
@@ -582,56 +869,28 @@ void MainTextEdit::paintEvent(QPaintEvent* event)
                               viewport()->width() - margins_.left(),
                               viewport()->height() - margins_.top()));
     for (int line = first + fromRow; line <= lastLine; ++line) {
+        if (isLongLine(line)) {
+            paintLongLine(painter, line, area, selected, line == caretLine && active && caretOn_);
+            continue;
+        }
         const qsizetype start = doc_.lineStart(line);
         const qsizetype end = doc_.lineEnd(line);
         QTextLayout* layout = layoutFor(line);
         std::unique_ptr<QTextLayout> withPreedit;
         int preeditAt = -1;
         if (line == caretLine && !preedit_.isEmpty()) {
-            // The text being composed is shown at the caret without entering the text.
-            withPreedit = std::make_unique<QTextLayout>(layout->text(), font());
-            withPreedit->setTextOption(layout->textOption());
             preeditAt = int(doc_.caret() - start);
-            withPreedit->setPreeditArea(preeditAt, preedit_);
-            QList<QTextLayout::FormatRange> formats;
-            for (const auto& a : preeditAttributes_) {
-                if (a.type != QInputMethodEvent::TextFormat)
-                    continue;
-                const QTextCharFormat f = qvariant_cast<QTextFormat>(a.value).toCharFormat();
-                if (f.isValid())
-                    formats.append({preeditAt + a.start, a.length, f});
-            }
-            withPreedit->setFormats(formats);
-            withPreedit->beginLayout();
-            QTextLine textLine = withPreedit->createLine();
-            textLine.setLineWidth(kLineWidthForLayout);
-            textLine.setPosition(QPointF(0, ascent_ - textLine.ascent()));
-            withPreedit->endLayout();
+            withPreedit = preeditLayout(*layout, font(), preeditAt);
             layout = withPreedit.get();
         }
 
-        QList<QTextLayout::FormatRange> ranges;
-        for (const ColorRun& run : doc_.colorRuns()) {
-            const qsizetype a = std::max(run.from, start);
-            const qsizetype b = std::min(run.to, end);
-            if (a < b) {
-                QTextCharFormat f;
-                f.setForeground(run.color);
-                ranges.append({int(a - start), int(b - a), f});
-            }
-        }
+        QList<QTextLayout::FormatRange> ranges = formatsFor(start, end, selected);
         const QPointF origin = lineOrigin(line);
-        if (selFrom < selTo && selFrom <= end && selTo > start) {
-            const qsizetype a = std::max(selFrom, start);
-            const qsizetype b = std::min(selTo, end);
-            if (a < b)
-                ranges.append({int(a - start), int(b - a), selected});
-            if (selTo > end && line + 1 < doc_.lineCount()) {
-                // The selected line break shows as a blank after the line.
-                const qreal x = layout->lineAt(0).naturalTextWidth();
-                painter.fillRect(QRectF(origin.x() + x, origin.y(), halfWidth_, lineHeight_),
-                                 selected.background());
-            }
+        if (selFrom < selTo && selFrom <= end && selTo > end && line + 1 < doc_.lineCount()) {
+            // The selected line break shows as a blank after the line.
+            const qreal x = layout->lineAt(0).naturalTextWidth();
+            painter.fillRect(QRectF(origin.x() + x, origin.y(), halfWidth_, lineHeight_),
+                             selected.background());
         }
         if (preeditAt >= 0)
             for (auto& r : ranges)
@@ -652,6 +911,10 @@ void MainTextEdit::paintEvent(QPaintEvent* event)
             return entry.first < keepFrom || entry.first > keepTo;
         });
     }
+    // Long lines out of view keep their measures, not their chunks' layouts.
+    for (auto& [line, model] : longLines_)
+        if (model->layoutCount() > 0 && (line < first || line > lastLine) && line != caretLine)
+            model->dropLayoutsOutside(0, -1);
     if (maxLineWidth_ > widthBefore)
         QMetaObject::invokeMethod(this, [this] { updateScrollBars(); }, Qt::QueuedConnection);
 }
@@ -864,7 +1127,7 @@ bool MainTextEdit::handleMovementKey(QKeyEvent* e)
     for (const auto& m : kVertical) {
         if (e == m.move || e == m.select) {
             if (wantedX_ < 0)
-                wantedX_ = int(layoutFor(line)->lineAt(0).cursorToX(int(doc_.caret() - doc_.lineStart(line))));
+                wantedX_ = int(cursorX(line, doc_.caret() - doc_.lineStart(line)));
             if (std::abs(m.lines) > 1)
                 setFirstVisibleLine(firstVisibleLine() + m.lines);
             moveCaret(verticalMove(m.lines), e == m.select, true);
@@ -943,7 +1206,14 @@ void MainTextEdit::inputMethodEvent(QInputMethodEvent* event)
 QVariant MainTextEdit::inputMethodQuery(Qt::InputMethodQuery query) const
 {
     const int line = doc_.lineOf(doc_.caret());
-    const qsizetype start = doc_.lineStart(line);
+    qsizetype start = doc_.lineStart(line);
+    qsizetype end = doc_.lineEnd(line);
+    if (end - start >= kLongLineChars) {
+        // Of a long line the input method gets the text around the caret, not a copy of the
+        // whole line at every key.
+        start = doc_.snap(std::max(start, doc_.caret() - kSurroundingChars));
+        end = doc_.snap(std::min(end, doc_.caret() + kSurroundingChars));
+    }
     switch (query) {
     case Qt::ImEnabled: return true;
     case Qt::ImHints: return int(Qt::ImhMultiLine);
@@ -951,14 +1221,13 @@ QVariant MainTextEdit::inputMethodQuery(Qt::InputMethodQuery query) const
     case Qt::ImCursorRectangle:
         return QRect(caretRect().translated(viewport()->geometry().topLeft()));
     case Qt::ImCursorPosition: return int(doc_.caret() - start);
-    case Qt::ImAnchorPosition:
-        return int(std::clamp<qsizetype>(doc_.anchor() - start, 0, doc_.lineEnd(line) - start));
-    case Qt::ImSurroundingText: return doc_.lineText(line);
+    case Qt::ImAnchorPosition: return int(std::clamp<qsizetype>(doc_.anchor() - start, 0, end - start));
+    case Qt::ImSurroundingText: return doc_.mid(start, end - start);
     case Qt::ImCurrentSelection:
         return doc_.lineOf(doc_.anchor()) == line ? selectedText() : QString();
     case Qt::ImAbsolutePosition: return qlonglong(doc_.caret());
     case Qt::ImTextBeforeCursor: return doc_.mid(start, doc_.caret() - start);
-    case Qt::ImTextAfterCursor: return doc_.mid(doc_.caret(), doc_.lineEnd(line) - doc_.caret());
+    case Qt::ImTextAfterCursor: return doc_.mid(doc_.caret(), end - doc_.caret());
     default: return QAbstractScrollArea::inputMethodQuery(query);
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/document.h"
+#include "editor/longline.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
@@ -14,6 +15,8 @@
 #include <vector>
 
 class QMenu;
+class QPainter;
+class QTextCharFormat;
 
 namespace tl {
 
@@ -22,7 +25,9 @@ namespace tl {
 // edits through keys, mouse, input method, clipboard and drops. The document belongs to its
 // owner and outlives the view. Positions are the program's own: a line break is CR LF and
 // counts as two characters. Lines are counted from 0 here (the adapter cTextBox and
-// LineNumberAt count from 1).
+// LineNumberAt count from 1). A line of thousands of characters (a page minified onto one
+// line) is shaped and drawn only where it shows, so typing on it costs what typing on a short
+// line does.
 //
 // It reports the events the program handles (change, click, double click, key down with a
 // cancellable key code, file drop).
@@ -186,8 +191,30 @@ private:
     void updateFontMetrics();
     void updateScrollBars();
     void measureAllLines();
-    int columnsOf(QStringView line) const;
+    int columnsOf(int line) const;
     QPointF lineOrigin(int line) const;
+    // x of a column of a line (from the line's start) and the column nearest to an x, for
+    // lines of any length.
+    qreal cursorX(int line, qsizetype column) const;
+    qsizetype columnAt(int line, qreal x) const;
+    // A copy of layout with the text being composed shown at column `at`.
+    std::unique_ptr<QTextLayout> preeditLayout(const QTextLayout& layout, const QFont& font,
+                                               int at) const;
+    // The colour runs and the selection within [start, end), counted from start.
+    QList<QTextLayout::FormatRange> formatsFor(qsizetype start, qsizetype end,
+                                               const QTextCharFormat& selected) const;
+
+    // Lines too long to lay out whole, drawn and measured a chunk at a time: see LongLine.
+    bool isLongLine(int line) const;
+    // The line's chunks, measured.
+    LongLine& longLine(int line) const;
+    QTextLayout* chunkLayout(LongLine& longLine, int chunk) const;
+    // Carries the long lines' chunks through one change of the text.
+    void followLongLines(const TextChange& change);
+    // Measures what the changes left unmeasured, once the text is final.
+    void measureLongLines();
+    void paintLongLine(QPainter& painter, int line, const QRect& area,
+                       const QTextCharFormat& selected, bool showCaret);
     void restartBlink();
     void updateCaretArea();
     void autoScroll();
@@ -207,6 +234,9 @@ private:
     int maxLineWidth_ = 0;   // widest laid-out line, in pixels
 
     mutable std::unordered_map<int, std::unique_ptr<QTextLayout>> layouts_;
+    mutable CharAdvances advances_;
+    mutable std::unordered_map<int, std::unique_ptr<LongLine>> longLines_; // by line
+    bool longLinesEdited_ = false; // some long line waits to be measured after an edit
 
     QString preedit_;
     QList<QInputMethodEvent::Attribute> preeditAttributes_;

@@ -1,0 +1,247 @@
+// Typing and showing with a line of 1,000,000 characters (a page minified onto one line): a key
+// typed on that line, a key typed on the short line after it while the long line is on screen,
+// showing the page, and scrolling to and along the long line. Each figure includes the repaint
+// of the edit box, shown offscreen. For comparison, typing on the 400,000-line page of short
+// lines the other benchmarks use.
+#include "benchpage.h"
+#include "editor/maintextedit.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+using namespace tl;
+
+namespace {
+
+constexpr qsizetype kLongLine = 1'000'000;
+// Short lines before the long one in the page scrolled down to.
+constexpr int kLinesAbove = 2000;
+
+// Links of a minified list, Japanese and ASCII mixed, cut at exactly kLongLine characters.
+QString MakeLongLine()
+{
+    QString line;
+    line.reserve(kLongLine + 64);
+    for (int i = 0; line.size() < kLongLine; ++i)
+        line += QStringLiteral("<li><a href=\"p%1.htm\">\u9805\u76EE %1</a></li>").arg(i);
+    line.truncate(kLongLine);
+    return line;
+}
+
+QString ShortLines(int count)
+{
+    QString text;
+    for (int i = 0; i < count; ++i)
+        text += QStringLiteral("<tr><td class=\"item\">%1</td><td>\u5546\u54C1</td></tr>\r\n")
+                    .arg(i);
+    return text;
+}
+
+// Line 1 is the long line, with short lines after it.
+const QString& LongLinePage()
+{
+    static const QString text = QStringLiteral("<html><body>\r\n") + MakeLongLine() +
+                                QStringLiteral("\r\n") + ShortLines(200);
+    return text;
+}
+
+// The long line below kLinesAbove short lines, out of view when the page opens.
+const QString& LongLineFarDownPage()
+{
+    static const QString text =
+        ShortLines(kLinesAbove) + MakeLongLine() + QStringLiteral("\r\n") + ShortLines(200);
+    return text;
+}
+
+// Counts the paints of the box's viewport, so that a figure without one is caught.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+struct Editor {
+    tl::Document doc;
+    MainTextEdit edit{doc};
+    PaintCounter counter;
+
+    explicit Editor(const QString& text)
+    {
+        edit.viewport()->installEventFilter(&counter);
+        edit.resize(800, 600);
+        edit.setText(text);
+        edit.show();
+        edit.activateWindow();
+        edit.setFocus();
+        QCoreApplication::processEvents();
+    }
+
+    // Pending updates done: the repaint and any queued scroll range change.
+    void Settle() { QCoreApplication::processEvents(); }
+};
+
+// Widgets must go before the application object: main() destroys these.
+std::unique_ptr<Editor> longLineEditor;
+std::unique_ptr<Editor> largePageEditor;
+std::unique_ptr<Editor> farDownEditor;
+
+Editor& LongLineEditor()
+{
+    if (!longLineEditor)
+        longLineEditor = std::make_unique<Editor>(LongLinePage());
+    return *longLineEditor;
+}
+
+Editor& LargePageEditor()
+{
+    if (!largePageEditor)
+        largePageEditor = std::make_unique<Editor>(bench::MakeBenchPage(QStringLiteral("</body>")));
+    return *largePageEditor;
+}
+
+void SendKey(QWidget* w, Qt::Key key, const QString& text)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(w, &press);
+}
+
+// One key per iteration with the repaint it causes: "x" and Backspace by turns, so that the
+// text is the same after every second key and the caret stays where it was put.
+void TypeKeys(benchmark::State& state, Editor& e, qsizetype caret)
+{
+    const QString before = e.edit.text();
+    e.edit.setCaret(caret);
+    e.Settle();
+    const int paintsBefore = e.counter.paints;
+    bool type = true;
+    for (auto _ : state) {
+        if (type)
+            SendKey(&e.edit, Qt::Key_X, QStringLiteral("x"));
+        else
+            SendKey(&e.edit, Qt::Key_Backspace, QString());
+        type = !type;
+        e.Settle();
+    }
+    if (!type) {
+        SendKey(&e.edit, Qt::Key_Backspace, QString());
+        e.Settle();
+    }
+    if (e.counter.paints - paintsBefore < int(state.iterations()))
+        state.SkipWithError("a key was not repainted");
+    if (e.edit.position() != caret || e.edit.text() != before)
+        state.SkipWithError("the keys did not type and delete");
+    e.edit.clearUndo();
+}
+
+// A key typed on the long line, the caret at the character of the argument.
+void BM_TypeOnLongLine(benchmark::State& state)
+{
+    Editor& e = LongLineEditor();
+    e.edit.setFirstVisibleLine(0);
+    TypeKeys(state, e, e.edit.lineStart(1) + state.range(0));
+}
+BENCHMARK(BM_TypeOnLongLine)->Arg(10)->Arg(kLongLine / 2)->Arg(kLongLine)
+    ->Unit(benchmark::kMillisecond);
+
+// A key typed on the short line after the long one, both on screen.
+void BM_TypeNearLongLine(benchmark::State& state)
+{
+    Editor& e = LongLineEditor();
+    e.edit.setFirstVisibleLine(0);
+    e.edit.horizontalScrollBar()->setValue(0);
+    TypeKeys(state, e, e.edit.lineStart(2) + 5);
+}
+BENCHMARK(BM_TypeNearLongLine)->Unit(benchmark::kMillisecond);
+
+// The page opened and its first screen shown: setText, then the paint.
+void BM_ShowLongLinePage(benchmark::State& state)
+{
+    Editor& e = LongLineEditor();
+    const QString& page = LongLinePage();
+    const int paintsBefore = e.counter.paints;
+    for (auto _ : state) {
+        e.edit.setText(page);
+        e.Settle();
+    }
+    if (e.counter.paints - paintsBefore < int(state.iterations()))
+        state.SkipWithError("the page was not painted");
+}
+BENCHMARK(BM_ShowLongLinePage)->Unit(benchmark::kMillisecond);
+
+// Scrolled down from the top of a page to its long line, met for the first time (the page is
+// set afresh, untimed, before each scroll).
+void BM_ScrollDownToLongLine(benchmark::State& state)
+{
+    if (!farDownEditor)
+        farDownEditor = std::make_unique<Editor>(LongLineFarDownPage());
+    Editor& e = *farDownEditor;
+    const QString& page = LongLineFarDownPage();
+    int paints = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        e.edit.setText(page);
+        e.Settle();
+        paints -= e.counter.paints;
+        state.ResumeTiming();
+        e.edit.setFirstVisibleLine(kLinesAbove - 5);
+        e.Settle();
+        paints += e.counter.paints;
+    }
+    if (paints < int(state.iterations()))
+        state.SkipWithError("the long line was not painted");
+}
+BENCHMARK(BM_ScrollDownToLongLine)->Unit(benchmark::kMillisecond);
+
+// The long line scrolled to the right by one screen per iteration, wrapping at its end.
+void BM_ScrollAlongLongLine(benchmark::State& state)
+{
+    Editor& e = LongLineEditor();
+    e.edit.setText(LongLinePage());
+    e.Settle();
+    QScrollBar* bar = e.edit.horizontalScrollBar();
+    const int paintsBefore = e.counter.paints;
+    for (auto _ : state) {
+        const int next = bar->value() + bar->pageStep();
+        bar->setValue(next > bar->maximum() ? 0 : next);
+        e.Settle();
+    }
+    if (e.counter.paints - paintsBefore < int(state.iterations()))
+        state.SkipWithError("the scrolled line was not painted");
+    bar->setValue(0);
+}
+BENCHMARK(BM_ScrollAlongLongLine)->Unit(benchmark::kMillisecond);
+
+// For comparison: a key typed in the middle of the 400,000-line page of short lines.
+void BM_TypeOnLargePage(benchmark::State& state)
+{
+    Editor& e = LargePageEditor();
+    TypeKeys(state, e, e.edit.lineStart(bench::kPageLines / 2) + 10);
+}
+BENCHMARK(BM_TypeOnLargePage)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Headless: the box needs a widget platform but no screen.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    longLineEditor.reset();
+    largePageEditor.reset();
+    farDownEditor.reset();
+    return 0;
+}
