@@ -5,7 +5,8 @@
 
 #include <benchmark/benchmark.h>
 
-namespace {
+namespace
+{
 
 constexpr int kLines = 400000;
 

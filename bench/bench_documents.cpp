@@ -2,8 +2,8 @@
 // 400,000 lines of CP932 HTML. Open = read, decode, normalise, load into the edit box;
 // save = text out of the box, encode, backup, atomic write.
 
-#include "core/appstate.h"
 #include "app/frmmain.h"
+#include "core/appstate.h"
 #include "documents/documentcodec.h"
 #include "documents/filecommands.h"
 #include "platform/prompts.h"
@@ -14,10 +14,12 @@
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
-namespace {
+namespace
+{
 
 // No question is expected: the page is opened unmodified and saved back as it came.
-class SilentPrompter : public tl::Prompter {
+class SilentPrompter : public tl::Prompter
+{
 public:
     tl::MsgAnswer message(const tl::MessageRequest&) override { return tl::MsgAnswer::Cancel; }
     QString fileName(const tl::FileRequest&) override { return {}; }
@@ -39,7 +41,8 @@ QString WritePage(const QString& folder)
         return {};
     const QByteArray japanese =
         tl::EncodeDocument(u"<p>日本語のテキストを表示します。ソフトの能力と機能</p>", {}).bytes;
-    const QByteArray cell = tl::EncodeDocument(u"<td>商品番号：価格 ￥1,000（税込）</td>", {}).bytes;
+    const QByteArray cell =
+        tl::EncodeDocument(u"<td>商品番号：価格 ￥1,000（税込）</td>", {}).bytes;
     qint64 size = 0;
     for (int line = 0; size < 20'000'000 || line < 400'000; ++line) {
         const QByteArray number = QByteArray::number(line);
@@ -49,9 +52,15 @@ QString WritePage(const QString& folder)
             text = "<tr><td class=\"item\">" + number + "</td><td><a href=\"p" + number +
                    ".asp\">link</a></td></tr>";
             break;
-        case 1: text = japanese; break;
-        case 2: text = cell; break;
-        default: text = "<% Response.Write \"" + number + "\" %>"; break;
+        case 1:
+            text = japanese;
+            break;
+        case 2:
+            text = cell;
+            break;
+        default:
+            text = "<% Response.Write \"" + number + "\" %>";
+            break;
         }
         text += "\r\n";
         size += file.write(text);

@@ -13,7 +13,8 @@
 
 using namespace tl;
 
-namespace {
+namespace
+{
 
 constexpr int kLines = 400000;
 

@@ -15,7 +15,8 @@
 
 using namespace tl;
 
-namespace {
+namespace
+{
 
 constexpr qsizetype kLongLine = 1'000'000;
 // Short lines before the long one in the page scrolled down to.
@@ -36,8 +37,8 @@ QString ShortLines(int count)
 {
     QString text;
     for (int i = 0; i < count; ++i)
-        text += QStringLiteral("<tr><td class=\"item\">%1</td><td>\u5546\u54C1</td></tr>\r\n")
-                    .arg(i);
+        text +=
+            QStringLiteral("<tr><td class=\"item\">%1</td><td>\u5546\u54C1</td></tr>\r\n").arg(i);
     return text;
 }
 
@@ -58,7 +59,8 @@ const QString& LongLineFarDownPage()
 }
 
 // Counts the paints of the box's viewport, so that a figure without one is caught.
-class PaintCounter : public QObject {
+class PaintCounter : public QObject
+{
 public:
     int paints = 0;
     bool eventFilter(QObject*, QEvent* event) override
@@ -149,7 +151,10 @@ void BM_TypeOnLongLine(benchmark::State& state)
     e.edit.setFirstVisibleLine(0);
     TypeKeys(state, e, e.edit.lineStart(1) + state.range(0));
 }
-BENCHMARK(BM_TypeOnLongLine)->Arg(10)->Arg(kLongLine / 2)->Arg(kLongLine)
+BENCHMARK(BM_TypeOnLongLine)
+    ->Arg(10)
+    ->Arg(kLongLine / 2)
+    ->Arg(kLongLine)
     ->Unit(benchmark::kMillisecond);
 
 // A key typed on the short line after the long one, both on screen.

@@ -1,11 +1,11 @@
 // One tick of the main window's 50 ms timer on a 400,000-line page: gutter, marker, status
 // bar and input-mode indicator. The timer runs twenty times a second for the whole session, so
 // a tick that finds nothing changed must cost next to nothing.
-#include "core/appstate.h"
-#include "editor/insertion.h"
 #include "app/frmmain.h"
 #include "app/startup.h"
+#include "core/appstate.h"
 #include "documents/filecommands.h"
+#include "editor/insertion.h"
 #include "platform/prompts.h"
 
 #include <QApplication>
@@ -16,9 +16,11 @@
 
 #include <memory>
 
-namespace {
+namespace
+{
 
-class SilentPrompter : public tl::Prompter {
+class SilentPrompter : public tl::Prompter
+{
 public:
     tl::MsgAnswer message(const tl::MessageRequest&) override { return tl::MsgAnswer::Cancel; }
     QString fileName(const tl::FileRequest&) override { return {}; }

@@ -2,6 +2,7 @@
 // the recognizer reads the caret's line and the text from the tag's "<" on, so a tag on the
 // last line must cost no more than one on the first.
 #include "benchpage.h"
+#include "commands/tagreedit.h"
 #include "core/appstate.h"
 #include "dialogs/html/frmp.h"
 #include "editor/documenttagtext.h"
@@ -9,7 +10,6 @@
 #include "editor/maintextedit.h"
 #include "editor/textbox.h"
 #include "platform/prompts.h"
-#include "commands/tagreedit.h"
 #include "reedit/tagrecognizer.h"
 
 #include <QApplication>
@@ -20,7 +20,8 @@
 
 using namespace tl;
 
-namespace {
+namespace
+{
 
 constexpr int kLines = bench::kPageLines;
 

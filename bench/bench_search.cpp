@@ -7,8 +7,8 @@
 // - one typed key with fifteen stamps set, change handler included (under 1 ms), against the
 //   same key in an edit box without the program's handlers.
 #include "benchpage.h"
-#include "editor/insertion.h"
 #include "core/appstate.h"
+#include "editor/insertion.h"
 #include "editor/keyhandler.h"
 #include "editor/maintextedit.h"
 #include "editor/search.h"

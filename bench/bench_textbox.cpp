@@ -1,8 +1,8 @@
 // Line and caret queries of the edit box adapter on a 500,000-line document. The main window
 // reads TopLine, TotalLine and LineFromChar every 50 ms and on every key stroke, so they must
 // stay cheap however long the page is.
-#include "editor/maintextedit.h"
 #include "editor/insertion.h"
+#include "editor/maintextedit.h"
 #include "editor/textbox.h"
 
 #include <QApplication>
@@ -13,7 +13,8 @@
 
 using namespace tl;
 
-namespace {
+namespace
+{
 
 constexpr int kLines = 500000;
 
@@ -122,7 +123,10 @@ void BM_LineArithmetic(benchmark::State& state)
     if (LineNumberAt(e.box, pos) != line)
         state.SkipWithError("wrong line");
 }
-BENCHMARK(BM_LineArithmetic)->Args({99, 0})->Args({50, 0})->Args({1, 0})
+BENCHMARK(BM_LineArithmetic)
+    ->Args({99, 0})
+    ->Args({50, 0})
+    ->Args({1, 0})
     ->Unit(benchmark::kMicrosecond);
 
 // One typed character and its removal at the caret, as the user types and corrects: two edits
@@ -142,7 +146,10 @@ void BM_TypeAndDelete(benchmark::State& state)
     if (e.box.TextLength() != length)
         state.SkipWithError("the text changed");
 }
-BENCHMARK(BM_TypeAndDelete)->Args({99, 0})->Args({50, 0})->Args({1, 0})
+BENCHMARK(BM_TypeAndDelete)
+    ->Args({99, 0})
+    ->Args({50, 0})
+    ->Args({1, 0})
     ->Unit(benchmark::kMicrosecond);
 
 // SelStart of the caret, then putting the caret back there through SetSelStart, which keeps
@@ -160,7 +167,11 @@ void BM_CaretRoundTrip(benchmark::State& state)
     if (e.box.SelStart() != expected)
         state.SkipWithError("the caret moved");
 }
-BENCHMARK(BM_CaretRoundTrip)->Args({99, 0})->Args({99, 1})->Args({50, 0})->Args({50, 1})
+BENCHMARK(BM_CaretRoundTrip)
+    ->Args({99, 0})
+    ->Args({99, 1})
+    ->Args({50, 0})
+    ->Args({50, 1})
     ->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -7,7 +7,8 @@
 #include <QString>
 #include <QStringList>
 
-namespace tl::bench {
+namespace tl::bench
+{
 
 constexpr int kPageLines = 400000;
 

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6
   fonts-ipafont-mincho fonts-ipafont-gothic fonts-dejavu-core
   libbenchmark-dev

@@ -5,7 +5,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-namespace tl {
+namespace tl
+{
 
 RowsLabel::RowsLabel(MainTextEdit* edit, QWidget* parent) : QWidget(parent), edit_(edit)
 {

@@ -3,13 +3,15 @@
 #include <QPointer>
 #include <QWidget>
 
-namespace tl {
+namespace tl
+{
 
 class MainTextEdit;
 
 // A label beside the edit box whose text rows stand exactly level with the box's visible lines:
 // the line-number gutter and the caret-line marker. Rows are separated by CR LF.
-class RowsLabel : public QWidget {
+class RowsLabel : public QWidget
+{
     Q_OBJECT
 public:
     RowsLabel(MainTextEdit* edit, QWidget* parent = nullptr);
@@ -33,7 +35,8 @@ private:
 
 // The column ruler above the edit box; its columns stand over the box's columns and follow its
 // sideways scrolling.
-class RulerLabel : public QWidget {
+class RulerLabel : public QWidget
+{
     Q_OBJECT
 public:
     RulerLabel(MainTextEdit* edit, QWidget* parent = nullptr);

@@ -10,7 +10,8 @@
 #include <QStandardPaths>
 #include <QStyle>
 
-namespace tl {
+namespace tl
+{
 
 QString VersionLabelText(const QString& version)
 {
@@ -74,7 +75,8 @@ void frmAbout::StartSysInfo()
 {
     const QString program = FindSystemInfoProgram();
     if (program.isEmpty() || !QProcess::startDetached(program, {}))
-        prompts_.inform(QStringLiteral("現時点ではｼｽﾃﾑ情報を使用できません"), QStringLiteral("Tagloom"));
+        prompts_.inform(QStringLiteral("現時点ではｼｽﾃﾑ情報を使用できません"),
+                        QStringLiteral("Tagloom"));
 }
 
 } // namespace tl

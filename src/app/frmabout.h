@@ -3,7 +3,8 @@
 #include <QDialog>
 #include <QString>
 
-namespace tl {
+namespace tl
+{
 
 class Prompter;
 
@@ -14,7 +15,8 @@ QString VersionLabelText(const QString& version);
 QString FindSystemInfoProgram();
 
 // The About box: title, description, version and the system information button.
-class frmAbout : public QDialog {
+class frmAbout : public QDialog
+{
     Q_OBJECT
 public:
     explicit frmAbout(Prompter& prompts, QWidget* parent = nullptr);

@@ -1,9 +1,8 @@
 #include "app/frmmain.h"
 #include "app/registerdialogs.h"
 
+#include "commands/tagreedit.h"
 #include "core/appstate.h"
-#include "core/dialogregistry.h"
-#include "editor/editcommands.h"
 #include "core/dialogregistry.h"
 #include "documents/filecommands.h"
 #include "documents/frmfilenames.h"
@@ -15,7 +14,6 @@
 #include "platform/files.h"
 #include "platform/fonts.h"
 #include "platform/programfolder.h"
-#include "commands/tagreedit.h"
 
 #include "app/companions.h"
 #include "app/frmabout.h"
@@ -35,7 +33,8 @@
 #include <QToolBar>
 #include <QUrl>
 
-namespace tl {
+namespace tl
+{
 
 frmMain::frmMain(AppState& state, QWidget* parent)
     : QMainWindow(parent), state_(state), mainText_(new MainTextEdit(state.Doc)),
@@ -86,9 +85,11 @@ frmMain::frmMain(AppState& state, QWidget* parent)
     // Text from outside that held half of a surrogate pair: no file could save that half.
     connect(mainText_, &MainTextEdit::brokenTextRepaired, this, [this](qsizetype count) {
         state_.prompts->inform(
-            QStringLiteral("入力された文字列に、文字として成り立たないデータ (対のないサロゲート) が ") +
+            QStringLiteral(
+                "入力された文字列に、文字として成り立たないデータ (対のないサロゲート) が ") +
                 QString::number(count) +
-                QStringLiteral(" 個ありました。保存できないため、代替文字 (U+FFFD) に置き換えました。"),
+                QStringLiteral(
+                    " 個ありました。保存できないため、代替文字 (U+FFFD) に置き換えました。"),
             kNoDocumentCaption, MsgIcon::Exclamation);
     });
     // A double click re-edits the tag at the clicked position.
@@ -159,14 +160,13 @@ void frmMain::ApplyLayout()
     const int clientHeight = toolbarPixels + central_->height() + statusBar()->height();
     // Past 9,999 lines the gutter widens by a digit's width for each digit more.
     const int digitTwips = QFontMetrics(mainText_->font()).horizontalAdvance(u'0') * kTwipsPerPixel;
-    const MainLayout l = ComputeMainLayout(central_->width() * kTwipsPerPixel,
-                                           clientHeight * kTwipsPerPixel, hidden,
-                                           (gutterDigits_ - 4) * digitTwips);
+    const MainLayout l =
+        ComputeMainLayout(central_->width() * kTwipsPerPixel, clientHeight * kTwipsPerPixel, hidden,
+                          (gutterDigits_ - 4) * digitTwips);
     // Twips count from the client's top, where the toolbars start; the central area begins
     // below the toolbars Qt actually drew.
     auto place = [&](QWidget* w, const QRect& twips) {
-        w->setGeometry(twips.x() / kTwipsPerPixel,
-                       (twips.y() - l.toolbarHeight) / kTwipsPerPixel,
+        w->setGeometry(twips.x() / kTwipsPerPixel, (twips.y() - l.toolbarHeight) / kTwipsPerPixel,
                        std::max(0, twips.width() / kTwipsPerPixel),
                        std::max(0, twips.height() / kTwipsPerPixel));
     };

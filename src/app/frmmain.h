@@ -15,7 +15,8 @@ class QMenu;
 class QTimer;
 class QToolBar;
 
-namespace tl {
+namespace tl
+{
 
 struct AppState;
 class FileCommands;
@@ -26,7 +27,8 @@ struct ToolbarButton;
 
 // The main window: four toolbars, the edit box MainText with its line-number gutter, caret
 // marker, column ruler and line label, the menus, and the status bar kept current by Timer1.
-class frmMain : public QMainWindow, public DocumentWindow {
+class frmMain : public QMainWindow, public DocumentWindow
+{
     Q_OBJECT
 public:
     // Main window load: caption "Tagloom", input mode off, the adapter bound to MainText, the

@@ -1,6 +1,6 @@
+#include "app/frmmain.h"
 #include "app/startup.h"
 #include "platform/termination.h"
-#include "app/frmmain.h"
 
 #include <QApplication>
 

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-namespace tl {
+namespace tl
+{
 
-MainLayout ComputeMainLayout(int clientWidth, int clientHeight, int hiddenToolbars,
-                             int gutterExtra)
+MainLayout ComputeMainLayout(int clientWidth, int clientHeight, int hiddenToolbars, int gutterExtra)
 {
     MainLayout l;
     const int h = 4 * kToolbarTwips - kToolbarTwips * std::clamp(hiddenToolbars, 0, 4);

@@ -4,7 +4,8 @@
 #include <QRect>
 #include <QString>
 
-namespace tl {
+namespace tl
+{
 
 // Where the edit box and its companions stand in the main window's client area, in twips
 // (15 to the pixel). Toolbars are 420 twips high and stacked from the top.
@@ -58,7 +59,13 @@ struct InputModeIndicator {
 InputModeIndicator ComputeInputModeIndicator(int imeStatus, bool inputMode);
 
 // The companions' colours.
-inline QColor GutterColor() { return QColor(0x80, 0, 0); }  // dark red
-inline QColor MarkerColor() { return QColor(0, 0, 0xFF); }  // blue
+inline QColor GutterColor()
+{
+    return QColor(0x80, 0, 0);
+} // dark red
+inline QColor MarkerColor()
+{
+    return QColor(0, 0, 0xFF);
+} // blue
 
 } // namespace tl

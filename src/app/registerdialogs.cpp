@@ -3,7 +3,8 @@
 #include "dialogs/html/registerhtml.h"
 #include "editor/editordialogs.h"
 
-namespace tl {
+namespace tl
+{
 
 void RegisterDialogs(DialogRegistry& registry)
 {

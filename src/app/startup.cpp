@@ -11,7 +11,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-namespace tl {
+namespace tl
+{
 
 void BuildMarkerColumn(QString& markerColumnText)
 {

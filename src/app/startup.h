@@ -8,7 +8,8 @@
 #include <QWidget>
 #include <memory>
 
-namespace tl {
+namespace tl
+{
 
 class frmMain;
 
@@ -20,7 +21,8 @@ void BuildMarkerColumn(QString& markerColumnText);
 void PrepareSettings(AppState& state);
 
 // The splash window: the program's name while the settings are prepared.
-class frmSplash : public QWidget {
+class frmSplash : public QWidget
+{
     Q_OBJECT
 public:
     explicit frmSplash(QWidget* parent = nullptr);
@@ -38,7 +40,8 @@ private:
 };
 
 // The running program: the splash phase, then the main window until it closes.
-class Application : public QObject {
+class Application : public QObject
+{
     Q_OBJECT
 public:
     explicit Application(QString argumentText);

@@ -1,10 +1,10 @@
 // What the toolbar buttons run.
-#include "core/appstate.h"
-#include "app/frmmain.h"
 #include "app/toolbarcommands.h"
+#include "app/frmmain.h"
 #include "commands/catalogue.h"
 #include "commands/dispatcher.h"
 #include "commands/toolbarmap.h"
+#include "core/appstate.h"
 #include "documents/filecommands.h"
 #include "editor/editcommands.h"
 #include "editor/insertion.h"
@@ -12,7 +12,8 @@
 
 #include <QAction>
 
-namespace tl {
+namespace tl
+{
 
 bool WorksWithoutDocument(const ToolbarButton& button)
 {
@@ -30,19 +31,32 @@ bool WorksWithoutDocument(const ToolbarButton& button)
 QString RegisteredCommandName(ToolbarCommand command)
 {
     switch (command) {
-    case ToolbarCommand::ShowFindDialog: return QStringLiteral("frmFind");
-    case ToolbarCommand::ShowUserTexts: return QStringLiteral("frmData");
-    case ToolbarCommand::GoToTop: return QStringLiteral("GoToTop");
-    case ToolbarCommand::GoToMiddle: return QStringLiteral("GoToMiddle");
-    case ToolbarCommand::GoToEnd: return QStringLiteral("GoToEnd");
-    case ToolbarCommand::StampCurrentLine: return QStringLiteral("StampCurrentLine");
-    case ToolbarCommand::ShowStampList: return QStringLiteral("frmJump");
-    case ToolbarCommand::ShowColorPicker: return QStringLiteral("frmColor");
-    case ToolbarCommand::ShowLinkList: return QStringLiteral("frmLinkEdit");
-    case ToolbarCommand::ShowScratchText: return QStringLiteral("frmEditTextBox");
-    case ToolbarCommand::ViewInBrowser: return QStringLiteral("ViewInBrowser");
-    case ToolbarCommand::ShowMdbTable: return QStringLiteral("frmMdbTable");
-    default: return {};
+    case ToolbarCommand::ShowFindDialog:
+        return QStringLiteral("frmFind");
+    case ToolbarCommand::ShowUserTexts:
+        return QStringLiteral("frmData");
+    case ToolbarCommand::GoToTop:
+        return QStringLiteral("GoToTop");
+    case ToolbarCommand::GoToMiddle:
+        return QStringLiteral("GoToMiddle");
+    case ToolbarCommand::GoToEnd:
+        return QStringLiteral("GoToEnd");
+    case ToolbarCommand::StampCurrentLine:
+        return QStringLiteral("StampCurrentLine");
+    case ToolbarCommand::ShowStampList:
+        return QStringLiteral("frmJump");
+    case ToolbarCommand::ShowColorPicker:
+        return QStringLiteral("frmColor");
+    case ToolbarCommand::ShowLinkList:
+        return QStringLiteral("frmLinkEdit");
+    case ToolbarCommand::ShowScratchText:
+        return QStringLiteral("frmEditTextBox");
+    case ToolbarCommand::ViewInBrowser:
+        return QStringLiteral("ViewInBrowser");
+    case ToolbarCommand::ShowMdbTable:
+        return QStringLiteral("frmMdbTable");
+    default:
+        return {};
     }
 }
 
@@ -77,21 +91,45 @@ void frmMain::RunToolbarButton(const ToolbarButton& button)
     case ToolbarCommand::RunInsertCommand:
         RunInsertCommand(state_, textBox_, this, button.insertCode);
         break;
-    case ToolbarCommand::NewDocument: files_->NewDocument(); break;
+    case ToolbarCommand::NewDocument:
+        files_->NewDocument();
+        break;
     case ToolbarCommand::OpenDocumentByDialog:
         files_->OpenDocumentByDialog(kDocumentFilter, ProgramFolder());
         break;
-    case ToolbarCommand::SaveDocument: files_->SaveDocument(); break;
-    case ToolbarCommand::EditCut: EditCut(state_, textBox_); break;
-    case ToolbarCommand::EditCopy: EditCopy(state_, textBox_); break;
-    case ToolbarCommand::EditPaste: EditPaste(state_, textBox_); break;
-    case ToolbarCommand::EditUndo: EditUndo(state_, textBox_); break;
-    case ToolbarCommand::InsertChosenFilePath: InsertChosenFilePath(); break;
-    case ToolbarCommand::InsertImageReference: InsertImageReference(); break;
-    case ToolbarCommand::ShowPreviousDocument: files_->ShowPreviousDocument(Caption()); break;
-    case ToolbarCommand::ShowNextDocument: files_->ShowNextDocument(Caption()); break;
-    case ToolbarCommand::ClearAllPages: files_->ClearAllPages(); break;
-    case ToolbarCommand::ShowFileList: ShowFileList(); break;
+    case ToolbarCommand::SaveDocument:
+        files_->SaveDocument();
+        break;
+    case ToolbarCommand::EditCut:
+        EditCut(state_, textBox_);
+        break;
+    case ToolbarCommand::EditCopy:
+        EditCopy(state_, textBox_);
+        break;
+    case ToolbarCommand::EditPaste:
+        EditPaste(state_, textBox_);
+        break;
+    case ToolbarCommand::EditUndo:
+        EditUndo(state_, textBox_);
+        break;
+    case ToolbarCommand::InsertChosenFilePath:
+        InsertChosenFilePath();
+        break;
+    case ToolbarCommand::InsertImageReference:
+        InsertImageReference();
+        break;
+    case ToolbarCommand::ShowPreviousDocument:
+        files_->ShowPreviousDocument(Caption());
+        break;
+    case ToolbarCommand::ShowNextDocument:
+        files_->ShowNextDocument(Caption());
+        break;
+    case ToolbarCommand::ClearAllPages:
+        files_->ClearAllPages();
+        break;
+    case ToolbarCommand::ShowFileList:
+        ShowFileList();
+        break;
     default:
         // Dialogs and commands of later modules, reached through the registry.
         state_.Dialogs.Open(RegisteredCommandName(button.command),

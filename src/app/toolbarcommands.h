@@ -2,7 +2,8 @@
 
 #include <QString>
 
-namespace tl {
+namespace tl
+{
 
 struct ToolbarButton;
 enum class ToolbarCommand;

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <array>
 
-namespace tl {
+namespace tl
+{
 
-namespace {
+namespace
+{
 
 using K = ActionKind;
 
@@ -95,7 +97,7 @@ constexpr CommandAction kCatalogue[] = {
     Plain(code::DeleteTag, K::DeleteTag),
     Dialog(58, u"frmFrameAuto"),
     Literal(59, u"<OBJECT RUNAT=Server SCOPE=Application/Session ID=DB "
-            u"PROGID=\"ADODB.Connection\"></OBJECT>"),
+                u"PROGID=\"ADODB.Connection\"></OBJECT>"),
     Pair(60, K::BlockPair, u"<SCRIPT LANGUAGE=\"VBScript\">", u"</SCRIPT>"),
     Literal(61, u"<%"),
     Literal(62, u"%>"),
@@ -109,26 +111,26 @@ constexpr CommandAction kCatalogue[] = {
     Wrap(70, {}, u"\" & ", u" & \""),
     Plain(71, K::JoinRight),
     Literal(72, u"'---- CursorTypeEnum Values ----\r\n"
-            u"Const adOpenForwardOnly = 0\r\n"
-            u"Const adOpenKeyset = 1\r\n"
-            u"Const adOpenDynamic = 2\r\n"
-            u"Const adOpenStatic = 3\r\n"
-            u"\r\n"
-            u"'---- LockTypeEnum Values ----\r\n"
-            u"Const adLockReadOnly = 1\r\n"
-            u"Const adLockPessimistic = 2\r\n"
-            u"Const adLockOptimistic = 3\r\n"
-            u"Const adLockBatchOptimistic = 4\r\n"),
+                u"Const adOpenForwardOnly = 0\r\n"
+                u"Const adOpenKeyset = 1\r\n"
+                u"Const adOpenDynamic = 2\r\n"
+                u"Const adOpenStatic = 3\r\n"
+                u"\r\n"
+                u"'---- LockTypeEnum Values ----\r\n"
+                u"Const adLockReadOnly = 1\r\n"
+                u"Const adLockPessimistic = 2\r\n"
+                u"Const adLockOptimistic = 3\r\n"
+                u"Const adLockBatchOptimistic = 4\r\n"),
     Literal(73, u"Set db = Server.CreateObject(\"ADODB.Connection\")\r\n"
-            u"db.Open DBSource\r\n"
-            u"db.Close"),
+                u"db.Open DBSource\r\n"
+                u"db.Close"),
     Literal(74, u"strSQL =\"\"\r\n"
-            u"Set rs = Server.CreateObject(\"ADODB.Recordset\")\r\n"
-            u"rs.Open strSQL, db, 1, 1\r\n"
-            u"rs.Close"),
+                u"Set rs = Server.CreateObject(\"ADODB.Recordset\")\r\n"
+                u"rs.Open strSQL, db, 1, 1\r\n"
+                u"rs.Close"),
     Literal(75, u"Response.Expires = 0"),
     Literal(76, u"strSQL =\"\"\r\n"
-            u"db.Execute(strSQL)"),
+                u"db.Execute(strSQL)"),
     Dialog(77, u"frmMethod"),
     Routine(78, u"FindDefinition"),
     Wrap(79, u"rs.Fields ", u"(\"", u"\")"),
@@ -148,29 +150,29 @@ constexpr CommandAction kCatalogue[] = {
     Literal(91, u"Application.Unlock"),
     Wrap(92, {}, u"<% = ", u" %>"),
     Literal(93, u"On Error Resume Next\r\n"
-            u"Err.Clear\r\n"
-            u"fp = Server.MapPath(\"FileName.txt\")\r\n"
-            u"Set fso = Server.CreateObject(\"Scripting.FileSystemObject\")\r\n"
-            u"Set tso = fso.OpenTextFile(fp,1)\r\n"
-            u"If Err.Number = 0 Then\r\n"
-            u"     Do Until tso.AtEndofStream\r\n"
-            u"         Response.Write tso.ReadLine\r\n"
-            u"     Loop\r\n"
-            u"     fp.Close\r\n"
-            u"Else\r\n"
-            u"     Response.Write \"エラー発生\" & Err.Number & \"<BR>\"\r\n"
-            u"End If"),
+                u"Err.Clear\r\n"
+                u"fp = Server.MapPath(\"FileName.txt\")\r\n"
+                u"Set fso = Server.CreateObject(\"Scripting.FileSystemObject\")\r\n"
+                u"Set tso = fso.OpenTextFile(fp,1)\r\n"
+                u"If Err.Number = 0 Then\r\n"
+                u"     Do Until tso.AtEndofStream\r\n"
+                u"         Response.Write tso.ReadLine\r\n"
+                u"     Loop\r\n"
+                u"     fp.Close\r\n"
+                u"Else\r\n"
+                u"     Response.Write \"エラー発生\" & Err.Number & \"<BR>\"\r\n"
+                u"End If"),
     Literal(94, u"On Error Resume Next\r\n"
-            u"Err.Clear\r\n"
-            u"fp = Server.MapPath(\"FileName.txt\")\r\n"
-            u"Set fso = Server.CreateObject(\"Scripting.FileSystemObject\")\r\n"
-            u"Set tso = fso.CreateTextFile(fp,True)\r\n"
-            u"If Err.Number = 0 Then\r\n"
-            u"     tso.WriteLine\" データー書き込み\"\r\n"
-            u"     fp.Close\r\n"
-            u"Else\r\n"
-            u"     Response.Write \"エラー発生\" & Err.Number & \"<BR>\"\r\n"
-            u"End If"),
+                u"Err.Clear\r\n"
+                u"fp = Server.MapPath(\"FileName.txt\")\r\n"
+                u"Set fso = Server.CreateObject(\"Scripting.FileSystemObject\")\r\n"
+                u"Set tso = fso.CreateTextFile(fp,True)\r\n"
+                u"If Err.Number = 0 Then\r\n"
+                u"     tso.WriteLine\" データー書き込み\"\r\n"
+                u"     fp.Close\r\n"
+                u"Else\r\n"
+                u"     Response.Write \"エラー発生\" & Err.Number & \"<BR>\"\r\n"
+                u"End If"),
     Wrap(95, u"Server.HTMLEncode", u"(", u")"),
     Dialog(96, u"frmWebSarver"),
 };

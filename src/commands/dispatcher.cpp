@@ -1,14 +1,16 @@
 #include "commands/dispatcher.h"
 
-#include "core/appstate.h"
 #include "commands/catalogue.h"
+#include "core/appstate.h"
 #include "editor/insertion.h"
 #include "editor/textbox.h"
 #include "platform/errors.h"
 
-namespace tl {
+namespace tl
+{
 
-namespace {
+namespace
+{
 
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kBr = QStringLiteral("<BR>");

@@ -6,7 +6,8 @@
 
 class QWidget;
 
-namespace tl {
+namespace tl
+{
 
 struct AppState;
 class cTextBox;

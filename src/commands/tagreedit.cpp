@@ -9,7 +9,8 @@
 
 #include <QApplication>
 
-namespace tl {
+namespace tl
+{
 
 void ReeditTagAt(AppState& state, cTextBox& box, QWidget* parent, qint64 pos)
 {

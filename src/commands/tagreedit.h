@@ -4,7 +4,8 @@
 
 class QWidget;
 
-namespace tl {
+namespace tl
+{
 
 struct AppState;
 class cTextBox;

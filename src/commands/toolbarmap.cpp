@@ -10,9 +10,11 @@ static const int resourcesRegistered = [] {
     return 0;
 }();
 
-namespace tl {
+namespace tl
+{
 
-namespace {
+namespace
+{
 
 using C = ToolbarCommand;
 

@@ -6,7 +6,8 @@
 #include <array>
 #include <span>
 
-namespace tl {
+namespace tl
+{
 
 // What a toolbar button runs when it is not an insert command. Each value is named after the
 // routine it calls; the form opened is noted where there is no routine of that name yet.

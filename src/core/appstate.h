@@ -1,15 +1,16 @@
 #pragma once
 
 #include "core/dialogregistry.h"
-#include "core/document.h"
 #include "core/doctable.h"
+#include "core/document.h"
 #include "core/searchstate.h"
 
 #include <QString>
 #include <array>
 #include <functional>
 
-namespace tl {
+namespace tl
+{
 
 class Prompter;
 

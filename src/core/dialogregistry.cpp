@@ -1,6 +1,7 @@
 #include "core/dialogregistry.h"
 
-namespace tl {
+namespace tl
+{
 
 void DialogRegistry::Register(const QString& name, DialogOpener opener)
 {

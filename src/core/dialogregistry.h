@@ -7,7 +7,8 @@
 
 class QWidget;
 
-namespace tl {
+namespace tl
+{
 
 struct AppState;
 class cTextBox;
@@ -27,7 +28,8 @@ using DialogOpener = std::function<void(const DialogRequest&)>;
 
 // The dialogs (and the few routines) that insert commands open, by name ("frmTable"). Insert
 // commands reach an opener through their command code, tag re-editing through the name.
-class DialogRegistry {
+class DialogRegistry
+{
 public:
     void Register(const QString& name, DialogOpener opener);
     // Nullptr when nothing is registered under the name.

@@ -1,6 +1,7 @@
 #include "core/doctable.h"
 
-namespace tl {
+namespace tl
+{
 
 void RegisterDocPath(DocTable& table, const QString& path)
 {
@@ -29,8 +30,7 @@ void ClearDocTable(DocTable& table)
     table.fill(DocSlot{});
 }
 
-std::optional<QString> AdjacentDocument(const DocTable& table, const QString& currentName,
-                                        int step,
+std::optional<QString> AdjacentDocument(const DocTable& table, const QString& currentName, int step,
                                         const std::function<bool(const QString&)>& fileExists)
 {
     if (currentName.isEmpty() || currentName == kNoDocumentCaption)

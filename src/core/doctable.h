@@ -5,7 +5,8 @@
 #include <functional>
 #include <optional>
 
-namespace tl {
+namespace tl
+{
 
 // One page of the session: its own index and the full path of its file.
 struct DocSlot {
@@ -33,8 +34,7 @@ void ClearDocTable(DocTable& table);
 
 // The page to open for the previous (step -1) or next (step +1) page command, given the
 // current document's name; pages whose files do not exist are skipped. No value: nothing to do.
-std::optional<QString> AdjacentDocument(const DocTable& table, const QString& currentName,
-                                        int step,
+std::optional<QString> AdjacentDocument(const DocTable& table, const QString& currentName, int step,
                                         const std::function<bool(const QString&)>& fileExists);
 
 } // namespace tl

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-namespace tl {
+namespace tl
+{
 
 Document::Document(QObject* parent) : QObject(parent) {}
 
@@ -105,9 +106,8 @@ void Document::followColors(const TextChange& change)
         // A run that holds the edit takes the new text: an insertion at its end or inside it,
         // a replacement starting inside it.
         for (ColorRun& run : colors_) {
-            const bool takes = change.removed == 0
-                                   ? run.from < change.pos && change.pos <= run.to
-                                   : run.from <= change.pos && change.pos < run.to;
+            const bool takes = change.removed == 0 ? run.from < change.pos && change.pos <= run.to
+                                                   : run.from <= change.pos && change.pos < run.to;
             const qsizetype from = change.map(run.from);
             const qsizetype to = change.map(run.to);
             run.from = takes ? std::min(from, change.pos) : from;

@@ -8,7 +8,8 @@
 #include <QString>
 #include <vector>
 
-namespace tl {
+namespace tl
+{
 
 // Characters [from, to) shown in a colour other than the text colour (stamped lines).
 struct ColorRun {
@@ -22,7 +23,8 @@ struct ColorRun {
 // its file. The edit box is a view of a Document: it draws it and turns keys and clicks into
 // its edits. Every edit goes through here, so the caret, the selection and the colours follow
 // each edit by one rule (TextChange::map), and no widget is needed to test any of it.
-class Document : public QObject {
+class Document : public QObject
+{
     Q_OBJECT
 public:
     explicit Document(QObject* parent = nullptr);
@@ -54,7 +56,10 @@ public:
     qsizetype selectionStart() const { return std::min(anchor_, caret_); }
     qsizetype selectionEnd() const { return std::max(anchor_, caret_); }
     bool hasSelection() const { return anchor_ != caret_; }
-    QString selectedText() const { return mid(selectionStart(), selectionEnd() - selectionStart()); }
+    QString selectedText() const
+    {
+        return mid(selectionStart(), selectionEnd() - selectionStart());
+    }
     // Positions are clamped to the text and moved off the middle of a CR LF or surrogate pair.
     // Ends a run of typing: the next typed character starts a new undo step.
     void setSelection(qsizetype anchor, qsizetype caret);
@@ -68,7 +73,10 @@ public:
     void replaceAndPlaceCaret(qsizetype pos, qsizetype count, QStringView text,
                               Merge merge = Merge::No);
     // Replaces the selection (or inserts at the caret); the caret after the new text.
-    void replaceSelection(QStringView text) { replaceAndPlaceCaret(selectionStart(), selectionEnd() - selectionStart(), text); }
+    void replaceSelection(QStringView text)
+    {
+        replaceAndPlaceCaret(selectionStart(), selectionEnd() - selectionStart(), text);
+    }
     // Replaces `found` at each of `places` (ascending, not overlapping) by text, as one undo
     // step in one pass; places not holding `found` are skipped.
     void replaceEach(const std::vector<qsizetype>& places, QStringView found, QStringView text);

@@ -7,13 +7,14 @@
 #include <type_traits>
 #include <vector>
 
-namespace tl {
+namespace tl
+{
 
 // A vector with a movable gap: inserting or erasing near the last edit costs only the size of
 // the change, and a far edit one memmove. Edits in a text cluster around the caret, so this keeps
 // typing on a 20 MB page as cheap as on a small one. T must be trivially copyable.
-template <class T>
-class GapVector {
+template <class T> class GapVector
+{
     static_assert(std::is_trivially_copyable_v<T>);
 
 public:

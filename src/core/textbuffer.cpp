@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-namespace tl {
+namespace tl
+{
 
 // ---- LineIndex ----
 
@@ -111,14 +112,14 @@ qsizetype TextChange::map(qsizetype p) const
 
 // ---- TextBuffer ----
 
-namespace {
+namespace
+{
 
 // Line breaks of text made CR LF, written to out (which must have room for twice the text).
 // A lone half of a surrogate pair becomes U+FFFD: the text never holds a character that no
 // encoding can save. Returns the number of characters written and reports the line starts
 // (relative to out).
-template <class OnLine>
-qsizetype CopyCrLf(QStringView text, char16_t* out, OnLine onLine)
+template <class OnLine> qsizetype CopyCrLf(QStringView text, char16_t* out, OnLine onLine)
 {
     const char16_t* s = text.utf16();
     const qsizetype n = text.size();
@@ -326,8 +327,8 @@ TextChange TextBuffer::replace(qsizetype pos, qsizetype count, QStringView text,
     const bool pair = to > from && !crlf.isEmpty();
     if (pair) {
         const bool joins = merge == Merge::Typing && groupDepth_ == 0 && mergeOpen_ &&
-                           overtypeOpen_ && current_ > 0 &&
-                           savePoint_ != current_ && actions_[current_ - 1].insert &&
+                           overtypeOpen_ && current_ > 0 && savePoint_ != current_ &&
+                           actions_[current_ - 1].insert &&
                            actions_[current_ - 1].pos + actions_[current_ - 1].text.size() == from;
         const quint64 joined = joins ? actions_[current_ - 1].group : 0;
         beginUndoGroup();
@@ -362,7 +363,8 @@ void TextBuffer::checkInvariants([[maybe_unused]] qsizetype pos) const
         const char16_t c = chars_.at(p);
         Q_ASSERT(c != u'\r' || (p + 1 < length() && chars_.at(p + 1) == u'\n'));
         Q_ASSERT(c != u'\n' || (p > 0 && chars_.at(p - 1) == u'\r'));
-        Q_ASSERT(!QChar::isHighSurrogate(c) || (p + 1 < length() && QChar::isLowSurrogate(chars_.at(p + 1))));
+        Q_ASSERT(!QChar::isHighSurrogate(c) ||
+                 (p + 1 < length() && QChar::isLowSurrogate(chars_.at(p + 1))));
         Q_ASSERT(!QChar::isLowSurrogate(c) || (p > 0 && QChar::isHighSurrogate(chars_.at(p - 1))));
     }
 #endif

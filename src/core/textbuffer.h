@@ -8,13 +8,15 @@
 #include <memory>
 #include <vector>
 
-namespace tl {
+namespace tl
+{
 
 // Where the lines of a text start, kept up to date through edits at O(log n) per query. Entry i
 // is the start of line i; one more entry holds the text's length. Edits shift every later start;
 // the shift is recorded once (the "step") and applied to the entries lazily as queries and edits
 // move through them, so typing on one line of a 400,000-line page does not touch the others.
-class LineIndex {
+class LineIndex
+{
 public:
     int lineCount() const { return int(starts_.size()) - 1; }
     qsizetype start(int line) const
@@ -79,7 +81,8 @@ struct SelectionRange {
 // never falls between CR and LF or between the halves of a surrogate pair (such positions are
 // moved back to the pair's start), every CR is followed by LF, whatever line breaks the text
 // handed in uses, and a lone half of a surrogate pair handed in becomes U+FFFD.
-class TextBuffer {
+class TextBuffer
+{
 public:
     TextBuffer();
 
@@ -97,7 +100,10 @@ public:
     QChar at(qsizetype pos) const { return QChar(chars_.at(pos)); }
     QString text() const { return mid(0, length()); }
     QString mid(qsizetype pos, qsizetype length) const;
-    QString lineText(int line) const { return mid(lineStart(line), lineEnd(line) - lineStart(line)); }
+    QString lineText(int line) const
+    {
+        return mid(lineStart(line), lineEnd(line) - lineStart(line));
+    }
     // [pos, pos + length) as one run of characters. Valid until the next edit, and until the
     // next view() whose range the gap splits: that call moves the gap, so take one view at a
     // time and copy what must outlive the next.

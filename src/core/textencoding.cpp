@@ -2,7 +2,8 @@
 
 #include <QStringDecoder>
 
-namespace tl {
+namespace tl
+{
 
 QString TextEncoding::displayName() const
 {

@@ -4,7 +4,8 @@
 #include <QHash>
 #include <QString>
 
-namespace tl {
+namespace tl
+{
 
 // How a page's file is encoded; saving writes it back the same way.
 struct TextEncoding {

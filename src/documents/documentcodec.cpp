@@ -13,9 +13,11 @@
 #include <optional>
 #include <vector>
 
-namespace tl {
+namespace tl
+{
 
-namespace {
+namespace
+{
 
 using Kind = TextEncoding::Kind;
 

@@ -7,7 +7,8 @@
 #include <QString>
 #include <QStringView>
 
-namespace tl {
+namespace tl
+{
 
 struct DecodedDocument {
     QString text; // line breaks as single '\n' (CR LF, lone CR and lone LF each one break)

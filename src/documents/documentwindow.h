@@ -4,12 +4,14 @@
 
 class QAction;
 
-namespace tl {
+namespace tl
+{
 
 // What the file commands need of the window that shows the current page: its caption (the
 // page's name), the edit box's text, and the recent-file menu items. The main window implements
 // it; the file commands never see the widgets behind it.
-class DocumentWindow {
+class DocumentWindow
+{
 public:
     // The current document's name, shown as the window caption.
     virtual QString Caption() const = 0;

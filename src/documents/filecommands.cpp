@@ -1,11 +1,11 @@
 #include "documents/filecommands.h"
 
 #include "core/appstate.h"
-#include "documents/settingsfiles.h"
 #include "documents/documentcodec.h"
 #include "documents/documentwindow.h"
 #include "documents/pagelist.h"
 #include "documents/paths.h"
+#include "documents/settingsfiles.h"
 #include "platform/atomicwrite.h"
 #include "platform/busycursor.h"
 #include "platform/errors.h"
@@ -18,9 +18,11 @@
 
 #include <cerrno>
 
-namespace tl {
+namespace tl
+{
 
-namespace {
+namespace
+{
 
 const QString kCrLf = QStringLiteral("\r\n");
 
@@ -64,8 +66,7 @@ QString EscapeMenuText(QString text)
 QString BackupPathFor(const QString& path)
 {
     // Only the file name counts: the "." of a folder such as site.a/ is no extension.
-    const qsizetype nameStart =
-        std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\')) + 1;
+    const qsizetype nameStart = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\')) + 1;
     const qsizetype n = path.size();
     if (n - nameStart >= 4 && path[n - 4] == u'.')
         return path.left(n - 3) + QStringLiteral("bak");
@@ -121,10 +122,10 @@ bool FileCommands::ConfirmSaveChanges(const QString& name)
     if (!window_.EditorShown() || !state_.Doc.isModified())
         return false;
 
-    const MsgAnswer answer = state_.prompts->ask(
-        u'[' + name + QStringLiteral("] 内のﾃｷｽﾄは変更されています。") + kCrLf +
-            QStringLiteral("変更を保存しますか ?"),
-        window_.Caption(), MsgButtons::YesNoCancel, MsgIcon::Exclamation);
+    const MsgAnswer answer =
+        state_.prompts->ask(u'[' + name + QStringLiteral("] 内のﾃｷｽﾄは変更されています。") + kCrLf +
+                                QStringLiteral("変更を保存しますか ?"),
+                            window_.Caption(), MsgButtons::YesNoCancel, MsgIcon::Exclamation);
     if (answer == MsgAnswer::Cancel)
         return true;
     if (answer != MsgAnswer::Yes)
@@ -149,8 +150,7 @@ int FileCommands::OpenDocument(const QString& path)
 
     QFile file(NativePath(path));
     if (!file.open(QIODevice::ReadOnly)) {
-        state_.prompts->inform(path + QStringLiteral(" ﾌｧｲﾙを開けません。"),
-                               kNoDocumentCaption);
+        state_.prompts->inform(path + QStringLiteral(" ﾌｧｲﾙを開けません。"), kNoDocumentCaption);
         return -1;
     }
     BusyCursor busy;
@@ -177,7 +177,8 @@ int FileCommands::OpenDocument(const QString& path)
     if (decoded.undecodableBytes)
         state_.prompts->inform(
             path + kCrLf + QStringLiteral("このファイルには ") + decoded.encoding.displayName() +
-                QStringLiteral(" として読めないバイトがあります。読めない部分は置き換えて表示しています。"),
+                QStringLiteral(
+                    " として読めないバイトがあります。読めない部分は置き換えて表示しています。"),
             kNoDocumentCaption, MsgIcon::Exclamation);
     return 0;
 }
@@ -228,7 +229,8 @@ bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
         QFileInfo(NativePath(state_.Doc.undecodableFile())) == info) {
         const QString question =
             path + kCrLf +
-            QStringLiteral("このファイルには読めないバイトがありました。上書きすると、そのバイトは置き換えた文字で保存されます。") +
+            QStringLiteral("このファイルには読めないバイトがありました。上書きすると、そのバイトは"
+                           "置き換えた文字で保存されます。") +
             kCrLf + QStringLiteral("上書きしますか？");
         if (state_.prompts->ask(question, kNoDocumentCaption, MsgButtons::YesNo,
                                 MsgIcon::Exclamation) != MsgAnswer::Yes)
@@ -267,19 +269,20 @@ bool FileCommands::makeBackup(const QString& path)
     if (backupInfo.absoluteFilePath() == pageInfo.absoluteFilePath() || backupInfo == pageInfo ||
         backupInfo.isDir()) {
         // notes.bak would be its own backup; a folder of that name cannot be replaced.
-        state_.prompts->inform(backup + kCrLf +
-                                   QStringLiteral("この名前ではバックアップを作れないため、バックアップなしで保存します。"),
-                               kNoDocumentCaption, MsgIcon::Information);
+        state_.prompts->inform(
+            backup + kCrLf +
+                QStringLiteral(
+                    "この名前ではバックアップを作れないため、バックアップなしで保存します。"),
+            kNoDocumentCaption, MsgIcon::Information);
         return true;
     }
     const FileWriteResult copied = CopyFileAtomically(NativePath(path), NativePath(backup));
     if (copied)
         return true;
-    return state_.prompts->ask(backup + kCrLf + QStringLiteral("バックアップを作れません: ") +
-                                   copied.error + kCrLf +
-                                   QStringLiteral("バックアップなしで保存しますか？"),
-                               kNoDocumentCaption, MsgButtons::YesNo,
-                               MsgIcon::Exclamation) == MsgAnswer::Yes;
+    return state_.prompts->ask(
+               backup + kCrLf + QStringLiteral("バックアップを作れません: ") + copied.error +
+                   kCrLf + QStringLiteral("バックアップなしで保存しますか？"),
+               kNoDocumentCaption, MsgButtons::YesNo, MsgIcon::Exclamation) == MsgAnswer::Yes;
 }
 
 void FileCommands::reportSaveFailure(const QString& path, const QString& reason)

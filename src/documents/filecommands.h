@@ -3,15 +3,16 @@
 #include <QString>
 #include <QStringList>
 
-namespace tl {
+namespace tl
+{
 
 struct AppState;
 class DocumentWindow;
 
 inline const QString kDocumentFilter =
     QStringLiteral("ﾃｷｽﾄ HTML ASP ﾌｧｲﾙ |*.TXT;*.HTML;*.HTM;*.asp|すべてのﾌｧｲﾙ(*.*)|*.*");
-inline const QString kSaveFilter = QStringLiteral(
-    "HTML ﾌｧｲﾙ|*.htm|Asp ﾌｧｲﾙ|*.asp|ﾃｷｽﾄ ﾌｧｲﾙ|*.txt|すべてのﾌｧｲﾙ(*.*)|*.*");
+inline const QString kSaveFilter =
+    QStringLiteral("HTML ﾌｧｲﾙ|*.htm|Asp ﾌｧｲﾙ|*.asp|ﾃｷｽﾄ ﾌｧｲﾙ|*.txt|すべてのﾌｧｲﾙ(*.*)|*.*");
 
 // The backup name of a file about to be overwritten, from its file name alone: index.htm ->
 // index.bak, page.html -> page.html.bak, readme -> readme.bak, site.a/b -> site.a/b.bak.
@@ -27,7 +28,8 @@ QString OpenDialogStartFolder(const QString& startFolder, const QString& caption
 
 // The file commands: open, save with backup, new, close, the recent files and the page moves.
 // They act on the main window's edit box and caption and on the program state.
-class FileCommands {
+class FileCommands
+{
 public:
     FileCommands(AppState& state, DocumentWindow& window) : state_(state), window_(window) {}
 

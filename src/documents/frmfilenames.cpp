@@ -4,8 +4,8 @@
 #include "documents/documentwindow.h"
 #include "documents/filecommands.h"
 #include "documents/paths.h"
-#include "platform/keycodes.h"
 #include "platform/errors.h"
+#include "platform/keycodes.h"
 
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -13,9 +13,11 @@
 #include <QListWidget>
 #include <QPushButton>
 
-namespace tl {
+namespace tl
+{
 
-namespace {
+namespace
+{
 
 // The folder part of a path: everything up to and including the last "\" or "/".
 QString FolderPartOf(const QString& path)
@@ -60,9 +62,8 @@ frmFileNames::frmFileNames(AppState& state, FileCommands& files, QWidget* parent
 
     connect(names_, &QListWidget::currentRowChanged, folders_,
             [this](int row) { folders_->setCurrentRow(row); });
-    connect(names_, &QListWidget::itemDoubleClicked, this, [this] {
-        TrapErrors(*state_.prompts, [&] { OpenSelected(); });
-    });
+    connect(names_, &QListWidget::itemDoubleClicked, this,
+            [this] { TrapErrors(*state_.prompts, [&] { OpenSelected(); }); });
     connect(ok, &QPushButton::clicked, this, [this] {
         TrapErrors(*state_.prompts, [&] { OpenSelected(); });
         accept();
@@ -120,9 +121,14 @@ void frmFileNames::DeleteSelected()
 void frmFileNames::keyPressEvent(QKeyEvent* event)
 {
     switch (KeyCodeOf(*event)) {
-    case vk::Escape: reject(); return;
-    case vk::Delete: TrapErrors(*state_.prompts, [&] { DeleteSelected(); }); return;
-    default: QDialog::keyPressEvent(event);
+    case vk::Escape:
+        reject();
+        return;
+    case vk::Delete:
+        TrapErrors(*state_.prompts, [&] { DeleteSelected(); });
+        return;
+    default:
+        QDialog::keyPressEvent(event);
     }
 }
 

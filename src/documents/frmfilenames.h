@@ -6,14 +6,16 @@ class QListWidget;
 class QListWidgetItem;
 class QPushButton;
 
-namespace tl {
+namespace tl
+{
 
 struct AppState;
 class FileCommands;
 
 // The file list: the session's pages by file name. Click selects, double click opens, Del
 // removes a page; closing rebuilds the page table from the list.
-class frmFileNames : public QDialog {
+class frmFileNames : public QDialog
+{
     Q_OBJECT
 public:
     // Modal over parent; pages are opened and closed through files.

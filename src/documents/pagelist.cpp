@@ -6,7 +6,8 @@
 
 #include <QFile>
 
-namespace tl {
+namespace tl
+{
 
 bool ReadPageList(DocTable& table, const QString& path)
 {

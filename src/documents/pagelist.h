@@ -4,7 +4,8 @@
 
 #include <QString>
 
-namespace tl {
+namespace tl
+{
 
 inline const QString kPageListFile = QStringLiteral("TL_Files.TL");
 

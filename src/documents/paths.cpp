@@ -1,6 +1,7 @@
 #include "documents/paths.h"
 
-namespace tl {
+namespace tl
+{
 
 QString ToSlashPath(const QString& path)
 {

@@ -2,7 +2,8 @@
 
 #include <QString>
 
-namespace tl {
+namespace tl
+{
 
 // Every "\" replaced by "/".
 QString ToSlashPath(const QString& path);

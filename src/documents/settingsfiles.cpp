@@ -9,9 +9,11 @@
 
 #include <QFile>
 
-namespace tl {
+namespace tl
+{
 
-namespace {
+namespace
+{
 
 const QString kFilesSection = QStringLiteral("Files");
 const QStringList kPathSections = {QStringLiteral("Img"), QStringLiteral("AspFilePath"),
@@ -137,8 +139,8 @@ void ResolveLinkPath(const QString& caption, const QString& linkName, QString& f
 void RecordLinkPath(const QString& /*section*/, const QString& linkText, const QString& fullPath,
                     const QString& documentPath, const QString& previousLinkText)
 {
-    const QString previous = previousLinkText.isEmpty() ? QStringLiteral("*******")
-                                                        : previousLinkText;
+    const QString previous =
+        previousLinkText.isEmpty() ? QStringLiteral("*******") : previousLinkText;
     if (!FileExists(fullPath) || linkText.isEmpty())
         return;
     const QString key = documentPath + u'+' + linkText;
@@ -169,9 +171,9 @@ void RecordLinkPath(const QString& /*section*/, const QString& linkText, const Q
 }
 
 bool OpenLinkTarget(const std::function<void()>& closeDialog,
-                    const std::function<int(const QString&)>& openDocument,
-                    const QString& section, const QString& linkText, const QString& fullPath,
-                    const QString& documentPath, const QString& previousLinkText)
+                    const std::function<int(const QString&)>& openDocument, const QString& section,
+                    const QString& linkText, const QString& fullPath, const QString& documentPath,
+                    const QString& previousLinkText)
 {
     if (fullPath.isEmpty() || !FileExists(fullPath) || linkText.isEmpty())
         return false;

@@ -6,7 +6,8 @@
 #include <QStringList>
 #include <functional>
 
-namespace tl {
+namespace tl
+{
 
 inline const QString kUserTextFile = QStringLiteral("Weftpad.ini");
 inline const QString kPathFile = QStringLiteral("TL_Path.ini");
@@ -56,9 +57,9 @@ void RecordLinkPath(const QString& section, const QString& linkText, const QStri
 // openDocument loads a path as the current document: 0 on success, -1 when nothing was loaded.
 // Returns true when the target was opened.
 bool OpenLinkTarget(const std::function<void()>& closeDialog,
-                    const std::function<int(const QString&)>& openDocument,
-                    const QString& section, const QString& linkText, const QString& fullPath,
-                    const QString& documentPath, const QString& previousLinkText);
+                    const std::function<int(const QString&)>& openDocument, const QString& section,
+                    const QString& linkText, const QString& fullPath, const QString& documentPath,
+                    const QString& previousLinkText);
 
 // The recent-file list in the per-user settings store, most recent first.
 void AddRecentFile(const QString& path);

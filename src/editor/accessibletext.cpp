@@ -4,7 +4,8 @@
 
 #include <QScrollBar>
 
-namespace tl {
+namespace tl
+{
 
 AccessibleMainText::AccessibleMainText(QWidget* widget)
     : QAccessibleWidget(widget, QAccessible::EditableText)
@@ -93,11 +94,11 @@ QString AccessibleMainText::textAtOffset(int offset, QAccessible::TextBoundaryTy
 {
     MainTextEdit* e = edit();
     const qsizetype pos = std::clamp<qsizetype>(offset, 0, e->length());
-    if (boundaryType == QAccessible::LineBoundary || boundaryType == QAccessible::ParagraphBoundary) {
+    if (boundaryType == QAccessible::LineBoundary ||
+        boundaryType == QAccessible::ParagraphBoundary) {
         const int line = e->lineOf(pos);
         const qsizetype start = e->lineStart(line);
-        const qsizetype end =
-            line + 1 < e->lineCount() ? e->lineStart(line + 1) : e->length();
+        const qsizetype end = line + 1 < e->lineCount() ? e->lineStart(line + 1) : e->length();
         *startOffset = int(start);
         *endOffset = int(end);
         return e->mid(start, end - start);

@@ -2,7 +2,8 @@
 
 #include <QAccessibleWidget>
 
-namespace tl {
+namespace tl
+{
 
 class MainTextEdit;
 
@@ -11,7 +12,8 @@ class MainTextEdit;
 // line index instead of the whole text.
 class AccessibleMainText : public QAccessibleWidget,
                            public QAccessibleTextInterface,
-                           public QAccessibleEditableTextInterface {
+                           public QAccessibleEditableTextInterface
+{
 public:
     explicit AccessibleMainText(QWidget* widget);
 

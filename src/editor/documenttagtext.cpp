@@ -5,7 +5,8 @@
 
 #include <algorithm>
 
-namespace tl {
+namespace tl
+{
 
 QString DocumentTagText::Line(qint64 caret, qint64* lineStart) const
 {

@@ -2,7 +2,8 @@
 
 #include "reedit/tagrecognizer.h"
 
-namespace tl {
+namespace tl
+{
 
 class MainTextEdit;
 
@@ -10,7 +11,8 @@ class MainTextEdit;
 // a 400,000-line page takes a tenth of a second): the line comes from the box's line index and
 // the search for a closing marker runs over the box's own buffer. Positions count a line break
 // as CR LF, like the box's.
-class DocumentTagText final : public TagText {
+class DocumentTagText final : public TagText
+{
 public:
     explicit DocumentTagText(MainTextEdit& edit) : edit_(&edit) {}
     QString Line(qint64 caret, qint64* lineStart) const override;

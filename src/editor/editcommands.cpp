@@ -1,24 +1,26 @@
 #include "editor/editcommands.h"
 
 #include "core/appstate.h"
-#include "platform/keycodes.h"
 #include "editor/textbox.h"
 #include "platform/errors.h"
+#include "platform/keycodes.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDateTime>
-#include <QLocale>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QTextEdit>
 #include <QTimer>
 
-namespace tl {
+namespace tl
+{
 
-namespace {
+namespace
+{
 
 // Takes a flag the key-down step set: true means skip this time.
 bool TakeFlag(bool& flag)

@@ -5,7 +5,8 @@
 class QDateTime;
 class QLocale;
 
-namespace tl {
+namespace tl
+{
 
 struct AppState;
 class cTextBox;

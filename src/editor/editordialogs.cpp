@@ -5,13 +5,13 @@
 #include "editor/search.h"
 #include "editor/textbox.h"
 
-namespace tl {
+namespace tl
+{
 
 void RegisterEditorCommands(DialogRegistry& registry)
 {
-    registry.Register(QStringLiteral("frmFind"), [](const DialogRequest& r) {
-        ShowFindDialog(r.state, r.box, r.parent);
-    });
+    registry.Register(QStringLiteral("frmFind"),
+                      [](const DialogRequest& r) { ShowFindDialog(r.state, r.box, r.parent); });
     registry.Register(QStringLiteral("FindDefinition"),
                       [](const DialogRequest& r) { FindDefinition(r.state, r.box); });
     // The go-to commands start from the caret's line.
@@ -26,9 +26,8 @@ void RegisterEditorCommands(DialogRegistry& registry)
     });
     registry.Register(QStringLiteral("StampCurrentLine"),
                       [](const DialogRequest& r) { StampCurrentLine(r.state, r.box); });
-    registry.Register(QStringLiteral("frmJump"), [](const DialogRequest& r) {
-        ShowStampList(r.state, r.box, r.parent);
-    });
+    registry.Register(QStringLiteral("frmJump"),
+                      [](const DialogRequest& r) { ShowStampList(r.state, r.box, r.parent); });
 }
 
 } // namespace tl

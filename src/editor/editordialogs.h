@@ -1,6 +1,7 @@
 #pragma once
 
-namespace tl {
+namespace tl
+{
 
 class DialogRegistry;
 

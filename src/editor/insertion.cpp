@@ -9,9 +9,11 @@
 #include <QDialog>
 #include <QWidget>
 
-namespace tl {
+namespace tl
+{
 
-namespace {
+namespace
+{
 
 const QString kCrLf = QStringLiteral("\r\n");
 
@@ -85,8 +87,7 @@ QString DropTrailingCrLf(const QString& text, bool& dropped)
     return text;
 }
 
-void WrapSelectionInline(AppState& state, cTextBox& box, const QString& open,
-                         const QString& close)
+void WrapSelectionInline(AppState& state, cTextBox& box, const QString& open, const QString& close)
 {
     TrapErrors(*state.prompts, [&] {
         QString s = box.SelText();
@@ -137,8 +138,8 @@ QString WrapLines(const QString& selection, const QString& prefix, const QString
     return out;
 }
 
-void WrapSelectionLines(AppState& state, cTextBox& box, const QString& prefix,
-                        const QString& open, const QString& close)
+void WrapSelectionLines(AppState& state, cTextBox& box, const QString& prefix, const QString& open,
+                        const QString& close)
 {
     TrapErrors(*state.prompts,
                [&] { box.SetSelText(WrapLines(box.SelText(), prefix, open, close)); });

@@ -4,7 +4,8 @@
 
 class QWidget;
 
-namespace tl {
+namespace tl
+{
 
 struct AppState;
 class cTextBox;
@@ -32,13 +33,12 @@ QString DropTrailingCrLf(const QString& text, bool& dropped);
 
 // Puts open and close around the selection; a trailing CR LF of the selection stays after
 // close. With nothing selected the empty pair goes in at the caret. Reports failures.
-void WrapSelectionInline(AppState& state, cTextBox& box, const QString& open,
-                         const QString& close);
+void WrapSelectionInline(AppState& state, cTextBox& box, const QString& open, const QString& close);
 
 // Every selected line becomes its leading blanks + prefix + open + the rest + close; with
 // nothing selected prefix + open + close goes in. Reports failures.
-void WrapSelectionLines(AppState& state, cTextBox& box, const QString& prefix,
-                        const QString& open, const QString& close);
+void WrapSelectionLines(AppState& state, cTextBox& box, const QString& prefix, const QString& open,
+                        const QString& close);
 
 // The text WrapSelectionLines writes for the given selection.
 QString WrapLines(const QString& selection, const QString& prefix, const QString& open,

@@ -3,10 +3,10 @@
 #include "core/appstate.h"
 #include "editor/editcommands.h"
 #include "editor/insertion.h"
-#include "platform/keycodes.h"
 #include "editor/maintextedit.h"
 #include "editor/textbox.h"
 #include "platform/errors.h"
+#include "platform/keycodes.h"
 
 #include <algorithm>
 

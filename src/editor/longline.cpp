@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <climits>
 
-namespace tl {
+namespace tl
+{
 
-namespace {
+namespace
+{
 
 // Characters that never join a neighbour into one character: printable ASCII, kana and the
 // common kanji, nearly all of a page. A chunk may end between two of them without looking

@@ -10,14 +10,16 @@
 #include <unordered_map>
 #include <vector>
 
-namespace tl {
+namespace tl
+{
 
 class TextBuffer;
 
 // Advances of single characters in one font, in 1/64 pixel (the unit text layouts work in).
 // The font applies no kerning, so a run of text laid out in it is exactly as wide as its
 // characters' advances added up: text can be placed without being shaped.
-class CharAdvances {
+class CharAdvances
+{
 public:
     // The font is used without kerning; tabStop is the distance between tab stops in pixels.
     void reset(const QFont& font, qreal tabStop);
@@ -56,7 +58,8 @@ private:
 // An edit changes the chunks' lengths at once and leaves the chunks it touched to be measured
 // by update() when the text is final: an undo step applies all its edits before the view hears
 // of the first.
-class LongLine {
+class LongLine
+{
 public:
     static constexpr qsizetype kChunkChars = 512;
 

@@ -1,8 +1,8 @@
 // The edit box: caret and selection, and moving by characters, words and lines.
 #include "editor/maintextedit.h"
 
-#include "editor/maintexthelpers.h"
 #include "editor/accessibletext.h"
+#include "editor/maintexthelpers.h"
 #include "platform/keycodes.h"
 #include "platform/surrogates.h"
 
@@ -23,7 +23,8 @@
 
 #include <cmath>
 
-namespace tl {
+namespace tl
+{
 
 using namespace maintext;
 

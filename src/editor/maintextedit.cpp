@@ -1,8 +1,8 @@
 // The edit box: construction, its text, editing through the document, colours.
 #include "editor/maintextedit.h"
 
-#include "editor/maintexthelpers.h"
 #include "editor/accessibletext.h"
+#include "editor/maintexthelpers.h"
 #include "platform/keycodes.h"
 #include "platform/surrogates.h"
 
@@ -23,7 +23,8 @@
 
 #include <cmath>
 
-namespace tl {
+namespace tl
+{
 
 using namespace maintext;
 
@@ -140,7 +141,8 @@ void MainTextEdit::typeText(const QString& text)
     const qsizetype caret = doc_.caret();
     if (overwrite_ && !hasSelection() && caret < doc_.lineEnd(doc_.lineOf(caret))) {
         // Overtyping replaces the character under the caret, never the line break.
-        doc_.replaceAndPlaceCaret(caret, nextCharacter(caret) - caret, text, Document::Merge::Typing);
+        doc_.replaceAndPlaceCaret(caret, nextCharacter(caret) - caret, text,
+                                  Document::Merge::Typing);
     } else if (hasSelection()) {
         doc_.replaceSelection(text);
     } else {
@@ -163,8 +165,9 @@ void MainTextEdit::afterChange(const TextChange& change)
 {
     if (QAccessible::isActive()) {
         // Readers are told where the text changed, never sent the whole page.
-        QAccessibleTextUpdateEvent edited(this, int(change.pos), QString(),
-                                          doc_.mid(change.pos, std::min<qsizetype>(change.inserted, 4096)));
+        QAccessibleTextUpdateEvent edited(
+            this, int(change.pos), QString(),
+            doc_.mid(change.pos, std::min<qsizetype>(change.inserted, 4096)));
         QAccessible::updateAccessibility(&edited);
     }
     if (change.places) {

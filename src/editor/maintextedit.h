@@ -18,7 +18,8 @@ class QMenu;
 class QPainter;
 class QTextCharFormat;
 
-namespace tl {
+namespace tl
+{
 
 // The edit box: a plain-text view without line wrap of a Document (our own text engine, so
 // that a 20 MB page of 400,000 lines loads in a fraction of a second), which it draws and
@@ -31,7 +32,8 @@ namespace tl {
 //
 // It reports the events the program handles (change, click, double click, key down with a
 // cancellable key code, file drop).
-class MainTextEdit : public QAbstractScrollArea {
+class MainTextEdit : public QAbstractScrollArea
+{
     Q_OBJECT
 public:
     explicit MainTextEdit(Document& document, QWidget* parent = nullptr);
@@ -61,7 +63,10 @@ public:
     qsizetype selectionStart() const { return std::min(doc_.anchor(), doc_.caret()); }
     qsizetype selectionEnd() const { return std::max(doc_.anchor(), doc_.caret()); }
     bool hasSelection() const { return doc_.anchor() != doc_.caret(); }
-    QString selectedText() const { return doc_.mid(selectionStart(), selectionEnd() - selectionStart()); }
+    QString selectedText() const
+    {
+        return doc_.mid(selectionStart(), selectionEnd() - selectionStart());
+    }
     // Positions are clamped to the text and moved off the middle of a CR LF or surrogate pair;
     // the caret
     // is scrolled into view.
@@ -230,8 +235,8 @@ private:
     int ascent_ = 12;
     int halfWidth_ = 8;
     qreal tabStop_ = 48;
-    int maxColumns_ = 0;     // widest line seen, in half-width columns
-    int maxLineWidth_ = 0;   // widest laid-out line, in pixels
+    int maxColumns_ = 0;   // widest line seen, in half-width columns
+    int maxLineWidth_ = 0; // widest laid-out line, in pixels
 
     mutable std::unordered_map<int, std::unique_ptr<QTextLayout>> layouts_;
     mutable CharAdvances advances_;

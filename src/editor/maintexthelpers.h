@@ -8,7 +8,8 @@
 #include <QStringList>
 #include <QUrl>
 
-namespace tl::maintext {
+namespace tl::maintext
+{
 
 inline QStringList LocalFiles(const QMimeData* mime)
 {
@@ -34,10 +35,14 @@ inline int CharClass(QChar c)
         return 4;
     if (c.isLetterOrNumber() || u == u'_') {
         switch (c.script()) {
-        case QChar::Script_Hiragana: return 2;
-        case QChar::Script_Katakana: return 3;
-        case QChar::Script_Han: return 4;
-        default: return 1;
+        case QChar::Script_Hiragana:
+            return 2;
+        case QChar::Script_Katakana:
+            return 3;
+        case QChar::Script_Han:
+            return 4;
+        default:
+            return 1;
         }
     }
     return 5;

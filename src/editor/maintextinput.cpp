@@ -1,8 +1,8 @@
 // The edit box: keys, the input method, the mouse, drag and drop.
 #include "editor/maintextedit.h"
 
-#include "editor/maintexthelpers.h"
 #include "editor/accessibletext.h"
+#include "editor/maintexthelpers.h"
 #include "platform/keycodes.h"
 #include "platform/surrogates.h"
 
@@ -23,7 +23,8 @@
 
 #include <cmath>
 
-namespace tl {
+namespace tl
+{
 
 using namespace maintext;
 
@@ -43,7 +44,8 @@ bool MainTextEdit::event(QEvent* event)
             key == QKeySequence::DeleteStartOfWord || key == QKeySequence::DeleteEndOfWord ||
             key == QKeySequence::MoveToNextWord || key == QKeySequence::MoveToPreviousWord ||
             key == QKeySequence::SelectNextWord || key == QKeySequence::SelectPreviousWord ||
-            key == QKeySequence::MoveToStartOfDocument || key == QKeySequence::MoveToEndOfDocument ||
+            key == QKeySequence::MoveToStartOfDocument ||
+            key == QKeySequence::MoveToEndOfDocument ||
             key == QKeySequence::SelectStartOfDocument || key == QKeySequence::SelectEndOfDocument;
         const bool typing = (mods == Qt::NoModifier || mods == Qt::ShiftModifier) &&
                             (IsPrintableInput(key->text()) || key->key() == Qt::Key_Backspace ||
@@ -118,21 +120,29 @@ bool MainTextEdit::handleMovementKey(QKeyEvent* e)
     auto target = [&](QKeySequence::StandardKey key) -> qsizetype {
         switch (key) {
         case QKeySequence::MoveToNextChar:
-            return hasSelection() && !(e->modifiers() & Qt::ShiftModifier) ? selectionEnd()
-                                                                           : nextCharacter(doc_.caret());
+            return hasSelection() && !(e->modifiers() & Qt::ShiftModifier)
+                       ? selectionEnd()
+                       : nextCharacter(doc_.caret());
         case QKeySequence::MoveToPreviousChar:
             return hasSelection() && !(e->modifiers() & Qt::ShiftModifier)
                        ? selectionStart()
                        : previousCharacter(doc_.caret());
-        case QKeySequence::MoveToNextWord: return nextWord(doc_.caret());
-        case QKeySequence::MoveToPreviousWord: return previousWord(doc_.caret());
+        case QKeySequence::MoveToNextWord:
+            return nextWord(doc_.caret());
+        case QKeySequence::MoveToPreviousWord:
+            return previousWord(doc_.caret());
         case QKeySequence::MoveToStartOfLine:
-        case QKeySequence::MoveToStartOfBlock: return doc_.lineStart(line);
+        case QKeySequence::MoveToStartOfBlock:
+            return doc_.lineStart(line);
         case QKeySequence::MoveToEndOfLine:
-        case QKeySequence::MoveToEndOfBlock: return doc_.lineEnd(line);
-        case QKeySequence::MoveToStartOfDocument: return 0;
-        case QKeySequence::MoveToEndOfDocument: return doc_.length();
-        default: return -1;
+        case QKeySequence::MoveToEndOfBlock:
+            return doc_.lineEnd(line);
+        case QKeySequence::MoveToStartOfDocument:
+            return 0;
+        case QKeySequence::MoveToEndOfDocument:
+            return doc_.length();
+        default:
+            return -1;
         }
     };
     static const Move kMoves[] = {
@@ -256,20 +266,30 @@ QVariant MainTextEdit::inputMethodQuery(Qt::InputMethodQuery query) const
         end = doc_.snap(std::min(end, doc_.caret() + kSurroundingChars));
     }
     switch (query) {
-    case Qt::ImEnabled: return true;
-    case Qt::ImHints: return int(Qt::ImhMultiLine);
-    case Qt::ImFont: return font();
+    case Qt::ImEnabled:
+        return true;
+    case Qt::ImHints:
+        return int(Qt::ImhMultiLine);
+    case Qt::ImFont:
+        return font();
     case Qt::ImCursorRectangle:
         return QRect(caretRect().translated(viewport()->geometry().topLeft()));
-    case Qt::ImCursorPosition: return int(doc_.caret() - start);
-    case Qt::ImAnchorPosition: return int(std::clamp<qsizetype>(doc_.anchor() - start, 0, end - start));
-    case Qt::ImSurroundingText: return doc_.mid(start, end - start);
+    case Qt::ImCursorPosition:
+        return int(doc_.caret() - start);
+    case Qt::ImAnchorPosition:
+        return int(std::clamp<qsizetype>(doc_.anchor() - start, 0, end - start));
+    case Qt::ImSurroundingText:
+        return doc_.mid(start, end - start);
     case Qt::ImCurrentSelection:
         return doc_.lineOf(doc_.anchor()) == line ? selectedText() : QString();
-    case Qt::ImAbsolutePosition: return qlonglong(doc_.caret());
-    case Qt::ImTextBeforeCursor: return doc_.mid(start, doc_.caret() - start);
-    case Qt::ImTextAfterCursor: return doc_.mid(doc_.caret(), end - doc_.caret());
-    default: return QAbstractScrollArea::inputMethodQuery(query);
+    case Qt::ImAbsolutePosition:
+        return qlonglong(doc_.caret());
+    case Qt::ImTextBeforeCursor:
+        return doc_.mid(start, doc_.caret() - start);
+    case Qt::ImTextAfterCursor:
+        return doc_.mid(doc_.caret(), end - doc_.caret());
+    default:
+        return QAbstractScrollArea::inputMethodQuery(query);
     }
 }
 
@@ -289,8 +309,8 @@ void MainTextEdit::mousePressEvent(QMouseEvent* event)
         (point - lastDoubleClickPos_).manhattanLength() < QApplication::startDragDistance()) {
         // A third click selects the whole line with its line break.
         const int line = doc_.lineOf(pos);
-        const qsizetype end = line + 1 < doc_.lineCount() ? doc_.lineStart(line + 1)
-                                                             : doc_.length();
+        const qsizetype end =
+            line + 1 < doc_.lineCount() ? doc_.lineStart(line + 1) : doc_.length();
         setSelection(doc_.lineStart(line), end);
         lastDoubleClickMs_ = -1;
         selecting_ = false;

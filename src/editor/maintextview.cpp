@@ -1,8 +1,8 @@
 // The edit box: scrolling, layout of visible lines (long lines by the chunk), painting.
 #include "editor/maintextedit.h"
 
-#include "editor/maintexthelpers.h"
 #include "editor/accessibletext.h"
+#include "editor/maintexthelpers.h"
 #include "platform/keycodes.h"
 #include "platform/surrogates.h"
 
@@ -23,7 +23,8 @@
 
 #include <cmath>
 
-namespace tl {
+namespace tl
+{
 
 using namespace maintext;
 
@@ -147,7 +148,7 @@ void MainTextEdit::dropLayouts(int fromLine, bool shifted)
 }
 
 std::unique_ptr<QTextLayout> MainTextEdit::preeditLayout(const QTextLayout& layout,
-                                                        const QFont& font, int at) const
+                                                         const QFont& font, int at) const
 {
     // The text being composed is shown at the caret without entering the text.
     auto withPreedit = std::make_unique<QTextLayout>(layout.text(), font);
@@ -241,8 +242,8 @@ QTextLayout* MainTextEdit::chunkLayout(LongLine& l, int k) const
     const qint64 phase = chunk.hasTab ? l.chunkX(k) % tab : 0;
     if (QTextLayout* layout = l.layout(k, phase))
         return layout;
-    auto layout = std::make_unique<QTextLayout>(
-        doc_.mid(l.start() + l.chunkStart(k), chunk.length), advances_.font());
+    auto layout = std::make_unique<QTextLayout>(doc_.mid(l.start() + l.chunkStart(k), chunk.length),
+                                                advances_.font());
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
     option.setTabStopDistance(tabStop_);
@@ -444,10 +445,10 @@ void MainTextEdit::paintEvent(QPaintEvent* event)
     const QPalette& pal = palette();
     const bool active = hasFocus();
     QTextCharFormat selected;
-    selected.setBackground(pal.brush(active ? QPalette::Active : QPalette::Inactive,
-                                     QPalette::Highlight));
-    selected.setForeground(pal.brush(active ? QPalette::Active : QPalette::Inactive,
-                                     QPalette::HighlightedText));
+    selected.setBackground(
+        pal.brush(active ? QPalette::Active : QPalette::Inactive, QPalette::Highlight));
+    selected.setForeground(
+        pal.brush(active ? QPalette::Active : QPalette::Inactive, QPalette::HighlightedText));
     const int caretLine = doc_.lineOf(doc_.caret());
     const int widthBefore = maxLineWidth_;
 
@@ -487,7 +488,8 @@ void MainTextEdit::paintEvent(QPaintEvent* event)
             int at = int(doc_.caret() - start);
             if (preeditAt >= 0)
                 at += preeditCursor_;
-            layout->drawCursor(&painter, origin, at, overwrite_ && preedit_.isEmpty() ? halfWidth_ : 1);
+            layout->drawCursor(&painter, origin, at,
+                               overwrite_ && preedit_.isEmpty() ? halfWidth_ : 1);
         }
     }
     if (layouts_.size() > size_t(4 * visibleLineCount() + 256)) {
@@ -502,7 +504,8 @@ void MainTextEdit::paintEvent(QPaintEvent* event)
         if (model->layoutCount() > 0 && (line < first || line > lastLine) && line != caretLine)
             model->dropLayoutsOutside(0, -1);
     if (maxLineWidth_ > widthBefore)
-        QMetaObject::invokeMethod(this, [this] { updateScrollBars(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { updateScrollBars(); }, Qt::QueuedConnection);
 }
 
 void MainTextEdit::resizeEvent(QResizeEvent* event)

@@ -6,7 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
-namespace tl {
+namespace tl
+{
 
 QString cTextBox::Text() const
 {
@@ -127,7 +128,8 @@ QString cTextBox::GetLineText() const
     if (target_) {
         const int index = target_->lineOf(target_->selectionStart());
         const qint64 start = target_->lineStart(index);
-        line = target_->mid(start, std::min<qint64>(kLineBufferLength, target_->lineEnd(index) - start));
+        line = target_->mid(start,
+                            std::min<qint64>(kLineBufferLength, target_->lineEnd(index) - start));
     }
     return line.leftJustified(kLineBufferLength, u' ');
 }
@@ -203,8 +205,8 @@ void cTextBox::ScrollColumns(int chars)
         return;
     QScrollBar* bar = target_->horizontalScrollBar();
     const qint64 step = bar->singleStep();
-    bar->setValue(int(std::clamp<qint64>(qint64(bar->value()) + step * chars, bar->minimum(),
-                                         bar->maximum())));
+    bar->setValue(int(
+        std::clamp<qint64>(qint64(bar->value()) + step * chars, bar->minimum(), bar->maximum())));
 }
 
 void cTextBox::ShowTop()
@@ -220,18 +222,26 @@ void cTextBox::ShowBottom()
 int cTextBox::toUnit(int pixels) const
 {
     switch (scaleMode_) {
-    case 1: return pixels * kTwipsPerPixel;
-    case 3: return pixels;
-    default: return 0;
+    case 1:
+        return pixels * kTwipsPerPixel;
+    case 3:
+        return pixels;
+    default:
+        return 0;
     }
 }
 
 bool cTextBox::fromUnit(int value, int* pixels) const
 {
     switch (scaleMode_) {
-    case 1: *pixels = int(std::lround(double(value) / kTwipsPerPixel)); return true;
-    case 3: *pixels = value; return true;
-    default: return false;
+    case 1:
+        *pixels = int(std::lround(double(value) / kTwipsPerPixel));
+        return true;
+    case 3:
+        *pixels = value;
+        return true;
+    default:
+        return false;
     }
 }
 

@@ -6,14 +6,14 @@
 #include <QPointer>
 #include <QString>
 
-namespace tl {
-
-
+namespace tl
+{
 
 // The adapter through which the program reaches the edit box. Positions and lengths count a
 // line break as the two characters CR LF; line numbers count from 1. With no target every line
 // query answers as an empty box would (1, and 255 spaces).
-class cTextBox {
+class cTextBox
+{
 public:
     static constexpr int kLineBufferLength = 255;
     static constexpr int kTwipsPerPixel = 15;
@@ -48,7 +48,8 @@ public:
     QString Mid(qint64 pos, qint64 length) const;
 
     // Groups every edit made through this adapter while it lives into one undo step.
-    class UndoStep {
+    class UndoStep
+    {
     public:
         explicit UndoStep(cTextBox& box);
         ~UndoStep();

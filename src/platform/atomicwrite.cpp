@@ -10,9 +10,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace tl {
+namespace tl
+{
 
-namespace {
+namespace
+{
 
 // Bytes the test limit still lets through; -1 when there is no limit.
 qint64 g_spaceLeft = -1;
@@ -61,7 +63,8 @@ int WriteAll(int fd, const char* data, qint64 size, qint64* written)
 
 // A new file beside the target. It is removed again unless commit() renamed it over the
 // target, so a failure at any step leaves nothing behind but the untouched target.
-class TempBeside {
+class TempBeside
+{
 public:
     explicit TempBeside(const QString& target)
     {
@@ -72,8 +75,8 @@ public:
         const QString stem = resolved.absolutePath() + QStringLiteral("/.") + resolved.fileName() +
                              QStringLiteral(".tl-");
         for (int attempt = 0; attempt < 100; ++attempt) {
-            temp_ = QFile::encodeName(
-                stem + QString::number(QRandomGenerator::global()->generate(), 36));
+            temp_ = QFile::encodeName(stem +
+                                      QString::number(QRandomGenerator::global()->generate(), 36));
             fd_ = RetryOnInterrupt([&] {
                 return ::open(temp_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             });
@@ -166,7 +169,8 @@ FileWriteResult WriteFileAtomically(const QString& path, QByteArrayView bytes)
     TempBeside temp(path);
     if (const int e = temp.openError())
         return Failed(e);
-    struct stat old{};
+    struct stat old {
+    };
     if (::stat(QFile::encodeName(temp.target()).constData(), &old) == 0) {
         if (S_ISDIR(old.st_mode))
             return Failed(EISDIR);
@@ -182,14 +186,16 @@ FileWriteResult WriteFileAtomically(const QString& path, QByteArrayView bytes)
 FileWriteResult CopyFileAtomically(const QString& source, const QString& target)
 {
     const QByteArray sourceName = QFile::encodeName(source);
-    const int in = RetryOnInterrupt([&] { return ::open(sourceName.constData(), O_RDONLY | O_CLOEXEC); });
+    const int in =
+        RetryOnInterrupt([&] { return ::open(sourceName.constData(), O_RDONLY | O_CLOEXEC); });
     if (in < 0)
         return Failed(errno);
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }
     } closeIn{in};
-    struct stat from{};
+    struct stat from {
+    };
     if (::fstat(in, &from) < 0)
         return Failed(errno);
     if (S_ISDIR(from.st_mode))
@@ -198,7 +204,8 @@ FileWriteResult CopyFileAtomically(const QString& source, const QString& target)
     TempBeside temp(target);
     if (const int e = temp.openError())
         return Failed(e);
-    struct stat old{};
+    struct stat old {
+    };
     if (::stat(QFile::encodeName(temp.target()).constData(), &old) == 0 && S_ISDIR(old.st_mode))
         return Failed(EISDIR);
     temp.takeModeOf(from);

@@ -3,7 +3,8 @@
 #include <QByteArrayView>
 #include <QString>
 
-namespace tl {
+namespace tl
+{
 
 // The outcome of a file write. error is the system's own text ("No space left on device"),
 // empty on success.
@@ -28,7 +29,8 @@ FileWriteResult CopyFileAtomically(const QString& source, const QString& target)
 // all; the write that would pass the limit fails as a full disk does (ENOSPC), and a new file
 // removed after a failure gives its bytes back. Without root a test cannot mount a small file
 // system, so this stands in for one.
-class ScopedDiskSpaceLimit {
+class ScopedDiskSpaceLimit
+{
 public:
     explicit ScopedDiskSpaceLimit(qint64 bytes);
     ~ScopedDiskSpaceLimit();

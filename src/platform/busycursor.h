@@ -3,10 +3,12 @@
 #include <QCursor>
 #include <QGuiApplication>
 
-namespace tl {
+namespace tl
+{
 
 // Shows the hourglass for the life of the object, whatever way the scope is left.
-class BusyCursor {
+class BusyCursor
+{
 public:
     BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
     ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
@@ -15,7 +17,8 @@ public:
 };
 
 // Sets a re-entry flag for the life of the object.
-class ReentryGuard {
+class ReentryGuard
+{
 public:
     explicit ReentryGuard(bool& flag) : flag_(flag) { flag_ = true; }
     ~ReentryGuard() { flag_ = false; }

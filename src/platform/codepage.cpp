@@ -3,9 +3,11 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-namespace tl {
+namespace tl
+{
 
-namespace {
+namespace
+{
 constexpr const char* kCp932 = "Shift_JIS";
 }
 

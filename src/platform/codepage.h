@@ -4,7 +4,8 @@
 #include <QString>
 #include <optional>
 
-namespace tl {
+namespace tl
+{
 
 // CP932 (Shift-JIS as Windows writes it, NEC and IBM extensions included).
 // ok is set to false when some bytes could not be decoded, a lead byte cut off at the end

@@ -1,6 +1,7 @@
 #include "platform/errors.h"
 
-namespace tl {
+namespace tl
+{
 
 QString ErrorDescription(const std::exception& e)
 {

@@ -6,13 +6,17 @@
 #include <stdexcept>
 #include <utility>
 
-namespace tl {
+namespace tl
+{
 
 // A run-time failure with a description for the user.
-class RunTimeError : public std::runtime_error {
+class RunTimeError : public std::runtime_error
+{
 public:
     explicit RunTimeError(const QString& description)
-        : std::runtime_error(description.toStdString()), description_(description) {}
+        : std::runtime_error(description.toStdString()), description_(description)
+    {
+    }
     const QString& description() const { return description_; }
 
 private:

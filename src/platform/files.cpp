@@ -3,7 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace tl {
+namespace tl
+{
 
 QString NativePath(const QString& path)
 {

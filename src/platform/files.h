@@ -2,7 +2,8 @@
 
 #include <QString>
 
-namespace tl {
+namespace tl
+{
 
 // Paths may be written with "\" or "/"; on this platform both mean the separator.
 QString NativePath(const QString& path);

@@ -2,7 +2,8 @@
 
 #include <QStringList>
 
-namespace tl {
+namespace tl
+{
 
 QFont EditorFont(int pointSize)
 {

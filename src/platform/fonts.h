@@ -2,7 +2,8 @@
 
 #include <QFont>
 
-namespace tl {
+namespace tl
+{
 
 // "ＭＳ 明朝" at the given size, falling back to the Mincho faces installed here and finally
 // to a monospace face. The gutter, marker and ruler use exactly this font.

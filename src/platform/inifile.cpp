@@ -6,9 +6,11 @@
 #include <QFile>
 #include <QStringDecoder>
 
-namespace tl {
+namespace tl
+{
 
-namespace {
+namespace
+{
 
 const QByteArray kUtf8Bom("\xEF\xBB\xBF");
 

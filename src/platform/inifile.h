@@ -4,7 +4,8 @@
 #include <QString>
 #include <QStringList>
 
-namespace tl {
+namespace tl
+{
 
 // An INI file with the private-profile rules: sections and keys are matched without regard to
 // case, the first occurrence wins, values are read as written (up to 1023 characters), and a
@@ -13,7 +14,8 @@ namespace tl {
 // The text is stored in CP932. A file whose text CP932 cannot represent (a path with an emoji,
 // say) is written as UTF-8 with a byte order mark instead, so that no character is ever lost,
 // and read back the same way.
-class IniDocument {
+class IniDocument
+{
 public:
     static constexpr qsizetype kMaxValueLength = 1023;
 

@@ -4,10 +4,12 @@
 
 class QKeyEvent;
 
-namespace tl {
+namespace tl
+{
 
 // Key codes as the key handlers see them (the classic virtual-key numbers).
-namespace vk {
+namespace vk
+{
 constexpr int Back = 8, Tab = 9, Return = 13, Shift = 16, Control = 17, Menu = 18, Pause = 19,
               Capital = 20, Escape = 27, Space = 32, Prior = 33, Next = 34, End = 35, Home = 36,
               Left = 37, Up = 38, Right = 39, Down = 40, Insert = 45, Delete = 46, F1 = 112,

@@ -3,7 +3,8 @@
 #include <QDir>
 #include <QStandardPaths>
 
-namespace tl {
+namespace tl
+{
 
 QString ProgramFolder()
 {

@@ -2,7 +2,8 @@
 
 #include <QString>
 
-namespace tl {
+namespace tl
+{
 
 // The folder that holds the settings files: $TAGLOOM_HOME, else $XDG_CONFIG_HOME/tagloom.
 // Created when missing.

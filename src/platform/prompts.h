@@ -5,7 +5,8 @@
 
 class QWidget;
 
-namespace tl {
+namespace tl
+{
 
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MsgIcon { None, Information, Exclamation, Question, Critical };
@@ -32,7 +33,8 @@ struct FileRequest {
 
 // Everything that asks the user something modally goes through this interface, so that tests
 // can answer from a script instead of blocking on a real dialog.
-class Prompter {
+class Prompter
+{
 public:
     virtual ~Prompter();
     virtual MsgAnswer message(const MessageRequest& request) = 0;
@@ -54,7 +56,8 @@ public:
 QString QtFileFilter(const QString& pipeFilter);
 
 // The real prompts: QMessageBox and QFileDialog, parented to the given window.
-class WidgetPrompter : public Prompter {
+class WidgetPrompter : public Prompter
+{
 public:
     explicit WidgetPrompter(QWidget* parent = nullptr) : parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }

@@ -3,9 +3,11 @@
 #include <QSettings>
 #include <QStandardPaths>
 
-namespace tl {
+namespace tl
+{
 
-namespace {
+namespace
+{
 
 // QSettings works out the per-user folder once per process and keeps it, so a later change of
 // XDG_CONFIG_HOME (every test sets its own) would still read and write the first folder. Point
@@ -14,8 +16,7 @@ struct Store {
     Store()
     {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                           QStandardPaths::writableLocation(
-                               QStandardPaths::GenericConfigLocation));
+                           QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
     }
     QSettings s{QStringLiteral("Tagloom"), QStringLiteral("Tagloom")};
 };

@@ -3,11 +3,13 @@
 #include <QString>
 #include <QStringList>
 
-namespace tl {
+namespace tl
+{
 
 // The per-user settings store: application "Tagloom", one group per section.
 // Tests point XDG_CONFIG_HOME at a temporary folder.
-class SettingsStore {
+class SettingsStore
+{
 public:
     static QString GetSetting(const QString& section, const QString& key);
     static void SaveSetting(const QString& section, const QString& key, const QString& value);

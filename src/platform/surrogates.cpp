@@ -1,6 +1,7 @@
 #include "platform/surrogates.h"
 
-namespace tl {
+namespace tl
+{
 
 qsizetype ReplaceLoneSurrogates(QString& text)
 {

@@ -2,7 +2,8 @@
 
 #include <QString>
 
-namespace tl {
+namespace tl
+{
 
 // Replaces every lone half of a surrogate pair in text by U+FFFD (no encoding can write one,
 // not even UTF-8); returns how many there were. Text without

@@ -6,9 +6,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace tl {
+namespace tl
+{
 
-namespace {
+namespace
+{
 
 int g_signalPipe[2] = {-1, -1};
 
@@ -24,15 +26,16 @@ void InstallTerminationHandler(std::function<void()> onTerminate)
 {
     if (g_signalPipe[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
         return;
-    auto* notifier = new QSocketNotifier(g_signalPipe[1], QSocketNotifier::Read,
-                                        QCoreApplication::instance());
+    auto* notifier =
+        new QSocketNotifier(g_signalPipe[1], QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, notifier,
                      [onTerminate = std::move(onTerminate)] {
                          char byte = 0;
                          (void)!::read(g_signalPipe[1], &byte, 1);
                          onTerminate();
                      });
-    struct sigaction action {};
+    struct sigaction action {
+    };
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

@@ -2,7 +2,8 @@
 
 #include <functional>
 
-namespace tl {
+namespace tl
+{
 
 // Runs onTerminate in the event loop when the process receives SIGTERM, SIGINT or SIGHUP, so
 // that a request to end from the system goes through the main window's close, like the close

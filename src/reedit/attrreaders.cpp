@@ -2,9 +2,11 @@
 
 #include "reedit/markersearch.h"
 
-namespace tl {
+namespace tl
+{
 
-namespace {
+namespace
+{
 
 enum class Reader { Text, Word, File };
 

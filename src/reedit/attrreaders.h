@@ -3,7 +3,8 @@
 #include <QString>
 #include <QStringView>
 
-namespace tl {
+namespace tl
+{
 
 // The attribute readers the tag dialogs use to fill their fields from the old tag in edit mode.
 // Each looks for the first occurrence of name in tag (ASCII letters matched without regard to

@@ -2,7 +2,8 @@
 
 #include <QStringView>
 
-namespace tl {
+namespace tl
+{
 
 // Tag and attribute names are matched without regard to ASCII letter case. Matching in the
 // text itself, instead of in an upper-cased copy, keeps every position exact: QString::toUpper

@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <array>
 
-namespace tl {
+namespace tl
+{
 
-namespace {
+namespace
+{
 
 bool IsLineBreak(QChar c)
 {

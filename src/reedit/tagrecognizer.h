@@ -7,7 +7,8 @@
 
 #include <optional>
 
-namespace tl {
+namespace tl
+{
 
 // The tag recognizer behind a double click in the edit box (and F4): finds the tag around the
 // caret and decides which dialogs re-edit it.
@@ -47,7 +48,8 @@ namespace tl {
 // ordered list.
 
 // Where the recognizer reads the page. Positions are 0-based; a line break counts as CR LF.
-class TagText {
+class TagText
+{
 public:
     virtual ~TagText() = default;
     // The line holding caret position caret (clamped to the text), without its line break;
@@ -61,7 +63,8 @@ public:
 };
 
 // A whole text held as a string. A CR or an LF ends a line.
-class StringTagText final : public TagText {
+class StringTagText final : public TagText
+{
 public:
     explicit StringTagText(QStringView text) : text_(text) {}
     QString Line(qint64 caret, qint64* lineStart) const override;

@@ -1,5 +1,3 @@
-#include "core/appstate.h"
-#include "editor/insertion.h"
 #include "app/companions.h"
 #include "app/frmmain.h"
 #include "app/mainlayout.h"
@@ -8,12 +6,15 @@
 #include "commands/catalogue.h"
 #include "commands/dispatcher.h"
 #include "commands/toolbarmap.h"
+#include "core/appstate.h"
 #include "documents/filecommands.h"
+#include "editor/insertion.h"
 #include "editor/maintextedit.h"
-#include "scriptedprompter.h"
 #include "modaldialogs.h"
+#include "scriptedprompter.h"
 #include "temphome.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -25,12 +26,12 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
-#include <QAccessible>
 #include <QtTest>
 
 using namespace tl;
 
-namespace {
+namespace
+{
 
 struct Session {
     test::TempHome home;
@@ -57,10 +58,10 @@ QStringList Rows(const QString& text)
     return rows;
 }
 
-
 } // namespace
 
-class TestMainWindow : public QObject {
+class TestMainWindow : public QObject
+{
     Q_OBJECT
 private Q_SLOTS:
     void layoutArithmetic_data();
@@ -97,12 +98,14 @@ void TestMainWindow::layoutArithmetic_data()
     QTest::newRow("five_digit_gutter_moves_the_box_over")
         << 9000 << 6000 << 0 << 120 << QRect(885, 2030, 8102, 3680) << QRect(0, 2030, 615, 3480)
         << QRect(840, 1720, 8102, 240);
-    QTest::newRow("one_hidden_moves_up_420") << 9000 << 6000 << 1 << 0 << QRect(765, 1610, 8222, 4100)
-                                             << QRect(0, 1610, 495, 3900) << QRect(720, 1300, 8222, 240);
+    QTest::newRow("one_hidden_moves_up_420")
+        << 9000 << 6000 << 1 << 0 << QRect(765, 1610, 8222, 4100) << QRect(0, 1610, 495, 3900)
+        << QRect(720, 1300, 8222, 240);
     QTest::newRow("all_hidden") << 9000 << 6000 << 4 << 0 << QRect(765, 350, 8222, 5360)
                                 << QRect(0, 350, 495, 5160) << QRect(720, 40, 8222, 240);
     QTest::newRow("zero_client_keeps_sizes_zero")
-        << 0 << 0 << 0 << 0 << QRect(765, 2030, 0, 0) << QRect(0, 2030, 495, -200) << QRect(720, 1720, 0, 240);
+        << 0 << 0 << 0 << 0 << QRect(765, 2030, 0, 0) << QRect(0, 2030, 495, -200)
+        << QRect(720, 1720, 0, 240);
 }
 
 void TestMainWindow::layoutArithmetic()
@@ -152,7 +155,8 @@ void TestMainWindow::inputModeIndicator_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QColor>("color");
 
-    QTest::newRow("ime_first_even_in_input_mode") << 4 << true << "ＩＭＥﾓｰﾄﾞＯＮ" << QColor(Qt::black);
+    QTest::newRow("ime_first_even_in_input_mode")
+        << 4 << true << "ＩＭＥﾓｰﾄﾞＯＮ" << QColor(Qt::black);
     QTest::newRow("ime_below_4_is_off") << 3 << true << "入力モ-ドＯＮ" << QColor(0, 0, 255);
     QTest::newRow("nothing_on") << 0 << false << "入力モ-ドＯＦＦ" << QColor(128, 0, 0);
 }
@@ -226,9 +230,14 @@ void TestMainWindow::gutterAndRulerLineUpWithTheBox()
     const QStringList marker = Rows(s.window.CaretMarker()->text());
     QCOMPARE(marker.at(3), QStringLiteral(">"));
     for (int row : {0, 3, 10}) {
-        const int lineTop = edit->viewport()->mapTo(&s.window, QPoint(0, edit->lineTop(120 + row))).y();
-        const int gutterTop = s.window.LineGutter()->mapTo(&s.window, QPoint(0, s.window.LineGutter()->rowTop(row))).y();
-        const int markerTop = s.window.CaretMarker()->mapTo(&s.window, QPoint(0, s.window.CaretMarker()->rowTop(row))).y();
+        const int lineTop =
+            edit->viewport()->mapTo(&s.window, QPoint(0, edit->lineTop(120 + row))).y();
+        const int gutterTop = s.window.LineGutter()
+                                  ->mapTo(&s.window, QPoint(0, s.window.LineGutter()->rowTop(row)))
+                                  .y();
+        const int markerTop = s.window.CaretMarker()
+                                  ->mapTo(&s.window, QPoint(0, s.window.CaretMarker()->rowTop(row)))
+                                  .y();
         QCOMPARE(gutterTop, lineTop);
         QCOMPARE(markerTop, lineTop);
     }
@@ -238,7 +247,9 @@ void TestMainWindow::gutterAndRulerLineUpWithTheBox()
         s.box().ScrollColumns(shift);
         const qint64 pos = LineStartPos(s.box(), 121) + 3; // "121| 日本語"
         const int textX = edit->viewport()->mapTo(&s.window, edit->positionRect(pos).topLeft()).x();
-        const int rulerX = s.window.ColumnRuler()->mapTo(&s.window, QPoint(s.window.ColumnRuler()->columnLeft(3), 0)).x();
+        const int rulerX = s.window.ColumnRuler()
+                               ->mapTo(&s.window, QPoint(s.window.ColumnRuler()->columnLeft(3), 0))
+                               .x();
         QCOMPARE(rulerX, textX);
     }
 }
@@ -371,10 +382,12 @@ void TestMainWindow::menuTree()
     QStringList menus;
     for (QAction* a : s.window.menuBar()->actions())
         menus << a->text();
-    QCOMPARE(menus, (QStringList{"ﾌｧｲﾙ(&F)", "編集(&E)", "検索(&S)", "ｵﾌﾟｼｮﾝ(&O)", "移動(&R)", "ｳｨﾝﾄﾞｳ(&W)"}));
+    QCOMPARE(menus, (QStringList{"ﾌｧｲﾙ(&F)", "編集(&E)", "検索(&S)", "ｵﾌﾟｼｮﾝ(&O)", "移動(&R)",
+                                 "ｳｨﾝﾄﾞｳ(&W)"}));
 }
 
-namespace {
+namespace
+{
 
 // A window with three pages open, the middle one current, "one" selected on its first line.
 struct ThreePages : Session {
@@ -410,8 +423,15 @@ struct Outcome {
 Outcome Observe(Session& s, const QString& modal)
 {
     // The caption by file name: two sessions have two temporary folders.
-    Outcome o{s.box().Text(), QFileInfo(s.window.Caption()).fileName(), modal, QApplication::clipboard()->text(),
-              s.box().SelStart(), s.box().SelLength(), {}, {}, test::TempHome::readBytes(s.page()),
+    Outcome o{s.box().Text(),
+              QFileInfo(s.window.Caption()).fileName(),
+              modal,
+              QApplication::clipboard()->text(),
+              s.box().SelStart(),
+              s.box().SelLength(),
+              {},
+              {},
+              test::TempHome::readBytes(s.page()),
               {}};
     for (const MessageRequest& m : s.prompts.messages)
         o.messages << m.text;
@@ -424,17 +444,20 @@ Outcome Observe(Session& s, const QString& modal)
 
 } // namespace
 
-namespace QTest {
+namespace QTest
+{
 template <> char* toString(const Outcome& o)
 {
     return qstrdup(qPrintable(
         QStringLiteral("text=%1 sel=%2+%3 caption=%4 modal=%5 clipboard=%6 messages=%7 files=%8")
             .arg(o.text, QString::number(o.selStart), QString::number(o.selLength), o.caption,
-                 o.modal, o.clipboard, o.messages.join(u'|'), QString::number(o.fileRequests.size()))));
+                 o.modal, o.clipboard, o.messages.join(u'|'),
+                 QString::number(o.fileRequests.size()))));
 }
 } // namespace QTest
 
-namespace {
+namespace
+{
 
 // Runs f with a note of the modal dialog it opens (cancelled at once), and observes.
 template <class F> Outcome Run(Session& s, F f)
@@ -535,7 +558,8 @@ void TestMainWindow::toolbarButtonDoesItsCommand()
         QCOMPARE(o.text, page);
         break;
     case ToolbarCommand::EditPaste:
-        QCOMPARE(o.text, QStringLiteral("<P>clipboard before two</P>\r\nsecond line\r\nthird line"));
+        QCOMPARE(o.text,
+                 QStringLiteral("<P>clipboard before two</P>\r\nsecond line\r\nthird line"));
         break;
     case ToolbarCommand::EditUndo:
         // Nothing was typed since the page was opened: nothing to undo, and nothing breaks.
@@ -566,7 +590,8 @@ void TestMainWindow::toolbarButtonDoesItsCommand()
         QCOMPARE(o.caption, QStringLiteral("last.htm"));
         break;
     case ToolbarCommand::ClearAllPages:
-        QCOMPARE(o.messages, QStringList{QStringLiteral("すべてのページをクリアします宜しいですか？")});
+        QCOMPARE(o.messages,
+                 QStringList{QStringLiteral("すべてのページをクリアします宜しいですか？")});
         break;
     case ToolbarCommand::ShowFileList:
         QCOMPARE(o.modal, QStringLiteral("frmFileNames"));

@@ -12,10 +12,12 @@ using namespace tl;
 using tl::test::ScriptedPrompter;
 using tl::test::TempHome;
 
-namespace {
+namespace
+{
 
-const QByteArray kFreshPathFile("[ImgFlgSection]\r\nImgFlg=2\r\n[Img]\r\nA=B\r\n[AspFilePath]\r\nA=B\r\n"
-                                "[MDBFilePath]\r\nA=B\r\n[Print]\r\nA=B\r\n[Files]\r\nA=B\r\n");
+const QByteArray
+    kFreshPathFile("[ImgFlgSection]\r\nImgFlg=2\r\n[Img]\r\nA=B\r\n[AspFilePath]\r\nA=B\r\n"
+                   "[MDBFilePath]\r\nA=B\r\n[Print]\r\nA=B\r\n[Files]\r\nA=B\r\n");
 // The fresh file after a path-list rewrite: every "A=B" gone, the sections kept.
 const QString kRewrittenHead = QStringLiteral(
     "[ImgFlgSection]\r\nImgFlg=2\r\n[Img]\r\n[AspFilePath]\r\n[MDBFilePath]\r\n[Print]\r\n"
@@ -57,7 +59,8 @@ struct LinkFixture {
 
 } // namespace
 
-class TestSettingsFiles : public QObject {
+class TestSettingsFiles : public QObject
+{
     Q_OBJECT
 private Q_SLOTS:
     void readAndWriteIniValue();
@@ -178,8 +181,9 @@ void TestSettingsFiles::userTextsLoadAtLetterAndColumn()
                 expected = QStringLiteral("表ソ");
             else if (i == 25 && n == 7)
                 expected = QStringLiteral(" a=b ");
-            QVERIFY2(state.UserTextTable[size_t(i)].texts[size_t(n)] == expected,
-                     qPrintable(QStringLiteral("letter %1, DATA%2").arg(QChar(u'A' + i)).arg(n + 1)));
+            QVERIFY2(
+                state.UserTextTable[size_t(i)].texts[size_t(n)] == expected,
+                qPrintable(QStringLiteral("letter %1, DATA%2").arg(QChar(u'A' + i)).arg(n + 1)));
         }
     }
 }
@@ -257,8 +261,8 @@ void TestSettingsFiles::recordLinkPathDropsEmptyValues()
     WriteIniValue(QStringLiteral("Print"), QStringLiteral("FontSize"), QStringLiteral("12"),
                   kPathFile);
     // An empty value as the file's very last line, and blank lines before the end.
-    TempHome::writeBytes(f.home.file(kPathFile), TempHome::readBytes(f.home.file(kPathFile)) +
-                                                     "x+y=\r\n\r\n\r\n");
+    TempHome::writeBytes(f.home.file(kPathFile),
+                         TempHome::readBytes(f.home.file(kPathFile)) + "x+y=\r\n\r\n\r\n");
     RecordLinkPath(QStringLiteral("Files"), QStringLiteral("b.htm"), f.target, f.doc, {});
     QCOMPARE(PathFileText(f.home),
              QStringLiteral("[ImgFlgSection]\r\nImgFlg=2\r\n[Img]\r\nImgCopyPath=/pics\r\n"
@@ -296,20 +300,30 @@ void TestSettingsFiles::recordLinkPathIgnored_data()
     QTest::addColumn<QString>("documentPath");
     QTest::addColumn<QByteArray>("before");
 
-    QTest::newRow("missing_target") << "b.htm" << "{tmp}/site/sub/none.htm" << "{doc}"
-                                    << kFreshPathFile;
-    QTest::newRow("empty_target") << "b.htm" << "" << "{doc}" << kFreshPathFile;
-    QTest::newRow("target_is_a_folder") << "b.htm" << "{tmp}/site/sub" << "{doc}"
-                                        << kFreshPathFile;
-    QTest::newRow("empty_link_text") << "" << "{target}" << "{doc}" << kFreshPathFile;
+    QTest::newRow("missing_target") << "b.htm"
+                                    << "{tmp}/site/sub/none.htm"
+                                    << "{doc}" << kFreshPathFile;
+    QTest::newRow("empty_target") << "b.htm"
+                                  << ""
+                                  << "{doc}" << kFreshPathFile;
+    QTest::newRow("target_is_a_folder") << "b.htm"
+                                        << "{tmp}/site/sub"
+                                        << "{doc}" << kFreshPathFile;
+    QTest::newRow("empty_link_text") << ""
+                                     << "{target}"
+                                     << "{doc}" << kFreshPathFile;
     // The key could never be looked up: the part before the first "=" is all of it.
-    QTest::newRow("link_text_with_equals") << "b.asp?id=3" << "{target}" << "{doc}"
-                                           << kFreshPathFile;
-    QTest::newRow("link_text_with_line_break") << "b\r\n[Img]" << "{target}" << "{doc}"
-                                               << kFreshPathFile;
+    QTest::newRow("link_text_with_equals") << "b.asp?id=3"
+                                           << "{target}"
+                                           << "{doc}" << kFreshPathFile;
+    QTest::newRow("link_text_with_line_break") << "b\r\n[Img]"
+                                               << "{target}"
+                                               << "{doc}" << kFreshPathFile;
     // "\x82" before CR is neither CP932 nor UTF-8: a rewrite would destroy it.
-    QTest::newRow("undecodable_path_file") << "b.htm" << "{target}" << "{doc}"
-                                           << QByteArray("[Img]\r\nImgPath=\x82\r\n[Files]\r\n");
+    QTest::newRow("undecodable_path_file")
+        << "b.htm"
+        << "{target}"
+        << "{doc}" << QByteArray("[Img]\r\nImgPath=\x82\r\n[Files]\r\n");
 }
 
 void TestSettingsFiles::recordLinkPathIgnored()
@@ -340,10 +354,10 @@ void TestSettingsFiles::lookUpLinkPath()
     // The first of two lines for one key wins.
     const QString other = f.home.path() + QStringLiteral("/other/b.htm");
     Touch(other);
-    TempHome::writeBytes(f.home.file(kPathFile),
-                         TempHome::readBytes(f.home.file(kPathFile)) +
-                             (f.doc + QStringLiteral("+b.htm=") + other + QStringLiteral("\r\n"))
-                                 .toUtf8());
+    TempHome::writeBytes(
+        f.home.file(kPathFile),
+        TempHome::readBytes(f.home.file(kPathFile)) +
+            (f.doc + QStringLiteral("+b.htm=") + other + QStringLiteral("\r\n")).toUtf8());
     QCOMPARE(LookUpLinkPath(f.doc, files, QStringLiteral("b.htm")), f.target);
     QVERIFY(QFile::remove(f.target));
     QCOMPARE(LookUpLinkPath(f.doc, files, QStringLiteral("b.htm")), QString());
@@ -357,16 +371,23 @@ void TestSettingsFiles::resolveLinkPath_data()
     QTest::addColumn<QString>("expected");
 
     // Step 1 stops before any check, even for a name that is no existing file.
-    QTest::newRow("equal_unchanged") << "b.htm" << "b.htm" << true << "b.htm";
-    QTest::newRow("empty_is_looked_up") << "b.htm" << "" << true << "{target}";
-    QTest::newRow("other_file_name_is_looked_up") << "b.htm" << "{doc}" << true << "{target}";
+    QTest::newRow("equal_unchanged") << "b.htm"
+                                     << "b.htm" << true << "b.htm";
+    QTest::newRow("empty_is_looked_up") << "b.htm"
+                                        << "" << true << "{target}";
+    QTest::newRow("other_file_name_is_looked_up") << "b.htm"
+                                                  << "{doc}" << true << "{target}";
     QTest::newRow("backslash_path_of_other_name_is_looked_up")
-        << "b.htm" << R"(C:\site\c.htm)" << true << "{target}";
-    QTest::newRow("same_file_name_kept") << "index.htm" << "{doc}" << true << "{doc}";
-    QTest::newRow("same_file_name_vanished_is_emptied")
-        << "b.htm" << "{tmp}/gone/b.htm" << true << "";
-    QTest::newRow("unknown_link_is_emptied") << "c.htm" << "{doc}" << true << "";
-    QTest::newRow("vanished_target_is_emptied") << "b.htm" << "" << false << "";
+        << "b.htm"
+        << R"(C:\site\c.htm)" << true << "{target}";
+    QTest::newRow("same_file_name_kept") << "index.htm"
+                                         << "{doc}" << true << "{doc}";
+    QTest::newRow("same_file_name_vanished_is_emptied") << "b.htm"
+                                                        << "{tmp}/gone/b.htm" << true << "";
+    QTest::newRow("unknown_link_is_emptied") << "c.htm"
+                                             << "{doc}" << true << "";
+    QTest::newRow("vanished_target_is_emptied") << "b.htm"
+                                                << "" << false << "";
 }
 
 void TestSettingsFiles::resolveLinkPath()
@@ -393,15 +414,18 @@ void TestSettingsFiles::openLinkTarget_data()
     QTest::addColumn<QStringList>("calls");
     QTest::addColumn<bool>("recorded");
 
-    QTest::newRow("opened_and_recorded") << "b.htm" << "{target}" << 0
-                                         << QStringList{"close", "open {target}"} << true;
-    QTest::newRow("failed_open_not_recorded") << "b.htm" << "{target}" << -1
-                                              << QStringList{"close", "open {target}"} << false;
-    QTest::newRow("missing_file_does_nothing") << "b.htm" << "{tmp}/none.htm" << 0
-                                               << QStringList{} << false;
-    QTest::newRow("empty_path_does_nothing") << "b.htm" << "" << 0 << QStringList{} << false;
-    QTest::newRow("empty_link_text_does_nothing") << "" << "{target}" << 0 << QStringList{}
-                                                  << false;
+    QTest::newRow("opened_and_recorded")
+        << "b.htm"
+        << "{target}" << 0 << QStringList{"close", "open {target}"} << true;
+    QTest::newRow("failed_open_not_recorded")
+        << "b.htm"
+        << "{target}" << -1 << QStringList{"close", "open {target}"} << false;
+    QTest::newRow("missing_file_does_nothing") << "b.htm"
+                                               << "{tmp}/none.htm" << 0 << QStringList{} << false;
+    QTest::newRow("empty_path_does_nothing") << "b.htm"
+                                             << "" << 0 << QStringList{} << false;
+    QTest::newRow("empty_link_text_does_nothing") << ""
+                                                  << "{target}" << 0 << QStringList{} << false;
 }
 
 void TestSettingsFiles::openLinkTarget()
@@ -414,13 +438,13 @@ void TestSettingsFiles::openLinkTarget()
 
     LinkFixture f;
     QStringList seen;
-    const bool opened = OpenLinkTarget([&] { seen << QStringLiteral("close"); },
-                                       [&](const QString& path) {
-                                           seen << QStringLiteral("open ") + path;
-                                           return openResult;
-                                       },
-                                       QStringLiteral("Files"), linkText, f.expand(fullPath),
-                                       f.doc, {});
+    const bool opened =
+        OpenLinkTarget([&] { seen << QStringLiteral("close"); },
+                       [&](const QString& path) {
+                           seen << QStringLiteral("open ") + path;
+                           return openResult;
+                       },
+                       QStringLiteral("Files"), linkText, f.expand(fullPath), f.doc, {});
     for (QString& call : calls)
         call = f.expand(call);
     QCOMPARE(seen, calls);

@@ -1,17 +1,18 @@
 #include "app/frmmain.h"
-#include "documents/settingsfiles.h"
 #include "app/startup.h"
+#include "documents/settingsfiles.h"
 #include "scriptedprompter.h"
 #include "temphome.h"
 
 #include <QProcess>
-#include <QSignalSpy>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QtTest>
 
 using namespace tl;
 
-namespace {
+namespace
+{
 
 QByteArray FreshUserTextFile()
 {
@@ -33,7 +34,8 @@ const QByteArray kFreshPathFile = "[ImgFlgSection]\r\nImgFlg=2\r\n"
 
 } // namespace
 
-class TestStartup : public QObject {
+class TestStartup : public QObject
+{
     Q_OBJECT
 private Q_SLOTS:
     void emptyHomeGetsFreshSettings();

@@ -1,16 +1,16 @@
-#include "app/registerdialogs.h"
-#include "core/appstate.h"
 #include "app/frmmain.h"
+#include "app/registerdialogs.h"
 #include "commands/catalogue.h"
-#include "core/dialogregistry.h"
 #include "commands/dispatcher.h"
+#include "core/appstate.h"
+#include "core/dialogregistry.h"
 #include "editor/insertion.h"
 #include "editor/maintextedit.h"
 #include "editor/textbox.h"
+#include "fixtures.h"
 #include "platform/errors.h"
 #include "scriptedprompter.h"
 #include "temphome.h"
-#include "fixtures.h"
 
 #include <QAction>
 #include <QDialog>
@@ -21,28 +21,47 @@
 
 using namespace tl;
 
-namespace {
+namespace
+{
 
 // Every dialog (and routine) an insert command opens.
 const QStringList kDialogNames = {
-    QStringLiteral("frmLines"),      QStringLiteral("frmTextBox"),
-    QStringLiteral("frmControl"),    QStringLiteral("frmButton"),
-    QStringLiteral("frmTextArea"),   QStringLiteral("frmDropDownList"),
-    QStringLiteral("frmScroll"),     QStringLiteral("frmPage"),
-    QStringLiteral("frmTitle"),      QStringLiteral("frmBaseFont"),
-    QStringLiteral("frmH"),          QStringLiteral("frmFont"),
-    QStringLiteral("frmImg"),        QStringLiteral("frmDynsrc"),
-    QStringLiteral("frmSound"),      QStringLiteral("frmP"),
-    QStringLiteral("frmTable"),      QStringLiteral("frmTHD"),
-    QStringLiteral("frmFrameSet"),   QStringLiteral("frmFrame"),
-    QStringLiteral("frmLink"),       QStringLiteral("frmMarker"),
-    QStringLiteral("frmForm"),       QStringLiteral("frmHidden"),
-    QStringLiteral("frmComment"),    QStringLiteral("frmLinkTarg"),
-    QStringLiteral("frmCookicattribute"), QStringLiteral("frmIfThen"),
-    QStringLiteral("frmSelect"),     QStringLiteral("frmDoLoop"),
-    QStringLiteral("frmForNext"),    QStringLiteral("frmFrameAuto"),
-    QStringLiteral("frmMethod"),     QStringLiteral("FindDefinition"),
-    QStringLiteral("frmButtonClk"),  QStringLiteral("frmWebSarver"),
+    QStringLiteral("frmLines"),
+    QStringLiteral("frmTextBox"),
+    QStringLiteral("frmControl"),
+    QStringLiteral("frmButton"),
+    QStringLiteral("frmTextArea"),
+    QStringLiteral("frmDropDownList"),
+    QStringLiteral("frmScroll"),
+    QStringLiteral("frmPage"),
+    QStringLiteral("frmTitle"),
+    QStringLiteral("frmBaseFont"),
+    QStringLiteral("frmH"),
+    QStringLiteral("frmFont"),
+    QStringLiteral("frmImg"),
+    QStringLiteral("frmDynsrc"),
+    QStringLiteral("frmSound"),
+    QStringLiteral("frmP"),
+    QStringLiteral("frmTable"),
+    QStringLiteral("frmTHD"),
+    QStringLiteral("frmFrameSet"),
+    QStringLiteral("frmFrame"),
+    QStringLiteral("frmLink"),
+    QStringLiteral("frmMarker"),
+    QStringLiteral("frmForm"),
+    QStringLiteral("frmHidden"),
+    QStringLiteral("frmComment"),
+    QStringLiteral("frmLinkTarg"),
+    QStringLiteral("frmCookicattribute"),
+    QStringLiteral("frmIfThen"),
+    QStringLiteral("frmSelect"),
+    QStringLiteral("frmDoLoop"),
+    QStringLiteral("frmForNext"),
+    QStringLiteral("frmFrameAuto"),
+    QStringLiteral("frmMethod"),
+    QStringLiteral("FindDefinition"),
+    QStringLiteral("frmButtonClk"),
+    QStringLiteral("frmWebSarver"),
 };
 
 // An edit box with a fresh program state whose dialogs only record that they were opened.
@@ -52,9 +71,8 @@ struct Editor : test::BoxFixture {
     Editor()
     {
         for (const QString& name : kDialogNames)
-            state.Dialogs.Register(name, [this, name](const DialogRequest& r) {
-                opened << name + u'|' + r.caption;
-            });
+            state.Dialogs.Register(
+                name, [this, name](const DialogRequest& r) { opened << name + u'|' + r.caption; });
     }
     void run(qint16 code) { RunInsertCommand(state, box, nullptr, code); }
 };
@@ -74,21 +92,22 @@ const QString kFileRead = QStringLiteral(
     "     Do Until tso.AtEndofStream\r\n         Response.Write tso.ReadLine\r\n     Loop\r\n"
     "     fp.Close\r\nElse\r\n     Response.Write \"エラー発生\" & Err.Number & \"<BR>\"\r\n"
     "End If");
-const QString kFileWrite = QStringLiteral(
-    "On Error Resume Next\r\nErr.Clear\r\nfp = Server.MapPath(\"FileName.txt\")\r\n"
-    "Set fso = Server.CreateObject(\"Scripting.FileSystemObject\")\r\n"
-    "Set tso = fso.CreateTextFile(fp,True)\r\nIf Err.Number = 0 Then\r\n"
-    "     tso.WriteLine\" データー書き込み\"\r\n     fp.Close\r\nElse\r\n"
-    "     Response.Write \"エラー発生\" & Err.Number & \"<BR>\"\r\nEnd If");
+const QString kFileWrite =
+    QStringLiteral("On Error Resume Next\r\nErr.Clear\r\nfp = Server.MapPath(\"FileName.txt\")\r\n"
+                   "Set fso = Server.CreateObject(\"Scripting.FileSystemObject\")\r\n"
+                   "Set tso = fso.CreateTextFile(fp,True)\r\nIf Err.Number = 0 Then\r\n"
+                   "     tso.WriteLine\" データー書き込み\"\r\n     fp.Close\r\nElse\r\n"
+                   "     Response.Write \"エラー発生\" & Err.Number & \"<BR>\"\r\nEnd If");
 
 // The codes whose dialog is not built yet. Shrinks as the dialogs come.
 const QList<int> kWaitingCodes = {5,  7,  8,  9,  10, 11, 12, 13, 15, 16, 17, 27, 28,
-                                  29, 30, 31, 32, 35, 36, 37, 38, 39, 40, 41, 42,
-                                  47, 48, 49, 52, 53, 54, 55, 56, 58, 77, 80, 96};
+                                  29, 30, 31, 32, 35, 36, 37, 38, 39, 40, 41, 42, 47,
+                                  48, 49, 52, 53, 54, 55, 56, 58, 77, 80, 96};
 
 } // namespace
 
-class TestDispatcher : public QObject {
+class TestDispatcher : public QObject
+{
     Q_OBJECT
 private Q_SLOTS:
     void everyCode_data();
@@ -141,8 +160,7 @@ void TestDispatcher::everyCode_data()
     wrote("2_ul_nothing_selected", 2, none, "<UL>\r\n</UL>");
     wrote("2_ul_empty_line_is_empty_item_end_spaces_go", 2, "\t one\r\n\r\n  two  ",
           "<UL>\r\n\t<LI>one\r\n\t<LI>\r\n\t<LI>two\r\n</UL>");
-    wrote("2_ul_one_line_keeps_its_trailing_spaces", 2, "  one  ",
-          "<UL>\r\n\t<LI>one  \r\n</UL>");
+    wrote("2_ul_one_line_keeps_its_trailing_spaces", 2, "  one  ", "<UL>\r\n\t<LI>one  \r\n</UL>");
     wrote("2_ul_tab_after_first_line_stays", 2, "a\r\n\tb",
           "<UL>\r\n\t<LI>a\r\n\t<LI>\tb\r\n</UL>");
     wrote("3_ol_two_lines", 3, "one\r\ntwo\r\n", "<OL>\r\n\t<LI>one\r\n\t<LI>two\r\n</OL>\r\n");
@@ -217,8 +235,7 @@ void TestDispatcher::everyCode_data()
     wrote("59_object", 59, word,
           "<OBJECT RUNAT=Server SCOPE=Application/Session ID=DB "
           "PROGID=\"ADODB.Connection\"></OBJECT>");
-    wrote("60_script_nothing_selected", 60, none,
-          "<SCRIPT LANGUAGE=\"VBScript\">\r\n</SCRIPT>");
+    wrote("60_script_nothing_selected", 60, none, "<SCRIPT LANGUAGE=\"VBScript\">\r\n</SCRIPT>");
     wrote("60_script_word", 60, word, "<SCRIPT LANGUAGE=\"VBScript\">\r\nword\r\n</SCRIPT>\r\n");
     wrote("61_asp_start", 61, word, "<%");
     wrote("62_asp_end", 62, word, "%>");
@@ -393,8 +410,8 @@ void TestDispatcher::openerFoundByCodeAndByName()
     test::ScriptedPrompter prompts;
     AppState state{prompts};
     cTextBox box;
-    QVERIFY(registry.Open(QStringLiteral("frmTHD"), DialogRequest{state, box, nullptr,
-                                                                  QStringLiteral("TD")}));
+    QVERIFY(registry.Open(QStringLiteral("frmTHD"),
+                          DialogRequest{state, box, nullptr, QStringLiteral("TD")}));
     QVERIFY(!registry.Open(QStringLiteral("frmTable"), DialogRequest{state, box, nullptr, {}}));
     QCOMPARE(calls, QStringList{QStringLiteral("TD")});
 }
@@ -406,8 +423,7 @@ void TestDispatcher::dialogResultIsOneUndoStep()
     e.state.Dialogs.Register(QStringLiteral("frmTable"), [](const DialogRequest& r) {
         QDialog dialog(r.parent);
         QTimer::singleShot(0, &dialog, [&] {
-            InsertDialogResult(r.state, r.box, &dialog,
-                               QStringLiteral("<TABLE>\r\n</TABLE>\r\n"));
+            InsertDialogResult(r.state, r.box, &dialog, QStringLiteral("<TABLE>\r\n</TABLE>\r\n"));
         });
         dialog.exec();
     });
@@ -441,17 +457,24 @@ void TestDispatcher::menuItems_data()
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QKeySequence>("shortcut");
 
-    QTest::newRow("undo") << "mnuEditCancel" << "mnuEdit" << "取り消し(&Z)"
-                          << QKeySequence(Qt::CTRL | Qt::Key_Z);
-    QTest::newRow("cut") << "mnuEditCut" << "mnuEdit" << "切り取り(&T)"
-                         << QKeySequence(Qt::CTRL | Qt::Key_X);
-    QTest::newRow("copy") << "mnuEditCopy" << "mnuEdit" << "ｺﾋﾟｰ(&C)"
-                          << QKeySequence(Qt::CTRL | Qt::Key_C);
-    QTest::newRow("paste") << "mnuEditPaste" << "mnuEdit" << "貼り付け(&P)"
-                           << QKeySequence(Qt::CTRL | Qt::Key_V);
-    QTest::newRow("line_break") << "mnuEnter" << "mnuMoves" << "改行" << QKeySequence();
-    QTest::newRow("delete_tag") << "mnuTagudelete" << "mnuMoves" << "タグ削除"
-                                << QKeySequence(Qt::Key_F6);
+    QTest::newRow("undo") << "mnuEditCancel"
+                          << "mnuEdit"
+                          << "取り消し(&Z)" << QKeySequence(Qt::CTRL | Qt::Key_Z);
+    QTest::newRow("cut") << "mnuEditCut"
+                         << "mnuEdit"
+                         << "切り取り(&T)" << QKeySequence(Qt::CTRL | Qt::Key_X);
+    QTest::newRow("copy") << "mnuEditCopy"
+                          << "mnuEdit"
+                          << "ｺﾋﾟｰ(&C)" << QKeySequence(Qt::CTRL | Qt::Key_C);
+    QTest::newRow("paste") << "mnuEditPaste"
+                           << "mnuEdit"
+                           << "貼り付け(&P)" << QKeySequence(Qt::CTRL | Qt::Key_V);
+    QTest::newRow("line_break") << "mnuEnter"
+                                << "mnuMoves"
+                                << "改行" << QKeySequence();
+    QTest::newRow("delete_tag") << "mnuTagudelete"
+                                << "mnuMoves"
+                                << "タグ削除" << QKeySequence(Qt::Key_F6);
 }
 
 void TestDispatcher::menuItems()

@@ -19,7 +19,8 @@ using namespace Qt::Literals::StringLiterals;
 
 Q_DECLARE_METATYPE(tl::ToolbarCommand)
 
-class TestToolbarMap : public QObject {
+class TestToolbarMap : public QObject
+{
     Q_OBJECT
 private Q_SLOTS:
     void init();
@@ -124,8 +125,7 @@ void TestToolbarMap::pinnedButtons_data()
     QTest::newRow("toolbar_line_break_is_insert_code_44")
         << "Toolbar" << 12 << "CllFButton" << u"文書の改行"_s << C::RunInsertCommand << 44;
     QTest::newRow("toolbar_half_width_kana_tip")
-        << "Toolbar" << 17 << "ImgBrowButton" << u"ｲﾒｰｼﾞ ﾌﾞﾗｳｻﾞｰ"_s << C::InsertImageReference
-        << 0;
+        << "Toolbar" << 17 << "ImgBrowButton" << u"ｲﾒｰｼﾞ ﾌﾞﾗｳｻﾞｰ"_s << C::InsertImageReference << 0;
     QTest::newRow("toolbar_ends_with_browser")
         << "Toolbar" << 24 << "ExplorerButton" << u"ブラウザー表示"_s << C::ViewInBrowser << 0;
     QTest::newRow("toolbar1_starts_with_title")
@@ -154,8 +154,8 @@ void TestToolbarMap::pinnedButtons_data()
     QTest::newRow("toolbar3_starts_with_scope")
         << "Toolbar3" << 0 << "ScopeButton" << u"Scope"_s << C::RunInsertCommand << 59;
     QTest::newRow("toolbar3_tip_quotes_inside_parentheses")
-        << "Toolbar3" << 2 << "ApplicationButton" << u"Application(\" \")"_s
-        << C::RunInsertCommand << 90;
+        << "Toolbar3" << 2 << "ApplicationButton" << u"Application(\" \")"_s << C::RunInsertCommand
+        << 90;
     QTest::newRow("toolbar3_session_end_key_without_button")
         << "Toolbar3" << 18 << "Session_OnEnd" << u"Session_OnEnd"_s << C::RunInsertCommand << 88;
     QTest::newRow("toolbar3_quote_join_left")
@@ -223,9 +223,10 @@ void TestToolbarMap::everyPictureRenders()
     for (const ToolbarButton& b : ToolbarButtons()) {
         const QString key = b.key.toString();
         // Our own picture, whatever icon theme the machine has.
-        const QImage image =
-            QIcon(b.iconPath.toString()).pixmap(size, size).toImage().convertToFormat(
-                QImage::Format_ARGB32);
+        const QImage image = QIcon(b.iconPath.toString())
+                                 .pixmap(size, size)
+                                 .toImage()
+                                 .convertToFormat(QImage::Format_ARGB32);
         QCOMPARE(image.size(), QSize(size, size));
         // The tile is the most common colour; the glyph is whatever stands out from it.
         QHash<QRgb, int> colours;
@@ -240,9 +241,9 @@ void TestToolbarMap::everyPictureRenders()
             }
         }
         const QColor tile = QColor::fromRgb(
-            std::max_element(colours.keyValueBegin(), colours.keyValueEnd(),
-                             [](auto a, auto b) { return a.second < b.second; })
-                ->first);
+            std::max_element(colours.keyValueBegin(), colours.keyValueEnd(), [](auto a, auto b) {
+                return a.second < b.second;
+            })->first);
         int ink = 0;
         for (auto [rgb, count] : colours.asKeyValueRange()) {
             const QColor c = QColor::fromRgb(rgb);
@@ -264,9 +265,15 @@ void TestToolbarMap::themeIconPreferred_data()
     QTest::addColumn<QString>("toolbar");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("themeName");
-    QTest::newRow("theme_has_it") << "Toolbar" << "FileNewButton" << "document-new";
-    QTest::newRow("theme_lacks_it_so_ours") << "Toolbar" << "FileOpenButton" << "";
-    QTest::newRow("no_theme_name_so_ours") << "Toolbar1" << "TitleButton" << "";
+    QTest::newRow("theme_has_it") << "Toolbar"
+                                  << "FileNewButton"
+                                  << "document-new";
+    QTest::newRow("theme_lacks_it_so_ours") << "Toolbar"
+                                            << "FileOpenButton"
+                                            << "";
+    QTest::newRow("no_theme_name_so_ours") << "Toolbar1"
+                                           << "TitleButton"
+                                           << "";
 }
 
 void TestToolbarMap::themeIconPreferred()

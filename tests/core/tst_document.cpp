@@ -9,7 +9,8 @@ using namespace tl;
 
 Q_DECLARE_METATYPE(tl::SelectionRange)
 
-namespace {
+namespace
+{
 
 using Merge = Document::Merge;
 const QColor kBlue(0, 0, 255);
@@ -27,7 +28,8 @@ QStringList ReportedSpans(const Document& doc, const QSignalSpy& spy)
 
 } // namespace
 
-class TestDocument : public QObject {
+class TestDocument : public QObject
+{
     Q_OBJECT
 private Q_SLOTS:
     void selectionFollowsEdits_data();
@@ -50,18 +52,18 @@ void TestDocument::selectionFollowsEdits_data()
     QTest::addColumn<SelectionRange>("after");
 
     // On "abcdef".
-    QTest::newRow("before_the_edit_stays") << qsizetype(3) << qsizetype(1) << "XY"
-                                           << SelectionRange{1, 2} << SelectionRange{1, 2};
-    QTest::newRow("after_the_edit_moves") << qsizetype(1) << qsizetype(1) << "XYZ"
-                                          << SelectionRange{4, 5} << SelectionRange{6, 7};
-    QTest::newRow("start_of_a_replaced_run_stays") << qsizetype(2) << qsizetype(2) << "X"
-                                                   << SelectionRange{2, 4} << SelectionRange{2, 3};
+    QTest::newRow("before_the_edit_stays")
+        << qsizetype(3) << qsizetype(1) << "XY" << SelectionRange{1, 2} << SelectionRange{1, 2};
+    QTest::newRow("after_the_edit_moves")
+        << qsizetype(1) << qsizetype(1) << "XYZ" << SelectionRange{4, 5} << SelectionRange{6, 7};
+    QTest::newRow("start_of_a_replaced_run_stays")
+        << qsizetype(2) << qsizetype(2) << "X" << SelectionRange{2, 4} << SelectionRange{2, 3};
     QTest::newRow("inside_a_replaced_run_goes_after_it")
         << qsizetype(1) << qsizetype(3) << "X" << SelectionRange{2, 3} << SelectionRange{2, 2};
     QTest::newRow("insertion_point_goes_after_the_insertion")
         << qsizetype(2) << qsizetype(0) << "XY" << SelectionRange{2, 2} << SelectionRange{4, 4};
-    QTest::newRow("end_of_a_removal_comes_back") << qsizetype(1) << qsizetype(2) << ""
-                                                 << SelectionRange{3, 5} << SelectionRange{1, 3};
+    QTest::newRow("end_of_a_removal_comes_back")
+        << qsizetype(1) << qsizetype(2) << "" << SelectionRange{3, 5} << SelectionRange{1, 3};
 }
 
 void TestDocument::selectionFollowsEdits()
@@ -176,12 +178,12 @@ void TestDocument::coloursFollowTheirText_data()
     QTest::addColumn<qsizetype>("to");
 
     // "ab" + "cdef" (blue, 2 to 6) + "gh".
-    QTest::newRow("typing_inside_the_run_joins_it") << qsizetype(4) << qsizetype(0) << "XX"
-                                                    << qsizetype(2) << qsizetype(8);
-    QTest::newRow("typing_at_its_end_joins_it") << qsizetype(6) << qsizetype(0) << "X"
-                                                << qsizetype(2) << qsizetype(7);
-    QTest::newRow("typing_at_its_start_stays_outside") << qsizetype(2) << qsizetype(0) << "X"
-                                                       << qsizetype(3) << qsizetype(7);
+    QTest::newRow("typing_inside_the_run_joins_it")
+        << qsizetype(4) << qsizetype(0) << "XX" << qsizetype(2) << qsizetype(8);
+    QTest::newRow("typing_at_its_end_joins_it")
+        << qsizetype(6) << qsizetype(0) << "X" << qsizetype(2) << qsizetype(7);
+    QTest::newRow("typing_at_its_start_stays_outside")
+        << qsizetype(2) << qsizetype(0) << "X" << qsizetype(3) << qsizetype(7);
     QTest::newRow("replacement_starting_after_it_stays_outside")
         << qsizetype(6) << qsizetype(2) << "XYZ" << qsizetype(2) << qsizetype(6);
     QTest::newRow("replacement_starting_in_it_takes_its_colour")

@@ -5,7 +5,8 @@
 
 using namespace tl;
 
-namespace {
+namespace
+{
 
 // Line starts of a CR LF text, computed the slow way.
 std::vector<qsizetype> NaiveStarts(const QString& text)
@@ -24,7 +25,9 @@ QString CheckAgainst(const TextBuffer& buffer, const QString& text, int stride =
         return QStringLiteral("text differs");
     const auto starts = NaiveStarts(text);
     if (buffer.lineCount() != int(starts.size()))
-        return QStringLiteral("line count %1, expected %2").arg(buffer.lineCount()).arg(starts.size());
+        return QStringLiteral("line count %1, expected %2")
+            .arg(buffer.lineCount())
+            .arg(starts.size());
     for (int line = 0; line < int(starts.size()); ++line)
         if (buffer.lineStart(line) != starts[size_t(line)])
             return QStringLiteral("start of line %1").arg(line);
@@ -38,7 +41,8 @@ QString CheckAgainst(const TextBuffer& buffer, const QString& text, int stride =
 
 } // namespace
 
-class TestTextBuffer : public QObject {
+class TestTextBuffer : public QObject
+{
     Q_OBJECT
 private Q_SLOTS:
     void lineBreaksBecomeCrLf_data();
@@ -60,12 +64,19 @@ void TestTextBuffer::lineBreaksBecomeCrLf_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("lines");
 
-    QTest::newRow("empty") << "" << "" << 1;
-    QTest::newRow("crlf_kept") << "a\r\nb" << "a\r\nb" << 2;
-    QTest::newRow("lf_only") << "a\nb\n" << "a\r\nb\r\n" << 3;
-    QTest::newRow("cr_only") << "a\rb" << "a\r\nb" << 2;
-    QTest::newRow("lf_cr_is_two_breaks") << "a\n\rb" << "a\r\n\r\nb" << 3;
-    QTest::newRow("japanese_and_surrogates") << QStringLiteral("日本\n😀") << QStringLiteral("日本\r\n😀") << 2;
+    QTest::newRow("empty") << ""
+                           << "" << 1;
+    QTest::newRow("crlf_kept") << "a\r\nb"
+                               << "a\r\nb" << 2;
+    QTest::newRow("lf_only") << "a\nb\n"
+                             << "a\r\nb\r\n"
+                             << 3;
+    QTest::newRow("cr_only") << "a\rb"
+                             << "a\r\nb" << 2;
+    QTest::newRow("lf_cr_is_two_breaks") << "a\n\rb"
+                                         << "a\r\n\r\nb" << 3;
+    QTest::newRow("japanese_and_surrogates")
+        << QStringLiteral("日本\n😀") << QStringLiteral("日本\r\n😀") << 2;
 }
 
 void TestTextBuffer::lineBreaksBecomeCrLf()
@@ -91,18 +102,28 @@ void TestTextBuffer::replaceKeepsPairsWhole_data()
     QTest::addColumn<QString>("result");
 
     // On "ab\r\ncd": a position between CR and LF means the CR's.
-    QTest::newRow("insert_between_cr_and_lf_goes_before_cr") << qsizetype(3) << qsizetype(0) << "X" << "abX\r\ncd";
-    QTest::newRow("remove_ending_between_cr_and_lf_keeps_pair") << qsizetype(1) << qsizetype(2) << "" << "a\r\ncd";
-    QTest::newRow("remove_starting_between_cr_and_lf_takes_pair") << qsizetype(3) << qsizetype(2) << "" << "abd";
-    QTest::newRow("inserted_lone_breaks_become_crlf") << qsizetype(2) << qsizetype(0) << "\n\r" << "ab\r\n\r\n\r\ncd";
-    QTest::newRow("past_the_end_clamps") << qsizetype(99) << qsizetype(5) << "!" << "ab\r\ncd!";
+    QTest::newRow("insert_between_cr_and_lf_goes_before_cr") << qsizetype(3) << qsizetype(0) << "X"
+                                                             << "abX\r\ncd";
+    QTest::newRow("remove_ending_between_cr_and_lf_keeps_pair")
+        << qsizetype(1) << qsizetype(2) << ""
+        << "a\r\ncd";
+    QTest::newRow("remove_starting_between_cr_and_lf_takes_pair")
+        << qsizetype(3) << qsizetype(2) << ""
+        << "abd";
+    QTest::newRow("inserted_lone_breaks_become_crlf") << qsizetype(2) << qsizetype(0) << "\n\r"
+                                                      << "ab\r\n\r\n\r\ncd";
+    QTest::newRow("past_the_end_clamps") << qsizetype(99) << qsizetype(5) << "!"
+                                         << "ab\r\ncd!";
     // Half of a surrogate pair can be saved in no encoding: it arrives as U+FFFD.
     QTest::newRow("inserted_lone_high_surrogate_becomes_fffd")
-        << qsizetype(0) << qsizetype(0) << QString(QChar(0xD842)) + u'x' << QStringLiteral("\uFFFDxab\r\ncd");
+        << qsizetype(0) << qsizetype(0) << QString(QChar(0xD842)) + u'x'
+        << QStringLiteral("\uFFFDxab\r\ncd");
     QTest::newRow("inserted_lone_low_surrogate_becomes_fffd")
-        << qsizetype(6) << qsizetype(0) << QString(QChar(0xDFB7)) << QStringLiteral("ab\r\ncd\uFFFD");
-    QTest::newRow("inserted_pair_is_kept") << qsizetype(0) << qsizetype(0) << QStringLiteral("\U00020BB7")
-                                           << QStringLiteral("\U00020BB7ab\r\ncd");
+        << qsizetype(6) << qsizetype(0) << QString(QChar(0xDFB7))
+        << QStringLiteral("ab\r\ncd\uFFFD");
+    QTest::newRow("inserted_pair_is_kept")
+        << qsizetype(0) << qsizetype(0) << QStringLiteral("\U00020BB7")
+        << QStringLiteral("\U00020BB7ab\r\ncd");
 }
 
 void TestTextBuffer::positionsNeverSplitSurrogatePairs()
@@ -150,8 +171,9 @@ void TestTextBuffer::randomEditsMatchPlainString()
     // after every step; then everything undone and redone. A fixed seed keeps failures
     // repeatable.
     QRandomGenerator rng(20261210);
-    const QString pieces[] = {QStringLiteral("x"), QStringLiteral("\r\n"), QStringLiteral("ab\r\ncd"),
-                              QStringLiteral("\r\n\r\n"), QStringLiteral("日本語"), QString()};
+    const QString pieces[] = {QStringLiteral("x"),        QStringLiteral("\r\n"),
+                              QStringLiteral("ab\r\ncd"), QStringLiteral("\r\n\r\n"),
+                              QStringLiteral("日本語"),   QString()};
     QString start;
     for (int i = 0; i < 300; ++i)
         start += QStringLiteral("line %1\r\n").arg(i).repeated(1 + i % 3);
@@ -170,7 +192,8 @@ void TestTextBuffer::randomEditsMatchPlainString()
         qsizetype end = buffer.snap(std::min(model.size(), pos + count));
         if (text.isEmpty() && end == pos)
             continue;
-        buffer.replace(pos, end - pos, text, step % 2 ? TextBuffer::Merge::Typing : TextBuffer::Merge::No);
+        buffer.replace(pos, end - pos, text,
+                       step % 2 ? TextBuffer::Merge::Typing : TextBuffer::Merge::No);
         model.replace(pos, end - pos, text);
         history.push_back(model);
         const QString problem = CheckAgainst(buffer, model, 17);
@@ -274,16 +297,27 @@ void TestTextBuffer::replaceEachIsOneStep_data()
     QTest::addColumn<QString>("result");
 
     using P = QList<qsizetype>;
-    QTest::newRow("letter_doubled_on_every_line")
-        << "a\r\nab\r\nba" << P{0, 3, 8} << "a" << "aa" << "aa\r\naab\r\nbaa";
-    QTest::newRow("line_breaks_removed") << "x\r\ny\r\nz" << P{1, 4} << "\r\n" << " " << "x y z";
-    QTest::newRow("lone_breaks_inserted_as_crlf")
-        << "a,b,c" << P{1, 3} << "," << "\n" << "a\r\nb\r\nc";
-    QTest::newRow("shorter_replacement") << "<BR><BR>x" << P{0, 4} << "<BR>" << "-" << "--x";
-    QTest::newRow("place_splitting_a_pair_is_skipped")
-        << "a\r\nb" << P{2} << "\n" << "x" << "a\r\nb";
-    QTest::newRow("place_not_holding_found_is_skipped") << "abc" << P{0, 1} << "b" << "X" << "aXc";
-    QTest::newRow("overlapping_place_is_skipped") << "aaa" << P{0, 1} << "aa" << "b" << "ba";
+    QTest::newRow("letter_doubled_on_every_line") << "a\r\nab\r\nba" << P{0, 3, 8} << "a"
+                                                  << "aa"
+                                                  << "aa\r\naab\r\nbaa";
+    QTest::newRow("line_breaks_removed") << "x\r\ny\r\nz" << P{1, 4} << "\r\n"
+                                         << " "
+                                         << "x y z";
+    QTest::newRow("lone_breaks_inserted_as_crlf") << "a,b,c" << P{1, 3} << ","
+                                                  << "\n"
+                                                  << "a\r\nb\r\nc";
+    QTest::newRow("shorter_replacement") << "<BR><BR>x" << P{0, 4} << "<BR>"
+                                         << "-"
+                                         << "--x";
+    QTest::newRow("place_splitting_a_pair_is_skipped") << "a\r\nb" << P{2} << "\n"
+                                                       << "x"
+                                                       << "a\r\nb";
+    QTest::newRow("place_not_holding_found_is_skipped") << "abc" << P{0, 1} << "b"
+                                                        << "X"
+                                                        << "aXc";
+    QTest::newRow("overlapping_place_is_skipped") << "aaa" << P{0, 1} << "aa"
+                                                  << "b"
+                                                  << "ba";
 }
 
 void TestTextBuffer::replaceEachIsOneStep()

@@ -2,15 +2,15 @@
 // the dialog conventions as a user meets them (Enter, Esc, focus) when it opens from the
 // paragraph command.
 #include "app/registerdialogs.h"
+#include "commands/dispatcher.h"
 #include "core/appstate.h"
 #include "core/dialogregistry.h"
-#include "commands/dispatcher.h"
 #include "dialogs/html/frmp.h"
 #include "editor/maintextedit.h"
 #include "editor/textbox.h"
+#include "fixtures.h"
 #include "modaldialogs.h"
 #include "scriptedprompter.h"
-#include "fixtures.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -20,7 +20,8 @@
 
 using namespace tl;
 
-namespace {
+namespace
+{
 
 using Align = ParagraphFields::Align;
 
@@ -70,7 +71,8 @@ template <class T> T* Child(QWidget* dialog, const char* name)
 
 } // namespace
 
-class TestFrmP : public QObject {
+class TestFrmP : public QObject
+{
     Q_OBJECT
 private Q_SLOTS:
     void compose_data();

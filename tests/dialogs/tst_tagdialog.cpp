@@ -4,11 +4,11 @@
 #include "dialogs/html/tagdialog.h"
 #include "editor/maintextedit.h"
 #include "editor/textbox.h"
+#include "fixtures.h"
 #include "platform/errors.h"
 #include "platform/programfolder.h"
 #include "scriptedprompter.h"
 #include "temphome.h"
-#include "fixtures.h"
 
 #include <QDir>
 #include <QLabel>
@@ -19,11 +19,13 @@
 
 using namespace tl;
 
-namespace {
+namespace
+{
 
 // A tag dialog with an image field and a colour field, each with its button. Its output is
 // the two fields as attributes; OK with an empty Text1 fails, OK with Text1 "ng" is refused.
-class ProbeDialog : public TagDialog {
+class ProbeDialog : public TagDialog
+{
 public:
     explicit ProbeDialog(const DialogRequest& request)
         : TagDialog(request, QStringLiteral("frmProbe"), QStringLiteral("Probe"))
@@ -98,7 +100,8 @@ QString TabOrder(QWidget* dialog)
 
 } // namespace
 
-class TestTagDialog : public QObject {
+class TestTagDialog : public QObject
+{
     Q_OBJECT
 private Q_SLOTS:
     void attributeText_data();

@@ -10,7 +10,8 @@
 
 using namespace tl;
 
-namespace {
+namespace
+{
 
 DocTable TableOf(const QStringList& paths)
 {
@@ -30,7 +31,8 @@ QStringList PathsOf(const DocTable& t)
 
 } // namespace
 
-class TestDocTable : public QObject {
+class TestDocTable : public QObject
+{
     Q_OBJECT
 private Q_SLOTS:
     void registerKeepsOneEntryPerPathIgnoringCase();
@@ -82,13 +84,19 @@ void TestDocTable::adjacentDocument_data()
     QTest::newRow("previous_from_A_is_nothing") << abc << QStringList() << "/s/A.htm" << -1 << "";
     QTest::newRow("next_from_A_is_B") << abc << QStringList() << "/s/A.htm" << 1 << "/s/B.htm";
     QTest::newRow("next_from_C_is_nothing") << abc << QStringList() << "/s/C.htm" << 1 << "";
-    QTest::newRow("name_matched_ignoring_case") << abc << QStringList() << "/s/b.HTM" << 1 << "/s/C.htm";
-    QTest::newRow("next_skips_vanished_B") << abc << QStringList{"/s/B.htm"} << "/s/A.htm" << 1 << "/s/C.htm";
-    QTest::newRow("next_after_vanished_C_is_nothing") << abc << QStringList{"/s/C.htm"} << "/s/B.htm" << 1 << "";
-    QTest::newRow("previous_skips_vanished_B") << abc << QStringList{"/s/B.htm"} << "/s/C.htm" << -1 << "/s/A.htm";
-    QTest::newRow("untitled_previous_opens_last") << abc << QStringList() << "無題" << -1 << "/s/C.htm";
+    QTest::newRow("name_matched_ignoring_case")
+        << abc << QStringList() << "/s/b.HTM" << 1 << "/s/C.htm";
+    QTest::newRow("next_skips_vanished_B")
+        << abc << QStringList{"/s/B.htm"} << "/s/A.htm" << 1 << "/s/C.htm";
+    QTest::newRow("next_after_vanished_C_is_nothing")
+        << abc << QStringList{"/s/C.htm"} << "/s/B.htm" << 1 << "";
+    QTest::newRow("previous_skips_vanished_B")
+        << abc << QStringList{"/s/B.htm"} << "/s/C.htm" << -1 << "/s/A.htm";
+    QTest::newRow("untitled_previous_opens_last")
+        << abc << QStringList() << "無題" << -1 << "/s/C.htm";
     QTest::newRow("untitled_next_opens_last") << abc << QStringList() << "無題" << 1 << "/s/C.htm";
-    QTest::newRow("untitled_with_empty_table") << QStringList() << QStringList() << "無題" << 1 << "";
+    QTest::newRow("untitled_with_empty_table")
+        << QStringList() << QStringList() << "無題" << 1 << "";
     QTest::newRow("no_document") << abc << QStringList() << "Tagloom" << 1 << "";
     QTest::newRow("empty_name") << abc << QStringList() << "" << -1 << "";
     QTest::newRow("page_not_in_table") << abc << QStringList() << "/s/D.htm" << 1 << "";
@@ -113,13 +121,26 @@ void TestDocTable::pathHelpers_data()
     QTest::addColumn<QString>("slash");
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QString>("lastFolderAndName");
-    QTest::newRow("windows_path") << "C:\\www\\site\\page.asp" << "C:/www/site/page.asp"
-                                  << "page.asp" << "site/page.asp";
-    QTest::newRow("single_backslash") << "C:\\page.asp" << "C:/page.asp" << "page.asp" << "C:";
-    QTest::newRow("unix_path") << "/home/u/site/index.htm" << "/home/u/site/index.htm"
-                               << "index.htm" << "/home/u/site/index.htm";
-    QTest::newRow("name_only") << "index.htm" << "index.htm" << "index.htm" << "index.htm";
-    QTest::newRow("empty") << "" << "" << "" << "";
+    QTest::newRow("windows_path") << "C:\\www\\site\\page.asp"
+                                  << "C:/www/site/page.asp"
+                                  << "page.asp"
+                                  << "site/page.asp";
+    QTest::newRow("single_backslash") << "C:\\page.asp"
+                                      << "C:/page.asp"
+                                      << "page.asp"
+                                      << "C:";
+    QTest::newRow("unix_path") << "/home/u/site/index.htm"
+                               << "/home/u/site/index.htm"
+                               << "index.htm"
+                               << "/home/u/site/index.htm";
+    QTest::newRow("name_only") << "index.htm"
+                               << "index.htm"
+                               << "index.htm"
+                               << "index.htm";
+    QTest::newRow("empty") << ""
+                           << ""
+                           << ""
+                           << "";
 }
 
 void TestDocTable::pathHelpers()
@@ -138,14 +159,27 @@ void TestDocTable::saveNames_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("backup");
     QTest::addColumn<QString>("undoubled");
-    QTest::newRow("htm") << "/x/index.htm" << "/x/index.bak" << "/x/index.htm";
-    QTest::newRow("html") << "/x/page.html" << "/x/page.html.bak" << "/x/page.html";
-    QTest::newRow("no_extension") << "/x/readme" << "/x/readme.bak" << "/x/readme";
-    QTest::newRow("asp") << "/x/a.asp" << "/x/a.bak" << "/x/a.asp";
-    QTest::newRow("doubled_htm") << "/x/page.htm.htm" << "/x/page.htm.bak" << "/x/page.htm";
-    QTest::newRow("doubled_txt") << "/x/Default.htm.TXT" << "/x/Default.htm.bak"
+    QTest::newRow("htm") << "/x/index.htm"
+                         << "/x/index.bak"
+                         << "/x/index.htm";
+    QTest::newRow("html") << "/x/page.html"
+                          << "/x/page.html.bak"
+                          << "/x/page.html";
+    QTest::newRow("no_extension") << "/x/readme"
+                                  << "/x/readme.bak"
+                                  << "/x/readme";
+    QTest::newRow("asp") << "/x/a.asp"
+                         << "/x/a.bak"
+                         << "/x/a.asp";
+    QTest::newRow("doubled_htm") << "/x/page.htm.htm"
+                                 << "/x/page.htm.bak"
+                                 << "/x/page.htm";
+    QTest::newRow("doubled_txt") << "/x/Default.htm.TXT"
+                                 << "/x/Default.htm.bak"
                                  << "/x/Default.htm";
-    QTest::newRow("short") << "a.b" << "a.b.bak" << "a.b";
+    QTest::newRow("short") << "a.b"
+                           << "a.b.bak"
+                           << "a.b";
 }
 
 void TestDocTable::saveNames()
@@ -162,12 +196,24 @@ void TestDocTable::openDialogStartFolder_data()
     QTest::addColumn<QString>("start");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("named_document_gives_its_folder") << "/prog" << "/site/sub/a.htm" << "/site/sub";
-    QTest::newRow("windows_caption") << "/prog" << "C:\\site\\a.htm" << "C:\\site";
-    QTest::newRow("no_document") << "/prog" << "Tagloom" << "/prog";
-    QTest::newRow("untitled_stays") << "/prog" << "無題" << "/prog";
-    QTest::newRow("empty_means_program_folder") << "" << "Tagloom" << "/prog";
-    QTest::newRow("other_folder_kept") << "/other" << "/site/a.htm" << "/other";
+    QTest::newRow("named_document_gives_its_folder") << "/prog"
+                                                     << "/site/sub/a.htm"
+                                                     << "/site/sub";
+    QTest::newRow("windows_caption") << "/prog"
+                                     << "C:\\site\\a.htm"
+                                     << "C:\\site";
+    QTest::newRow("no_document") << "/prog"
+                                 << "Tagloom"
+                                 << "/prog";
+    QTest::newRow("untitled_stays") << "/prog"
+                                    << "無題"
+                                    << "/prog";
+    QTest::newRow("empty_means_program_folder") << ""
+                                                << "Tagloom"
+                                                << "/prog";
+    QTest::newRow("other_folder_kept") << "/other"
+                                       << "/site/a.htm"
+                                       << "/other";
 }
 
 void TestDocTable::openDialogStartFolder()

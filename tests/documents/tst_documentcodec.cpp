@@ -13,7 +13,8 @@ enum class Saved { AsRead, WithCrLf, NotChecked };
 Q_DECLARE_METATYPE(tl::TextEncoding)
 Q_DECLARE_METATYPE(Saved)
 
-namespace {
+namespace
+{
 
 QString Str(QStringView text)
 {
@@ -183,7 +184,8 @@ void TestDocumentCodec::detection_data()
     for (const char* ebcdic : {"ibm-037", "cp037", "ebcdic-cp-us", "ibm-1047", "ibm-930"})
         QTest::newRow(qPrintable(QStringLiteral("ascii_incompatible_%1_ignored").arg(ebcdic)))
             << QByteArray("<meta charset=") + ebcdic + "><p>Ã©" << Encoding(Kind::Utf8);
-    QTest::newRow("utf7_ignored") << QByteArray("<meta charset=utf-7><p>a+b") << Encoding(Kind::Cp932);
+    QTest::newRow("utf7_ignored") << QByteArray("<meta charset=utf-7><p>a+b")
+                                  << Encoding(Kind::Cp932);
     QTest::newRow("unknown_charset_ignored")
         << QByteArray("<meta charset=klingon><p>\xC3\xA9") << Encoding(Kind::Utf8);
     QTest::newRow("second_meta_used_after_unknown")

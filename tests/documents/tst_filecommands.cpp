@@ -1,9 +1,9 @@
-#include "core/appstate.h"
 #include "app/frmmain.h"
-#include "documents/settingsfiles.h"
+#include "core/appstate.h"
 #include "documents/filecommands.h"
 #include "documents/frmfilenames.h"
 #include "documents/pagelist.h"
+#include "documents/settingsfiles.h"
 #include "editor/maintextedit.h"
 #include "filesession.h"
 
@@ -17,7 +17,8 @@ using namespace tl;
 
 using Session = test::FileSession;
 
-class TestFileCommands : public QObject {
+class TestFileCommands : public QObject
+{
     Q_OBJECT
 private Q_SLOTS:
     void openNormalisesLineBreaksAndIsUnmodified();
@@ -81,11 +82,15 @@ void TestFileCommands::saveBacksUpAndAppendsCrLf_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("backup");
-    QTest::newRow("htm_backs_up_to_bak") << "index.htm" << "index.bak";
-    QTest::newRow("html_backs_up_to_html_bak") << "page.html" << "page.html.bak";
-    QTest::newRow("no_extension_gets_bak") << "readme" << "readme.bak";
+    QTest::newRow("htm_backs_up_to_bak") << "index.htm"
+                                         << "index.bak";
+    QTest::newRow("html_backs_up_to_html_bak") << "page.html"
+                                               << "page.html.bak";
+    QTest::newRow("no_extension_gets_bak") << "readme"
+                                           << "readme.bak";
     // The "." of a folder is no extension: site.a/b must not become site.bak beside the folder.
-    QTest::newRow("dotted_folder_name_is_not_an_extension") << "site.a/b" << "site.a/b.bak";
+    QTest::newRow("dotted_folder_name_is_not_an_extension") << "site.a/b"
+                                                            << "site.a/b.bak";
 }
 
 void TestFileCommands::saveBacksUpAndAppendsCrLf()
@@ -354,7 +359,8 @@ void TestFileCommands::clearAllPagesDeletesPageList()
     test::TempHome::writeBytes(pageList, "0,x\r\n");
     s.prompts.planAnswer(MsgAnswer::Yes);
     s.files().ClearAllPages();
-    QCOMPARE(s.prompts.messages[0].text, QStringLiteral("すべてのページをクリアします宜しいですか？"));
+    QCOMPARE(s.prompts.messages[0].text,
+             QStringLiteral("すべてのページをクリアします宜しいですか？"));
     QCOMPARE(s.prompts.messages[0].title, QStringLiteral("ｸﾘｱ確認"));
     QVERIFY(s.window.MainText()->isHidden());
     QCOMPARE(s.window.Caption(), QStringLiteral("Tagloom"));
@@ -380,7 +386,8 @@ void TestFileCommands::fileListDeletesCurrentPageAndRebuildsTable()
     names->setCurrentRow(1);
     s.prompts.planAnswer(MsgAnswer::Yes);
     QTest::keyClick(names, Qt::Key_Delete);
-    QCOMPARE(s.prompts.messages.last().text, QStringLiteral("リストから削除します　よろしいですか？"));
+    QCOMPARE(s.prompts.messages.last().text,
+             QStringLiteral("リストから削除します　よろしいですか？"));
     QCOMPARE(s.window.Caption(), QStringLiteral("Tagloom"));
     QVERIFY(s.window.MainText()->isHidden());
     QCOMPARE(s.box().Text(), QString());
@@ -440,8 +447,9 @@ void TestFileCommands::shiftJisPageSavesBackSameBytes()
 {
     Session s;
     // Half-width katakana, NEC row 13, IBM extension, and second bytes equal to "\".
-    const QByteArray bytes = "<P>\xb1\xb2\xb3 \x87\x40\x87\x54 \xfa\x40 \x95\x5c\x83\x5c\x94\x5c</P>\r\n"
-                             "<P>end</P>";
+    const QByteArray bytes =
+        "<P>\xb1\xb2\xb3 \x87\x40\x87\x54 \xfa\x40 \x95\x5c\x83\x5c\x94\x5c</P>\r\n"
+        "<P>end</P>";
     const QString path = s.write(QStringLiteral("sjis.htm"), bytes);
     QCOMPARE(s.files().OpenDocument(path), 0);
     QCOMPARE(s.box().Text(), QStringLiteral("<P>ｱｲｳ ①Ⅰ ⅰ 表ソ能</P>\r\n<P>end</P>"));
@@ -490,7 +498,8 @@ void TestFileCommands::failedWriteKeepsDocumentModified()
     QCOMPARE(s.prompts.messages[0].title, QStringLiteral("Tagloom"));
     QCOMPARE(s.prompts.messages[0].icon, MsgIcon::Exclamation);
     QCOMPARE(s.prompts.messages[0].text,
-             bad + QStringLiteral("\r\nこのファイルに保存できませんでした。\r\nNo such file or directory"));
+             bad + QStringLiteral(
+                       "\r\nこのファイルに保存できませんでした。\r\nNo such file or directory"));
     QCOMPARE(s.window.Caption(), QStringLiteral("無題"));
     QVERIFY(s.state.Doc.isModified());
 

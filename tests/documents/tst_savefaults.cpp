@@ -1,8 +1,8 @@
 // Saves that meet a fault: a full disk, a backup that cannot be made, a name that is its own
 // backup, a text no encoding can hold. After each, the file on disk must be whole (its old
 // content), the page open and modified, and the message must name the path and the reason.
-#include "documents/settingsfiles.h"
 #include "documents/pagelist.h"
+#include "documents/settingsfiles.h"
 #include "filesession.h"
 #include "nearlyfullfolder.h"
 #include "platform/inifile.h"
@@ -16,7 +16,8 @@ using test::NearlyFullFolder;
 
 Q_DECLARE_METATYPE(tl::test::NearlyFullFolder::Kind)
 
-namespace {
+namespace
+{
 
 // Faults tried and bytes of old content lost over the whole run, printed at the end.
 int g_faults = 0;
@@ -50,7 +51,8 @@ QStringList FilesIn(const QString& folder)
 
 } // namespace
 
-class TestSaveFaults : public QObject {
+class TestSaveFaults : public QObject
+{
     Q_OBJECT
 private Q_SLOTS:
     void cleanupTestCase();
@@ -109,7 +111,8 @@ void TestSaveFaults::fullDiskKeepsPageAndBackup()
     QVERIFY(s.state.Doc.isModified());
     QCOMPARE(s.prompts.messages.size(), 1);
     QCOMPARE(s.prompts.messages[0].text,
-             page + QStringLiteral("\r\nこのファイルに保存できませんでした。\r\nNo space left on device"));
+             page + QStringLiteral(
+                        "\r\nこのファイルに保存できませんでした。\r\nNo space left on device"));
     QCOMPARE(s.prompts.messages[0].icon, MsgIcon::Exclamation);
 }
 
@@ -185,7 +188,8 @@ void TestSaveFaults::fullDiskKeepsSettingsFiles()
     QVERIFY(doc.save(ini));
     DocTable table{};
     for (int k = 0; k < 40; ++k)
-        table[size_t(k)] = DocSlot{k, QStringLiteral("/www/site/page%1.htm").arg(k, 2, 10, QChar(u'0'))};
+        table[size_t(k)] =
+            DocSlot{k, QStringLiteral("/www/site/page%1.htm").arg(k, 2, 10, QChar(u'0'))};
     QVERIFY(WritePageList(table, pageList));
     const QByteArray oldIni = FileSession::read(ini);
     const QByteArray oldPageList = FileSession::read(pageList);
@@ -212,7 +216,8 @@ void TestSaveFaults::pageThatIsItsOwnBackupName_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("folderInTheWay");
     QTest::newRow("notes_bak_is_its_own_backup") << "notes.bak" << QString();
-    QTest::newRow("backup_name_is_a_folder") << "x.htm" << "x.bak";
+    QTest::newRow("backup_name_is_a_folder") << "x.htm"
+                                             << "x.bak";
 }
 
 void TestSaveFaults::pageThatIsItsOwnBackupName()
@@ -239,7 +244,9 @@ void TestSaveFaults::pageThatIsItsOwnBackupName()
 void TestSaveFaults::loneSurrogateLeftByTagDeleteNeverReachesTheFile()
 {
     FileSession s;
-    const QString page = s.write(QStringLiteral("u.htm"), "\xEF\xBB\xBF" "a\xF0\xA0\xAE\xB7" "b\r\n");
+    const QString page = s.write(QStringLiteral("u.htm"), "\xEF\xBB\xBF"
+                                                          "a\xF0\xA0\xAE\xB7"
+                                                          "b\r\n");
     QCOMPARE(s.files().OpenDocument(page), 0);
     QCOMPARE(s.box().Text(), QStringLiteral("a\U00020BB7b\r\n"));
     // The caret before "𠮷", then the tag-delete command: the whole character goes.
@@ -258,7 +265,8 @@ void TestSaveFaults::loneSurrogateLeftByTagDeleteNeverReachesTheFile()
     s.state.Doc.setModified(true);
 
     s.files().SaveDocument();
-    QCOMPARE(FileSession::read(page), QByteArray("\xEF\xBB\xBF\xF0\xA0\xAE\xB7" "b\r\n"));
+    QCOMPARE(FileSession::read(page), QByteArray("\xEF\xBB\xBF\xF0\xA0\xAE\xB7"
+                                                 "b\r\n"));
     QVERIFY(s.prompts.messages.isEmpty());
 }
 

@@ -9,7 +9,8 @@
 
 using namespace tl;
 
-namespace {
+namespace
+{
 
 // Plays a script on the box: "<Key+Mods>" is one key stroke in QKeySequence notation, any
 // other item is typed as text.
@@ -27,7 +28,8 @@ void Play(MainTextEdit& edit, const QStringList& script)
 
 } // namespace
 
-class TestEditBox : public QObject {
+class TestEditBox : public QObject
+{
     Q_OBJECT
 private Q_SLOTS:
     void keys_data();
@@ -58,13 +60,15 @@ void TestEditBox::keys_data()
         << two << S(2) << QStringList{"<Delete>"} << "abcd" << S(2) << S(2);
     QTest::newRow("right_steps_over_the_line_break")
         << two << S(2) << QStringList{"<Right>"} << two << S(4) << S(4);
-    QTest::newRow("left_steps_back_over_it") << two << S(4) << QStringList{"<Left>"} << two << S(2) << S(2);
+    QTest::newRow("left_steps_back_over_it")
+        << two << S(4) << QStringList{"<Left>"} << two << S(2) << S(2);
     QTest::newRow("shift_end_selects_to_line_end")
         << two << S(0) << QStringList{"<Shift+End>"} << two << S(0) << S(2);
     QTest::newRow("down_keeps_the_column_over_a_short_line")
         << "abcdef\r\nx\r\nabcdef" << S(4) << QStringList{"<Down>", "<Down>"}
         << "abcdef\r\nx\r\nabcdef" << S(15) << S(15);
-    QTest::newRow("enter_breaks_with_crlf") << "ab" << S(1) << QStringList{"<Return>"} << "a\r\nb" << S(3) << S(3);
+    QTest::newRow("enter_breaks_with_crlf")
+        << "ab" << S(1) << QStringList{"<Return>"} << "a\r\nb" << S(3) << S(3);
     QTest::newRow("shift_enter_breaks_the_same_way")
         << "ab" << S(1) << QStringList{"<Shift+Return>"} << "a\r\nb" << S(3) << S(3);
     QTest::newRow("typing_replaces_the_selection")
@@ -74,21 +78,26 @@ void TestEditBox::keys_data()
     QTest::newRow("redo_puts_it_back")
         << "<P>" << S(3) << QStringList{"abc", "<Ctrl+Z>", "<Ctrl+Y>"} << "<P>abc" << S(6) << S(6);
     QTest::newRow("ctrl_end_and_ctrl_home")
-        << two << S(1) << QStringList{"<Ctrl+End>", "!", "<Ctrl+Home>", "?"} << "?ab\r\ncd!" << S(1) << S(1);
+        << two << S(1) << QStringList{"<Ctrl+End>", "!", "<Ctrl+Home>", "?"} << "?ab\r\ncd!" << S(1)
+        << S(1);
     QTest::newRow("overwrite_replaces_the_character")
         << "abc" << S(0) << QStringList{"<Ins>", "X"} << "Xbc" << S(1) << S(1);
     QTest::newRow("overwrite_never_eats_the_line_break")
         << "a\r\nb" << S(1) << QStringList{"<Ins>", "XY"} << "aXY\r\nb" << S(3) << S(3);
-    QTest::newRow("tab_is_a_character") << "ab" << S(1) << QStringList{"<Tab>"} << "a\tb" << S(2) << S(2);
+    QTest::newRow("tab_is_a_character")
+        << "ab" << S(1) << QStringList{"<Tab>"} << "a\tb" << S(2) << S(2);
     QTest::newRow("ctrl_right_moves_by_words")
         << "<TABLE BORDER=1>" << S(0) << QStringList{"<Ctrl+Right>", "<Ctrl+Right>", "|"}
         << "<TABLE |BORDER=1>" << S(8) << S(8);
     QTest::newRow("japanese_words_by_script")
-        << QStringLiteral("日本語のテキスト") << S(0) << QStringList{"<Ctrl+Right>", "<Ctrl+Right>", "|"}
-        << QStringLiteral("日本語の|テキスト") << S(5) << S(5);
+        << QStringLiteral("日本語のテキスト") << S(0)
+        << QStringList{"<Ctrl+Right>", "<Ctrl+Right>", "|"} << QStringLiteral("日本語の|テキスト")
+        << S(5) << S(5);
     QTest::newRow("surrogate_pair_is_one_character")
-        << QStringLiteral("a😀b") << S(1) << QStringList{"<Right>", "<Backspace>"} << "ab" << S(1) << S(1);
-    QTest::newRow("ctrl_a_selects_all") << two << S(1) << QStringList{"<Ctrl+A>"} << two << S(0) << S(6);
+        << QStringLiteral("a😀b") << S(1) << QStringList{"<Right>", "<Backspace>"} << "ab" << S(1)
+        << S(1);
+    QTest::newRow("ctrl_a_selects_all")
+        << two << S(1) << QStringList{"<Ctrl+A>"} << two << S(0) << S(6);
 }
 
 void TestEditBox::keys()
@@ -233,7 +242,8 @@ void TestEditBox::assistiveTechnologyReadsLinesAndCaret()
     int end = 0;
     text->selection(0, &start, &end);
     QCOMPARE(QPair(start, end), QPair(5, 7));
-    QCOMPARE(text->textAtOffset(6, QAccessible::LineBoundary, &start, &end), QStringLiteral("日本語\r\n"));
+    QCOMPARE(text->textAtOffset(6, QAccessible::LineBoundary, &start, &end),
+             QStringLiteral("日本語\r\n"));
     QCOMPARE(QPair(start, end), QPair(5, 10));
     a->editableTextInterface()->insertText(0, QStringLiteral("x"));
     QCOMPARE(edit.text(), QStringLiteral("x<P>\r\n日本語\r\nend"));
@@ -245,7 +255,8 @@ void TestEditBox::textFromOutsideNeverBringsHalfAPair()
     MainTextEdit edit{doc};
     QSignalSpy repaired(&edit, &MainTextEdit::brokenTextRepaired);
     edit.setText(u"ab");
-    const QString broken = QStringLiteral("x") + QChar(0xD842) + QStringLiteral("y") + QChar(0xDFB7);
+    const QString broken =
+        QStringLiteral("x") + QChar(0xD842) + QStringLiteral("y") + QChar(0xDFB7);
 
     // Paste: the halves become U+FFFD, and the window is told once for the whole paste.
     QGuiApplication::clipboard()->setText(broken);
@@ -273,7 +284,8 @@ void TestEditBox::textFromOutsideNeverBringsHalfAPair()
                  QStringLiteral("\U00020BB7"));
         QCOMPARE(QPair(start, end), QPair(1, 3));
     }
-    QCOMPARE(text->textAtOffset(4, QAccessible::CharBoundary, &start, &end), QStringLiteral("\r\n"));
+    QCOMPARE(text->textAtOffset(4, QAccessible::CharBoundary, &start, &end),
+             QStringLiteral("\r\n"));
     QCOMPARE(QPair(start, end), QPair(4, 6));
     // Selections that would end inside the pair stop before it; a one-unit delete there
     // removes nothing rather than half of it.

@@ -1,13 +1,13 @@
-#include "core/appstate.h"
 #include "app/frmmain.h"
+#include "core/appstate.h"
 #include "editor/editcommands.h"
 #include "editor/insertion.h"
-#include "platform/keycodes.h"
 #include "editor/maintextedit.h"
 #include "editor/textbox.h"
+#include "fixtures.h"
+#include "platform/keycodes.h"
 #include "scriptedprompter.h"
 #include "temphome.h"
-#include "fixtures.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -20,7 +20,8 @@
 
 using namespace tl;
 
-namespace {
+namespace
+{
 
 // An edit box with its adapter and a fresh program state.
 struct Editor : test::BoxFixture {
@@ -49,10 +50,10 @@ struct Window : test::WindowFixture {
     }
 };
 
-
 } // namespace
 
-class TestInsertion : public QObject {
+class TestInsertion : public QObject
+{
     Q_OBJECT
 private Q_SLOTS:
     void insertDialogResult_data();
@@ -109,7 +110,8 @@ void TestInsertion::insertDialogResult_data()
     QTest::newRow("insert_mode_at_caret") << "abcdefgh" << 5LL << 0LL << 0LL << 0LL << "<BR>"
                                           << "abcde<BR>fgh" << 9LL;
     QTest::newRow("insert_mode_replaces_selection")
-        << "abcdefgh" << 2LL << 3LL << 0LL << 0LL << "<HR>\r\n" << "ab<HR>\r\nfgh" << 8LL;
+        << "abcdefgh" << 2LL << 3LL << 0LL << 0LL << "<HR>\r\n"
+        << "ab<HR>\r\nfgh" << 8LL;
 }
 
 void TestInsertion::insertDialogResult()
@@ -208,16 +210,23 @@ void TestInsertion::wrapSelectionInline_data()
     QTest::addColumn<QString>("expected");
     QTest::addColumn<qint64>("caret");
 
-    QTest::newRow("word_with_crlf_keeps_break_outside")
-        << "x word\r\ny" << 2LL << 6LL << "<B>" << "</B>" << "x <B>word</B>\r\ny" << 15LL;
-    QTest::newRow("nothing_selected_inserts_empty_pair")
-        << "xy" << 1LL << 0LL << "<B>" << "</B>" << "x<B></B>y" << 8LL;
-    QTest::newRow("two_lines_wrapped_as_one")
-        << "a\r\nb\r\n" << 0LL << 6LL << "<PRE>" << "</PRE>" << "<PRE>a\r\nb</PRE>\r\n" << 17LL;
-    QTest::newRow("no_tags_puts_selection_back")
-        << "x word y" << 2LL << 4LL << "" << "" << "x word y" << 6LL;
-    QTest::newRow("no_tags_nothing_selected_does_nothing")
-        << "xy" << 1LL << 0LL << "" << "" << "xy" << 1LL;
+    QTest::newRow("word_with_crlf_keeps_break_outside") << "x word\r\ny" << 2LL << 6LL << "<B>"
+                                                        << "</B>"
+                                                        << "x <B>word</B>\r\ny" << 15LL;
+    QTest::newRow("nothing_selected_inserts_empty_pair") << "xy" << 1LL << 0LL << "<B>"
+                                                         << "</B>"
+                                                         << "x<B></B>y" << 8LL;
+    QTest::newRow("two_lines_wrapped_as_one") << "a\r\nb\r\n"
+                                              << 0LL << 6LL << "<PRE>"
+                                              << "</PRE>"
+                                              << "<PRE>a\r\nb</PRE>\r\n"
+                                              << 17LL;
+    QTest::newRow("no_tags_puts_selection_back") << "x word y" << 2LL << 4LL << ""
+                                                 << ""
+                                                 << "x word y" << 6LL;
+    QTest::newRow("no_tags_nothing_selected_does_nothing") << "xy" << 1LL << 0LL << ""
+                                                           << ""
+                                                           << "xy" << 1LL;
 }
 
 void TestInsertion::wrapSelectionInline()
@@ -248,14 +257,20 @@ void TestInsertion::wrapSelectionLines_data()
     const QString rw = QStringLiteral("Response.Write ");
     const QString q = QStringLiteral("\"");
     QTest::newRow("two_lines_keep_leading_blanks")
-        << "abc\r\n  def\r\n" << rw << q << q
-        << "Response.Write \"abc\"\r\n  Response.Write \"def\"\r\n";
-    QTest::newRow("nothing_selected_inserts_empty_wrap") << "" << rw << q << q
-                                                        << "Response.Write \"\"";
-    QTest::newRow("one_line_without_break") << "name" << "" << "<% = " << " %>" << "<% = name %>";
-    QTest::newRow("tab_indent_stays_in_front")
-        << "\tx\r\n \t y" << "Session " << "(\"" << "\")"
-        << "\tSession (\"x\")\r\n \t Session (\"y\")";
+        << "abc\r\n  def\r\n"
+        << rw << q << q << "Response.Write \"abc\"\r\n  Response.Write \"def\"\r\n";
+    QTest::newRow("nothing_selected_inserts_empty_wrap")
+        << "" << rw << q << q << "Response.Write \"\"";
+    QTest::newRow("one_line_without_break") << "name"
+                                            << ""
+                                            << "<% = "
+                                            << " %>"
+                                            << "<% = name %>";
+    QTest::newRow("tab_indent_stays_in_front") << "\tx\r\n \t y"
+                                               << "Session "
+                                               << "(\""
+                                               << "\")"
+                                               << "\tSession (\"x\")\r\n \t Session (\"y\")";
     QTest::newRow("empty_line_gets_empty_wrap")
         << "a\r\n\r\nb" << rw << q << q
         << "Response.Write \"a\"\r\nResponse.Write \"\"\r\nResponse.Write \"b\"";
@@ -265,11 +280,19 @@ void TestInsertion::wrapSelectionLines_data()
     QTest::newRow("last_line_of_blanks_gets_only_the_close")
         << "a\r\n  " << rw << q << q << "Response.Write \"a\"\r\n  \"";
     QTest::newRow("two_breaks_at_end_leave_a_close_line")
-        << "a\r\n\r\n" << rw << q << q << "Response.Write \"a\"\r\n\"\r\n";
+        << "a\r\n\r\n"
+        << rw << q << q << "Response.Write \"a\"\r\n\"\r\n";
     QTest::newRow("crlf_alone_gets_close_and_break") << "\r\n" << rw << q << q << "\"\r\n";
-    QTest::newRow("full_width_space_starts_the_content")
-        << "\u3000a" << "" << "(" << ")" << "(\u3000a)";
-    QTest::newRow("trailing_blanks_stay_inside") << "a  " << "" << "(" << ")" << "(a  )";
+    QTest::newRow("full_width_space_starts_the_content") << "\u3000a"
+                                                         << ""
+                                                         << "("
+                                                         << ")"
+                                                         << "(\u3000a)";
+    QTest::newRow("trailing_blanks_stay_inside") << "a  "
+                                                 << ""
+                                                 << "("
+                                                 << ")"
+                                                 << "(a  )";
 }
 
 void TestInsertion::wrapSelectionLines()
@@ -384,14 +407,18 @@ void TestInsertion::editCommands_data()
     QTest::addColumn<QString>("clipboardAfter");
 
     // Text "ab\r\ncd" with "b\r\nc" selected.
-    QTest::newRow("copy_puts_selection_with_crlf")
-        << "copy" << "old" << "ab\r\ncd" << 1LL << "b\r\nc";
-    QTest::newRow("cut_puts_selection_and_deletes_it")
-        << "cut" << "old" << "ad" << 1LL << "b\r\nc";
-    QTest::newRow("paste_replaces_selection_lf_becomes_crlf")
-        << "paste" << "x\ny" << "ax\r\nyd" << 5LL << "x\ny";
-    QTest::newRow("paste_of_empty_clipboard_deletes_selection")
-        << "paste" << "" << "ad" << 1LL << "";
+    QTest::newRow("copy_puts_selection_with_crlf") << "copy"
+                                                   << "old"
+                                                   << "ab\r\ncd" << 1LL << "b\r\nc";
+    QTest::newRow("cut_puts_selection_and_deletes_it") << "cut"
+                                                       << "old"
+                                                       << "ad" << 1LL << "b\r\nc";
+    QTest::newRow("paste_replaces_selection_lf_becomes_crlf") << "paste"
+                                                              << "x\ny"
+                                                              << "ax\r\nyd" << 5LL << "x\ny";
+    QTest::newRow("paste_of_empty_clipboard_deletes_selection") << "paste"
+                                                                << ""
+                                                                << "ad" << 1LL << "";
 }
 
 void TestInsertion::editCommands()
@@ -425,10 +452,18 @@ void TestInsertion::editCommandSkipsOnceAfterItsKey_data()
 
     // Text "abcd" (from "xbcd", one undo step) with "bc" selected, clipboard "clip": the first
     // run only clears the flag, the second does the command.
-    QTest::newRow("undo") << int(Qt::Key_Z) << "undo" << "xbcd" << "clip";
-    QTest::newRow("copy") << int(Qt::Key_C) << "copy" << "abcd" << "bc";
-    QTest::newRow("cut") << int(Qt::Key_X) << "cut" << "ad" << "bc";
-    QTest::newRow("paste") << int(Qt::Key_V) << "paste" << "aclipd" << "clip";
+    QTest::newRow("undo") << int(Qt::Key_Z) << "undo"
+                          << "xbcd"
+                          << "clip";
+    QTest::newRow("copy") << int(Qt::Key_C) << "copy"
+                          << "abcd"
+                          << "bc";
+    QTest::newRow("cut") << int(Qt::Key_X) << "cut"
+                         << "ad"
+                         << "bc";
+    QTest::newRow("paste") << int(Qt::Key_V) << "paste"
+                           << "aclipd"
+                           << "clip";
 }
 
 void TestInsertion::editCommandSkipsOnceAfterItsKey()
@@ -563,10 +598,18 @@ void TestInsertion::selectFocusedText_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("selected");
 
-    QTest::newRow("line_edit_selects_all") << "line" << "abc" << "abc";
-    QTest::newRow("empty_line_edit_stays") << "line" << "" << "";
-    QTest::newRow("button_is_left_alone") << "button" << "OK" << "";
-    QTest::newRow("edit_box_selects_all") << "main" << "a\r\nb" << "a\r\nb";
+    QTest::newRow("line_edit_selects_all") << "line"
+                                           << "abc"
+                                           << "abc";
+    QTest::newRow("empty_line_edit_stays") << "line"
+                                           << ""
+                                           << "";
+    QTest::newRow("button_is_left_alone") << "button"
+                                          << "OK"
+                                          << "";
+    QTest::newRow("edit_box_selects_all") << "main"
+                                          << "a\r\nb"
+                                          << "a\r\nb";
 }
 
 void TestInsertion::selectFocusedText()
@@ -587,9 +630,9 @@ void TestInsertion::selectFocusedText()
     layout->addWidget(main);
     window.show();
     window.activateWindow();
-    QWidget* focused = kind == u"line" ? static_cast<QWidget*>(line)
+    QWidget* focused = kind == u"line"     ? static_cast<QWidget*>(line)
                        : kind == u"button" ? static_cast<QWidget*>(button)
-                                          : static_cast<QWidget*>(main);
+                                           : static_cast<QWidget*>(main);
     focused->setFocus();
     QTRY_COMPARE(QApplication::focusWidget(), focused);
     line->deselect();

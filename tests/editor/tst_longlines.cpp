@@ -15,7 +15,8 @@
 
 using namespace tl;
 
-namespace {
+namespace
+{
 
 constexpr qsizetype kLineLength = 200'000;
 constexpr int kLongLine = 1; // the long line's number on the page
@@ -38,7 +39,8 @@ QString Page(const QString& longLine)
 }
 
 // The line laid out whole, as the box lays out a line of ordinary length.
-class WholeLine {
+class WholeLine
+{
 public:
     WholeLine(const MainTextEdit& edit, const QString& text) : layout_(text, edit.font())
     {
@@ -133,7 +135,8 @@ OwnedEdit MakeEdit(const QString& longLine)
 
 } // namespace
 
-class TestLongLines : public QObject {
+class TestLongLines : public QObject
+{
     Q_OBJECT
 private Q_SLOTS:
     void caretPositionsAndHitTesting_data() { lines(); }
@@ -157,18 +160,16 @@ void TestLongLines::lines()
     QTest::addColumn<QString>("line");
     QTest::newRow("html") << RepeatTo(QStringLiteral("<li><a href=\"p%1.htm\">item %1</a></li>"),
                                       kLineLength);
-    QTest::newRow("japanese")
-        << RepeatTo(QStringLiteral("<p>\u65E5\u672C\u8A9E\u306E\u30C6\u30AD\u30B9\u30C8 %1 "
-                                   "\u3067\u3059\u3002</p>\u3000"),
-                    kLineLength);
-    QTest::newRow("tabs")
-        << RepeatTo(QStringLiteral("<td class=\"item\">%1</td>\t<td>\u5546\u54C1 x</td>\t\t"),
-                    kLineLength);
+    QTest::newRow("japanese") << RepeatTo(
+        QStringLiteral("<p>\u65E5\u672C\u8A9E\u306E\u30C6\u30AD\u30B9\u30C8 %1 "
+                       "\u3067\u3059\u3002</p>\u3000"),
+        kLineLength);
+    QTest::newRow("tabs") << RepeatTo(
+        QStringLiteral("<td class=\"item\">%1</td>\t<td>\u5546\u54C1 x</td>\t\t"), kLineLength);
     // Surrogate pairs, combining marks and half-width voiced kana: characters of more than
     // one code unit, which a chunk must never split.
-    QTest::newRow("clusters")
-        << RepeatTo(QStringLiteral("a\U0001F600b e\u0301\u0301 \uFF76\uFF9E \U00020BB7%1 "),
-                    kLineLength);
+    QTest::newRow("clusters") << RepeatTo(
+        QStringLiteral("a\U0001F600b e\u0301\u0301 \uFF76\uFF9E \U00020BB7%1 "), kLineLength);
 }
 
 void TestLongLines::caretPositionsAndHitTesting()

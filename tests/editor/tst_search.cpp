@@ -1,6 +1,6 @@
 #include "editor/frmfind.h"
-#include "editor/insertion.h"
 #include "editor/frmjump.h"
+#include "editor/insertion.h"
 #include "editor/navigation.h"
 #include "editor/search.h"
 #include "editorsession.h"

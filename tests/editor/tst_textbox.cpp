@@ -1,7 +1,7 @@
-#include "platform/keycodes.h"
 #include "editor/insertion.h"
 #include "editor/maintextedit.h"
 #include "editor/textbox.h"
+#include "platform/keycodes.h"
 
 #include <QRandomGenerator>
 #include <QScrollBar>
@@ -13,7 +13,8 @@
 
 using namespace tl;
 
-namespace {
+namespace
+{
 
 const QString kNbsp = QStringLiteral("\u00A0");
 const QString kJapanese = QStringLiteral("\u65E5\u672C\u8A9E\u306E\u6587");
@@ -45,7 +46,8 @@ QPoint PointOf(const MainTextEdit& edit, qsizetype pos)
 
 } // namespace
 
-class TestTextBox : public QObject {
+class TestTextBox : public QObject
+{
     Q_OBJECT
 private Q_SLOTS:
     void textLineBreaks_data();
@@ -91,14 +93,22 @@ void TestTextBox::textLineBreaks_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("totalLine");
 
-    QTest::newRow("empty") << "" << "" << 2;
-    QTest::newRow("crlf_kept") << "a\r\nb\r\n" << "a\r\nb\r\n" << 4;
-    QTest::newRow("lone_lf_becomes_crlf") << "a\nb" << "a\r\nb" << 3;
-    QTest::newRow("lone_cr_becomes_crlf") << "a\rb" << "a\r\nb" << 3;
-    QTest::newRow("mixed_breaks") << "a\r\n\rb\n" << "a\r\n\r\nb\r\n" << 5;
-    QTest::newRow("nbsp_kept") << "a" + kNbsp + "b&nbsp;" << "a" + kNbsp + "b&nbsp;" << 2;
-    QTest::newRow("japanese_kept") << kJapanese + "\r\n" + kNbsp + kJapanese
-                                   << kJapanese + "\r\n" + kNbsp + kJapanese << 3;
+    QTest::newRow("empty") << ""
+                           << "" << 2;
+    QTest::newRow("crlf_kept") << "a\r\nb\r\n"
+                               << "a\r\nb\r\n"
+                               << 4;
+    QTest::newRow("lone_lf_becomes_crlf") << "a\nb"
+                                          << "a\r\nb" << 3;
+    QTest::newRow("lone_cr_becomes_crlf") << "a\rb"
+                                          << "a\r\nb" << 3;
+    QTest::newRow("mixed_breaks") << "a\r\n\rb\n"
+                                  << "a\r\n\r\nb\r\n"
+                                  << 5;
+    QTest::newRow("nbsp_kept") << "a" + kNbsp + "b&nbsp;"
+                               << "a" + kNbsp + "b&nbsp;" << 2;
+    QTest::newRow("japanese_kept")
+        << kJapanese + "\r\n" + kNbsp + kJapanese << kJapanese + "\r\n" + kNbsp + kJapanese << 3;
 }
 
 void TestTextBox::textLineBreaks()
@@ -126,25 +136,26 @@ void TestTextBox::selection_data()
     QTest::addColumn<qint64>("readStart");
     QTest::addColumn<qint64>("readLength");
 
-    QTest::newRow("across_line_break") << "ab\r\ncd" << qint64(1) << qint64(4) << "b\r\nc"
-                                       << qint64(1) << qint64(4);
+    QTest::newRow("across_line_break")
+        << "ab\r\ncd" << qint64(1) << qint64(4) << "b\r\nc" << qint64(1) << qint64(4);
     QTest::newRow("just_the_line_break") << "ab\r\ncd" << qint64(2) << qint64(2) << "\r\n"
                                          << qint64(2) << qint64(2);
     QTest::newRow("start_between_cr_and_lf_snaps_to_line_end")
-        << "ab\r\ncd" << qint64(3) << qint64(2) << "\r\n" << qint64(2) << qint64(2);
+        << "ab\r\ncd" << qint64(3) << qint64(2) << "\r\n"
+        << qint64(2) << qint64(2);
     QTest::newRow("end_between_cr_and_lf_stops_at_line_end")
         << "ab\r\ncd" << qint64(0) << qint64(3) << "ab" << qint64(0) << qint64(2);
-    QTest::newRow("length_past_end_clamps") << "ab\r\ncd" << qint64(1) << qint64(100)
-                                            << "b\r\ncd" << qint64(1) << qint64(5);
+    QTest::newRow("length_past_end_clamps")
+        << "ab\r\ncd" << qint64(1) << qint64(100) << "b\r\ncd" << qint64(1) << qint64(5);
     QTest::newRow("caret_only") << "ab\r\ncd" << qint64(4) << qint64(0) << "" << qint64(4)
                                 << qint64(0);
-    QTest::newRow("start_past_end_clamps") << "ab\r\ncd" << qint64(50) << qint64(3) << ""
-                                           << qint64(6) << qint64(0);
-    QTest::newRow("negative_length_is_caret") << "ab\r\ncd" << qint64(1) << qint64(-2) << ""
-                                              << qint64(1) << qint64(0);
+    QTest::newRow("start_past_end_clamps")
+        << "ab\r\ncd" << qint64(50) << qint64(3) << "" << qint64(6) << qint64(0);
+    QTest::newRow("negative_length_is_caret")
+        << "ab\r\ncd" << qint64(1) << qint64(-2) << "" << qint64(1) << qint64(0);
     QTest::newRow("nbsp_and_japanese") << "x\r\n" + kNbsp + kJapanese + "\r\ny" << qint64(3)
-                                       << qint64(8) << kNbsp + kJapanese + "\r\n" << qint64(3)
-                                       << qint64(8);
+                                       << qint64(8) << kNbsp + kJapanese + "\r\n"
+                                       << qint64(3) << qint64(8);
 }
 
 void TestTextBox::selection()
@@ -177,21 +188,23 @@ void TestTextBox::setSelText_data()
     QTest::addColumn<QString>("result");
     QTest::addColumn<qint64>("caret");
 
-    QTest::newRow("crlf_at_caret_is_one_break")
-        << "ab" << qint64(1) << qint64(0) << "x\r\ny" << "ax\r\nyb" << qint64(5);
-    QTest::newRow("replaces_selection_across_break")
-        << "ab\r\ncd" << qint64(1) << qint64(4) << "Z" << "aZd" << qint64(2);
-    QTest::newRow("lone_lf_becomes_crlf") << "ab" << qint64(2) << qint64(0) << "\n" << "ab\r\n"
+    QTest::newRow("crlf_at_caret_is_one_break") << "ab" << qint64(1) << qint64(0) << "x\r\ny"
+                                                << "ax\r\nyb" << qint64(5);
+    QTest::newRow("replaces_selection_across_break") << "ab\r\ncd" << qint64(1) << qint64(4) << "Z"
+                                                     << "aZd" << qint64(2);
+    QTest::newRow("lone_lf_becomes_crlf") << "ab" << qint64(2) << qint64(0) << "\n"
+                                          << "ab\r\n"
                                           << qint64(4);
-    QTest::newRow("lone_cr_becomes_crlf") << "ab" << qint64(0) << qint64(0) << "\r" << "\r\nab"
-                                          << qint64(2);
+    QTest::newRow("lone_cr_becomes_crlf") << "ab" << qint64(0) << qint64(0) << "\r"
+                                          << "\r\nab" << qint64(2);
     QTest::newRow("empty_deletes_selection") << "ab\r\ncd" << qint64(1) << qint64(4) << ""
                                              << "ad" << qint64(1);
     QTest::newRow("several_lines_into_empty_text")
-        << "" << qint64(0) << qint64(0) << "<P>\r\n\r\n</P>\r\n" << "<P>\r\n\r\n</P>\r\n"
+        << "" << qint64(0) << qint64(0) << "<P>\r\n\r\n</P>\r\n"
+        << "<P>\r\n\r\n</P>\r\n"
         << qint64(13);
-    QTest::newRow("japanese_over_line_end") << "a\r\nb" << qint64(1) << qint64(2) << kJapanese
-                                            << "a" + kJapanese + "b" << qint64(6);
+    QTest::newRow("japanese_over_line_end")
+        << "a\r\nb" << qint64(1) << qint64(2) << kJapanese << "a" + kJapanese + "b" << qint64(6);
 }
 
 void TestTextBox::setSelText()
@@ -329,16 +342,16 @@ void TestTextBox::lineQueries_data()
     QTest::newRow("abc_caret_at_end") << "abc" << qint64(3) << 1 << 2 << "abc";
     QTest::newRow("300_char_line_is_cut_at_255")
         << digits300 << qint64(0) << 1 << 2 << digits300.left(255);
-    QTest::newRow("caret_on_line_3") << "one\r\ntwo\r\nthree\r\nfour" << qint64(12) << 3 << 5
-                                     << "three";
+    QTest::newRow("caret_on_line_3")
+        << "one\r\ntwo\r\nthree\r\nfour" << qint64(12) << 3 << 5 << "three";
     QTest::newRow("caret_at_start_of_line_3")
         << "one\r\ntwo\r\nthree\r\nfour" << qint64(10) << 3 << 5 << "three";
     QTest::newRow("caret_between_cr_and_lf_is_on_its_line")
         << "one\r\ntwo\r\nthree\r\nfour" << qint64(9) << 2 << 5 << "two";
-    QTest::newRow("caret_after_final_break_is_on_empty_line")
-        << "abc\r\n" << qint64(5) << 2 << 3 << "";
-    QTest::newRow("nbsp_and_japanese_line") << "x\r\n" + kNbsp + kJapanese << qint64(8) << 2 << 3
-                                            << kNbsp + kJapanese;
+    QTest::newRow("caret_after_final_break_is_on_empty_line") << "abc\r\n"
+                                                              << qint64(5) << 2 << 3 << "";
+    QTest::newRow("nbsp_and_japanese_line")
+        << "x\r\n" + kNbsp + kJapanese << qint64(8) << 2 << 3 << kNbsp + kJapanese;
 }
 
 void TestTextBox::lineQueries()
@@ -405,17 +418,18 @@ void TestTextBox::lineArithmetic_data()
     QTest::addColumn<QString>("mid");
 
     const QString two = QStringLiteral("ab\r\ncd");
-    QTest::newRow("empty_text") << QString() << qint64(0) << 1 << qint64(0) << qint64(3) << QString();
-    QTest::newRow("start_of_second_line") << two << qint64(4) << 2 << qint64(4) << qint64(2)
-                                          << QStringLiteral("cd");
-    QTest::newRow("before_crlf_is_first_line") << two << qint64(2) << 1 << qint64(0) << qint64(2)
-                                               << QStringLiteral("\r\n");
-    QTest::newRow("between_cr_and_lf") << two << qint64(3) << 1 << qint64(0) << qint64(2)
-                                       << QStringLiteral("\nc");
-    QTest::newRow("range_ending_between_cr_and_lf") << two << qint64(1) << 1 << qint64(0) << qint64(2)
-                                                    << QStringLiteral("b\r");
-    QTest::newRow("past_the_end_is_clamped") << two << qint64(99) << 2 << qint64(4) << qint64(5)
-                                             << QString();
+    QTest::newRow("empty_text") << QString() << qint64(0) << 1 << qint64(0) << qint64(3)
+                                << QString();
+    QTest::newRow("start_of_second_line")
+        << two << qint64(4) << 2 << qint64(4) << qint64(2) << QStringLiteral("cd");
+    QTest::newRow("before_crlf_is_first_line")
+        << two << qint64(2) << 1 << qint64(0) << qint64(2) << QStringLiteral("\r\n");
+    QTest::newRow("between_cr_and_lf")
+        << two << qint64(3) << 1 << qint64(0) << qint64(2) << QStringLiteral("\nc");
+    QTest::newRow("range_ending_between_cr_and_lf")
+        << two << qint64(1) << 1 << qint64(0) << qint64(2) << QStringLiteral("b\r");
+    QTest::newRow("past_the_end_is_clamped")
+        << two << qint64(99) << 2 << qint64(4) << qint64(5) << QString();
 }
 
 void TestTextBox::lineArithmetic()
@@ -595,12 +609,11 @@ void TestTextBox::keyDown_data()
     QTest::newRow("ctrl_c") << int(Qt::Key_C) << KM(Qt::ControlModifier) << 67 << 2;
     QTest::newRow("ctrl_enter") << int(Qt::Key_Return) << KM(Qt::ControlModifier) << 13 << 2;
     QTest::newRow("alt_x") << int(Qt::Key_X) << KM(Qt::AltModifier) << 88 << 4;
-    QTest::newRow("ctrl_shift_home") << int(Qt::Key_Home)
-                                     << KM(Qt::ControlModifier | Qt::ShiftModifier) << 36 << 3;
+    QTest::newRow("ctrl_shift_home")
+        << int(Qt::Key_Home) << KM(Qt::ControlModifier | Qt::ShiftModifier) << 36 << 3;
     QTest::newRow("escape") << int(Qt::Key_Escape) << KM() << 27 << 0;
     QTest::newRow("keypad_5") << int(Qt::Key_5) << KM(Qt::KeypadModifier) << 101 << 0;
-    QTest::newRow("shift_1_is_key_1") << int(Qt::Key_Exclam) << KM(Qt::ShiftModifier) << 49
-                                      << 1;
+    QTest::newRow("shift_1_is_key_1") << int(Qt::Key_Exclam) << KM(Qt::ShiftModifier) << 49 << 1;
     QTest::newRow("key_without_code_is_0") << int(Qt::Key_Launch0) << KM() << 0 << 0;
 }
 
@@ -614,8 +627,9 @@ void TestTextBox::keyDown()
     Document doc;
     MainTextEdit edit{doc};
     QList<QPair<int, int>> seen;
-    connect(&edit, &MainTextEdit::KeyDown, this,
-            [&](int& keyCode, int shiftState) { seen.append({keyCode, shiftState}); });
+    connect(&edit, &MainTextEdit::KeyDown, this, [&](int& keyCode, int shiftState) {
+        seen.append({keyCode, shiftState});
+    });
     QTest::keyClick(&edit, Qt::Key(key), modifiers);
     // keyClick presses the modifier keys first; the key itself comes last.
     QVERIFY(!seen.isEmpty());

@@ -8,7 +8,8 @@
 using namespace tl;
 using tl::test::TempHome;
 
-namespace {
+namespace
+{
 
 // The permission bits of a file, without Qt's mirror of them for the current user.
 QFileDevice::Permissions ModeOf(const QString& path)
@@ -24,7 +25,8 @@ QStringList FilesIn(const QString& folder)
 
 } // namespace
 
-class TestAtomicWrite : public QObject {
+class TestAtomicWrite : public QObject
+{
     Q_OBJECT
 private Q_SLOTS:
     void replacesWholeContent();
@@ -98,7 +100,8 @@ void TestAtomicWrite::copyReplacesOnlyWithWholeCopy()
     TempHome::writeBytes(target, "old backup");
     {
         ScopedDiskSpaceLimit full(1 << 20);
-        QCOMPARE(CopyFileAtomically(source, target).error, QStringLiteral("No space left on device"));
+        QCOMPARE(CopyFileAtomically(source, target).error,
+                 QStringLiteral("No space left on device"));
     }
     QCOMPARE(TempHome::readBytes(target), QByteArray("old backup"));
     QVERIFY(CopyFileAtomically(source, target));

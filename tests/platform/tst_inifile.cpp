@@ -7,7 +7,8 @@
 using namespace tl;
 using tl::test::TempHome;
 
-namespace {
+namespace
+{
 
 // CP932 bytes of "表ソ日本語": the first two characters end in 0x5C, the byte of "\".
 const QByteArray kJapaneseCp932("\x95\x5c\x83\x5c\x93\xfa\x96\x7b\x8c\xea");
@@ -21,7 +22,8 @@ QByteArray Utf8(const char* text)
 
 } // namespace
 
-class TestIniFile : public QObject {
+class TestIniFile : public QObject
+{
     Q_OBJECT
 private Q_SLOTS:
     void readValue_data();
@@ -47,41 +49,69 @@ void TestIniFile::readValue_data()
     QTest::addColumn<QString>("expected");
 
     const QByteArray simple("[Sec]\r\nKey=v\r\n");
-    QTest::newRow("exact_match") << simple << "Sec" << "Key" << "v";
-    QTest::newRow("section_case_insensitive") << simple << "sEC" << "Key" << "v";
-    QTest::newRow("key_case_insensitive") << simple << "Sec" << "KEY" << "v";
-    QTest::newRow("missing_file_reads_empty") << QByteArray() << "Sec" << "Key" << "";
-    QTest::newRow("missing_section_reads_empty") << simple << "Other" << "Key" << "";
-    QTest::newRow("missing_key_reads_empty") << simple << "Sec" << "Other" << "";
-    QTest::newRow("key_of_next_section_not_found")
-        << QByteArray("[A]\r\n[B]\r\nk=1\r\n") << "A" << "k" << "";
-    QTest::newRow("duplicate_key_first_wins")
-        << QByteArray("[S]\r\nk=1\r\nK=2\r\n") << "S" << "k" << "1";
+    QTest::newRow("exact_match") << simple << "Sec"
+                                 << "Key"
+                                 << "v";
+    QTest::newRow("section_case_insensitive") << simple << "sEC"
+                                              << "Key"
+                                              << "v";
+    QTest::newRow("key_case_insensitive") << simple << "Sec"
+                                          << "KEY"
+                                          << "v";
+    QTest::newRow("missing_file_reads_empty") << QByteArray() << "Sec"
+                                              << "Key"
+                                              << "";
+    QTest::newRow("missing_section_reads_empty") << simple << "Other"
+                                                 << "Key"
+                                                 << "";
+    QTest::newRow("missing_key_reads_empty") << simple << "Sec"
+                                             << "Other"
+                                             << "";
+    QTest::newRow("key_of_next_section_not_found") << QByteArray("[A]\r\n[B]\r\nk=1\r\n") << "A"
+                                                   << "k"
+                                                   << "";
+    QTest::newRow("duplicate_key_first_wins") << QByteArray("[S]\r\nk=1\r\nK=2\r\n") << "S"
+                                              << "k"
+                                              << "1";
     QTest::newRow("duplicate_section_first_wins")
-        << QByteArray("[S]\r\nk=1\r\n[s]\r\nk=2\r\n") << "S" << "k" << "1";
+        << QByteArray("[S]\r\nk=1\r\n[s]\r\nk=2\r\n") << "S"
+        << "k"
+        << "1";
     QTest::newRow("key_only_in_second_duplicate_section_reads_empty")
-        << QByteArray("[S]\r\nj=1\r\n[S]\r\nk=2\r\n") << "S" << "k" << "";
-    QTest::newRow("lf_only_lines") << QByteArray("[A]\nx=1\n[B]\nk=2\n") << "B" << "k" << "2";
-    QTest::newRow("cr_lf_lines") << QByteArray("[A]\r\nx=1\r\n[B]\r\nk=2\r\n") << "B" << "k"
+        << QByteArray("[S]\r\nj=1\r\n[S]\r\nk=2\r\n") << "S"
+        << "k"
+        << "";
+    QTest::newRow("lf_only_lines") << QByteArray("[A]\nx=1\n[B]\nk=2\n") << "B"
+                                   << "k"
+                                   << "2";
+    QTest::newRow("cr_lf_lines") << QByteArray("[A]\r\nx=1\r\n[B]\r\nk=2\r\n") << "B"
+                                 << "k"
                                  << "2";
-    QTest::newRow("no_final_line_break") << QByteArray("[S]\r\nk=last") << "S" << "k" << "last";
-    QTest::newRow("value_after_first_equals")
-        << QByteArray("[S]\r\nk=a=b\r\n") << "S" << "k" << "a=b";
-    QTest::newRow("value_keeps_outer_spaces")
-        << QByteArray("[S]\r\nk=  v w  \r\n") << "S" << "k" << "  v w  ";
-    QTest::newRow("spaces_around_names_ignored")
-        << QByteArray(" [ S ] \r\n k =v\r\n") << "S" << "k" << "v";
-    QTest::newRow("empty_value") << QByteArray("[S]\r\nk=\r\n") << "S" << "k" << "";
+    QTest::newRow("no_final_line_break") << QByteArray("[S]\r\nk=last") << "S"
+                                         << "k"
+                                         << "last";
+    QTest::newRow("value_after_first_equals") << QByteArray("[S]\r\nk=a=b\r\n") << "S"
+                                              << "k"
+                                              << "a=b";
+    QTest::newRow("value_keeps_outer_spaces") << QByteArray("[S]\r\nk=  v w  \r\n") << "S"
+                                              << "k"
+                                              << "  v w  ";
+    QTest::newRow("spaces_around_names_ignored") << QByteArray(" [ S ] \r\n k =v\r\n") << "S"
+                                                 << "k"
+                                                 << "v";
+    QTest::newRow("empty_value") << QByteArray("[S]\r\nk=\r\n") << "S"
+                                 << "k"
+                                 << "";
     QTest::newRow("cp932_value") << QByteArray("[S]\r\nk=" + kJapaneseCp932 + "\r\n") << "S"
                                  << "k" << kJapanese;
     QTest::newRow("cp932_key_with_5c_byte")
         << QByteArray("[S]\r\n" + kJapaneseCp932 + "=1\r\n") << "S" << kJapanese << "1";
     QTest::newRow("utf8_with_bom")
-        << QByteArray(kBom + Utf8("[S]\r\nk=caf\xc3\xa9 \xf0\x9f\x98\x80\r\n")) << "S" << "k"
-        << QStringLiteral("café 😀");
+        << QByteArray(kBom + Utf8("[S]\r\nk=caf\xc3\xa9 \xf0\x9f\x98\x80\r\n")) << "S"
+        << "k" << QStringLiteral("café 😀");
     // "あ" in UTF-8 followed by CR is not CP932; the file is read as the UTF-8 it is.
-    QTest::newRow("utf8_without_bom")
-        << QByteArray("[S]\r\nk=\xe3\x81\x82\r\n") << "S" << "k" << QStringLiteral("あ");
+    QTest::newRow("utf8_without_bom") << QByteArray("[S]\r\nk=\xe3\x81\x82\r\n") << "S"
+                                      << "k" << QStringLiteral("あ");
 }
 
 void TestIniFile::readValue()
@@ -107,61 +137,70 @@ void TestIniFile::writeValue_data()
     QTest::addColumn<QString>("value");
     QTest::addColumn<QByteArray>("after");
 
-    QTest::newRow("creates_file") << QByteArray() << "S" << "k" << "v"
-                                  << QByteArray("[S]\r\nk=v\r\n");
-    QTest::newRow("creates_section_at_end")
-        << QByteArray("[A]\r\na=1\r\n") << "B" << "b" << "2"
-        << QByteArray("[A]\r\na=1\r\n[B]\r\nb=2\r\n");
+    QTest::newRow("creates_file") << QByteArray() << "S"
+                                  << "k"
+                                  << "v" << QByteArray("[S]\r\nk=v\r\n");
+    QTest::newRow("creates_section_at_end") << QByteArray("[A]\r\na=1\r\n") << "B"
+                                            << "b"
+                                            << "2" << QByteArray("[A]\r\na=1\r\n[B]\r\nb=2\r\n");
     QTest::newRow("new_key_at_end_of_its_section")
-        << QByteArray("[A]\r\na=1\r\n[B]\r\nb=2\r\n") << "a" << "c" << "3"
-        << QByteArray("[A]\r\na=1\r\nc=3\r\n[B]\r\nb=2\r\n");
+        << QByteArray("[A]\r\na=1\r\n[B]\r\nb=2\r\n") << "a"
+        << "c"
+        << "3" << QByteArray("[A]\r\na=1\r\nc=3\r\n[B]\r\nb=2\r\n");
     QTest::newRow("new_key_before_blank_separator")
-        << QByteArray("[A]\r\na=1\r\n\r\n[B]\r\n") << "A" << "c" << "3"
-        << QByteArray("[A]\r\na=1\r\nc=3\r\n\r\n[B]\r\n");
+        << QByteArray("[A]\r\na=1\r\n\r\n[B]\r\n") << "A"
+        << "c"
+        << "3" << QByteArray("[A]\r\na=1\r\nc=3\r\n\r\n[B]\r\n");
     QTest::newRow("update_in_place_keeps_other_lines_and_key_spelling")
         << QByteArray("; note\r\n[A]\r\nx=0\r\nKey=old\r\ny=9\r\n[B]\r\nkey=b\r\n") << "a"
-        << "KEY" << "new"
-        << QByteArray("; note\r\n[A]\r\nx=0\r\nKey=new\r\ny=9\r\n[B]\r\nkey=b\r\n");
+        << "KEY"
+        << "new" << QByteArray("; note\r\n[A]\r\nx=0\r\nKey=new\r\ny=9\r\n[B]\r\nkey=b\r\n");
     QTest::newRow("update_first_duplicate_only")
-        << QByteArray("[A]\r\nk=1\r\nk=2\r\n[a]\r\nk=3\r\n") << "A" << "k" << "x"
-        << QByteArray("[A]\r\nk=x\r\nk=2\r\n[a]\r\nk=3\r\n");
+        << QByteArray("[A]\r\nk=1\r\nk=2\r\n[a]\r\nk=3\r\n") << "A"
+        << "k"
+        << "x" << QByteArray("[A]\r\nk=x\r\nk=2\r\n[a]\r\nk=3\r\n");
     QTest::newRow("lf_input_written_with_cr_lf")
-        << QByteArray("[A]\nk=1\n[B]\nj=2") << "A" << "k" << "x"
-        << QByteArray("[A]\r\nk=x\r\n[B]\r\nj=2\r\n");
-    QTest::newRow("keeps_outer_spaces") << QByteArray() << "S" << "k" << "  v  "
-                                        << QByteArray("[S]\r\nk=  v  \r\n");
-    QTest::newRow("empty_value") << QByteArray("[S]\r\nk=v\r\n") << "S" << "k" << ""
-                                 << QByteArray("[S]\r\nk=\r\n");
+        << QByteArray("[A]\nk=1\n[B]\nj=2") << "A"
+        << "k"
+        << "x" << QByteArray("[A]\r\nk=x\r\n[B]\r\nj=2\r\n");
+    QTest::newRow("keeps_outer_spaces") << QByteArray() << "S"
+                                        << "k"
+                                        << "  v  " << QByteArray("[S]\r\nk=  v  \r\n");
+    QTest::newRow("empty_value") << QByteArray("[S]\r\nk=v\r\n") << "S"
+                                 << "k"
+                                 << "" << QByteArray("[S]\r\nk=\r\n");
     QTest::newRow("windows_path_key")
-        << QByteArray("[Files]\r\n") << "Files" << R"(C:\site\index.htm+b.htm)"
+        << QByteArray("[Files]\r\n") << "Files"
+        << R"(C:\site\index.htm+b.htm)"
         << R"(C:\site\sub\b.htm)"
         << QByteArray("[Files]\r\nC:\\site\\index.htm+b.htm=C:\\site\\sub\\b.htm\r\n");
     QTest::newRow("unix_path_key")
-        << QByteArray("[Files]\r\n") << "Files" << "/home/u/site/index.htm+sub/b.htm"
+        << QByteArray("[Files]\r\n") << "Files"
+        << "/home/u/site/index.htm+sub/b.htm"
         << "/home/u/site/sub/b.htm"
         << QByteArray("[Files]\r\n/home/u/site/index.htm+sub/b.htm=/home/u/site/sub/b.htm\r\n");
     QTest::newRow("japanese_stored_as_cp932")
-        << QByteArray() << "S" << "k" << kJapanese
-        << QByteArray("[S]\r\nk=" + kJapaneseCp932 + "\r\n");
+        << QByteArray() << "S"
+        << "k" << kJapanese << QByteArray("[S]\r\nk=" + kJapaneseCp932 + "\r\n");
     QTest::newRow("japanese_path_key_with_5c_bytes")
         << QByteArray() << "Files" << QStringLiteral(R"(C:\表\ソ.htm+b.htm)") << "x"
         << QByteArray("[Files]\r\nC:\\\x95\x5c\\\x83\x5c.htm+b.htm=x\r\n");
     // Nothing already in the file may be lost either: the Japanese line is converted too.
     QTest::newRow("emoji_switches_file_to_utf8_bom")
-        << QByteArray("[S]\r\nj=" + kJapaneseCp932 + "\r\n") << "S" << "k"
-        << QStringLiteral("😀")
+        << QByteArray("[S]\r\nj=" + kJapaneseCp932 + "\r\n") << "S"
+        << "k" << QStringLiteral("😀")
         << QByteArray(kBom + Utf8("[S]\r\nj=\xe8\xa1\xa8\xe3\x82\xbd\xe6\x97\xa5\xe6\x9c\xac"
                                   "\xe8\xaa\x9e\r\nk=\xf0\x9f\x98\x80\r\n"));
     QTest::newRow("latin_accent_switches_file_to_utf8_bom")
-        << QByteArray() << "S" << "k" << QStringLiteral("café")
-        << QByteArray(kBom + Utf8("[S]\r\nk=caf\xc3\xa9\r\n"));
+        << QByteArray() << "S"
+        << "k" << QStringLiteral("café") << QByteArray(kBom + Utf8("[S]\r\nk=caf\xc3\xa9\r\n"));
     // ICU turns U+301C into nothing it can write: the wave dash must not become "～".
     QTest::newRow("wave_dash_kept_via_utf8")
-        << QByteArray() << "S" << "k" << QStringLiteral("〜")
-        << QByteArray(kBom + Utf8("[S]\r\nk=\xe3\x80\x9c\r\n"));
+        << QByteArray() << "S"
+        << "k" << QStringLiteral("〜") << QByteArray(kBom + Utf8("[S]\r\nk=\xe3\x80\x9c\r\n"));
     QTest::newRow("utf8_file_returns_to_cp932_when_it_can")
-        << QByteArray(kBom + Utf8("[S]\r\nk=caf\xc3\xa9\r\n")) << "S" << "k" << kJapanese
-        << QByteArray("[S]\r\nk=" + kJapaneseCp932 + "\r\n");
+        << QByteArray(kBom + Utf8("[S]\r\nk=caf\xc3\xa9\r\n")) << "S"
+        << "k" << kJapanese << QByteArray("[S]\r\nk=" + kJapaneseCp932 + "\r\n");
 }
 
 void TestIniFile::writeValue()
@@ -189,17 +228,33 @@ void TestIniFile::refusedWrite_data()
     QTest::addColumn<QString>("value");
 
     const QByteArray file("[S]\r\nk=v\r\n");
-    QTest::newRow("value_with_lf") << file << "S" << "k" << "a\nb";
-    QTest::newRow("value_with_cr") << file << "S" << "k" << "a\rb";
-    QTest::newRow("key_with_cr_lf") << file << "S" << "k\r\nx" << "v";
-    QTest::newRow("key_with_equals") << file << "S" << "a=b" << "v";
-    QTest::newRow("section_with_lf") << file << "S\nT" << "k" << "v";
-    QTest::newRow("section_with_bracket") << file << "S]" << "k" << "v";
-    QTest::newRow("value_with_lone_surrogate") << file << "S" << "k" << QString(QChar(0xD83D));
-    QTest::newRow("refused_value_creates_no_file") << QByteArray() << "S" << "k" << "a\nb";
+    QTest::newRow("value_with_lf") << file << "S"
+                                   << "k"
+                                   << "a\nb";
+    QTest::newRow("value_with_cr") << file << "S"
+                                   << "k"
+                                   << "a\rb";
+    QTest::newRow("key_with_cr_lf") << file << "S"
+                                    << "k\r\nx"
+                                    << "v";
+    QTest::newRow("key_with_equals") << file << "S"
+                                     << "a=b"
+                                     << "v";
+    QTest::newRow("section_with_lf") << file << "S\nT"
+                                     << "k"
+                                     << "v";
+    QTest::newRow("section_with_bracket") << file << "S]"
+                                          << "k"
+                                          << "v";
+    QTest::newRow("value_with_lone_surrogate") << file << "S"
+                                               << "k" << QString(QChar(0xD83D));
+    QTest::newRow("refused_value_creates_no_file") << QByteArray() << "S"
+                                                   << "k"
+                                                   << "a\nb";
     // "\x82" before CR is neither CP932 nor UTF-8: rewriting would turn it into U+FFFD.
-    QTest::newRow("undecodable_file_left_alone")
-        << QByteArray("[S]\r\nk=\x82\r\nj=1\r\n") << "S" << "j" << "2";
+    QTest::newRow("undecodable_file_left_alone") << QByteArray("[S]\r\nk=\x82\r\nj=1\r\n") << "S"
+                                                 << "j"
+                                                 << "2";
 }
 
 void TestIniFile::refusedWrite()
@@ -269,8 +324,7 @@ void TestIniFile::encodeCp932_data()
     QTest::newRow("emoji") << QStringLiteral("ab😀") << QByteArray() << 2;
     QTest::newRow("byte_order_mark_char") << QString(QChar(0xFEFF)) << QByteArray() << 0;
     // ICU writes this private-use character as 0x8782 without an error; it reads back as "№".
-    QTest::newRow("private_use_without_round_trip") << QString(QChar(0xF86F)) << QByteArray()
-                                                    << 0;
+    QTest::newRow("private_use_without_round_trip") << QString(QChar(0xF86F)) << QByteArray() << 0;
     QTest::newRow("lone_surrogate") << QStringLiteral("x") + QChar(0xDC00) << QByteArray() << 1;
 }
 

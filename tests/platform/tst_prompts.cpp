@@ -7,7 +7,8 @@
 
 using namespace tl;
 
-class TestPrompts : public QObject {
+class TestPrompts : public QObject
+{
     Q_OBJECT
 private Q_SLOTS:
     void messageTextIsPlain();

@@ -5,7 +5,8 @@
 
 using namespace tl;
 
-namespace {
+namespace
+{
 
 enum Reader { Text, Word, File };
 
@@ -24,7 +25,8 @@ QString Read(Reader reader, const QString& tag, const QString& name)
 
 } // namespace
 
-class TestAttrReaders : public QObject {
+class TestAttrReaders : public QObject
+{
     Q_OBJECT
 
 private Q_SLOTS:

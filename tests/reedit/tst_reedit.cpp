@@ -1,16 +1,16 @@
 // Tag re-editing as the user meets it: a double click in the main window's edit box opens the
 // tag's dialog on the old tag, and its result replaces the tag. The decision loop is checked
 // with recording dialogs in place of the real ones.
-#include "core/appstate.h"
 #include "app/frmmain.h"
+#include "commands/tagreedit.h"
+#include "core/appstate.h"
 #include "editor/insertion.h"
 #include "editor/maintextedit.h"
 #include "editor/textbox.h"
+#include "fixtures.h"
 #include "modaldialogs.h"
-#include "commands/tagreedit.h"
 #include "scriptedprompter.h"
 #include "temphome.h"
-#include "fixtures.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -20,7 +20,8 @@
 
 using namespace tl;
 
-namespace {
+namespace
+{
 
 const QString kPage = QStringLiteral("abc\r\n<P ALIGN='center'>Hello</P>\r\nxyz");
 // Where the paragraph starts, as a caret position.
@@ -94,7 +95,8 @@ struct Recorder {
 
 } // namespace
 
-class TestReedit : public QObject {
+class TestReedit : public QObject
+{
     Q_OBJECT
 private Q_SLOTS:
     void doubleClickOkWithoutChangeGivesSameText();

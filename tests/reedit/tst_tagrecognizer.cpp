@@ -3,13 +3,14 @@
 #include "editor/documenttagtext.h"
 #include "reedit/tagrecognizer.h"
 
+#include "editor/maintextedit.h"
 #include <QStringList>
 #include <QTest>
-#include "editor/maintextedit.h"
 
 using namespace tl;
 
-namespace {
+namespace
+{
 
 // "row dialog(caption) @start text-of-the-range", with " [opening tag only]" when the closing
 // marker was missing.
@@ -54,7 +55,8 @@ Click ParseClick(const QString& marked)
 
 } // namespace
 
-class TestTagRecognizer : public QObject {
+class TestTagRecognizer : public QObject
+{
     Q_OBJECT
 
 private Q_SLOTS:
@@ -114,11 +116,14 @@ void TestTagRecognizer::recognize_data()
     QTest::newRow("bare_heading_matches_heading_row") << "<H2>He|ad</H2>"
                                                       << "5 frmH @1 <H2>Head</H2>";
     // Tag names match whole: a longer name that starts the same is another tag.
-    QTest::newRow("pre_is_no_paragraph") << "<PR|E>code</PRE>\r\n<P>Next</P>" << "";
-    QTest::newRow("thead_is_no_table_heading") << "<THE|AD>" << "";
-    QTest::newRow("area_and_address_are_no_anchor") << "<AREA HREF=a.h|tm>" << "";
-    QTest::newRow("paragraph_with_attribute_still_matches")
-        << "<P ALIGN=cen|ter>x</P>" << "11 frmP @1 <P ALIGN=center>x</P>";
+    QTest::newRow("pre_is_no_paragraph") << "<PR|E>code</PRE>\r\n<P>Next</P>"
+                                         << "";
+    QTest::newRow("thead_is_no_table_heading") << "<THE|AD>"
+                                               << "";
+    QTest::newRow("area_and_address_are_no_anchor") << "<AREA HREF=a.h|tm>"
+                                                    << "";
+    QTest::newRow("paragraph_with_attribute_still_matches") << "<P ALIGN=cen|ter>x</P>"
+                                                            << "11 frmP @1 <P ALIGN=center>x</P>";
     QTest::newRow("submit_with_reset_value_matches_button_rows_twice")
         << "<INPUT TYPE=\"submit\" VAL|UE=\"Reset\">"
         << "20 frmButton(Submit) @1 <INPUT TYPE=\"submit\" VALUE=\"Reset\"> | "

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/appstate.h"
 #include "app/frmmain.h"
+#include "core/appstate.h"
 #include "editor/maintextedit.h"
 #include "scriptedprompter.h"
 #include "temphome.h"

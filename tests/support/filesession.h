@@ -1,14 +1,15 @@
 #pragma once
 
-#include "core/appstate.h"
 #include "app/frmmain.h"
+#include "core/appstate.h"
 #include "documents/filecommands.h"
 #include "scriptedprompter.h"
 #include "temphome.h"
 
 #include <QDir>
 
-namespace tl::test {
+namespace tl::test
+{
 
 // A main window on a fresh program folder with scripted prompts, and a folder of pages.
 struct FileSession {

@@ -9,7 +9,8 @@
 
 #include <QAction>
 
-namespace tl::test {
+namespace tl::test
+{
 
 // A bare edit box with its adapter and a fresh program state; no window, no program folder.
 struct BoxFixture {

@@ -7,7 +7,8 @@
 
 #include <functional>
 
-namespace tl::test {
+namespace tl::test
+{
 
 // Queues act to run on the modal dialog that the next step opens, from inside the dialog's
 // own event loop (act gets nullptr when none is open by then). A dialog act leaves open is

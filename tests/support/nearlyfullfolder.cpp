@@ -8,7 +8,8 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
-namespace tl::test {
+namespace tl::test
+{
 
 NearlyFullFolder::NearlyFullFolder(Kind kind) : kind_(kind)
 {
@@ -37,7 +38,8 @@ void NearlyFullFolder::leaveFree(qint64 bytes)
         limit_.emplace(bytes);
         return;
     }
-    struct statvfs fs{};
+    struct statvfs fs {
+    };
     QVERIFY(::statvfs(QFile::encodeName(dir_.path()).constData(), &fs) == 0);
     const qint64 available = qint64(fs.f_bavail) * qint64(fs.f_frsize);
     QVERIFY2(available >= bytes, "the tmpfs is already fuller than asked");

@@ -6,13 +6,15 @@
 #include <QTemporaryDir>
 #include <optional>
 
-namespace tl::test {
+namespace tl::test
+{
 
 // A folder where only a few bytes can still be written, for full-disk tests. Tmpfs: a small
 // tmpfs mounted on a fresh folder and filled up (only root may mount; ready() is false
 // otherwise, and the test skips that case). Seam: an ordinary folder, with the program's file
 // writes held to the free bytes through ScopedDiskSpaceLimit.
-class NearlyFullFolder {
+class NearlyFullFolder
+{
 public:
     enum class Kind { Tmpfs, Seam };
     explicit NearlyFullFolder(Kind kind);

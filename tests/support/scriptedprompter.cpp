@@ -2,7 +2,8 @@
 
 #include <QtTest>
 
-namespace tl::test {
+namespace tl::test
+{
 
 MsgAnswer ScriptedPrompter::message(const MessageRequest& request)
 {

@@ -5,11 +5,13 @@
 #include <QList>
 #include <QString>
 
-namespace tl::test {
+namespace tl::test
+{
 
 // A Prompter that answers from a script and records what was asked. An unplanned question
 // fails the test instead of blocking on a real dialog.
-class ScriptedPrompter : public Prompter {
+class ScriptedPrompter : public Prompter
+{
 public:
     MsgAnswer message(const MessageRequest& request) override;
     QString fileName(const FileRequest& request) override;

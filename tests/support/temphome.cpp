@@ -4,10 +4,10 @@
 #include <QFile>
 #include <QtTest>
 
-namespace tl::test {
+namespace tl::test
+{
 
-TempHome::TempHome()
-    : oldHome_(qgetenv("TAGLOOM_HOME")), oldXdg_(qgetenv("XDG_CONFIG_HOME"))
+TempHome::TempHome() : oldHome_(qgetenv("TAGLOOM_HOME")), oldXdg_(qgetenv("XDG_CONFIG_HOME"))
 {
     QVERIFY2(dir_.isValid(), "no temporary folder");
     QDir(dir_.path()).mkpath(QStringLiteral("home"));

@@ -4,11 +4,13 @@
 #include <QString>
 #include <QTemporaryDir>
 
-namespace tl::test {
+namespace tl::test
+{
 
 // A fresh program folder and settings store for one test: TAGLOOM_HOME and XDG_CONFIG_HOME
 // point into a temporary folder until the object goes away.
-class TempHome {
+class TempHome
+{
 public:
     TempHome();
     ~TempHome();

@@ -12,9 +12,11 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-namespace tl {
+namespace tl
+{
 
-namespace {
+namespace
+{
 
 const QString kCrLf = QStringLiteral("\r\n");
 
@@ -88,7 +90,7 @@ frmP::frmP(const DialogRequest& request)
 
     QLabel* label1 = nullptr;
     textField_ = MakeTextField(QStringLiteral("Text1"), QStringLiteral("Label1"),
-                           QStringLiteral("文字"), &label1);
+                               QStringLiteral("文字"), &label1);
     auto* textRow = new QHBoxLayout;
     textRow->addWidget(label1);
     textRow->addWidget(textField_, 1);

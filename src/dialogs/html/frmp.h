@@ -7,7 +7,8 @@
 class QLineEdit;
 class QRadioButton;
 
-namespace tl {
+namespace tl
+{
 
 // The paragraph dialog's fields.
 struct ParagraphFields {
@@ -34,7 +35,8 @@ ParagraphFields OpenParagraph(const QString& old, const QString& selection);
 QString ComposeParagraph(const ParagraphFields& fields);
 
 // The paragraph dialog, caption "段落".
-class frmP : public TagDialog {
+class frmP : public TagDialog
+{
     Q_OBJECT
 public:
     explicit frmP(const DialogRequest& request);

@@ -3,7 +3,8 @@
 #include "core/dialogregistry.h"
 #include "dialogs/html/frmp.h"
 
-namespace tl {
+namespace tl
+{
 
 void RegisterHtmlDialogs(DialogRegistry& registry)
 {

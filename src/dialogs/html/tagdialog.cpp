@@ -19,7 +19,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-namespace tl {
+namespace tl
+{
 
 QChar QuoteChar(QuoteStyle style)
 {
@@ -93,7 +94,8 @@ void TagDialog::ArrangeTabOrder()
     // created their controls.
     QWidget* last = nullptr;
     for (QWidget* w = nextInFocusChain(); w != this; w = w->nextInFocusChain()) {
-        if (w != okButton_ && w != cancelButton_ && (w->focusPolicy() & Qt::TabFocus) && isAncestorOf(w))
+        if (w != okButton_ && w != cancelButton_ && (w->focusPolicy() & Qt::TabFocus) &&
+            isAncestorOf(w))
             last = w;
     }
     if (last)

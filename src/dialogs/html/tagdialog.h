@@ -15,7 +15,8 @@ class QPushButton;
 class QRadioButton;
 class QVBoxLayout;
 
-namespace tl {
+namespace tl
+{
 
 struct AppState;
 class cTextBox;
@@ -54,7 +55,8 @@ QString AttributeText(QStringView name, QStringView value, QuoteStyle style);
 // reads the fields from the old text, or in insert mode from the editor's selection passed
 // through DropTrailingCrLf (its flag is the dialog's SelEndsWithCrLf); the other composes the
 // output. It is registered with OpenModal<frmX> in its folder's registration function.
-class TagDialog : public QDialog {
+class TagDialog : public QDialog
+{
     Q_OBJECT
 public:
     ~TagDialog() override;
