@@ -554,8 +554,10 @@ DecodedDocument DecodeDocument(QByteArrayView bytes)
     // Qt's UTF-16 decoder turns a trailing odd byte into U+FFFD without counting an error.
     const bool utf16 = encoding.kind == Kind::Utf16LE || encoding.kind == Kind::Utf16BE;
     result.undecodableBytes = error || (utf16 && body.size() % 2 != 0);
-    // UTF-16 bytes can hold half of a surrogate pair, which no file could save again.
-    if (ReplaceLoneSurrogates(result.text) > 0)
+    // UTF-16 bytes can hold half of a surrogate pair, which no file could save again. The other
+    // decoders never give one (a bad UTF-8 sequence becomes U+FFFD), so a CP932 page is not
+    // scanned twice.
+    if (utf16 && ReplaceLoneSurrogates(result.text) > 0)
         result.undecodableBytes = true;
 
     QString& text = result.text;

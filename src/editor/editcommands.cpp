@@ -172,10 +172,10 @@ void InsertDateTime(AppState& state, cTextBox& box)
 void SetEditKeyFlags(AppState& state, cTextBox& box, int keyCode, int shift)
 {
     const bool ctrlOnly = shift == kCtrlMask;
-    state.UndoKeyHandled = ctrlOnly && keyCode == 90;
-    state.CopyKeyHandled = ctrlOnly && keyCode == 67;
-    state.CutKeyHandled = ctrlOnly && keyCode == 88;
-    state.PasteKeyHandled = ctrlOnly && keyCode == 86;
+    state.UndoKeyHandled = ctrlOnly && keyCode == vk::Z;
+    state.CopyKeyHandled = ctrlOnly && keyCode == vk::C;
+    state.CutKeyHandled = ctrlOnly && keyCode == vk::X;
+    state.PasteKeyHandled = ctrlOnly && keyCode == vk::V;
     const bool any = state.UndoKeyHandled || state.CopyKeyHandled || state.CutKeyHandled ||
                      state.PasteKeyHandled;
     // The edit box handles the key now; when the event loop comes round again the key is over
