@@ -27,8 +27,8 @@ public:
     // indent and unindent the selected lines; then the Edit menu's key flags; in input mode the
     // letter keys insert the user's texts. Sets keyCode to 0 for a key the box must not handle.
     void KeyDown(int& keyCode, int shift);
-    // After every change of the text: the document is modified, and stamps move with their
-    // lines or go with them when they are deleted.
+    // After every change of the text: stamps move with their lines or go with them when they
+    // are deleted. (The page's modified state is the document's own.)
     void Change();
     // A click that selected a line with its line break leaves the line break out.
     void Click();
