@@ -43,7 +43,7 @@ frmMain::frmMain(AppState& state, QWidget* parent)
       timer1_(new QTimer(this))
 {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(kNoDocumentCaption);
+    SetCaption(kNoDocumentCaption);
     setAcceptDrops(true);
     state_.InputMode = false;
 
@@ -82,6 +82,9 @@ frmMain::frmMain(AppState& state, QWidget* parent)
     files_ = std::make_unique<FileCommands>(state_, *this);
     connect(mainText_, &MainTextEdit::FilesDropped, this,
             [this](const QStringList& paths) { files_->OpenDroppedFiles(paths); });
+    // The title's unsaved-changes mark follows every edit at once (and the timer, saves).
+    connect(&state_.Doc, &Document::edited, this,
+            [this] { setWindowModified(EditorShown() && state_.Doc.isModified()); });
     // Text from outside that held half of a surrogate pair: no file could save that half.
     connect(mainText_, &MainTextEdit::brokenTextRepaired, this, [this](qsizetype count) {
         state_.prompts->inform(
@@ -266,8 +269,19 @@ void frmMain::UpdateInputModeIndicator()
     ruler_->setTextColor(m.color);
 }
 
+void frmMain::SetCaption(const QString& caption)
+{
+    caption_ = caption;
+    // "[*]" marks where Qt shows the unsaved-changes mark; a "[*]" in a path is doubled to be
+    // shown as itself.
+    QString shown = caption;
+    shown.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    setWindowTitle(shown + QStringLiteral("[*]"));
+}
+
 void frmMain::TimerTick()
 {
+    setWindowModified(EditorShown() && state_.Doc.isModified());
     UpdateLineGutter(true);
     UpdateStatusLine();
     UpdateInputModeIndicator();
@@ -342,6 +356,7 @@ void frmMain::FocusEditor()
 void frmMain::MarkEditorUnmodified()
 {
     textBox_.SetModify(false);
+    setWindowModified(false);
 }
 
 void frmMain::ClearCompanions()

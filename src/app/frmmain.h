@@ -42,8 +42,9 @@ public:
     FileCommands& Files() { return *files_; }
 
     // The current document's name is the window caption.
-    QString Caption() const override { return windowTitle(); }
-    void SetCaption(const QString& caption) override { setWindowTitle(caption); }
+    // The title bar adds the unsaved-changes mark ("*"); the caption never holds it.
+    QString Caption() const override { return caption_; }
+    void SetCaption(const QString& caption) override;
 
     // Shows or hides the edit box with its gutter, ruler, marker and line label.
     void ShowEditor(bool visible) override;
@@ -134,6 +135,7 @@ private:
     cTextBox textBox_;
     std::unique_ptr<FileCommands> files_;
     std::array<QAction*, 11> recentItems_{};
+    QString caption_;
     // Toolbar buttons and menu items that act only once their registry name is registered.
     QHash<QAction*, QString> needsRegistered_;
     // Toolbar buttons that act only on an open page.

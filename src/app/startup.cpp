@@ -48,7 +48,9 @@ frmSplash::frmSplash(QWidget* parent)
     layout->addWidget(name);
     layout->addWidget(version);
     setFixedSize(420, 200);
-    setStyleSheet(QStringLiteral("frmSplash { background: #1f3a5f; } QLabel { color: white; }"));
+    // By object name: a type selector would have to spell the class with its namespace, and an
+    // unmatched one left white text on the light default background.
+    setStyleSheet(QStringLiteral("#frmSplash { background: #1f3a5f; } QLabel { color: white; }"));
     setAttribute(Qt::WA_StyledBackground);
 
     timer_.setObjectName(QStringLiteral("Timer"));

@@ -4,10 +4,13 @@
 #include "scriptedprompter.h"
 #include "temphome.h"
 
+#include <QLabel>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QtTest>
+
+#include <cmath>
 
 using namespace tl;
 
@@ -40,6 +43,7 @@ class TestStartup : public QObject
 private Q_SLOTS:
     void emptyHomeGetsFreshSettings();
     void existingSettingsAreKept();
+    void splashIsReadable();
     void splashThenMainWindowThenEnd();
     void realExecutableWritesSettingsAndEndsOnRequest();
 };
@@ -83,6 +87,31 @@ void TestStartup::existingSettingsAreKept()
     QCOMPARE(state.UserTextTable[0].texts[0], QString());
 }
 
+// Relative luminance and contrast ratio as the accessibility guidelines define them.
+static double Luminance(QColor c)
+{
+    auto channel = [](double v) {
+        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+void TestStartup::splashIsReadable()
+{
+    frmSplash splash;
+    splash.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&splash));
+    const QImage shot = splash.grab().toImage();
+    const QColor background = shot.pixelColor(5, 5);
+    auto* name = splash.findChild<QLabel*>();
+    QVERIFY(name);
+    const QColor text = name->palette().color(QPalette::WindowText);
+    const double a = Luminance(background) + 0.05;
+    const double b = Luminance(text) + 0.05;
+    QVERIFY2(std::max(a, b) / std::min(a, b) >= 4.5,
+             qPrintable(background.name() + QStringLiteral(" behind ") + text.name()));
+}
+
 void TestStartup::splashThenMainWindowThenEnd()
 {
     test::TempHome home;
@@ -90,7 +119,8 @@ void TestStartup::splashThenMainWindowThenEnd()
     app.Main();
     QTRY_VERIFY_WITH_TIMEOUT(app.mainWindow() && app.mainWindow()->isVisible(), 10000);
     frmMain* w = app.mainWindow();
-    QCOMPARE(w->windowTitle(), QStringLiteral("Tagloom"));
+    QCOMPARE(w->Caption(), QStringLiteral("Tagloom"));
+    QVERIFY(!w->isWindowModified());
     QVERIFY(w->MainText()->isHidden());
     QCOMPARE(w->TextBox().Target(), w->MainText());
     QVERIFY(!app.state().InputMode);

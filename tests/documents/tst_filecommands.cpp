@@ -29,6 +29,7 @@ private Q_SLOTS:
     void cancelledSaveKeepsUntitledText_data();
     void cancelledSaveKeepsUntitledText();
     void pageNamedLikeUntitledSavesToItsOwnFile();
+    void titleMarksUnsavedChanges();
     void undoToTheSavedTextAsksNothing();
     void modifiedNewAnsweredCancelChangesNothing();
     void saveAsUntitledOverExistingAnsweredNo();
@@ -204,6 +205,21 @@ void TestFileCommands::pageNamedLikeUntitledSavesToItsOwnFile()
     QVERIFY(!s.state.Doc.isUntitled());
     s.files().NewDocument();
     QVERIFY(s.state.Doc.isUntitled());
+}
+
+void TestFileCommands::titleMarksUnsavedChanges()
+{
+    Session s;
+    const QString path = s.write(QStringLiteral("a[*]b.htm"), "abc\r\n");
+    QCOMPARE(s.files().OpenDocument(path), 0);
+    QVERIFY(!s.window.isWindowModified());
+    s.type(QStringLiteral("X"));
+    QVERIFY(s.window.isWindowModified());
+    // The caption (the page's name for every question and command) never holds the mark.
+    QCOMPARE(s.window.Caption(), path);
+    s.files().SaveDocument();
+    QVERIFY(!s.window.isWindowModified());
+    QCOMPARE(Session::read(path), QByteArray("Xabc\r\n"));
 }
 
 void TestFileCommands::undoToTheSavedTextAsksNothing()
