@@ -3,6 +3,7 @@
 #include "platform/prompts.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
 #include <QProcess>
@@ -28,6 +29,9 @@ QString FindSystemInfoProgram()
     }
     return {};
 }
+
+// Room a title bar takes beside the title: icon, buttons, margins.
+constexpr int kTitleBarExtra = 140;
 
 frmAbout::frmAbout(Prompter& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts)
 {
@@ -68,6 +72,10 @@ frmAbout::frmAbout(Prompter& prompts, QWidget* parent) : QDialog(parent), prompt
     grid->addWidget(ok, 4, 2);
     grid->addWidget(sysInfo, 5, 2);
     grid->setColumnStretch(1, 1);
+    // Wide enough for the whole title in the title bar, its buttons beside it.
+    setMinimumWidth(
+        std::max(sizeHint().width(),
+                 QFontMetrics(font()).horizontalAdvance(windowTitle()) + kTitleBarExtra));
     // Esc closes the box, as QDialog does by itself.
 }
 

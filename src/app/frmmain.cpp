@@ -82,6 +82,7 @@ frmMain::frmMain(AppState& state, QWidget* parent)
     files_ = std::make_unique<FileCommands>(state_, *this);
     connect(mainText_, &MainTextEdit::FilesDropped, this,
             [this](const QStringList& paths) { files_->OpenDroppedFiles(paths); });
+    state_.ShowStatus = [this](const QString& text) { statusBar()->showMessage(text, 10000); };
     // The title's unsaved-changes mark follows every edit at once (and the timer, saves).
     connect(&state_.Doc, &Document::edited, this,
             [this] { setWindowModified(EditorShown() && state_.Doc.isModified()); });
@@ -128,7 +129,11 @@ frmMain::frmMain(AppState& state, QWidget* parent)
     resize(900, 680);
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    // The program state outlives the window.
+    state_.ShowStatus = nullptr;
+}
 
 void frmMain::buildStatusBar()
 {

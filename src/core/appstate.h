@@ -56,6 +56,9 @@ struct AppState {
     // Wayland, so by default there is no input method to switch; tests put fakes here.
     std::function<bool()> ImeIsOpen;
     std::function<void(bool open)> ImeSetOpen;
+    // Shows a short report in the status bar (how many Replace All replaced); unset in tests
+    // without a window.
+    std::function<void(const QString& text)> ShowStatus;
 
     // The session's pages and the current document.
     DocTable Docs{};

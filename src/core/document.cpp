@@ -43,13 +43,14 @@ void Document::replaceAndPlaceCaret(qsizetype pos, qsizetype count, QStringView 
     finishEdit({change}, {end, end});
 }
 
-void Document::replaceEach(const std::vector<qsizetype>& places, QStringView found,
-                           QStringView text)
+qsizetype Document::replaceEach(const std::vector<qsizetype>& places, QStringView found,
+                                QStringView text)
 {
     const TextChange change = buffer_.replaceEach(places, found, text, selection());
     if (!change.places)
-        return;
+        return 0;
     finishEdit({change}, {change.map(anchor_), change.map(caret_)});
+    return qsizetype(change.places->size());
 }
 
 void Document::undo()

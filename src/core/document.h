@@ -78,8 +78,9 @@ public:
         replaceAndPlaceCaret(selectionStart(), selectionEnd() - selectionStart(), text);
     }
     // Replaces `found` at each of `places` (ascending, not overlapping) by text, as one undo
-    // step in one pass; places not holding `found` are skipped.
-    void replaceEach(const std::vector<qsizetype>& places, QStringView found, QStringView text);
+    // step in one pass; places not holding `found` are skipped. Returns how many were replaced.
+    qsizetype replaceEach(const std::vector<qsizetype>& places, QStringView found,
+                          QStringView text);
     // Undo puts back the selection the step started from; redo puts the caret after the step.
     void undo();
     void redo();

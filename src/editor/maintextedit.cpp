@@ -125,10 +125,10 @@ void MainTextEdit::replace(qsizetype pos, qsizetype count, QStringView text)
     doc_.replace(pos, count, text);
 }
 
-void MainTextEdit::replaceEach(const std::vector<qsizetype>& places, QStringView found,
-                               QStringView text)
+qsizetype MainTextEdit::replaceEach(const std::vector<qsizetype>& places, QStringView found,
+                                    QStringView text)
 {
-    doc_.replaceEach(places, found, text);
+    return doc_.replaceEach(places, found, text);
 }
 
 void MainTextEdit::replaceSelection(QStringView text)

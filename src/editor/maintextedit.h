@@ -86,7 +86,8 @@ public:
     // Replaces `found` at each of `places` (ascending, not overlapping) by text, as one undo
     // step and one Change, in one pass over the text; colours follow their characters and the
     // caret and anchor follow the text around them. Places not holding `found` are skipped.
-    void replaceEach(const std::vector<qsizetype>& places, QStringView found, QStringView text);
+    qsizetype replaceEach(const std::vector<qsizetype>& places, QStringView found,
+                          QStringView text);
     void beginUndoGroup() { doc_.beginUndoGroup(); }
     void endUndoGroup() { doc_.endUndoGroup(); }
     void undo();

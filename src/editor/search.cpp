@@ -85,9 +85,12 @@ void ReplaceAll(AppState& state, cTextBox& box, QDialog* findDialog)
         const std::vector<qsizetype> places = ReplacePlaces(WholeText(box), found);
         if (findDialog)
             findDialog->accept();
-        edit->replaceEach(places, found, state.Search.ReplaceText);
+        const qsizetype replaced = edit->replaceEach(places, found, state.Search.ReplaceText);
         box.SetSelStart(caret);
         box.SetFocus();
+        if (state.ShowStatus)
+            state.ShowStatus(QString::number(replaced) +
+                             QStringLiteral(" 個の文字列を置き換えました。"));
     });
 }
 

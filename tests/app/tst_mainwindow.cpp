@@ -1,4 +1,5 @@
 #include "app/companions.h"
+#include "app/frmabout.h"
 #include "app/frmmain.h"
 #include "app/mainlayout.h"
 #include "app/startup.h"
@@ -74,6 +75,7 @@ private Q_SLOTS:
     void gutterWidensPastTenThousandLines();
     void standardKeys_data();
     void standardKeys();
+    void aboutBoxShowsItsWholeTitle();
     void toolbarChecksFollowHiddenToolbars();
     void menuTree();
     void toolbarButtonDoesItsCommand_data();
@@ -324,6 +326,18 @@ void TestMainWindow::standardKeys()
         QCOMPARE(s.box().Text(), QStringLiteral("x<P>text</P>"));
         break;
     }
+}
+
+void TestMainWindow::aboutBoxShowsItsWholeTitle()
+{
+    test::ScriptedPrompter prompts;
+    frmAbout about(prompts);
+    about.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&about));
+    QCOMPARE(about.windowTitle(), QStringLiteral("Tagloomのﾊﾞｰｼﾞｮﾝ情報"));
+    // The title bar's own buttons and icon take room beside the title.
+    QVERIFY(about.width() >=
+            QFontMetrics(about.font()).horizontalAdvance(about.windowTitle()) + 100);
 }
 
 void TestMainWindow::toolbarChecksFollowHiddenToolbars()

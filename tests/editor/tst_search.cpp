@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QtTest>
 
 using namespace tl;
@@ -222,20 +223,21 @@ void TestSearch::replaceAllThroughTheDialog_data()
     QTest::addColumn<QString>("replacement");
     QTest::addColumn<bool>("matchCase");
     QTest::addColumn<QString>("result");
+    QTest::addColumn<int>("count");
 
     QTest::newRow("letter_replaced_by_itself_doubled_ends") << "aaa"
                                                             << "a"
-                                                            << "aa" << false << "aaaaaa";
+                                                            << "aa" << false << "aaaaaa" << 3;
     QTest::newRow("exact_case_whatever_match_case_says") << "Body body BODY"
                                                          << "body"
-                                                         << "X" << false << "Body X BODY";
+                                                         << "X" << false << "Body X BODY" << 1;
     QTest::newRow("scan_goes_on_after_each_replacement") << "aaaaa"
                                                          << "aa"
-                                                         << "b" << false << "bba";
+                                                         << "b" << false << "bba" << 2;
     QTest::newRow("line_breaks_come_and_go") << "a<BR>b\r\nc"
                                              << "<BR>"
                                              << "\r\n"
-                                             << true << "a\r\nb\r\nc";
+                                             << true << "a\r\nb\r\nc" << 1;
 }
 
 void TestSearch::replaceAllThroughTheDialog()
@@ -245,6 +247,7 @@ void TestSearch::replaceAllThroughTheDialog()
     QFETCH(QString, replacement);
     QFETCH(bool, matchCase);
     QFETCH(QString, result);
+    QFETCH(int, count);
 
     s->load(text, 1);
     s->state.Search.MatchCase = matchCase;
@@ -262,6 +265,9 @@ void TestSearch::replaceAllThroughTheDialog()
     QCOMPARE(offered, QStringLiteral("old"));
     QCOMPARE(s->box().Text(), result);
     QCOMPARE(s->box().SelStart(), qint64(1));
+    // The status bar says how many were replaced.
+    QCOMPARE(s->window.statusBar()->currentMessage(),
+             QString::number(count) + QStringLiteral(" 個の文字列を置き換えました。"));
     QVERIFY(s->state.Doc.isModified());
     // One undo step takes it all back.
     s->key(Qt::Key_Z, Qt::ControlModifier);
