@@ -1,6 +1,7 @@
 #include "app/frmmain.h"
 #include "app/startup.h"
 #include "platform/termination.h"
+#include "platform/translations.h"
 
 #include <QApplication>
 
@@ -10,6 +11,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Tagloom"));
     QApplication::setOrganizationName(QStringLiteral("Tagloom"));
     QApplication::setApplicationVersion(QStringLiteral(TAGLOOM_VERSION));
+    tl::InstallQtTranslations(app, QLocale::system());
     // The program ends only through the main window's unload.
     QApplication::setQuitOnLastWindowClosed(false);
 

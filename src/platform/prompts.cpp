@@ -1,5 +1,6 @@
 #include "platform/prompts.h"
 
+#include <QAbstractButton>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -58,6 +59,16 @@ MsgAnswer WidgetPrompter::message(const MessageRequest& request)
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
     }
+    // The program speaks Japanese whatever the system's language: its questions come with
+    // Japanese buttons.
+    const std::pair<QMessageBox::StandardButton, const char16_t*> kButtonTexts[] = {
+        {QMessageBox::Yes, u"はい(&Y)"},
+        {QMessageBox::No, u"いいえ(&N)"},
+        {QMessageBox::Cancel, u"キャンセル"},
+        {QMessageBox::Ok, u"OK"}};
+    for (const auto& [button, text] : kButtonTexts)
+        if (QAbstractButton* b = box.button(button))
+            b->setText(QString::fromUtf16(text));
     switch (box.exec()) {
     case QMessageBox::Yes:
         return MsgAnswer::Yes;
