@@ -602,8 +602,13 @@ EncodedDocument EncodeDocument(QStringView text, const TextEncoding& encoding)
         const QString back =
             DecodeRaw(name, encoding.kind, QByteArrayView(bytes).sliced(bom.size()), &undecodable);
         result.firstUnencodable = FirstDifference(text, back);
-        if (result.firstUnencodable < 0 && reported)
-            result.firstUnencodable = FirstReportedUnencodable(name, text);
+        // A character the encoder reported may stand before the first difference (U+FFFD reads
+        // back as itself): the message names the first character that cannot be saved.
+        if (reported) {
+            const qsizetype flagged = FirstReportedUnencodable(name, text);
+            if (result.firstUnencodable < 0 || flagged < result.firstUnencodable)
+                result.firstUnencodable = flagged;
+        }
         if (result.firstUnencodable >= 0)
             return result;
     }

@@ -420,6 +420,9 @@ void TestDocumentCodec::unencodable_data()
     // ICU's substitute FC FC reads back as U+FFFD, so only the encoder's report finds it.
     QTest::newRow("replacement_character_in_cp932")
         << Str(u"a\r\n\uFFFD") << Encoding(Kind::Cp932) << qsizetype(3);
+    // The first character that cannot be saved is named, not the first that reads back changed.
+    QTest::newRow("replacement_character_before_e_acute_is_the_first")
+        << Str(u"a\uFFFD b\u00E9") << Encoding(Kind::Cp932) << qsizetype(1);
     // Qt writes '?' for it and reports nothing.
     QTest::newRow("kanji_in_latin1") << Str(u"a日") << Named("ISO-8859-1") << qsizetype(1);
     QTest::newRow("lone_surrogate_in_utf8")
