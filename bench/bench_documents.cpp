@@ -3,6 +3,7 @@
 // save = text out of the box, encode, backup, atomic write.
 
 #include "app/frmmain.h"
+#include "benchapp.h"
 #include "core/appstate.h"
 #include "documents/documentcodec.h"
 #include "documents/filecommands.h"
@@ -151,11 +152,5 @@ BENCHMARK(BM_SaveLargePageWithTextFromBox)->Unit(benchmark::kMillisecond)->Itera
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    g_fixture.reset();
-    return 0;
+    return tl::bench::RunHeadless(argc, argv, {}, [] { g_fixture.reset(); });
 }

@@ -1,6 +1,7 @@
 // Line arithmetic on a 400,000-line page. The search, jump and navigation commands and the key
 // handler ask for the line of a position and the start of a line on every use, so both must
 // stay cheap however long the page is.
+#include "benchapp.h"
 #include "editor/insertion.h"
 #include "editor/maintextedit.h"
 #include "editor/textbox.h"
@@ -89,15 +90,12 @@ BENCHMARK(BM_LineStartPos)->Arg(1)->Arg(50)->Arg(99)->Unit(benchmark::kMicroseco
 
 int main(int argc, char** argv)
 {
-    // Headless: the box needs a widget platform but no screen.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    const auto editor = std::make_unique<Editor>();
-    theEditor = editor.get();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    std::unique_ptr<Editor> editor;
+    return tl::bench::RunHeadless(
+        argc, argv,
+        [&] {
+            editor = std::make_unique<Editor>();
+            theEditor = editor.get();
+        },
+        [&] { editor.reset(); });
 }

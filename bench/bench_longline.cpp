@@ -3,6 +3,7 @@
 // showing the page, and scrolling to and along the long line. Each figure includes the repaint
 // of the edit box, shown offscreen. For comparison, typing on the 400,000-line page of short
 // lines the other benchmarks use.
+#include "benchapp.h"
 #include "benchpage.h"
 #include "editor/maintextedit.h"
 
@@ -237,16 +238,9 @@ BENCHMARK(BM_TypeOnLargePage)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    // Headless: the box needs a widget platform but no screen.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    longLineEditor.reset();
-    largePageEditor.reset();
-    farDownEditor.reset();
-    return 0;
+    return tl::bench::RunHeadless(argc, argv, {}, [] {
+        longLineEditor.reset();
+        largePageEditor.reset();
+        farDownEditor.reset();
+    });
 }

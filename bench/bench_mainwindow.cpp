@@ -3,6 +3,7 @@
 // a tick that finds nothing changed must cost next to nothing.
 #include "app/frmmain.h"
 #include "app/startup.h"
+#include "benchapp.h"
 #include "core/appstate.h"
 #include "documents/filecommands.h"
 #include "editor/insertion.h"
@@ -87,15 +88,12 @@ BENCHMARK(BM_TickCaretLineChanged)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    auto fixture = std::make_unique<Fixture>();
-    theFixture = fixture.get();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    fixture.reset();
-    return 0;
+    std::unique_ptr<Fixture> fixture;
+    return tl::bench::RunHeadless(
+        argc, argv,
+        [&] {
+            fixture = std::make_unique<Fixture>();
+            theFixture = fixture.get();
+        },
+        [&] { fixture.reset(); });
 }

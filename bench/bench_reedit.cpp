@@ -1,6 +1,7 @@
 // Re-editing a tag by double click on a page of 400,000 lines (about 20 million characters):
 // the recognizer reads the caret's line and the text from the tag's "<" on, so a tag on the
 // last line must cost no more than one on the first.
+#include "benchapp.h"
 #include "benchpage.h"
 #include "commands/tagreedit.h"
 #include "core/appstate.h"
@@ -193,15 +194,8 @@ BENCHMARK(BM_ReeditCopyingWholeText)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    // Headless: the edit box needs a widget platform but no screen.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    lastLineEditor.reset();
-    unclosedTitleEditor.reset();
-    return 0;
+    return tl::bench::RunHeadless(argc, argv, {}, [] {
+        lastLineEditor.reset();
+        unclosedTitleEditor.reset();
+    });
 }

@@ -6,6 +6,7 @@
 //   text into a new std::u16string with the replacements (ratio at most 3);
 // - one typed key with fifteen stamps set, change handler included (under 1 ms), against the
 //   same key in an edit box without the program's handlers.
+#include "benchapp.h"
 #include "benchpage.h"
 #include "core/appstate.h"
 #include "editor/insertion.h"
@@ -244,14 +245,5 @@ BENCHMARK(BM_BaselineTypedKeyPlainBox)->Arg(0)->Arg(1)->Unit(benchmark::kMicrose
 
 int main(int argc, char** argv)
 {
-    // Headless: the box needs a widget platform but no screen.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    theEditor.reset();
-    return 0;
+    return tl::bench::RunHeadless(argc, argv, {}, [] { theEditor.reset(); });
 }

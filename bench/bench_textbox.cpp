@@ -1,6 +1,7 @@
 // Line and caret queries of the edit box adapter on a 500,000-line document. The main window
 // reads TopLine, TotalLine and LineFromChar every 50 ms and on every key stroke, so they must
 // stay cheap however long the page is.
+#include "benchapp.h"
 #include "editor/insertion.h"
 #include "editor/maintextedit.h"
 #include "editor/textbox.h"
@@ -178,15 +179,12 @@ BENCHMARK(BM_CaretRoundTrip)
 
 int main(int argc, char** argv)
 {
-    // Headless: the box needs a widget platform but no screen.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    const auto editor = std::make_unique<Editor>();
-    theEditor = editor.get();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    std::unique_ptr<Editor> editor;
+    return tl::bench::RunHeadless(
+        argc, argv,
+        [&] {
+            editor = std::make_unique<Editor>();
+            theEditor = editor.get();
+        },
+        [&] { editor.reset(); });
 }
