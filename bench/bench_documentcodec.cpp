@@ -3,6 +3,8 @@
 
 #include "documents/documentcodec.h"
 
+#include <QRegularExpression>
+
 #include <benchmark/benchmark.h>
 
 namespace
@@ -102,8 +104,30 @@ void BM_EncodeCp932PageWithDuplicateForms(benchmark::State& state)
     Encode(state, true);
 }
 
+// The same page in UTF-8 without a declaration: read by its bytes alone, which also tries
+// whether they could be CP932.
+void BM_DecodeUndeclaredUtf8Page(benchmark::State& state)
+{
+    static const QByteArray page = [] {
+        QString text = tl::DecodeDocument(Page(false)).text;
+        text.remove(QRegularExpression(QStringLiteral("<meta[^>]*>")));
+        return text.replace(u'\n', QStringLiteral("\r\n")).toUtf8();
+    }();
+    for (auto _ : state) {
+        tl::DecodedDocument doc = tl::DecodeDocument(page);
+        if (doc.encoding.kind != tl::TextEncoding::Kind::Utf8) {
+            state.SkipWithError("not read as UTF-8");
+            return;
+        }
+        benchmark::DoNotOptimize(doc.text.constData());
+    }
+    state.SetBytesProcessed(state.iterations() * page.size());
+    state.counters["MB"] = double(page.size()) / 1e6;
+}
+
 } // namespace
 
+BENCHMARK(BM_DecodeUndeclaredUtf8Page)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeCp932Page)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EncodeCp932Page)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeCp932PageWithDuplicateForms)->Unit(benchmark::kMillisecond);

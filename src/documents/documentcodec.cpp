@@ -1,5 +1,7 @@
 #include "documents/documentcodec.h"
 
+#include "documents/encodingguess.h"
+
 #include "platform/codepage.h"
 #include "platform/surrogates.h"
 
@@ -235,6 +237,25 @@ Utf8Scan ScanUtf8(QByteArrayView bytes)
     return ascii ? Utf8Scan::Ascii : Utf8Scan::Utf8;
 }
 
+QString DecodeRaw(const QByteArray& name, Kind kind, QByteArrayView bytes, bool* error);
+
+// The part of a page the encoding guess reads: its first 64 KB, ended after a line break so
+// that no character is cut.
+QByteArrayView GuessSample(QByteArrayView bytes)
+{
+    constexpr qsizetype kSampleBytes = 65536;
+    if (bytes.size() <= kSampleBytes)
+        return bytes;
+    const qsizetype lineEnd = bytes.first(kSampleBytes).lastIndexOf('\n');
+    if (lineEnd > 0)
+        return bytes.first(lineEnd + 1);
+    // One long line: end before the last non-ASCII byte, at an ASCII byte.
+    qsizetype end = kSampleBytes;
+    while (end > 0 && static_cast<unsigned char>(bytes[end - 1]) >= 0x80)
+        --end;
+    return bytes.first(end);
+}
+
 TextEncoding DetectEncoding(QByteArrayView bytes)
 {
     if (bytes.startsWith("\xEF\xBB\xBF"))
@@ -245,9 +266,18 @@ TextEncoding DetectEncoding(QByteArrayView bytes)
         return {Kind::Utf16BE, {}, true, {}};
     if (auto declared = DeclaredEncoding(bytes))
         return *declared;
-    if (ScanUtf8(bytes) == Utf8Scan::Utf8)
-        return {Kind::Utf8, {}, false, {}};
-    return {};
+    if (ScanUtf8(bytes) != Utf8Scan::Utf8)
+        return {};
+    // Valid UTF-8 can be valid CP932 too (short pages of half-width kana often are): then the
+    // reading that makes sense decides, judged on the page's start.
+    if (IsValidCp932(bytes)) {
+        const QByteArrayView start = GuessSample(bytes);
+        bool error = false;
+        const QString cp932 = DecodeRaw(kCp932, Kind::Cp932, start, &error);
+        if (!error && PrefersCp932(start, QString::fromUtf8(start), cp932))
+            return {};
+    }
+    return {Kind::Utf8, {}, false, {}};
 }
 
 // ---- Decoding --------------------------------------------------------------------------------

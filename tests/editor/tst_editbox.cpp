@@ -77,6 +77,9 @@ void TestEditBox::keys_data()
         << "<P>" << S(3) << QStringList{"abc", "<Ctrl+Z>"} << "<P>" << S(3) << S(3);
     QTest::newRow("redo_puts_it_back")
         << "<P>" << S(3) << QStringList{"abc", "<Ctrl+Z>", "<Ctrl+Y>"} << "<P>abc" << S(6) << S(6);
+    QTest::newRow("ctrl_shift_z_redoes_too")
+        << "<P>" << S(3) << QStringList{"abc", "<Ctrl+Z>", "<Ctrl+Shift+Z>"} << "<P>abc" << S(6)
+        << S(6);
     QTest::newRow("ctrl_end_and_ctrl_home")
         << two << S(1) << QStringList{"<Ctrl+End>", "!", "<Ctrl+Home>", "?"} << "?ab\r\ncd!" << S(1)
         << S(1);
