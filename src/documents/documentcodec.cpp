@@ -85,16 +85,48 @@ bool IsHtmlSpace(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
 }
 
-// lowerWord is lower case; bytes are compared without regard to ASCII case.
-bool MatchesAt(QByteArrayView bytes, qsizetype pos, QByteArrayView lowerWord)
+// The declaration is found the same way in a file's bytes (opening) and in the editor's text
+// (saving): characters are compared as ASCII, and anything else never matches.
+char AsciiAt(QByteArrayView bytes, qsizetype i)
 {
-    if (pos < 0 || pos + lowerWord.size() > bytes.size())
+    return bytes[i];
+}
+
+char AsciiAt(QStringView text, qsizetype i)
+{
+    const char16_t c = text[i].unicode();
+    return c < 0x80 ? char(c) : '\x80';
+}
+
+template <class View> qsizetype FindAscii(View view, char c, qsizetype from)
+{
+    for (qsizetype i = std::max<qsizetype>(from, 0); i < view.size(); ++i) {
+        if (AsciiAt(view, i) == c)
+            return i;
+    }
+    return -1;
+}
+
+// lowerWord is lower case; compared without regard to ASCII case.
+template <class View> bool MatchesAt(View view, qsizetype pos, QByteArrayView lowerWord)
+{
+    if (pos < 0 || pos + lowerWord.size() > view.size())
         return false;
     for (qsizetype i = 0; i < lowerWord.size(); ++i) {
-        if (AsciiLower(bytes[pos + i]) != lowerWord[i])
+        if (AsciiLower(AsciiAt(view, pos + i)) != lowerWord[i])
             return false;
     }
     return true;
+}
+
+template <class View> qsizetype FindWord(View view, QByteArrayView lowerWord, qsizetype from)
+{
+    for (qsizetype i = FindAscii(view, lowerWord[0], from); i >= 0;
+         i = FindAscii(view, lowerWord[0], i + 1)) {
+        if (MatchesAt(view, i, lowerWord))
+            return i;
+    }
+    return -1;
 }
 
 // True when the charset writes the printable ASCII characters, tab, CR and LF as the same bytes
@@ -144,53 +176,64 @@ std::optional<TextEncoding> EncodingForCharset(QByteArrayView token)
     return TextEncoding{Kind::Named, name, false, {}};
 }
 
-// The charset named in one <meta> tag: charset="x" or content="text/html; charset=x".
-std::optional<TextEncoding> CharsetInMetaTag(QByteArrayView tag)
+// The charset named in one <meta> tag, [from, to) of view: charset="x" or
+// content="text/html; charset=x".
+template <class View>
+std::optional<DeclaredCharset> CharsetInMetaTag(View view, qsizetype from, qsizetype to)
 {
-    for (qsizetype pos = 0; pos < tag.size(); ++pos) {
-        if (!MatchesAt(tag, pos, "charset"))
+    for (qsizetype pos = from; pos < to; ++pos) {
+        if (!MatchesAt(view, pos, "charset"))
             continue;
         qsizetype i = pos + 7;
-        while (i < tag.size() && IsHtmlSpace(tag[i]))
+        while (i < to && IsHtmlSpace(AsciiAt(view, i)))
             ++i;
-        if (i >= tag.size() || tag[i] != '=')
+        if (i >= to || AsciiAt(view, i) != '=')
             continue;
         ++i;
-        while (i < tag.size() && IsHtmlSpace(tag[i]))
+        while (i < to && IsHtmlSpace(AsciiAt(view, i)))
             ++i;
-        if (i < tag.size() && (tag[i] == '"' || tag[i] == '\''))
+        if (i < to && (AsciiAt(view, i) == '"' || AsciiAt(view, i) == '\''))
             ++i;
         const qsizetype begin = i;
-        while (i < tag.size() && !IsHtmlSpace(tag[i]) && !QByteArrayView("\"';>/").contains(tag[i]))
-            ++i;
-        if (auto encoding = EncodingForCharset(tag.sliced(begin, i - begin)))
-            return encoding;
+        QByteArray token;
+        while (i < to && !IsHtmlSpace(AsciiAt(view, i)) &&
+               !QByteArrayView("\"';>/").contains(AsciiAt(view, i)))
+            token += AsciiAt(view, i++);
+        if (auto encoding = EncodingForCharset(token))
+            return DeclaredCharset{begin, i, *encoding};
     }
     return std::nullopt;
 }
 
-// The first usable charset declared by a <meta> tag that starts in the first 4 KB, outside
-// comments.
-std::optional<TextEncoding> DeclaredEncoding(QByteArrayView bytes)
+// The first usable charset declared by a <meta> tag that starts in the first 4,096 bytes or
+// characters, outside comments.
+template <class View> std::optional<DeclaredCharset> FindDeclaration(View view)
 {
-    const qsizetype limit = std::min(bytes.size(), kDeclarationScanBytes);
-    qsizetype pos = bytes.indexOf('<');
+    const qsizetype limit = std::min(view.size(), kDeclarationScanBytes);
+    qsizetype pos = FindAscii(view, '<', 0);
     while (pos >= 0 && pos < limit) {
-        if (MatchesAt(bytes, pos, "<!--")) {
-            pos = bytes.indexOf("-->", pos + 4);
+        if (MatchesAt(view, pos, "<!--")) {
+            pos = FindWord(view, "-->", pos + 4);
             if (pos < 0)
                 break;
-        } else if (MatchesAt(bytes, pos, "<meta") && pos + 5 < bytes.size() &&
-                   (IsHtmlSpace(bytes[pos + 5]) || bytes[pos + 5] == '/')) {
-            qsizetype end = bytes.indexOf('>', pos);
+        } else if (MatchesAt(view, pos, "<meta") && pos + 5 < view.size() &&
+                   (IsHtmlSpace(AsciiAt(view, pos + 5)) || AsciiAt(view, pos + 5) == '/')) {
+            qsizetype end = FindAscii(view, '>', pos);
             if (end < 0)
-                end = bytes.size();
-            if (auto encoding = CharsetInMetaTag(bytes.sliced(pos + 5, end - pos - 5)))
-                return encoding;
+                end = view.size();
+            if (auto name = CharsetInMetaTag(view, pos + 5, end))
+                return name;
             pos = end;
         }
-        pos = bytes.indexOf('<', pos + 1);
+        pos = FindAscii(view, '<', pos + 1);
     }
+    return std::nullopt;
+}
+
+std::optional<TextEncoding> DeclaredEncoding(QByteArrayView bytes)
+{
+    if (auto name = FindDeclaration(bytes))
+        return name->encoding;
     return std::nullopt;
 }
 
@@ -644,6 +687,35 @@ EncodedDocument EncodeDocument(QStringView text, const TextEncoding& encoding)
     }
     result.bytes = std::move(bytes);
     return result;
+}
+
+char16_t Cp932Equivalent(char16_t c)
+{
+    switch (c) {
+    case 0x301C: // WAVE DASH
+        return 0xFF5E;
+    case 0x2212: // MINUS SIGN
+        return 0xFF0D;
+    case 0x2016: // DOUBLE VERTICAL LINE
+        return 0x2225;
+    case 0x2014: // EM DASH
+        return 0x2015;
+    case 0x00A2:
+        return 0xFFE0;
+    case 0x00A3:
+        return 0xFFE1;
+    case 0x00AC:
+        return 0xFFE2;
+    case 0x00A6:
+        return 0xFFE4;
+    default:
+        return 0;
+    }
+}
+
+std::optional<DeclaredCharset> FindDeclaredCharset(QStringView text)
+{
+    return FindDeclaration(text);
 }
 
 qsizetype LineNumberOfIndex(QStringView text, qsizetype index)

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <optional>
+
 namespace tl
 {
 
@@ -35,6 +37,21 @@ struct EncodedDocument {
 // different character, is reported instead of being substituted. A charset Qt cannot open holds
 // nothing: firstUnencodable is 0 for any non-empty text.
 EncodedDocument EncodeDocument(QStringView text, const TextEncoding& encoding);
+
+// Characters Shift_JIS cannot hold that stand for one it can: what other tools write for the
+// code page 932 characters ～ － ∥ ― ￠ ￡ ￢ ￤ (〜 U+301C, − U+2212, ‖ U+2016, — U+2014, ¢, £,
+// ¬, ¦). The code page 932 form of c, or 0 when it has none.
+char16_t Cp932Equivalent(char16_t c);
+
+// Where a page's text declares its charset: [begin, end) is the name in the first <meta> tag of
+// the first 4,096 characters whose charset the opening would take ("Shift_JIS" in
+// content="text/html; charset=Shift_JIS"), and the encoding it names.
+struct DeclaredCharset {
+    qsizetype begin = 0;
+    qsizetype end = 0;
+    TextEncoding encoding;
+};
+std::optional<DeclaredCharset> FindDeclaredCharset(QStringView text);
 
 // 1-based line number of a position in a CR LF text (for the message naming a character and its
 // line). Positions before 0 or past the end count as the first or last line.

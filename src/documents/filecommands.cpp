@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace tl
@@ -25,6 +26,7 @@ namespace
 {
 
 const QString kCrLf = QStringLiteral("\r\n");
+const QString kUtf8Charset = QStringLiteral("UTF-8");
 
 // The character at index, whole when it is a surrogate pair.
 QString CharacterAt(QStringView text, qsizetype index)
@@ -56,6 +58,58 @@ QString UnencodableQuestion(const QString& content, qsizetype index, const TextE
            QStringLiteral("UTF-8 で保存しますか？ (キャンセルすると何も保存しません)");
 }
 
+// The characters of text that have a Shift_JIS equivalent, each with how often it occurs, in
+// the order they first occur.
+QList<std::pair<char16_t, int>> CharactersWithEquivalents(QStringView text)
+{
+    QList<std::pair<char16_t, int>> found;
+    for (const QChar ch : text) {
+        if (Cp932Equivalent(ch.unicode()) == 0)
+            continue;
+        auto it = std::find_if(found.begin(), found.end(),
+                               [&](const auto& entry) { return entry.first == ch.unicode(); });
+        if (it == found.end())
+            found.append({ch.unicode(), 1});
+        else
+            ++it->second;
+    }
+    return found;
+}
+
+QString WithEquivalents(QString text)
+{
+    for (QChar& ch : text) {
+        if (const char16_t equivalent = Cp932Equivalent(ch.unicode()))
+            ch = QChar(equivalent);
+    }
+    return text;
+}
+
+// The question when every character Shift_JIS cannot hold has an equivalent in it: save with
+// the equivalents (Yes), as UTF-8 (No), or not at all.
+QString EquivalentsQuestion(const QString& content, qsizetype index, const TextEncoding& encoding,
+                            const QList<std::pair<char16_t, int>>& found)
+{
+    const QString ch = CharacterAt(content, index);
+    QString question = QStringLiteral("「") + ch + QStringLiteral("」(") + CodePointName(ch) +
+                       QStringLiteral("、") + QString::number(LineNumberOfIndex(content, index)) +
+                       QStringLiteral(" 行目) は ") + encoding.displayName() +
+                       QStringLiteral(" で保存できません。") + kCrLf +
+                       QStringLiteral("次の文字は ") + encoding.displayName() +
+                       QStringLiteral(" の同じ意味の文字に置き換えて保存できます:") + kCrLf;
+    for (const auto& [from, count] : found) {
+        const QString a(QChar{from});
+        const QString b(QChar{Cp932Equivalent(from)});
+        question += QStringLiteral("  ") + a + QStringLiteral(" (") + CodePointName(a) +
+                    QStringLiteral(") → ") + b + QStringLiteral(" (") + CodePointName(b) +
+                    QStringLiteral(")  ") + QString::number(count) + QStringLiteral(" か所") +
+                    kCrLf;
+    }
+    return question + kCrLf + QStringLiteral("はい: 置き換えて ") + encoding.displayName() +
+           QStringLiteral(" で保存します") + kCrLf + QStringLiteral("いいえ: UTF-8 で保存します") +
+           kCrLf + QStringLiteral("キャンセル: 何も保存しません");
+}
+
 QString EscapeMenuText(QString text)
 {
     return text.replace(u'&', QStringLiteral("&&"));
@@ -85,11 +139,15 @@ QString OpenDialogStartFolder(const QString& startFolder, const QString& caption
                               const QString& programFolder)
 {
     const QString start = startFolder.isEmpty() ? programFolder : startFolder;
-    if (start != programFolder || caption == kNoDocumentCaption)
+    if (start != programFolder)
         return start;
-    const qsizetype sep = std::max(caption.lastIndexOf(u'\\'), caption.lastIndexOf(u'/'));
+    // The program folder stands for "where the user works": the page's folder, or else the
+    // last folder used or the home folder, never the hidden settings folder itself.
+    const qsizetype sep = caption == kNoDocumentCaption
+                              ? -1
+                              : std::max(caption.lastIndexOf(u'\\'), caption.lastIndexOf(u'/'));
     if (sep < 0)
-        return start; // an untitled document has no folder
+        return UsualFileFolder(); // no page, or an untitled one: no folder
     return sep == 0 ? caption.left(1) : caption.left(sep);
 }
 
@@ -191,19 +249,48 @@ bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
     // The text ends with one line break: added when missing, never a second one (a page that
     // ends with a line break would otherwise grow an empty line with every save). So a page's
     // bytes are never empty: an empty result below can only be a failed conversion.
-    const QString content = text.endsWith(kCrLf) ? text : text + kCrLf;
+    QString content = text.endsWith(kCrLf) ? text : text + kCrLf;
 
     TextEncoding encoding = state_.Doc.encoding();
     EncodedDocument encoded = EncodeDocument(content, encoding);
+    PageChanges changes;
     if (encoded.firstUnencodable >= 0) {
-        if (state_.prompts->ask(UnencodableQuestion(content, encoded.firstUnencodable, encoding),
-                                kNoDocumentCaption, MsgButtons::OkCancel,
-                                MsgIcon::Exclamation) != MsgAnswer::Ok)
+        const QList<std::pair<char16_t, int>> found = encoding.kind == TextEncoding::Kind::Cp932
+                                                          ? CharactersWithEquivalents(content)
+                                                          : QList<std::pair<char16_t, int>>{};
+        QString replaced;
+        EncodedDocument withEquivalents;
+        if (!found.isEmpty()) {
+            replaced = WithEquivalents(content);
+            withEquivalents = EncodeDocument(replaced, encoding);
+        }
+        bool toUtf8 = true;
+        if (!found.isEmpty() && withEquivalents.firstUnencodable < 0) {
+            const MsgAnswer answer = state_.prompts->ask(
+                EquivalentsQuestion(content, encoded.firstUnencodable, encoding, found),
+                kNoDocumentCaption, MsgButtons::YesNoCancel, MsgIcon::Exclamation);
+            if (answer == MsgAnswer::Cancel)
+                return false;
+            toUtf8 = answer == MsgAnswer::No;
+            if (!toUtf8) {
+                content = std::move(replaced);
+                encoded = std::move(withEquivalents);
+                changes.equivalents = true;
+            }
+        } else if (state_.prompts->ask(
+                       UnencodableQuestion(content, encoded.firstUnencodable, encoding),
+                       kNoDocumentCaption, MsgButtons::OkCancel,
+                       MsgIcon::Exclamation) != MsgAnswer::Ok) {
             return false;
-        encoding = TextEncoding{};
-        encoding.kind = TextEncoding::Kind::Utf8;
-        encoding.bom = true;
-        encoded = EncodeDocument(content, encoding);
+        }
+        if (toUtf8) {
+            encoding = TextEncoding{};
+            encoding.kind = TextEncoding::Kind::Utf8;
+            encoding.bom = true;
+            if (!askCharsetDeclaration(content, changes))
+                return false;
+            encoded = EncodeDocument(content, encoding);
+        }
         // UTF-8 holds every character but half of a surrogate pair.
         if (encoded.firstUnencodable >= 0) {
             const QString ch = CharacterAt(content, encoded.firstUnencodable);
@@ -222,7 +309,7 @@ bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
     const QFileInfo info(native);
     const bool exists = info.exists();
     if (exists && info.isDir()) {
-        reportSaveFailure(path, qt_error_string(EISDIR));
+        reportSaveFailure(path, SystemErrorText(EISDIR));
         return false;
     }
     if (exists && !state_.Doc.undecodableFile().isEmpty() &&
@@ -240,16 +327,21 @@ bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
 
     if (exists && !info.isWritable()) {
         // Replacing the file through a new one would get round its read-only mark.
-        reportSaveFailure(path, qt_error_string(EACCES));
+        reportSaveFailure(path, SystemErrorText(EACCES));
         return false;
     }
     if (exists && !makeBackup(path))
         return false;
 
+    // What the user agreed to change is changed in the page too, so that it shows what the file
+    // holds (one undo step).
+    if (changes.any() && text == state_.Doc.text())
+        applyToPage(changes);
+
     BusyCursor busy;
     const FileWriteResult written = WriteFileAtomically(native, encoded.bytes);
     if (!written) {
-        reportSaveFailure(path, written.error);
+        reportSaveFailure(path, SystemErrorText(written.code));
     } else {
         if (window_.Caption() != path)
             window_.SetCaption(path);
@@ -259,6 +351,50 @@ bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
     }
     RegisterDocPath(state_.Docs, path);
     return written.ok;
+}
+
+bool FileCommands::askCharsetDeclaration(QString& content, PageChanges& changes)
+{
+    const std::optional<DeclaredCharset> declared = FindDeclaredCharset(content);
+    if (!declared || declared->encoding.kind == TextEncoding::Kind::Utf8)
+        return true;
+    const QString name = content.mid(declared->begin, declared->end - declared->begin);
+    const MsgAnswer answer = state_.prompts->ask(
+        QStringLiteral("このページの META は charset=") + name +
+            QStringLiteral(" と宣言しています。") + kCrLf +
+            QStringLiteral("UTF-8 で保存するので、この宣言を charset=UTF-8 に書き換えますか？") +
+            kCrLf + kCrLf + QStringLiteral("はい: 書き換えて保存します") + kCrLf +
+            QStringLiteral("いいえ: 宣言はそのままで保存します") + kCrLf +
+            QStringLiteral("キャンセル: 何も保存しません"),
+        kNoDocumentCaption, MsgButtons::YesNoCancel, MsgIcon::Question);
+    if (answer == MsgAnswer::Cancel)
+        return false;
+    if (answer == MsgAnswer::Yes) {
+        changes.charsetBegin = declared->begin;
+        changes.charsetLength = declared->end - declared->begin;
+        content.replace(changes.charsetBegin, changes.charsetLength, kUtf8Charset);
+    }
+    return true;
+}
+
+void FileCommands::applyToPage(const PageChanges& changes)
+{
+    Document& doc = state_.Doc;
+    doc.beginUndoGroup();
+    if (changes.equivalents) {
+        const QString text = doc.text();
+        for (const auto& [from, count] : CharactersWithEquivalents(text)) {
+            std::vector<qsizetype> places;
+            places.reserve(count);
+            for (qsizetype i = text.indexOf(QChar(from)); i >= 0;
+                 i = text.indexOf(QChar(from), i + 1))
+                places.push_back(i);
+            doc.replaceEach(places, QString(QChar(from)), QString(QChar(Cp932Equivalent(from))));
+        }
+    }
+    if (changes.charsetBegin >= 0)
+        doc.replace(changes.charsetBegin, changes.charsetLength, kUtf8Charset);
+    doc.endUndoGroup();
 }
 
 bool FileCommands::makeBackup(const QString& path)
@@ -279,10 +415,11 @@ bool FileCommands::makeBackup(const QString& path)
     const FileWriteResult copied = CopyFileAtomically(NativePath(path), NativePath(backup));
     if (copied)
         return true;
-    return state_.prompts->ask(
-               backup + kCrLf + QStringLiteral("バックアップを作れません: ") + copied.error +
-                   kCrLf + QStringLiteral("バックアップなしで保存しますか？"),
-               kNoDocumentCaption, MsgButtons::YesNo, MsgIcon::Exclamation) == MsgAnswer::Yes;
+    return state_.prompts->ask(backup + kCrLf + QStringLiteral("バックアップを作れません: ") +
+                                   SystemErrorText(copied.code) + kCrLf +
+                                   QStringLiteral("バックアップなしで保存しますか？"),
+                               kNoDocumentCaption, MsgButtons::YesNo,
+                               MsgIcon::Exclamation) == MsgAnswer::Yes;
 }
 
 void FileCommands::reportSaveFailure(const QString& path, const QString& reason)
@@ -375,7 +512,10 @@ QString FileCommands::AskOpenFileName(const QString& filter, const QString& star
     request.title = QStringLiteral("開く");
     request.startFolder = OpenDialogStartFolder(startFolder, window_.Caption(), ProgramFolder());
     request.filter = filter;
-    return state_.prompts->fileName(request);
+    const QString chosen = state_.prompts->fileName(request);
+    if (!chosen.isEmpty())
+        RememberFileFolder(chosen);
+    return chosen;
 }
 
 QString FileCommands::AskDocumentFileName()
@@ -390,12 +530,15 @@ QString FileCommands::AskSaveFileName(const QString& proposedName)
     request.title = QStringLiteral("名前を付けて保存");
     const QString native = NativePath(proposedName);
     const QFileInfo proposed(native);
-    request.startFolder = native.contains(u'/') ? proposed.absolutePath() : ProgramFolder();
+    request.startFolder = native.contains(u'/') ? proposed.absolutePath() : UsualFileFolder();
     request.fileName = native.contains(u'/') ? proposed.fileName() : proposedName;
     request.filter = kSaveFilter;
     request.defaultSuffix = QStringLiteral("TXT");
     const QString chosen = state_.prompts->fileName(request);
-    return chosen.isEmpty() ? chosen : DropDoubledExtension(chosen);
+    if (chosen.isEmpty())
+        return chosen;
+    RememberFileFolder(chosen);
+    return DropDoubledExtension(chosen);
 }
 
 bool FileCommands::IsInRecentMenu(const QString& path) const

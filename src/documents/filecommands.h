@@ -21,8 +21,8 @@ QString BackupPathFor(const QString& path);
 // A chosen save name with a doubled extension (page.htm.htm) loses its last four characters.
 QString DropDoubledExtension(const QString& path);
 
-// The folder the open dialog starts in: the current document's folder when the caller asks for
-// the program folder and a named document is open.
+// The folder the open dialog starts in. The program folder stands for the user's own folder:
+// the current document's folder when a named document is open, else UsualFileFolder().
 QString OpenDialogStartFolder(const QString& startFolder, const QString& caption,
                               const QString& programFolder);
 
@@ -76,6 +76,17 @@ private:
     // cannot hold a backup is reported and skipped; a copy that fails asks whether to save
     // without one. False when the save must not go on.
     bool makeBackup(const QString& path);
+    // What the user agreed, in the save's questions, to change in the page.
+    struct PageChanges {
+        bool equivalents = false;    // characters Shift_JIS cannot hold became their equivalents
+        qsizetype charsetBegin = -1; // the declared charset's name became "UTF-8"
+        qsizetype charsetLength = 0;
+        bool any() const { return equivalents || charsetBegin >= 0; }
+    };
+    // Before a page is converted to UTF-8: when its text declares another charset, asks whether
+    // to declare UTF-8 instead, and does so in content. False when the user cancelled the save.
+    bool askCharsetDeclaration(QString& content, PageChanges& changes);
+    void applyToPage(const PageChanges& changes);
     // The message after a failed save: the path and why.
     void reportSaveFailure(const QString& path, const QString& reason);
 

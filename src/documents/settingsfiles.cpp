@@ -7,7 +7,9 @@
 #include "platform/programfolder.h"
 #include "platform/settingsstore.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace tl
 {
@@ -183,6 +185,27 @@ bool OpenLinkTarget(const std::function<void()>& closeDialog,
         return false;
     RecordLinkPath(section, linkText, fullPath, documentPath, previousLinkText);
     return true;
+}
+
+namespace
+{
+const QString kFolderSection = QStringLiteral("Folders");
+const QString kLastFolderKey = QStringLiteral("LastFolder");
+} // namespace
+
+QString UsualFileFolder()
+{
+    const QString last = SettingsStore::GetSetting(kFolderSection, kLastFolderKey);
+    if (!last.isEmpty() && QFileInfo(last).isDir() && QFileInfo(last) != QFileInfo(ProgramFolder()))
+        return last;
+    return QDir::homePath();
+}
+
+void RememberFileFolder(const QString& chosenFile)
+{
+    const QString folder = QFileInfo(NativePath(chosenFile)).absolutePath();
+    if (!folder.isEmpty() && QFileInfo(folder) != QFileInfo(ProgramFolder()))
+        SettingsStore::SaveSetting(kFolderSection, kLastFolderKey, folder);
 }
 
 void AddRecentFile(const QString& path)

@@ -61,6 +61,12 @@ bool OpenLinkTarget(const std::function<void()>& closeDialog,
                     const QString& linkText, const QString& fullPath, const QString& documentPath,
                     const QString& previousLinkText);
 
+// The folder a file dialog starts in when no page's folder applies: the folder of the last file
+// chosen in a file dialog, while it exists, or else the home folder. Never the program folder,
+// which holds the settings.
+QString UsualFileFolder();
+void RememberFileFolder(const QString& chosenFile);
+
 // The recent-file list in the per-user settings store, most recent first.
 void AddRecentFile(const QString& path);
 QStringList ReadRecentFiles();

@@ -21,7 +21,7 @@ qint64 g_spaceLeft = -1;
 
 FileWriteResult Failed(int code)
 {
-    return {false, qt_error_string(code)};
+    return {false, qt_error_string(code), code};
 }
 
 int RetryOnInterrupt(auto call)
@@ -180,7 +180,7 @@ FileWriteResult WriteFileAtomically(const QString& path, QByteArrayView bytes)
         return Failed(e);
     if (const int e = temp.commit())
         return Failed(e);
-    return {true, {}};
+    return {true, {}, 0};
 }
 
 FileWriteResult CopyFileAtomically(const QString& source, const QString& target)
@@ -225,7 +225,7 @@ FileWriteResult CopyFileAtomically(const QString& source, const QString& target)
     }
     if (const int e = temp.commit())
         return Failed(e);
-    return {true, {}};
+    return {true, {}, 0};
 }
 
 ScopedDiskSpaceLimit::ScopedDiskSpaceLimit(qint64 bytes) : previous_(g_spaceLeft)

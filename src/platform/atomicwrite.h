@@ -7,10 +7,11 @@ namespace tl
 {
 
 // The outcome of a file write. error is the system's own text ("No space left on device"),
-// empty on success.
+// empty on success; code is its errno.
 struct FileWriteResult {
     bool ok = false;
     QString error;
+    int code = 0;
     explicit operator bool() const { return ok; }
 };
 

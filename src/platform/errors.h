@@ -25,6 +25,10 @@ private:
 
 QString ErrorDescription(const std::exception& e);
 
+// Why a file operation failed, for the user: a Japanese sentence for the errno code, with the
+// system's own text after it ("ディスクの空き領域が足りません。(No space left on device)").
+QString SystemErrorText(int code);
+
 // The program-wide error convention: the description in a plain box titled "Tagloom" with OK.
 void ShowRunTimeError(Prompter& prompter, const QString& description);
 

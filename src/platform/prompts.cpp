@@ -21,6 +21,23 @@ QString QtFileFilter(const QString& pipeFilter)
     return filters.join(u";;");
 }
 
+QString SuffixForFilter(const QString& pipeFilter, int index, const QString& fallback)
+{
+    const QStringList parts = pipeFilter.split(u'|');
+    const qsizetype at = 2 * qsizetype(index) + 1;
+    if (index < 0 || at >= parts.size())
+        return fallback;
+    const QString pattern = parts[at].trimmed();
+    if (!pattern.startsWith(QStringLiteral("*.")) || pattern.size() == 2)
+        return fallback;
+    const QString suffix = pattern.mid(2);
+    for (const QChar c : suffix) {
+        if (!c.isLetterOrNumber())
+            return fallback; // "*.*", "*.htm;*.html"
+    }
+    return suffix;
+}
+
 MsgAnswer WidgetPrompter::message(const MessageRequest& request)
 {
     QMessageBox box(parent_);
@@ -90,8 +107,18 @@ QString WidgetPrompter::fileName(const FileRequest& request)
                                                                : QFileDialog::ExistingFile);
     // The program asks its own overwrite question.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    if (!request.defaultSuffix.isEmpty())
+    if (request.kind == FileRequest::Kind::Save) {
+        // A name typed without an extension gets the chosen filter's (page -> page.htm).
+        const QStringList filters = QtFileFilter(request.filter).split(QStringLiteral(";;"));
+        auto useSuffixOf = [&dialog, &request, filters](const QString& chosen) {
+            dialog.setDefaultSuffix(SuffixForFilter(request.filter, int(filters.indexOf(chosen)),
+                                                    request.defaultSuffix));
+        };
+        useSuffixOf(dialog.selectedNameFilter());
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, useSuffixOf);
+    } else if (!request.defaultSuffix.isEmpty()) {
         dialog.setDefaultSuffix(request.defaultSuffix);
+    }
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

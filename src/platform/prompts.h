@@ -28,6 +28,8 @@ struct FileRequest {
     QString startFolder;
     QString fileName;
     QString filter;
+    // Added to a typed name without an extension when the chosen filter does not name a single
+    // extension of its own (see SuffixForFilter).
     QString defaultSuffix;
 };
 
@@ -54,6 +56,10 @@ public:
 
 // Turns "desc|*.a;*.b|desc2|*.*" into Qt's "desc (*.a *.b);;desc2 (*.*)".
 QString QtFileFilter(const QString& pipeFilter);
+
+// The extension a save dialog adds to a typed name while the filter at index is chosen: the
+// filter's own when it names exactly one ("HTML ﾌｧｲﾙ|*.htm" gives "htm"), else fallback.
+QString SuffixForFilter(const QString& pipeFilter, int index, const QString& fallback);
 
 // The real prompts: QMessageBox and QFileDialog, parented to the given window.
 class WidgetPrompter : public Prompter

@@ -215,13 +215,13 @@ void TestTagDialog::fileButton_data()
 {
     QTest::addColumn<QString>("document");    // the page's path; empty while untitled
     QTest::addColumn<QString>("chosen");      // empty: cancelled
-    QTest::addColumn<QString>("startFolder"); // "{home}" is the program folder
+    QTest::addColumn<QString>("startFolder"); // "{home}" is the user's home folder
     QTest::addColumn<QString>("field");
 
     QTest::newRow("chosen_file_gives_bare_name_start_in_document_folder")
         << QStringLiteral("/www/site/page.htm") << QStringLiteral("/www/site/img/pic one.gif")
         << QStringLiteral("/www/site") << QStringLiteral("pic one.gif");
-    QTest::newRow("untitled_document_starts_in_program_folder")
+    QTest::newRow("untitled_document_starts_in_home_folder")
         << QString() << QStringLiteral("C:\\img\\a.GIF") << QStringLiteral("{home}")
         << QStringLiteral("a.GIF");
     QTest::newRow("cancel_keeps_the_field")
@@ -259,7 +259,7 @@ void TestTagDialog::fileButton()
     QCOMPARE(r.kind, FileRequest::Kind::Open);
     QCOMPARE(r.filter, QStringLiteral("GIF|*.gif"));
     QCOMPARE(QDir::cleanPath(r.startFolder),
-             QDir::cleanPath(startFolder == u"{home}" ? ProgramFolder() : startFolder));
+             QDir::cleanPath(startFolder == u"{home}" ? QDir::homePath() : startFolder));
 }
 
 void TestTagDialog::pickersWriteIntoTheFocusedField_data()

@@ -5,6 +5,7 @@
 #include "platform/errors.h"
 #include "temphome.h"
 
+#include <QDir>
 #include <QSet>
 #include <QtTest>
 
@@ -202,15 +203,16 @@ void TestDocTable::openDialogStartFolder_data()
     QTest::newRow("windows_caption") << "/prog"
                                      << "C:\\site\\a.htm"
                                      << "C:\\site";
+    // Without a page's folder, the user's usual folder (home here), never the program folder.
     QTest::newRow("no_document") << "/prog"
                                  << "Tagloom"
-                                 << "/prog";
-    QTest::newRow("untitled_stays") << "/prog"
-                                    << "無題"
-                                    << "/prog";
+                                 << "{home}";
+    QTest::newRow("untitled_has_no_folder") << "/prog"
+                                            << "無題"
+                                            << "{home}";
     QTest::newRow("empty_means_program_folder") << ""
                                                 << "Tagloom"
-                                                << "/prog";
+                                                << "{home}";
     QTest::newRow("other_folder_kept") << "/other"
                                        << "/site/a.htm"
                                        << "/other";
@@ -221,7 +223,9 @@ void TestDocTable::openDialogStartFolder()
     QFETCH(QString, start);
     QFETCH(QString, caption);
     QFETCH(QString, expected);
-    QCOMPARE(OpenDialogStartFolder(start, caption, QStringLiteral("/prog")), expected);
+    test::TempHome home; // no folder remembered
+    QCOMPARE(OpenDialogStartFolder(start, caption, QStringLiteral("/prog")),
+             expected == u"{home}" ? QDir::homePath() : expected);
 }
 
 void TestDocTable::pageListReadsLinesIntoSlots()

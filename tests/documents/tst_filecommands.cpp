@@ -6,6 +6,7 @@
 #include "documents/settingsfiles.h"
 #include "editor/maintextedit.h"
 #include "filesession.h"
+#include "platform/programfolder.h"
 
 #include <QAction>
 #include <QDir>
@@ -35,6 +36,7 @@ private Q_SLOTS:
     void saveAsUntitledOverExistingAnsweredNo();
     void saveAsCancelledWritesNothing();
     void openByDialogRefusesPrograms();
+    void fileDialogsStartInTheUsersFolders();
     void droppedFilesOpenOnlyTheFirst();
     void recentItemOpensWithoutReordering();
     void previousAndNextSkipVanishedPages();
@@ -44,6 +46,9 @@ private Q_SLOTS:
     void closeRequestWritesPageListEvenWhenCancelled();
     void shiftJisPageSavesBackSameBytes();
     void characterOutsideEncodingWritesNothingUnlessUtf8Chosen();
+    void unencodableCharactersOffers_data();
+    void unencodableCharactersOffers();
+    void equivalentsQuestionNamesThem();
     void failedWriteKeepsDocumentModified();
     void savedFileKeepsItsPermissions();
     void undecodableBytesAreReportedAndAskedOnce();
@@ -306,8 +311,47 @@ void TestFileCommands::openByDialogRefusesPrograms()
     QCOMPARE(s.window.Caption(), QStringLiteral("Tagloom"));
     QVERIFY(s.prompts.messages.isEmpty());
     QVERIFY(ReadRecentFiles().isEmpty());
-    // The dialog starts in the program folder while no document is open.
-    QCOMPARE(s.prompts.fileRequests[0].startFolder, QDir::toNativeSeparators(s.home.home()));
+    // With no page open and no folder used before, the dialog starts in the home folder, not
+    // in the program folder that holds the settings.
+    QCOMPARE(s.prompts.fileRequests[0].startFolder, QDir::homePath());
+}
+
+// An untitled page's Save As and Open start where the user works: the home folder at first,
+// then the folder last chosen in a file dialog; never the hidden program folder.
+void TestFileCommands::fileDialogsStartInTheUsersFolders()
+{
+    Session s;
+    s.files().NewDocument();
+    s.type(QStringLiteral("x"));
+    s.prompts.planFileName(QString());
+    s.files().SaveDocumentAs();
+    QCOMPARE(s.prompts.fileRequests.last().startFolder, QDir::homePath());
+    QCOMPARE(s.prompts.fileRequests.last().fileName, QStringLiteral("Default.htm"));
+
+    const QString sub = s.write(QStringLiteral("site/a.htm"), "a\r\n");
+    s.state.Doc.setModified(false);
+    s.prompts.planFileName(sub);
+    s.files().OpenDocumentByDialog(kDocumentFilter, ProgramFolder());
+    QCOMPARE(s.window.Caption(), sub);
+
+    // A new page's save and the open dialog now start in site/.
+    s.files().NewDocument();
+    s.type(QStringLiteral("y"));
+    s.prompts.planFileName(QString());
+    s.files().SaveDocument();
+    QCOMPARE(s.prompts.fileRequests.last().startFolder, s.docs() + QStringLiteral("/site"));
+    s.state.Doc.setModified(false);
+    s.prompts.planFileName(QString());
+    s.files().OpenDocumentByDialog(kDocumentFilter, ProgramFolder());
+    QCOMPARE(s.prompts.fileRequests.last().startFolder, s.docs() + QStringLiteral("/site"));
+
+    // A remembered folder that has gone is not offered.
+    QVERIFY(QDir(s.docs() + QStringLiteral("/site")).removeRecursively());
+    s.prompts.planFileName(QString());
+    s.files().OpenDocumentByDialog(kDocumentFilter, ProgramFolder());
+    QCOMPARE(s.prompts.fileRequests.last().startFolder, QDir::homePath());
+    for (const FileRequest& r : s.prompts.fileRequests)
+        QVERIFY(QFileInfo(r.startFolder) != QFileInfo(ProgramFolder()));
 }
 
 void TestFileCommands::droppedFilesOpenOnlyTheFirst()
@@ -502,6 +546,112 @@ void TestFileCommands::characterOutsideEncodingWritesNothingUnlessUtf8Chosen()
     QVERIFY(!s.state.Doc.isModified());
 }
 
+Q_DECLARE_METATYPE(QList<tl::MsgAnswer>)
+Q_DECLARE_METATYPE(QList<tl::MsgButtons>)
+
+// A Shift_JIS page gets characters it cannot hold: what is offered, what each answer writes, and
+// what the page shows afterwards.
+void TestFileCommands::unencodableCharactersOffers_data()
+{
+    QTest::addColumn<QByteArray>("file"); // the page before (CP932)
+    QTest::addColumn<QString>("typed");   // typed at its start
+    QTest::addColumn<QList<MsgAnswer>>("answers");
+    QTest::addColumn<QList<MsgButtons>>("asked"); // the questions' buttons, in order
+    QTest::addColumn<QByteArray>("saved");        // the file afterwards
+    QTest::addColumn<QString>("shown");           // the page's text afterwards
+
+    const QByteArray meta =
+        "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=Shift_JIS\">\r\n";
+    const QString metaText = QString::fromLatin1(meta);
+    const QString metaUtf8 =
+        QString(metaText).replace(QStringLiteral("Shift_JIS"), QStringLiteral("UTF-8"));
+    const QString symbols = QStringLiteral("〜−‖—¢£¬〜 ");
+    using A = MsgAnswer;
+    using B = MsgButtons;
+
+    QTest::newRow("every_one_has_an_equivalent_yes_saves_them_in_shift_jis")
+        << QByteArray("x\r\n") << symbols << QList<A>{A::Yes} << QList<B>{B::YesNoCancel}
+        << QByteArray("\x81\x60\x81\x7C\x81\x61\x81\x5C\x81\x91\x81\x92\x81\xCA\x81\x60 x\r\n")
+        << QStringLiteral("～－∥―￠￡￢～ x\r\n");
+    QTest::newRow("no_saves_them_as_utf8")
+        << QByteArray("x\r\n") << QStringLiteral("〜 ") << QList<A>{A::No}
+        << QList<B>{B::YesNoCancel} << QByteArray("\xEF\xBB\xBF\xE3\x80\x9C x\r\n")
+        << QStringLiteral("〜 x\r\n");
+    QTest::newRow("cancel_saves_nothing")
+        << QByteArray("x\r\n") << QStringLiteral("〜 ") << QList<A>{A::Cancel}
+        << QList<B>{B::YesNoCancel} << QByteArray("x\r\n") << QStringLiteral("〜 x\r\n");
+    QTest::newRow("one_without_an_equivalent_offers_only_utf8")
+        << QByteArray("x\r\n") << QStringLiteral("〜é ") << QList<A>{A::Ok} << QList<B>{B::OkCancel}
+        << QByteArray("\xEF\xBB\xBF\xE3\x80\x9C\xC3\xA9 x\r\n") << QStringLiteral("〜é x\r\n");
+    QTest::newRow("declared_charset_updated_on_yes")
+        << meta << QStringLiteral("é") << QList<A>{A::Ok, A::Yes}
+        << QList<B>{B::OkCancel, B::YesNoCancel}
+        << QByteArray("\xEF\xBB\xBF\xC3\xA9") + metaUtf8.toLatin1() << u'é' + metaUtf8;
+    QTest::newRow("declared_charset_kept_on_no")
+        << meta << QStringLiteral("é") << QList<A>{A::Ok, A::No}
+        << QList<B>{B::OkCancel, B::YesNoCancel} << QByteArray("\xEF\xBB\xBF\xC3\xA9") + meta
+        << u'é' + metaText;
+    QTest::newRow("declared_charset_question_cancelled_saves_nothing")
+        << meta << QStringLiteral("é") << QList<A>{A::Ok, A::Cancel}
+        << QList<B>{B::OkCancel, B::YesNoCancel} << meta << u'é' + metaText;
+    QTest::newRow("equivalents_leave_the_declaration_alone")
+        << meta << QStringLiteral("〜") << QList<A>{A::Yes} << QList<B>{B::YesNoCancel}
+        << QByteArray("\x81\x60") + meta << u'～' + metaText;
+}
+
+void TestFileCommands::unencodableCharactersOffers()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, typed);
+    QFETCH(QList<MsgAnswer>, answers);
+    QFETCH(QList<MsgButtons>, asked);
+    QFETCH(QByteArray, saved);
+    QFETCH(QString, shown);
+
+    Session s;
+    const QString path = s.write(QStringLiteral("p.htm"), file);
+    QCOMPARE(s.files().OpenDocument(path), 0);
+    s.type(typed);
+    for (MsgAnswer answer : answers)
+        s.prompts.planAnswer(answer);
+    s.files().SaveDocument();
+
+    QVERIFY(!s.prompts.unplanned);
+    QCOMPARE(s.prompts.messages.size(), asked.size());
+    for (qsizetype i = 0; i < asked.size(); ++i)
+        QCOMPARE(s.prompts.messages[i].buttons, asked[i]);
+    QCOMPARE(Session::read(path), saved);
+    QCOMPARE(s.box().Text(), shown);
+    const bool written = saved != file;
+    QCOMPARE(s.state.Doc.isModified(), !written);
+    // A change the user agreed to is one undo step.
+    if (written && shown != typed + QString::fromLatin1(file)) {
+        s.state.Doc.undo();
+        QCOMPARE(s.box().Text(), typed + QString::fromLatin1(file));
+    }
+}
+
+void TestFileCommands::equivalentsQuestionNamesThem()
+{
+    Session s;
+    const QString path = s.write(QStringLiteral("p.htm"), "a\r\nb\r\n");
+    QCOMPARE(s.files().OpenDocument(path), 0);
+    s.box().SetSelStart(3);
+    s.box().SetSelText(QStringLiteral("〜〜−"));
+    s.prompts.planAnswer(MsgAnswer::Cancel);
+    s.files().SaveDocument();
+    QCOMPARE(s.prompts.messages.size(), 1);
+    QCOMPARE(s.prompts.messages[0].text,
+             QStringLiteral("「〜」(U+301C、2 行目) は Shift_JIS で保存できません。\r\n"
+                            "次の文字は Shift_JIS の同じ意味の文字に置き換えて保存できます:\r\n"
+                            "  〜 (U+301C) → ～ (U+FF5E)  2 か所\r\n"
+                            "  − (U+2212) → － (U+FF0D)  1 か所\r\n"
+                            "\r\n"
+                            "はい: 置き換えて Shift_JIS で保存します\r\n"
+                            "いいえ: UTF-8 で保存します\r\n"
+                            "キャンセル: 何も保存しません"));
+}
+
 void TestFileCommands::failedWriteKeepsDocumentModified()
 {
     Session s;
@@ -515,7 +665,8 @@ void TestFileCommands::failedWriteKeepsDocumentModified()
     QCOMPARE(s.prompts.messages[0].icon, MsgIcon::Exclamation);
     QCOMPARE(s.prompts.messages[0].text,
              bad + QStringLiteral(
-                       "\r\nこのファイルに保存できませんでした。\r\nNo such file or directory"));
+                       "\r\nこのファイルに保存できませんでした。\r\n"
+                       "ファイルまたはフォルダーが見つかりません。(No such file or directory)"));
     QCOMPARE(s.window.Caption(), QStringLiteral("無題"));
     QVERIFY(s.state.Doc.isModified());
 

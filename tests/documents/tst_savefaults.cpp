@@ -111,8 +111,8 @@ void TestSaveFaults::fullDiskKeepsPageAndBackup()
     QVERIFY(s.state.Doc.isModified());
     QCOMPARE(s.prompts.messages.size(), 1);
     QCOMPARE(s.prompts.messages[0].text,
-             page + QStringLiteral(
-                        "\r\nこのファイルに保存できませんでした。\r\nNo space left on device"));
+             page + QStringLiteral("\r\nこのファイルに保存できませんでした。\r\n"
+                                   "ディスクの空き領域が足りません。(No space left on device)"));
     QCOMPARE(s.prompts.messages[0].icon, MsgIcon::Exclamation);
 }
 
@@ -150,8 +150,10 @@ void TestSaveFaults::failedBackupKeepsOldBackup()
     s.files().SaveDocument();
     QCOMPARE(s.prompts.messages.size(), 1);
     QCOMPARE(s.prompts.messages[0].text,
-             backup + QStringLiteral("\r\nバックアップを作れません: No space left on device\r\n"
-                                     "バックアップなしで保存しますか？"));
+             backup + QStringLiteral(
+                          "\r\nバックアップを作れません: ディスクの空き領域が足りません。(No space "
+                          "left on device)\r\n"
+                          "バックアップなしで保存しますか？"));
     QCOMPARE(s.prompts.messages[0].buttons, MsgButtons::YesNo);
     const QByteArray afterBackup = FileSession::read(backup);
     Tally(oldBackup, afterBackup);

@@ -3,8 +3,12 @@
 #include "platform/translations.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace tl;
@@ -16,6 +20,8 @@ private Q_SLOTS:
     void messageTextIsPlain();
     void buttonsAreJapanese();
     void qtTextsAreJapaneseInAJapaneseLocale();
+    void saveDialogAddsTheChosenFiltersExtension_data();
+    void saveDialogAddsTheChosenFiltersExtension();
 };
 
 void TestPrompts::messageTextIsPlain()
@@ -70,6 +76,60 @@ void TestPrompts::qtTextsAreJapaneseInAJapaneseLocale()
     QVERIFY(std::any_of(lookIn.cbegin(), lookIn.cend(), [](QChar c) {
         return c.script() == QChar::Script_Katakana || c.script() == QChar::Script_Han;
     }));
+}
+
+// The real save dialog, worked as a user does: choose a file type, type a name without an
+// extension, press Enter.
+void TestPrompts::saveDialogAddsTheChosenFiltersExtension_data()
+{
+    QTest::addColumn<int>("downs"); // Down presses on the file type list
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("html_is_the_first_type") << 0 << "page"
+                                            << "page.htm";
+    QTest::newRow("asp") << 1 << "page"
+                         << "page.asp";
+    QTest::newRow("text") << 2 << "page"
+                          << "page.txt";
+    QTest::newRow("all_files_takes_the_default") << 3 << "page"
+                                                 << "page.TXT";
+    QTest::newRow("back_to_html") << 0 << "index"
+                                  << "index.htm";
+    QTest::newRow("a_typed_extension_stays") << 0 << "notes.asp"
+                                             << "notes.asp";
+}
+
+void TestPrompts::saveDialogAddsTheChosenFiltersExtension()
+{
+    QFETCH(int, downs);
+    QFETCH(QString, typed);
+    QFETCH(QString, saved);
+
+    QTemporaryDir dir;
+    WidgetPrompter prompter;
+    FileRequest request;
+    request.kind = FileRequest::Kind::Save;
+    request.startFolder = dir.path();
+    request.filter =
+        QStringLiteral("HTML ﾌｧｲﾙ|*.htm|Asp ﾌｧｲﾙ|*.asp|ﾃｷｽﾄ ﾌｧｲﾙ|*.txt|すべてのﾌｧｲﾙ(*.*)|*.*");
+    request.defaultSuffix = QStringLiteral("TXT");
+    test::OnNextModal([&](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        QVERIFY(dialog);
+        auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(types && name);
+        types->setFocus();
+        for (int i = 0; i < downs; ++i)
+            QTest::keyClick(types, Qt::Key_Down);
+        QCOMPARE(types->currentIndex(), downs);
+        name->setFocus();
+        name->selectAll();
+        QTest::keyClicks(name, typed);
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    const QString chosen = prompter.fileName(request);
+    QCOMPARE(chosen, dir.path() + u'/' + saved);
 }
 
 QTEST_MAIN(TestPrompts)
