@@ -310,9 +310,11 @@ void TestDocumentCodec::generatedKanaLinesReadAsCp932()
             readAsUtf8 << text + QStringLiteral(" -> ") + asUtf8;
     }
     // The sweep reaches the ambiguous case often enough to mean something.
+    qInfo("kana lines valid as UTF-8 too: %d, read as UTF-8: %d", ambiguous,
+          int(readAsUtf8.size()));
     QVERIFY(ambiguous > 50);
-    // What stays UTF-8 cannot be told apart at all: a lone symbol (ﾂｰ is also °) or two
-    // letters of one script (ﾐｽﾐｹ is also нй). Of 200,000 lines, 139 of 5,117 did.
+    // What may stay UTF-8 cannot be told apart at all: a lone symbol (ﾂｰ is also °) or two
+    // letters of one script (ﾐｽﾐｹ is also нй); with 100 times as many lines, about 3% do.
     QVERIFY2(readAsUtf8.size() * 20 <= ambiguous,
              qPrintable(QString::number(readAsUtf8.size()) + u'/' + QString::number(ambiguous) +
                         u' ' + readAsUtf8.join(u' ')));
