@@ -16,6 +16,13 @@ const DialogOpener* DialogRegistry::Find(const QString& name) const
     return it == openers_.cend() ? nullptr : &it.value();
 }
 
+QStringList DialogRegistry::Names() const
+{
+    QStringList names = openers_.keys();
+    names.sort();
+    return names;
+}
+
 bool DialogRegistry::Open(const QString& name, const DialogRequest& request) const
 {
     const DialogOpener* opener = Find(name);

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -34,6 +35,8 @@ public:
     void Register(const QString& name, DialogOpener opener);
     // Nullptr when nothing is registered under the name.
     const DialogOpener* Find(const QString& name) const;
+    // Every registered name, sorted.
+    QStringList Names() const;
     // Opens the named dialog; false when none is registered.
     bool Open(const QString& name, const DialogRequest& request) const;
     // Runs onChange after every registration (the window enables the commands that waited).

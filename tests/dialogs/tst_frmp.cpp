@@ -37,6 +37,8 @@ QString Describe(const ParagraphFields& f)
         out += QStringLiteral(" textCrLf");
     if (f.selEndsWithCrLf)
         out += QStringLiteral(" selCrLf");
+    if (f.openingTagOnly)
+        out += QStringLiteral(" openingOnly");
     return out;
 }
 
@@ -173,9 +175,14 @@ void TestFrmP::open_data()
     QTest::newRow("insert_apostrophe_in_selection_keeps_double_quotes")
         << QString() << QStringLiteral("it's") << QStringLiteral("text=[it's] align=none quote=\"")
         << QStringLiteral("<P>it's</P>");
-    QTest::newRow("opening_tag_without_close_opens_in_insert_mode")
+    // Old pages often leave paragraphs unclosed: the opening tag alone is re-edited.
+    QTest::newRow("opening_tag_without_close_is_reedited_alone")
         << QStringLiteral("<P ALIGN='left'>") << QString()
-        << QStringLiteral("text=[] align=none quote=\"") << QStringLiteral("<P>");
+        << QStringLiteral("text=[] align=left quote=' openingOnly")
+        << QStringLiteral("<P ALIGN='left'>");
+    QTest::newRow("opening_tag_alone_unaligned")
+        << QStringLiteral("<p>") << QString()
+        << QStringLiteral("text=[] align=none quote=\" openingOnly") << QStringLiteral("<P>");
 }
 
 void TestFrmP::open()

@@ -1,7 +1,7 @@
 // What every tag dialog shares: the attribute form, the buttons and their tab order, the
 // colour and file buttons, and failures inside a dialog's handlers.
 #include "core/appstate.h"
-#include "dialogs/html/tagdialog.h"
+#include "dialogkit/tagdialog.h"
 #include "editor/maintextedit.h"
 #include "editor/textbox.h"
 #include "fixtures.h"

@@ -101,6 +101,8 @@ class TestReedit : public QObject
 private Q_SLOTS:
     void doubleClickOkWithoutChangeGivesSameText();
     void doubleClickEditedParagraphReplacesTag();
+    void reeditingKeepsWhatTheDialogDoesNotKnow_data();
+    void reeditingKeepsWhatTheDialogDoesNotKnow();
     void f4ReopensTheTagAtTheCaret();
     void doubleClickEscLeavesTextAndClearsTarget();
     void doubleClickOutsideATagOpensNothing_data();
@@ -123,10 +125,59 @@ void TestReedit::doubleClickOkWithoutChangeGivesSameText()
     w.doubleClick(kParagraph + 5);
     QCOMPARE(seen, QStringLiteral("frmP [Hello] selected=[Hello] Option11 Option6 target=6,27"));
     QCOMPARE(w.box().Text(), kPage);
-    // Right after the new tag's "<", so that another double click reopens it.
-    QCOMPARE(w.box().SelStart(), kParagraph + 1);
+    // Nothing was written: no undo step, and the caret stays where the click put it, inside
+    // the tag, so that another double click reopens it.
+    QVERIFY(!w.state.Doc.canUndo());
+    QCOMPARE(w.box().SelStart(), kParagraph + 5);
     QCOMPARE(w.box().SelLength(), qint64(0));
     QCOMPARE(w.state.EditTarget, TagRange{});
+}
+
+// Pages are written in every style. Re-editing a tag and pressing OK without a change leaves
+// it byte for byte; a change rewrites it in the dialog's form but keeps the attributes the
+// dialog does not know, and a paragraph left unclosed is re-edited as its opening tag.
+void TestReedit::reeditingKeepsWhatTheDialogDoesNotKnow_data()
+{
+    QTest::addColumn<QString>("tag");   // after "abc" CR LF; F4 is pressed inside it
+    QTest::addColumn<QString>("click"); // the option clicked before OK; empty: none
+    QTest::addColumn<QString>("after"); // the tag's place afterwards
+
+    const QString rest = QStringLiteral("\r\nxyz");
+    for (const char* tag : {"<p align=center>Hi</p>", "<P  ALIGN = 'right' >x</P>",
+                            "<P CLASS=intro STYLE=\"color:red\">text</P>", "<P ALIGN=CENTER>"})
+        QTest::newRow(qPrintable(QStringLiteral("unchanged ") + QLatin1StringView(tag)))
+            << QString::fromLatin1(tag) + rest << QString() << QString::fromLatin1(tag) + rest;
+    QTest::newRow("changed_keeps_unknown_attributes")
+        << QStringLiteral("<P CLASS=\"x\" ALIGN=left ID=a onClick='go()'>Hi</P>") + rest
+        << QStringLiteral("Option11")
+        << QStringLiteral("<P ALIGN='center' CLASS=\"x\" ID=a onClick='go()'>Hi</P>") + rest;
+    QTest::newRow("unclosed_paragraph_changed_as_its_opening_tag")
+        << QStringLiteral("<P ALIGN=CENTER CLASS=k>") + rest << QStringLiteral("Option12")
+        << QStringLiteral("<P ALIGN=\"right\" CLASS=k>") + rest;
+}
+
+void TestReedit::reeditingKeepsWhatTheDialogDoesNotKnow()
+{
+    QFETCH(QString, tag);
+    QFETCH(QString, click);
+    QFETCH(QString, after);
+
+    const QString before = QStringLiteral("abc\r\n");
+    Window w(before + tag);
+    QVERIFY(QTest::qWaitForWindowExposed(&w.window));
+    w.box().SetSelStart(kParagraph + 2);
+    QString opened;
+    test::OnNextModal([&](QWidget* dialog) {
+        opened = dialog ? dialog->objectName() : QStringLiteral("none");
+        if (auto* option = Child<QRadioButton>(dialog, qPrintable(click)))
+            option->click();
+        if (auto* ok = Child<QPushButton>(dialog, "CmdOK"))
+            ok->click();
+    });
+    QTest::keyClick(&w.edit(), Qt::Key_F4);
+    QCOMPARE(opened, QStringLiteral("frmP"));
+    QCOMPARE(w.box().Text(), before + after);
+    QCOMPARE(w.state.Doc.canUndo(), !click.isEmpty());
 }
 
 void TestReedit::f4ReopensTheTagAtTheCaret()

@@ -54,6 +54,12 @@ ParagraphFields OpenParagraph(const QString& old, const QString& selection)
     const qsizetype close = IndexOfNoCase(old, u"</P>");
     const qsizetype gt = old.indexOf(u'>');
     if (close < 0 || gt < 0) {
+        if (!old.isEmpty() && gt >= 0) {
+            f.openingTagOnly = true;
+            f.quote = QuoteStyleOf(old);
+            f.align = AlignOf(ReadAttrWord(old, u"ALIGN="));
+            return f;
+        }
         f.text = DropTrailingCrLf(selection, f.selEndsWithCrLf);
         return f;
     }
@@ -69,6 +75,8 @@ ParagraphFields OpenParagraph(const QString& old, const QString& selection)
 
 QString ComposeParagraph(const ParagraphFields& f)
 {
+    if (f.openingTagOnly)
+        return QStringLiteral("<P") + AttributeText(u"ALIGN", AlignWord(f.align), f.quote) + u'>';
     if (f.text.isEmpty())
         return QStringLiteral("<P>");
     QString out = QStringLiteral("<P");
@@ -129,6 +137,9 @@ void frmP::Show(const ParagraphFields& f)
         textField_->selectAll();
     textEndsWithCrLf_ = f.textEndsWithCrLf;
     selEndsWithCrLf_ = f.selEndsWithCrLf;
+    openingTagOnly_ = f.openingTagOnly;
+    // An opening tag alone has no text to show or write.
+    textField_->setEnabled(!f.openingTagOnly);
     SetQuote(f.quote);
     switch (f.align) {
     case ParagraphFields::Align::None:
@@ -153,6 +164,7 @@ ParagraphFields frmP::Fields() const
     f.quote = Quote();
     f.textEndsWithCrLf = textEndsWithCrLf_;
     f.selEndsWithCrLf = selEndsWithCrLf_;
+    f.openingTagOnly = openingTagOnly_;
     if (leftOption_->isChecked())
         f.align = ParagraphFields::Align::Left;
     else if (centerOption_->isChecked())
@@ -165,6 +177,11 @@ ParagraphFields frmP::Fields() const
 std::optional<QString> frmP::Compose()
 {
     return ComposeParagraph(Fields());
+}
+
+std::optional<QStringList> frmP::KnownAttributes() const
+{
+    return QStringList{QStringLiteral("ALIGN")};
 }
 
 } // namespace tl

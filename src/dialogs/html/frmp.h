@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dialogs/html/tagdialog.h"
+#include "dialogkit/tagdialog.h"
 
 #include <QString>
 
@@ -21,17 +21,21 @@ struct ParagraphFields {
     bool textEndsWithCrLf = false;
     // Insert mode: the selection ended with CR LF (put back after "</P>").
     bool selEndsWithCrLf = false;
+    // Edit mode on a paragraph without "</P>" (common in old pages): the old text is the
+    // opening tag alone, and so is the output; there is no text.
+    bool openingTagOnly = false;
 
     bool operator==(const ParagraphFields&) const = default;
 };
 
 // The fields as the dialog opens. Edit mode when old holds "</P>" and ">" (letter case aside):
 // the content between the first ">" and the first "</P>", the ALIGN word, the single quote when
-// old holds an apostrophe anywhere. Insert mode otherwise: the selection as the text.
+// old holds an apostrophe anywhere. A non-empty old without "</P>" is an opening tag alone:
+// its ALIGN and quote, no text. Insert mode otherwise: the selection as the text.
 ParagraphFields OpenParagraph(const QString& old, const QString& selection);
 
 // "<P>" for an empty text; otherwise "<P" + ALIGN + ">" + text + "</P>", with the line breaks
-// the two flags keep.
+// the two flags keep. An opening tag alone gives "<P" + ALIGN + ">".
 QString ComposeParagraph(const ParagraphFields& fields);
 
 // The paragraph dialog, caption "段落".
@@ -47,6 +51,7 @@ public:
 protected:
     void Opening() override;
     std::optional<QString> Compose() override;
+    std::optional<QStringList> KnownAttributes() const override;
 
 private:
     void Show(const ParagraphFields& fields);
@@ -58,6 +63,7 @@ private:
     QRadioButton* rightOption_;
     bool textEndsWithCrLf_ = false;
     bool selEndsWithCrLf_ = false;
+    bool openingTagOnly_ = false;
 };
 
 } // namespace tl

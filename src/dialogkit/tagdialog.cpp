@@ -1,7 +1,8 @@
-#include "dialogs/html/tagdialog.h"
+#include "dialogkit/tagdialog.h"
 
 #include "core/appstate.h"
 #include "core/doctable.h"
+#include "dialogkit/dialogtext.h"
 #include "documents/filecommands.h"
 #include "documents/paths.h"
 #include "editor/insertion.h"
@@ -9,12 +10,15 @@
 #include "platform/errors.h"
 #include "platform/programfolder.h"
 
+#include <QAbstractSpinBox>
+#include <QComboBox>
 #include <QEvent>
 #include <QFocusEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -86,6 +90,27 @@ void TagDialog::Load()
         Opening();
     });
     ArrangeTabOrder();
+    shown_ = FieldValues();
+}
+
+QStringList TagDialog::FieldValues() const
+{
+    QStringList values;
+    for (const QWidget* w : findChildren<QWidget*>()) {
+        if (auto* line = qobject_cast<const QLineEdit*>(w))
+            values << w->objectName() + u'=' + line->text();
+        else if (auto* text = qobject_cast<const QPlainTextEdit*>(w))
+            values << w->objectName() + u'=' + text->toPlainText();
+        else if (auto* combo = qobject_cast<const QComboBox*>(w))
+            values << w->objectName() + u'=' + combo->currentText();
+        else if (auto* spin = qobject_cast<const QAbstractSpinBox*>(w))
+            values << w->objectName() + u'=' + spin->text();
+        else if (auto* button = qobject_cast<const QAbstractButton*>(w);
+                 button && button->isCheckable())
+            values << w->objectName() +
+                          (button->isChecked() ? QStringLiteral("=1") : QStringLiteral("=0"));
+    }
+    return values;
 }
 
 void TagDialog::ArrangeTabOrder()
@@ -192,8 +217,16 @@ void TagDialog::PickFile(QLineEdit* field, const QString& filter)
 void TagDialog::OkClicked()
 {
     std::optional<QString> text;
+    // Re-editing without a change: the page keeps the tag exactly as it was written.
+    if (!old_.isEmpty() && FieldValues() == shown_) {
+        ClearEditTarget(state_);
+        accept();
+        return;
+    }
     if (!TrapErrors(*state_.prompts, [&] { text = Compose(); }) || !text)
         return;
+    if (const std::optional<QStringList> known = KnownAttributes(); known && !old_.isEmpty())
+        text = KeepOtherAttributes(old_, *text, *known);
     InsertDialogResult(state_, box_, this, *text);
 }
 

@@ -46,6 +46,10 @@ QString AttributeText(QStringView name, QStringView value, QuoteStyle style);
 // - the old text of the tag being re-edited (OldText, empty in insert mode);
 // - the quote pair and the QuoteStyle;
 // - CmdOK: Compose, then InsertDialogResult, which closes the dialog and writes the text;
+// - re-editing leaves what the user did not change alone: OK with every field as the dialog
+//   showed it on opening closes without touching the page (no rewrite, no undo step), and a
+//   rewritten start tag keeps the old tag's attributes the dialog does not know
+//   (KnownAttributes), in their original text and order, after the ones it writes;
 // - the colour and file buttons (PickColor, PickFile);
 // - failures inside the handlers are shown and end the handler; the dialog stays open.
 //
@@ -82,6 +86,14 @@ protected:
     // The text CmdOK delivers; nullopt after a validation message (ShowValidationMessage),
     // which keeps the dialog open.
     virtual std::optional<QString> Compose() = 0;
+    // The attribute names (upper case) of the start tag the dialog writes, whether or not it
+    // writes them this time. A re-edited tag keeps its other attributes. nullopt: the dialog
+    // writes no start tag that could hold others, and its output stands as composed.
+    virtual std::optional<QStringList> KnownAttributes() const { return std::nullopt; }
+
+    // Every field's value as the user sees it (texts, check marks, chosen options), in the
+    // order the controls were made; what tells whether the user changed anything.
+    QStringList FieldValues() const;
 
     // EditTargetText as the dialog opened: the old tag, or empty in insert mode.
     const QString& OldText() const { return old_; }
@@ -126,6 +138,7 @@ private:
     AppState& state_;
     cTextBox& box_;
     QString old_;
+    QStringList shown_; // FieldValues() once the dialog had filled its fields
     bool loaded_ = false;
     QLabel* heading_;
     QVBoxLayout* body_;
