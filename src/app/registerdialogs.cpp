@@ -1,6 +1,7 @@
 #include "app/registerdialogs.h"
 
 #include "dialogs/html/registerhtml.h"
+#include "dialogs/tools/registertools.h"
 #include "editor/editordialogs.h"
 
 namespace tl
@@ -10,6 +11,7 @@ void RegisterDialogs(DialogRegistry& registry)
 {
     RegisterEditorCommands(registry);
     RegisterHtmlDialogs(registry);
+    RegisterToolDialogs(registry);
 }
 
 } // namespace tl
