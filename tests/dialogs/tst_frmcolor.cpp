@@ -660,7 +660,18 @@ void TestFrmColor::controlsCarryTheirCaptionsAndNames()
     QCOMPARE(Child<QAbstractButton>(&picker, QStringLiteral("CmdClose"))->text(),
              QStringLiteral("キャンセル(ESC)"));
 
-    // Nothing is narrower than its text needs.
+    // Nothing is narrower than its text needs, even at the smallest size: a caption is whole
+    // and a slot's box shows its whole value without scrolling it.
+    picker.resize(picker.minimumSizeHint());
+    QCoreApplication::processEvents();
+    for (int i = 0; i < kSlotCount; ++i) {
+        auto* text = Child<QLineEdit>(&picker, QStringLiteral("Text1_%1").arg(i));
+        text->setText(QStringLiteral("#DDDDDD"));
+        text->end(false);
+        QVERIFY2(text->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x() >=
+                     text->fontMetrics().horizontalAdvance(text->text()),
+                 qPrintable(text->objectName()));
+    }
     for (QWidget* w : picker.findChildren<QWidget*>()) {
         if (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w)) {
             QVERIFY2(w->width() >= w->minimumSizeHint().width(), qPrintable(w->objectName()));

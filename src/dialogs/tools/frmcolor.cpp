@@ -22,6 +22,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tl
 {
 
@@ -46,6 +48,18 @@ QIcon SwatchIcon(const QColor& color)
     painter.setPen(Qt::darkGray);
     painter.drawRect(0, 0, 15, 15);
     return QIcon(pixmap);
+}
+
+// Wide enough for a whole slot value: the widest "#" and six hexadecimal digits, plus the
+// margins and frame the style gives the box (what its size hint adds to 17 'x').
+int SlotTextWidth(const QLineEdit* text)
+{
+    const QFontMetrics metrics = text->fontMetrics();
+    int digit = 0;
+    for (const QChar c : QStringLiteral("0123456789ABCDEF"))
+        digit = std::max(digit, metrics.horizontalAdvance(c));
+    const int margins = text->sizeHint().width() - 17 * metrics.horizontalAdvance(u'x');
+    return metrics.horizontalAdvance(u'#') + 6 * digit + std::max(margins, 0) + 2;
 }
 
 // The nearest of widget and its ancestors that is a known caller of the picker.
@@ -100,6 +114,7 @@ frmColor::frmColor(const DialogRequest& request)
         label->setObjectName(Indexed("Label2", i));
         auto* text = new QLineEdit(this);
         text->setObjectName(Indexed("Text1", i));
+        text->setMinimumWidth(SlotTextWidth(text));
         label->setBuddy(text);
         text->installEventFilter(this);
         auto* old = new QPushButton(QStringLiteral("OldColor..."), this);
