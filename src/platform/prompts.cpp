@@ -2,12 +2,18 @@
 
 #include <QAbstractButton>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QMessageBox>
 
 namespace tl
 {
 
 Prompter::~Prompter() = default;
+
+QString Prompter::fontName(const QString&)
+{
+    return {};
+}
 
 QString QtFileFilter(const QString& pipeFilter)
 {
@@ -124,6 +130,15 @@ QString WidgetPrompter::fileName(const FileRequest& request)
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
+}
+
+QString WidgetPrompter::fontName(const QString& proposed)
+{
+    QFont font;
+    font.setFamily(proposed);
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, font, parent_);
+    return ok ? chosen.family() : QString();
 }
 
 } // namespace tl

@@ -42,6 +42,9 @@ public:
     virtual MsgAnswer message(const MessageRequest& request) = 0;
     // The chosen path, or an empty string when the user cancelled.
     virtual QString fileName(const FileRequest& request) = 0;
+    // The font family the user chose in the font dialog, which opens on proposed; an empty
+    // string when the user cancelled. Without a font dialog: cancelled.
+    virtual QString fontName(const QString& proposed);
 
     MsgAnswer inform(const QString& text, const QString& title, MsgIcon icon = MsgIcon::None)
     {
@@ -61,7 +64,7 @@ QString QtFileFilter(const QString& pipeFilter);
 // filter's own when it names exactly one ("HTML ﾌｧｲﾙ|*.htm" gives "htm"), else fallback.
 QString SuffixForFilter(const QString& pipeFilter, int index, const QString& fallback);
 
-// The real prompts: QMessageBox and QFileDialog, parented to the given window.
+// The real prompts: QMessageBox, QFileDialog and QFontDialog, parented to the given window.
 class WidgetPrompter : public Prompter
 {
 public:
@@ -69,6 +72,7 @@ public:
     void setParent(QWidget* parent) { parent_ = parent; }
     MsgAnswer message(const MessageRequest& request) override;
     QString fileName(const FileRequest& request) override;
+    QString fontName(const QString& proposed) override;
 
 private:
     QWidget* parent_;

@@ -28,4 +28,14 @@ QString ScriptedPrompter::fileName(const FileRequest& request)
     return {};
 }
 
+QString ScriptedPrompter::fontName(const QString& proposed)
+{
+    fontProposals << proposed;
+    if (!fonts_.isEmpty())
+        return fonts_.takeFirst();
+    unplanned = true;
+    qWarning("Unplanned font dialog: %s", qPrintable(proposed));
+    return {};
+}
+
 } // namespace tl::test
