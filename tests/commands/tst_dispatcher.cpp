@@ -100,9 +100,8 @@ const QString kFileWrite =
                    "     Response.Write \"エラー発生\" & Err.Number & \"<BR>\"\r\nEnd If");
 
 // The codes whose dialog is not built yet. Shrinks as the dialogs come.
-const QList<int> kWaitingCodes = {5,  7,  8,  9,  10, 11, 12, 13, 15, 16, 17, 27, 28,
-                                  29, 30, 31, 32, 35, 36, 37, 38, 39, 40, 41, 42, 47,
-                                  48, 49, 52, 53, 54, 55, 56, 58, 77, 80, 96};
+const QList<int> kWaitingCodes = {7,  8,  9,  10, 11, 12, 13, 15, 30, 31, 32, 35, 36, 37, 38,
+                                  39, 40, 42, 47, 49, 52, 53, 54, 55, 56, 58, 77, 80, 96};
 
 } // namespace
 
