@@ -47,6 +47,9 @@ void TestDialogLayout::captionsAreWhole()
             return;
         seen = true;
         problems = test::CutCaptions(dialog);
+        // TAGLOOM_DIALOG_SHOTS=<folder> keeps a picture of each dialog, to look at.
+        if (const QString shots = qEnvironmentVariable("TAGLOOM_DIALOG_SHOTS"); !shots.isEmpty())
+            dialog->grab().save(shots + u'/' + name + QStringLiteral(".png"));
         dialog->reject();
     });
     f.state.Dialogs.Open(name, DialogRequest{f.state, f.box(), &f.window, QString()});

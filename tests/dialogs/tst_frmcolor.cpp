@@ -152,6 +152,7 @@ private Q_SLOTS:
     void typingInASlotStopsTheTimer();
     void controlsCarryTheirCaptionsAndNames();
     void swatchFromMainWindowMenuIsInsertedIntoPage();
+    void pageDialogsColourButtonFillsItsFiveFields();
 };
 
 void TestFrmColor::slotText_data()
@@ -704,6 +705,35 @@ void TestFrmColor::swatchFromMainWindowMenuIsInsertedIntoPage()
     QCOMPARE(w.box().SelStart(), qint64(6));
     QCOMPARE(test::TempHome::readBytes(w.home.file(kPaletteFile)),
              QByteArray(kFreshPalette).replace("BackColor=#000000", "BackColor=#FF8000"));
+}
+
+// The real page dialog and the real picker together: the page command, a colour button, Write
+// at once, OK. The five colour fields take the five page slots, whichever button was used.
+void TestFrmColor::pageDialogsColourButtonFillsItsFiveFields()
+{
+    test::WindowFixture w(QStringLiteral("<HTML>\r\n</HTML>"));
+    w.window.show();
+    w.box().SetSelStart(6);
+    QAction* pageButton = w.item("PageButton");
+    QVERIFY(pageButton && pageButton->isEnabled());
+    QString fields;
+    test::OnNextModal([&](QWidget* page) {
+        QVERIFY(page && page->objectName() == u"frmPage");
+        test::OnNextModal([&](QWidget* picker) {
+            QVERIFY(qobject_cast<frmColor*>(picker));
+            Click(picker, QStringLiteral("CmdWrite"));
+        });
+        Click(page, QStringLiteral("Cmd4"));
+        for (const char* name : {"Text2", "Text3", "Text4", "Text5", "Text6"})
+            fields += page->findChild<QLineEdit*>(QLatin1StringView(name))->text() + u' ';
+        Click(page, QStringLiteral("CmdOK"));
+    });
+    pageButton->trigger();
+    QCOMPARE(fields, QStringLiteral("#000000 #FFFF00 #0000FF #FFFFFF #0000FF "));
+    QCOMPARE(
+        w.box().Text(),
+        QStringLiteral("<HTML><BODY BGCOLOR=\"#000000\" TEXT=\"#FFFF00\" LINK=\"#0000FF\" "
+                       "VLINK=\"#FFFFFF\" ALINK=\"#0000FF\" BGPROPERTIES=\"FIXED\">\r\n</HTML>"));
 }
 
 QTEST_MAIN(TestFrmColor)
