@@ -225,7 +225,7 @@ int FileCommands::OpenDocument(const QString& path)
     window_.ResetEditor(decoded.text);
     decoded.text = QString();
     if (FileExists(path))
-        RegisterDocPath(state_.Docs, path);
+        listPage(path);
     window_.ShowEditor(true);
     state_.StampTable.fill(StampEntry{});
     state_.Doc.setPath(path);
@@ -349,8 +349,23 @@ bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
         state_.Doc.setEncoding(encoding);
         window_.MarkEditorUnmodified();
     }
-    RegisterDocPath(state_.Docs, path);
+    listPage(path);
     return written.ok;
+}
+
+void FileCommands::listPage(const QString& path)
+{
+    // The page list holds one path per line: a path with a line break would come back as two.
+    if (path.contains(u'\r') || path.contains(u'\n')) {
+        if (unlistable_ != path)
+            state_.prompts->inform(path + kCrLf +
+                                       QStringLiteral("このファイル名には改行が含まれているため、"
+                                                      "ページ一覧には載せません。"),
+                                   kNoDocumentCaption, MsgIcon::Information);
+        unlistable_ = path;
+        return;
+    }
+    RegisterDocPath(state_.Docs, path);
 }
 
 bool FileCommands::askCharsetDeclaration(QString& content, PageChanges& changes)

@@ -87,11 +87,14 @@ private:
     // to declare UTF-8 instead, and does so in content. False when the user cancelled the save.
     bool askCharsetDeclaration(QString& content, PageChanges& changes);
     void applyToPage(const PageChanges& changes);
+    // Puts the page in the page list, unless its path holds a line break (told once).
+    void listPage(const QString& path);
     // The message after a failed save: the path and why.
     void reportSaveFailure(const QString& path, const QString& reason);
 
     AppState& state_;
     DocumentWindow& window_;
+    QString unlistable_; // the last path refused by listPage
     bool confirmBusy_ = false;
     bool openBusy_ = false;
 };

@@ -39,8 +39,14 @@ bool WritePageList(const DocTable& table, const QString& path)
     if (n == 0)
         return true;
     QString text;
-    for (int k = 0; k < n; ++k)
-        text += QString::number(k) + u',' + table[size_t(k)].Path + QStringLiteral("\r\n");
+    for (int k = 0; k < n; ++k) {
+        // A path with a line break would come back as two pages; such a path is never listed
+        // (the file commands refuse it), and is skipped here should one get in.
+        const QString& path = table[size_t(k)].Path;
+        if (path.contains(u'\r') || path.contains(u'\n'))
+            continue;
+        text += QString::number(k) + u',' + path + QStringLiteral("\r\n");
+    }
     return WriteFileAtomically(path, EncodeSettingsText(text)).ok;
 }
 

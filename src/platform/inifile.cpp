@@ -155,8 +155,9 @@ QString IniDocument::value(const QString& section, const QString& key) const
 
 bool IniDocument::setValue(const QString& section, const QString& key, const QString& value)
 {
+    // A key that starts with "[" would be read back as a section line.
     if (BreaksLine(section) || BreaksLine(key) || BreaksLine(value) || key.contains(u'=') ||
-        section.contains(u']'))
+        section.contains(u']') || QStringView(key).trimmed().startsWith(u'['))
         return false;
     // A lone surrogate has no form in either encoding and would be written as "?".
     if (!section.isValidUtf16() || !key.isValidUtf16() || !value.isValidUtf16())

@@ -49,6 +49,7 @@ private Q_SLOTS:
     void pageListReadsLinesIntoSlots();
     void pageListWithTooManyLinesKeepsWhatFits();
     void pageListWriteOneLinePerUsedSlot();
+    void pageListNeverSplitsAPath();
     void pageListWriteWithEmptyTableKeepsOldFile();
 };
 
@@ -278,6 +279,20 @@ void TestDocTable::pageListWriteOneLinePerUsedSlot()
     const QByteArray written = test::TempHome::readBytes(file);
     QCOMPARE(written.count("\r\n"), 50);
     QVERIFY(written.endsWith("49,/s/p49.htm\r\n"));
+}
+
+// A path with a line break is never split into two pages: it is left out of the list.
+void TestDocTable::pageListNeverSplitsAPath()
+{
+    test::TempHome home;
+    const QString file = home.file(kPageListFile);
+    DocTable t = TableOf({"/s/a.htm", "/s/x\ny.htm", "/s/b\r.htm", "/s/c.htm"});
+    QVERIFY(WritePageList(t, file));
+    QCOMPARE(test::TempHome::readBytes(file), QByteArray("0,/s/a.htm\r\n3,/s/c.htm\r\n"));
+    DocTable back;
+    QVERIFY(ReadPageList(back, file));
+    QCOMPARE(UsedSlotCount(back), 2);
+    QCOMPARE(back[1].Path, QStringLiteral("/s/c.htm"));
 }
 
 void TestDocTable::pageListWriteWithEmptyTableKeepsOldFile()

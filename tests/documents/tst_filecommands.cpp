@@ -37,6 +37,7 @@ private Q_SLOTS:
     void saveAsCancelledWritesNothing();
     void openByDialogRefusesPrograms();
     void fileDialogsStartInTheUsersFolders();
+    void pathWithLineBreakIsNotListed();
     void droppedFilesOpenOnlyTheFirst();
     void recentItemOpensWithoutReordering();
     void previousAndNextSkipVanishedPages();
@@ -352,6 +353,27 @@ void TestFileCommands::fileDialogsStartInTheUsersFolders()
     QCOMPARE(s.prompts.fileRequests.last().startFolder, QDir::homePath());
     for (const FileRequest& r : s.prompts.fileRequests)
         QVERIFY(QFileInfo(r.startFolder) != QFileInfo(ProgramFolder()));
+}
+
+// A file whose name holds a line break opens and saves, but the page list, one path per line,
+// does not take it: the user is told once.
+void TestFileCommands::pathWithLineBreakIsNotListed()
+{
+    Session s;
+    const QString odd = s.write(QStringLiteral("two\nlines.htm"), "odd\r\n");
+    const QString plain = s.write(QStringLiteral("plain.htm"), "p\r\n");
+    QCOMPARE(s.files().OpenDocument(plain), 0);
+    QCOMPARE(s.files().OpenDocument(odd), 0);
+    QCOMPARE(s.box().Text(), QStringLiteral("odd\r\n"));
+    QCOMPARE(UsedSlotCount(s.state.Docs), 1);
+    QCOMPARE(s.prompts.messages.size(), 1);
+    QVERIFY(s.prompts.messages[0].text.startsWith(odd + QStringLiteral("\r\n")));
+    s.type(QStringLiteral("x"));
+    s.files().SaveDocument();
+    QCOMPARE(Session::read(odd), QByteArray("xodd\r\n"));
+    QCOMPARE(s.prompts.messages.size(), 1);
+    QCOMPARE(UsedSlotCount(s.state.Docs), 1);
+    QCOMPARE(s.state.Docs[0].Path, plain);
 }
 
 void TestFileCommands::droppedFilesOpenOnlyTheFirst()

@@ -240,6 +240,12 @@ void TestIniFile::refusedWrite_data()
     QTest::newRow("key_with_equals") << file << "S"
                                      << "a=b"
                                      << "v";
+    QTest::newRow("key_starting_with_bracket") << file << "S"
+                                               << "[x"
+                                               << "v";
+    QTest::newRow("key_starting_with_space_and_bracket") << file << "S"
+                                                         << " [x"
+                                                         << "v";
     QTest::newRow("section_with_lf") << file << "S\nT"
                                      << "k"
                                      << "v";
