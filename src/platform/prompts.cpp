@@ -92,6 +92,23 @@ MsgAnswer WidgetPrompter::message(const MessageRequest& request)
     for (const auto& [button, text] : kButtonTexts)
         if (QAbstractButton* b = box.button(button))
             b->setText(QString::fromUtf16(text));
+    if (request.defaultAnswer) {
+        const QMessageBox::StandardButton button = [&] {
+            switch (*request.defaultAnswer) {
+            case MsgAnswer::Ok:
+                return QMessageBox::Ok;
+            case MsgAnswer::Cancel:
+                return QMessageBox::Cancel;
+            case MsgAnswer::Yes:
+                return QMessageBox::Yes;
+            case MsgAnswer::No:
+                return QMessageBox::No;
+            }
+            return QMessageBox::NoButton;
+        }();
+        if (box.button(button))
+            box.setDefaultButton(button);
+    }
     switch (box.exec()) {
     case QMessageBox::Yes:
         return MsgAnswer::Yes;

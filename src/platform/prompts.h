@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 class QWidget;
 
 namespace tl
@@ -18,6 +20,8 @@ struct MessageRequest {
     QString title;
     MsgButtons buttons = MsgButtons::Ok;
     MsgIcon icon = MsgIcon::None;
+    // The button Enter chooses; none: the message box's own choice.
+    std::optional<MsgAnswer> defaultAnswer = std::nullopt;
 };
 
 // One file dialog. The filter uses the "description|patterns|description|patterns" form.

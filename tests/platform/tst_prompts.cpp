@@ -19,6 +19,8 @@ class TestPrompts : public QObject
 private Q_SLOTS:
     void messageTextIsPlain();
     void buttonsAreJapanese();
+    void enterChoosesTheDefaultAnswer_data();
+    void enterChoosesTheDefaultAnswer();
     void qtTextsAreJapaneseInAJapaneseLocale();
     void saveDialogAddsTheChosenFiltersExtension_data();
     void saveDialogAddsTheChosenFiltersExtension();
@@ -63,6 +65,32 @@ void TestPrompts::buttonsAreJapanese()
     texts.sort();
     expected.sort();
     QCOMPARE(texts, expected);
+}
+
+void TestPrompts::enterChoosesTheDefaultAnswer_data()
+{
+    QTest::addColumn<MsgButtons>("buttons");
+    QTest::addColumn<MsgAnswer>("defaultAnswer");
+    QTest::newRow("yes_no_yes") << MsgButtons::YesNo << MsgAnswer::Yes;
+    QTest::newRow("yes_no_no") << MsgButtons::YesNo << MsgAnswer::No;
+    QTest::newRow("yes_no_cancel_no") << MsgButtons::YesNoCancel << MsgAnswer::No;
+    QTest::newRow("ok_cancel_cancel") << MsgButtons::OkCancel << MsgAnswer::Cancel;
+}
+
+void TestPrompts::enterChoosesTheDefaultAnswer()
+{
+    QFETCH(MsgButtons, buttons);
+    QFETCH(MsgAnswer, defaultAnswer);
+    WidgetPrompter prompter;
+    MessageRequest request{QStringLiteral("読み込み直しますか？"), QStringLiteral("Tagloom"),
+                           buttons, MsgIcon::Question};
+    request.defaultAnswer = defaultAnswer;
+    test::OnNextModal([](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        QVERIFY(box && box->defaultButton());
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    QCOMPARE(prompter.message(request), defaultAnswer);
 }
 
 void TestPrompts::qtTextsAreJapaneseInAJapaneseLocale()
