@@ -6,6 +6,7 @@
 #include "core/dialogregistry.h"
 #include "documents/filecommands.h"
 #include "documents/frmfilenames.h"
+#include "documents/journalkeeper.h"
 #include "documents/pagelist.h"
 #include "editor/editcommands.h"
 #include "editor/keyhandler.h"
@@ -80,6 +81,7 @@ frmMain::frmMain(AppState& state, QWidget* parent)
     });
 
     files_ = std::make_unique<FileCommands>(state_, *this);
+    journal_ = std::make_unique<JournalKeeper>(state_, *files_);
     connect(mainText_, &MainTextEdit::FilesDropped, this,
             [this](const QStringList& paths) { files_->OpenDroppedFiles(paths); });
     state_.ShowStatus = [this](const QString& text) { statusBar()->showMessage(text, 10000); };
@@ -417,6 +419,8 @@ void frmMain::closeEvent(QCloseEvent* event)
     event->accept();
     if (!unloaded_) {
         unloaded_ = true;
+        // The user has answered for the page: its journal is no longer needed.
+        journal_->Finish();
         textBox_.SetTarget(nullptr);
         Q_EMIT Unloaded();
     }

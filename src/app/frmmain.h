@@ -20,6 +20,7 @@ namespace tl
 
 struct AppState;
 class FileCommands;
+class JournalKeeper;
 class MainTextEdit;
 class RowsLabel;
 class RulerLabel;
@@ -40,6 +41,8 @@ public:
     MainTextEdit* MainText() const { return mainText_; }
     cTextBox& TextBox() { return textBox_; }
     FileCommands& Files() { return *files_; }
+    // The current page's recovery journal.
+    JournalKeeper& Journal() { return *journal_; }
 
     // The current document's name is the window caption.
     // The title bar adds the unsaved-changes mark ("*"); the caption never holds it.
@@ -134,6 +137,8 @@ private:
     QTimer* timer1_;
     cTextBox textBox_;
     std::unique_ptr<FileCommands> files_;
+    // After files_: it goes first, while the file commands it watches still exist.
+    std::unique_ptr<JournalKeeper> journal_;
     std::array<QAction*, 11> recentItems_{};
     QString caption_;
     // Toolbar buttons and menu items that act only once their registry name is registered.

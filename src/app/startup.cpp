@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/frmmain.h"
+#include "documents/journalkeeper.h"
 #include "documents/settingsfiles.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -101,6 +102,8 @@ void Application::splashTimer()
         main_->OpenCommandLineFile(argumentText_);
         splash_->close();
         main_->show();
+        // Pages a crash or a kill left unsaved come back before the previous run's list.
+        main_->Journal().OfferRecoveredPages();
         if (argumentText_.isEmpty())
             main_->RestorePageList();
     });

@@ -75,6 +75,7 @@ void Document::setModified(bool modified)
         buffer_.setModified();
     else
         buffer_.setUnmodified();
+    Q_EMIT modifiedSet(modified);
 }
 
 void Document::finishEdit(const std::vector<TextChange>& changes, SelectionRange after)

@@ -128,6 +128,8 @@ Q_SIGNALS:
     void edited();
     // The whole text was replaced (setText).
     void textReset();
+    // setModified was called: the page was loaded, saved or put back as modified.
+    void modifiedSet(bool modified);
     // The caret or the anchor moved.
     void selectionChanged(qsizetype oldAnchor, qsizetype oldCaret);
     void colorsChanged();

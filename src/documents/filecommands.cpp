@@ -179,6 +179,8 @@ bool FileCommands::ConfirmSaveChanges(const QString& name)
     ReentryGuard guard(confirmBusy_);
     if (!window_.EditorShown() || !state_.Doc.isModified())
         return false;
+    if (beforeSaveQuestion_)
+        beforeSaveQuestion_();
 
     const MsgAnswer answer =
         state_.prompts->ask(u'[' + name + QStringLiteral("] 内のﾃｷｽﾄは変更されています。") + kCrLf +

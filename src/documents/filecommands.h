@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace tl
 {
@@ -39,6 +40,12 @@ public:
     // Yes. True when the pending command must not go on: the user cancelled, or chose to save
     // and the save did not happen.
     bool ConfirmSaveChanges(const QString& name);
+    // Runs before that question is asked, while the modified page is still shown (the recovery
+    // journal takes its text then).
+    void SetBeforeSaveQuestion(std::function<void()> hook)
+    {
+        beforeSaveQuestion_ = std::move(hook);
+    }
     // 0 when the file was loaded; -1 when nothing was loaded.
     int OpenDocument(const QString& path);
     // Writes the text (CR LF breaks) ending with one CR LF (added when missing), after a backup
@@ -97,6 +104,7 @@ private:
     QString unlistable_; // the last path refused by listPage
     bool confirmBusy_ = false;
     bool openBusy_ = false;
+    std::function<void()> beforeSaveQuestion_;
 };
 
 } // namespace tl

@@ -1,0 +1,280 @@
+#include "documents/journalkeeper.h"
+
+#include "core/appstate.h"
+#include "documents/documentwindow.h"
+#include "documents/filecommands.h"
+#include "platform/atomicwrite.h"
+#include "platform/errors.h"
+#include "platform/prompts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace tl
+{
+
+namespace
+{
+
+constexpr int kDefaultIdleDelay = 15000;
+// However long the typing goes on, a change waits at most this many idle delays.
+constexpr int kMaxWaitInDelays = 4;
+
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kTitle = QStringLiteral("ページの復元");
+
+std::optional<JournalEntry> ReadJournal(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return DecodeJournal(file.readAll());
+}
+
+} // namespace
+
+int JournalIdleDelayFromEnvironment()
+{
+    bool ok = false;
+    const int ms = qEnvironmentVariableIntValue("TAGLOOM_JOURNAL_IDLE_MS", &ok);
+    return ok && ms > 0 ? ms : kDefaultIdleDelay;
+}
+
+JournalKeeper::JournalKeeper(AppState& state, FileCommands& files, QObject* parent)
+    : QObject(parent), state_(state), files_(files), lock_(CurrentJournalLock()),
+      idleDelay_(JournalIdleDelayFromEnvironment())
+{
+    folder_ = JournalFolderFor(JournalRoot(), lock_);
+    pool_.setMaxThreadCount(1);
+    idle_.setSingleShot(true);
+    connect(&idle_, &QTimer::timeout, this, &JournalKeeper::WriteNow);
+    connect(&state_.Doc, &Document::edited, this, &JournalKeeper::onEdited);
+    connect(&state_.Doc, &Document::textReset, this, &JournalKeeper::discard);
+    connect(&state_.Doc, &Document::modifiedSet, this, [this](bool modified) {
+        if (!modified)
+            discard();
+    });
+    files_.SetBeforeSaveQuestion([this] { WriteNow(); });
+}
+
+JournalKeeper::~JournalKeeper()
+{
+    files_.SetBeforeSaveQuestion({});
+    if (!finished_ && state_.Doc.isModified())
+        WriteNow();
+    WaitForWrites();
+    if (!finished_ && !state_.Doc.isModified())
+        RemoveJournalFolder(folder_);
+}
+
+QString JournalKeeper::PagePath() const
+{
+    return folder_ + u'/' + kPageJournalName;
+}
+
+void JournalKeeper::onEdited()
+{
+    if (finished_)
+        return;
+    if (!state_.Doc.isModified()) {
+        discard();
+        return;
+    }
+    if (!unwrittenSince_.isValid())
+        unwrittenSince_.start();
+    const qint64 left = qint64(idleDelay_) * kMaxWaitInDelays - unwrittenSince_.elapsed();
+    idle_.start(int(std::clamp<qint64>(left, 0, idleDelay_)));
+}
+
+void JournalKeeper::discard()
+{
+    idle_.stop();
+    unwrittenSince_.invalidate();
+    if (!written_)
+        return;
+    written_ = false;
+    schedule(Job{});
+}
+
+JournalEntry JournalKeeper::snapshot() const
+{
+    const Document& doc = state_.Doc;
+    JournalEntry entry;
+    entry.path = doc.path();
+    entry.time = QDateTime::currentDateTimeUtc();
+    entry.encoding = doc.encoding();
+    entry.undecodable = !doc.undecodableFile().isEmpty();
+    entry.text = doc.text();
+    return entry;
+}
+
+void JournalKeeper::WriteNow()
+{
+    idle_.stop();
+    unwrittenSince_.invalidate();
+    if (finished_ || !state_.Doc.isModified())
+        return;
+    written_ = true;
+    schedule(Job{snapshot()});
+}
+
+void JournalKeeper::schedule(Job job)
+{
+    std::lock_guard guard(mutex_);
+    pending_ = std::move(job);
+    if (running_)
+        return;
+    running_ = true;
+    pool_.start([this] { runJobs(); });
+}
+
+void JournalKeeper::runJobs()
+{
+    for (;;) {
+        Job job;
+        {
+            std::lock_guard guard(mutex_);
+            if (!pending_) {
+                running_ = false;
+                return;
+            }
+            job = std::move(*pending_);
+            pending_.reset();
+        }
+        const QString path = PagePath();
+        if (!job.entry) {
+            QFile::remove(path);
+            continue;
+        }
+        if (!folderReady_)
+            folderReady_ = CreateJournalFolder(folder_, lock_);
+        const FileWriteResult written = WriteFileAtomically(path, EncodeJournal(*job.entry));
+        job.entry.reset();
+        if (!written.ok) {
+            // The folder may have been removed under us; it is made again next time.
+            folderReady_ = false;
+            const QString text = QStringLiteral("復元用の控えを書けません: ") +
+                                 SystemErrorText(written.code) + u' ' + path;
+            QMetaObject::invokeMethod(
+                this,
+                [this, text] {
+                    if (state_.ShowStatus)
+                        state_.ShowStatus(text);
+                },
+                Qt::QueuedConnection);
+        }
+    }
+}
+
+void JournalKeeper::WaitForWrites()
+{
+    pool_.waitForDone();
+}
+
+void JournalKeeper::Finish()
+{
+    if (finished_)
+        return;
+    finished_ = true;
+    idle_.stop();
+    WaitForWrites();
+    RemoveJournalFolder(folder_);
+}
+
+QString JournalKeeper::question(const JournalEntry& entry) const
+{
+    const QString page = entry.path.isEmpty() ? kUntitledCaption : entry.path;
+    return QStringLiteral("保存されないまま終わったページの内容が残っています。") + kCrLf + kCrLf +
+           QStringLiteral("ページ: ") + page + kCrLf + QStringLiteral("時刻: ") +
+           entry.time.toLocalTime().toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")) + kCrLf +
+           kCrLf +
+           QStringLiteral("はい: 開く (変更されたページとして開きます。保存するまでファイルは"
+                          "変わりません)") +
+           kCrLf + QStringLiteral("いいえ: 破棄 (残っていた内容を削除します)") + kCrLf +
+           QStringLiteral("キャンセル: 今は開かず、次の起動時にもう一度尋ねます");
+}
+
+void JournalKeeper::restore(const JournalEntry& entry)
+{
+    DocumentWindow& window = files_.Window();
+    window.SetCaption(entry.path.isEmpty() ? kUntitledCaption : entry.path);
+    window.ResetEditor(entry.text);
+    window.ShowEditor(true);
+    window.FocusEditor();
+    state_.StampTable.fill(StampEntry{});
+    state_.Doc.setPath(entry.path);
+    state_.Doc.setEncoding(entry.encoding);
+    state_.Doc.setUndecodableFile(entry.undecodable ? entry.path : QString());
+    state_.Doc.setModified(true);
+}
+
+void JournalKeeper::OfferRecoveredPages()
+{
+    if (finished_)
+        return;
+    struct Found {
+        QString file;
+        JournalEntry entry;
+    };
+    std::vector<Found> found;
+    QStringList damaged;
+    for (const QString& file : AdoptAbandonedJournals(JournalRoot(), folder_)) {
+        if (auto entry = ReadJournal(file))
+            found.push_back({file, std::move(*entry)});
+        else
+            damaged << file;
+    }
+    if (!damaged.isEmpty()) {
+        // Never offered as a page, never deleted: it may still hold something of value.
+        const QString aside = JournalRoot() + QStringLiteral("/damaged");
+        QDir().mkpath(aside);
+        for (const QString& file : damaged) {
+            const QString name = QFileInfo(file).fileName();
+            QString target = aside + u'/' + name;
+            for (int n = 2; QFileInfo::exists(target); ++n)
+                target = aside + u'/' + QString::number(n) + u'-' + name;
+            QFile::rename(file, target);
+        }
+        state_.prompts->inform(QStringLiteral("読めない復元用の控えが ") +
+                                   QString::number(damaged.size()) +
+                                   QStringLiteral(" 件ありました。ページとしては開かず、次のフォル"
+                                                  "ダーに移しました:") +
+                                   kCrLf + aside,
+                               kTitle, MsgIcon::Exclamation);
+    }
+    std::stable_sort(found.begin(), found.end(),
+                     [](const Found& a, const Found& b) { return a.entry.time > b.entry.time; });
+
+    for (size_t i = 0; i < found.size(); ++i) {
+        const Found& f = found[i];
+        const MsgAnswer answer = state_.prompts->ask(question(f.entry), kTitle,
+                                                     MsgButtons::YesNoCancel, MsgIcon::Question);
+        if (answer == MsgAnswer::No) {
+            QFile::remove(f.file);
+            continue;
+        }
+        if (answer != MsgAnswer::Yes)
+            continue;
+        if (files_.ConfirmSaveChanges(files_.Window().Caption()))
+            return; // the page shown stays; every journal is kept
+        restore(f.entry);
+        // The page's own journal is in place before the one it came from goes.
+        WaitForWrites();
+        written_ = true;
+        if (CreateJournalFolder(folder_, lock_) &&
+            WriteFileAtomically(PagePath(), EncodeJournal(snapshot())).ok)
+            QFile::remove(f.file);
+        const size_t left = found.size() - i - 1;
+        if (left > 0)
+            state_.prompts->inform(QStringLiteral("ほかにも復元できるページが ") +
+                                       QString::number(left) +
+                                       QStringLiteral(" 件あります。次の起動時に尋ねます。"),
+                                   kTitle, MsgIcon::Information);
+        return;
+    }
+}
+
+} // namespace tl
