@@ -4,6 +4,7 @@
 #include "commands/tagreedit.h"
 #include "core/appstate.h"
 #include "core/dialogregistry.h"
+#include "documents/diskwatch.h"
 #include "documents/filecommands.h"
 #include "documents/frmfilenames.h"
 #include "documents/journalkeeper.h"
@@ -203,6 +204,10 @@ void frmMain::changeEvent(QEvent* event)
         UpdateLineGutter(false);
         DrawColumnRuler();
         syncToolbarChecks();
+        // Another program may have changed the page's file meanwhile. Asked once the
+        // activation is over, not from inside it.
+        QMetaObject::invokeMethod(
+            this, [this] { files_->Disk().CheckWhenIdle(); }, Qt::QueuedConnection);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "documents/filecommands.h"
 
 #include "core/appstate.h"
+#include "documents/diskwatch.h"
 #include "documents/documentcodec.h"
 #include "documents/documentwindow.h"
 #include "documents/pagelist.h"
@@ -9,6 +10,7 @@
 #include "platform/atomicwrite.h"
 #include "platform/busycursor.h"
 #include "platform/errors.h"
+#include "platform/fileidentity.h"
 #include "platform/files.h"
 #include "platform/programfolder.h"
 
@@ -151,6 +153,13 @@ QString OpenDialogStartFolder(const QString& startFolder, const QString& caption
     return sep == 0 ? caption.left(1) : caption.left(sep);
 }
 
+FileCommands::FileCommands(AppState& state, DocumentWindow& window)
+    : state_(state), window_(window), disk_(std::make_unique<DiskWatch>(state, *this))
+{
+}
+
+FileCommands::~FileCommands() = default;
+
 bool FileCommands::isUntitled() const
 {
     // A flag of the document, not its caption: "無題メモ.htm" is a named page.
@@ -205,9 +214,11 @@ int FileCommands::OpenDocument(const QString& path)
     if (openBusy_)
         return 0;
     ReentryGuard guard(openBusy_);
-    if (ConfirmSaveChanges(window_.Caption()))
+    if (!reloading_ && ConfirmSaveChanges(window_.Caption()))
         return -1;
 
+    // Taken before the read: a change while reading is then noticed later, never missed.
+    const FileIdentity identity = ReadFileIdentity(path);
     QFile file(NativePath(path));
     if (!file.open(QIODevice::ReadOnly)) {
         state_.prompts->inform(path + QStringLiteral(" ﾌｧｲﾙを開けません。"), kNoDocumentCaption);
@@ -233,6 +244,7 @@ int FileCommands::OpenDocument(const QString& path)
     state_.Doc.setPath(path);
     state_.Doc.setEncoding(decoded.encoding);
     state_.Doc.setUndecodableFile(decoded.undecodableBytes ? path : QString());
+    disk_->Record(identity);
 
     if (decoded.undecodableBytes)
         state_.prompts->inform(
@@ -241,6 +253,12 @@ int FileCommands::OpenDocument(const QString& path)
                     " として読めないバイトがあります。読めない部分は置き換えて表示しています。"),
             kNoDocumentCaption, MsgIcon::Exclamation);
     return 0;
+}
+
+int FileCommands::ReloadDocument(const QString& path)
+{
+    ReentryGuard guard(reloading_);
+    return OpenDocument(path);
 }
 
 bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
@@ -332,6 +350,8 @@ bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
         reportSaveFailure(path, SystemErrorText(EACCES));
         return false;
     }
+    if (exists && !disk_->ConfirmOverwrite(path))
+        return false;
     if (exists && !makeBackup(path))
         return false;
 
@@ -350,6 +370,7 @@ bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
         state_.Doc.setPath(path);
         state_.Doc.setEncoding(encoding);
         window_.MarkEditorUnmodified();
+        disk_->Record(ReadFileIdentity(path));
     }
     listPage(path);
     return written.ok;

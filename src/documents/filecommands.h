@@ -3,11 +3,13 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 namespace tl
 {
 
 struct AppState;
+class DiskWatch;
 class DocumentWindow;
 
 inline const QString kDocumentFilter =
@@ -32,9 +34,12 @@ QString OpenDialogStartFolder(const QString& startFolder, const QString& caption
 class FileCommands
 {
 public:
-    FileCommands(AppState& state, DocumentWindow& window) : state_(state), window_(window) {}
+    FileCommands(AppState& state, DocumentWindow& window);
+    ~FileCommands();
 
     DocumentWindow& Window() const { return window_; }
+    // Notices when another program changes the page's file.
+    DiskWatch& Disk() const { return *disk_; }
 
     // Asks about unsaved changes of the current document (name = the caption) and saves on
     // Yes. True when the pending command must not go on: the user cancelled, or chose to save
@@ -48,6 +53,9 @@ public:
     }
     // 0 when the file was loaded; -1 when nothing was loaded.
     int OpenDocument(const QString& path);
+    // Opens the page's file again without the unsaved-changes question (the user chose to
+    // read it again).
+    int ReloadDocument(const QString& path);
     // Writes the text (CR LF breaks) ending with one CR LF (added when missing), after a backup
     // of the old file.
     // True when the file was written.
@@ -104,6 +112,8 @@ private:
     QString unlistable_; // the last path refused by listPage
     bool confirmBusy_ = false;
     bool openBusy_ = false;
+    bool reloading_ = false;
+    std::unique_ptr<DiskWatch> disk_;
     std::function<void()> beforeSaveQuestion_;
 };
 

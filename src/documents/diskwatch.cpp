@@ -1,0 +1,154 @@
+#include "documents/diskwatch.h"
+
+#include "core/appstate.h"
+#include "documents/documentwindow.h"
+#include "documents/filecommands.h"
+#include "platform/busycursor.h"
+#include "platform/files.h"
+#include "platform/prompts.h"
+
+#include <QApplication>
+#include <QFileInfo>
+
+namespace tl
+{
+
+namespace
+{
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+} // namespace
+
+DiskChange CompareDiskFile(const FileIdentity& known, const FileIdentity& seen,
+                           const FileIdentity& now)
+{
+    if (now.error != 0 || now == known || now == seen)
+        return DiskChange::None;
+    return now.exists ? DiskChange::Changed : DiskChange::Deleted;
+}
+
+DiskWatch::DiskWatch(AppState& state, FileCommands& files) : state_(state), files_(files)
+{
+    settle_.setSingleShot(true);
+    settle_.setInterval(kSettleMs);
+    connect(&watcher_, &QFileSystemWatcher::fileChanged, this, &DiskWatch::changedOnDisk);
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, &DiskWatch::changedOnDisk);
+    connect(&settle_, &QTimer::timeout, this, [this] {
+        // In the background the question waits for the window's activation.
+        if (QGuiApplication::applicationState() == Qt::ApplicationActive)
+            CheckWhenIdle();
+    });
+}
+
+void DiskWatch::Record(const FileIdentity& identity)
+{
+    known_ = identity;
+    seen_ = identity;
+    watch();
+}
+
+void DiskWatch::watch()
+{
+    const QStringList watched = watcher_.files() + watcher_.directories();
+    if (known_.path.isEmpty()) {
+        if (!watched.isEmpty())
+            watcher_.removePaths(watched);
+        return;
+    }
+    const QFileInfo info(NativePath(known_.path));
+    const QString file = info.absoluteFilePath();
+    const QString folder = info.absolutePath();
+    QStringList stale;
+    for (const QString& path : watched)
+        if (path != file && path != folder)
+            stale << path;
+    if (!stale.isEmpty())
+        watcher_.removePaths(stale);
+    // A file replaced through a rename drops out of the watch: it is watched again here.
+    if (!watcher_.files().contains(file) && info.exists())
+        watcher_.addPath(file);
+    if (!watcher_.directories().contains(folder) && QFileInfo::exists(folder))
+        watcher_.addPath(folder);
+}
+
+void DiskWatch::changedOnDisk()
+{
+    settle_.start();
+}
+
+void DiskWatch::CheckWhenIdle()
+{
+    if (!QApplication::activeModalWidget())
+        Check();
+}
+
+void DiskWatch::Check()
+{
+    if (checking_)
+        return;
+    const QString path = known_.path;
+    // Only the open page's file counts (not after New or Close).
+    if (path.isEmpty() || state_.Doc.path() != path || !files_.Window().EditorShown())
+        return;
+    const FileIdentity now = ReadFileIdentity(path);
+    watch();
+    const DiskChange change = CompareDiskFile(known_, seen_, now);
+    if (change == DiskChange::None)
+        return;
+    ReentryGuard guard(checking_);
+    // Told once: this state of the file is not asked about again.
+    seen_ = now;
+
+    if (change == DiskChange::Deleted) {
+        state_.prompts->inform(
+            path + kCrLf +
+                QStringLiteral("このファイルは削除されたか、ほかの場所へ移動されました。") + kCrLf +
+                QStringLiteral(
+                    "ページは開いたままです。保存すると、この名前でファイルを作り直します。"),
+            kNoDocumentCaption, MsgIcon::Exclamation);
+        // The page is no longer on disk: closing it must ask to save it.
+        state_.Doc.setModified(true);
+        return;
+    }
+
+    const bool modified = state_.Doc.isModified();
+    MessageRequest question;
+    question.text =
+        path + kCrLf + QStringLiteral("このファイルはほかのプログラムによって変更されました。") +
+        kCrLf +
+        (modified ? QStringLiteral("読み込み直すと、このページで行った変更は失われます。") + kCrLf
+                  : QString()) +
+        QStringLiteral("ファイルを読み込み直しますか？");
+    question.title = kNoDocumentCaption;
+    question.buttons = MsgButtons::YesNo;
+    question.icon = MsgIcon::Question;
+    // Unsaved changes are kept unless the user chooses otherwise.
+    question.defaultAnswer = modified ? MsgAnswer::No : MsgAnswer::Yes;
+    if (state_.prompts->message(question) == MsgAnswer::Yes && files_.ReloadDocument(path) == 0)
+        return;
+    // Kept (or the file could not be read): the page no longer matches the file.
+    state_.Doc.setModified(true);
+}
+
+bool DiskWatch::ConfirmOverwrite(const QString& path)
+{
+    if (path.isEmpty() || path != known_.path)
+        return true; // another file: the save-as questions cover it
+    const FileIdentity now = ReadFileIdentity(path);
+    if (!now.exists || now.error != 0 || now == known_)
+        return true;
+    seen_ = now; // the user now knows of this change
+    MessageRequest question;
+    question.text =
+        path + kCrLf +
+        QStringLiteral("このファイルは開いた後でほかのプログラムによって変更されています。") +
+        kCrLf + QStringLiteral("上書きしますか？");
+    question.title = kNoDocumentCaption;
+    question.buttons = MsgButtons::YesNo;
+    question.icon = MsgIcon::Exclamation;
+    question.defaultAnswer = MsgAnswer::No;
+    return state_.prompts->message(question) == MsgAnswer::Yes;
+}
+
+} // namespace tl

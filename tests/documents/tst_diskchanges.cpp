@@ -1,0 +1,335 @@
+#include "documents/diskwatch.h"
+#include "documents/filecommands.h"
+#include "filesession.h"
+#include "platform/fileidentity.h"
+
+#include <QFile>
+#include <QtTest>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+using namespace tl;
+
+using Session = test::FileSession;
+
+namespace
+{
+
+const QByteArray kOriginal = "<P>original</P>\r\n";
+
+// How another program changes the page's file.
+enum class Change {
+    Rewritten,       // rewritten in place with another size
+    SameSizeLater,   // rewritten in place with as many bytes, a later modification time
+    ReplacedByRename // a new file written beside it and renamed over it, as editors save
+};
+
+// Moves the file's modification time on by seconds, so that a rewrite within the clock's
+// resolution still looks later.
+void MoveModificationTime(const QString& path, int seconds)
+{
+    struct stat st {
+    };
+    QVERIFY(::stat(QFile::encodeName(path).constData(), &st) == 0);
+    timespec times[2] = {st.st_atim, st.st_mtim};
+    times[1].tv_sec += seconds;
+    QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0);
+}
+
+// Another program changes the file at path to hold bytes (for SameSizeLater, as many bytes as
+// the file holds).
+void ChangeFile(Change change, const QString& path, const QByteArray& bytes)
+{
+    switch (change) {
+    case Change::Rewritten:
+    case Change::SameSizeLater: {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QCOMPARE(file.write(bytes), bytes.size());
+        file.close();
+        MoveModificationTime(path, 2);
+        break;
+    }
+    case Change::ReplacedByRename: {
+        const QString temp = path + QStringLiteral(".new");
+        test::TempHome::writeBytes(temp, bytes);
+        QVERIFY(std::rename(QFile::encodeName(temp).constData(),
+                            QFile::encodeName(path).constData()) == 0);
+        break;
+    }
+    }
+}
+
+// A page as text, as the edit box shows it.
+QString PageText(const QByteArray& bytes)
+{
+    return QString::fromLatin1(bytes);
+}
+
+} // namespace
+
+class TestDiskChanges : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void compareDiskFile_data();
+    void compareDiskFile();
+    void changedFileAsksToReload_data();
+    void changedFileAsksToReload();
+    void ownSavesAskNothing();
+    void deletedFileIsToldOnce();
+    void saveOverChangedFileAsks_data();
+    void saveOverChangedFileAsks();
+    void windowActivationChecks();
+    void watcherNotices_data();
+    void watcherNotices();
+};
+
+void TestDiskChanges::compareDiskFile_data()
+{
+    QTest::addColumn<FileIdentity>("now");
+    QTest::addColumn<bool>("seenBefore");
+    QTest::addColumn<DiskChange>("expected");
+
+    const FileIdentity known{QStringLiteral("/p.htm"), true, 10, 5'000'000'001, 7, 1, 0};
+    auto with = [known](auto change) {
+        FileIdentity id = known;
+        change(id);
+        return id;
+    };
+    QTest::newRow("same") << known << false << DiskChange::None;
+    QTest::newRow("other_size") << with([](FileIdentity& id) { id.size = 11; }) << false
+                                << DiskChange::Changed;
+    QTest::newRow("later_by_a_nanosecond")
+        << with([](FileIdentity& id) { ++id.mtimeNs; }) << false << DiskChange::Changed;
+    QTest::newRow("other_inode") << with([](FileIdentity& id) { id.inode = 8; }) << false
+                                 << DiskChange::Changed;
+    QTest::newRow("changed_already_seen")
+        << with([](FileIdentity& id) { id.size = 11; }) << true << DiskChange::None;
+    QTest::newRow("missing") << FileIdentity{known.path} << false << DiskChange::Deleted;
+    QTest::newRow("missing_already_seen") << FileIdentity{known.path} << true << DiskChange::None;
+    QTest::newRow("unreadable") << FileIdentity{known.path, false, 0, 0, 0, 0, EACCES} << false
+                                << DiskChange::None;
+}
+
+void TestDiskChanges::compareDiskFile()
+{
+    QFETCH(FileIdentity, now);
+    QFETCH(bool, seenBefore);
+    QFETCH(DiskChange, expected);
+    const FileIdentity known{QStringLiteral("/p.htm"), true, 10, 5'000'000'001, 7, 1, 0};
+    QCOMPARE(CompareDiskFile(known, seenBefore ? now : known, now), expected);
+}
+
+void TestDiskChanges::changedFileAsksToReload_data()
+{
+    QTest::addColumn<bool>("modified");
+    QTest::addColumn<Change>("change");
+    QTest::addColumn<MsgAnswer>("answer");
+    QTest::newRow("clean_rewritten_reload") << false << Change::Rewritten << MsgAnswer::Yes;
+    QTest::newRow("clean_same_size_later_reload")
+        << false << Change::SameSizeLater << MsgAnswer::Yes;
+    QTest::newRow("clean_renamed_reload") << false << Change::ReplacedByRename << MsgAnswer::Yes;
+    QTest::newRow("clean_keep") << false << Change::Rewritten << MsgAnswer::No;
+    QTest::newRow("modified_rewritten_keep") << true << Change::Rewritten << MsgAnswer::No;
+    QTest::newRow("modified_renamed_keep") << true << Change::ReplacedByRename << MsgAnswer::No;
+    QTest::newRow("modified_reload") << true << Change::Rewritten << MsgAnswer::Yes;
+}
+
+void TestDiskChanges::changedFileAsksToReload()
+{
+    QFETCH(bool, modified);
+    QFETCH(Change, change);
+    QFETCH(MsgAnswer, answer);
+    Session s;
+    const QString path = s.write(QStringLiteral("page.htm"), kOriginal);
+    QCOMPARE(s.files().OpenDocument(path), 0);
+    if (modified)
+        s.type(QStringLiteral("mine "));
+    const QString before = s.box().Text();
+
+    const QByteArray theirs = change == Change::SameSizeLater ? QByteArray("<P>replaced</P>\r\n")
+                                                              : QByteArray("<P>theirs</P>\r\n");
+    QCOMPARE(theirs.size() == kOriginal.size(), change == Change::SameSizeLater);
+    ChangeFile(change, path, theirs);
+    s.prompts.planAnswer(answer);
+    s.files().Disk().Check();
+
+    // One question, naming the file; it proposes to keep unsaved changes, else to reload. A
+    // reload asks nothing more (no "save changes?": the user has just chosen).
+    QCOMPARE(s.prompts.messages.size(), 1);
+    const MessageRequest& question = s.prompts.messages.first();
+    QVERIFY(question.text.contains(path));
+    QCOMPARE(question.buttons, MsgButtons::YesNo);
+    QVERIFY(question.defaultAnswer == (modified ? MsgAnswer::No : MsgAnswer::Yes));
+    if (answer == MsgAnswer::Yes) {
+        QCOMPARE(s.box().Text(), PageText(theirs));
+        QVERIFY(!s.state.Doc.isModified());
+    } else {
+        // Kept: the page stays as it was and no longer matches the file.
+        QCOMPARE(s.box().Text(), before);
+        QVERIFY(s.state.Doc.isModified());
+    }
+    QCOMPARE(s.read(path), theirs);
+
+    // The same change is not asked about again; another change is.
+    s.files().Disk().Check();
+    QCOMPARE(s.prompts.messages.size(), 1);
+    const bool modifiedNow = s.state.Doc.isModified();
+    ChangeFile(Change::Rewritten, path, "<P>again, longer</P>\r\n");
+    s.prompts.planAnswer(MsgAnswer::No);
+    s.files().Disk().Check();
+    QCOMPARE(s.prompts.messages.size(), 2);
+    QVERIFY(s.prompts.messages.last().defaultAnswer ==
+            (modifiedNow ? MsgAnswer::No : MsgAnswer::Yes));
+    QVERIFY(!s.prompts.unplanned);
+}
+
+void TestDiskChanges::ownSavesAskNothing()
+{
+    Session s;
+    const QString path = s.write(QStringLiteral("page.htm"), kOriginal);
+    QCOMPARE(s.files().OpenDocument(path), 0);
+    s.window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&s.window));
+    for (const QString& typed : {QStringLiteral("one "), QStringLiteral("two ")}) {
+        s.type(typed);
+        s.files().SaveDocument();
+        QVERIFY(!s.state.Doc.isModified());
+        // The watcher sees the save (and its backup) in the folder, then the window's
+        // activation comes: neither asks.
+        QTest::qWait(3 * DiskWatch::kSettleMs);
+        QEvent activation(QEvent::ActivationChange);
+        QCoreApplication::sendEvent(&s.window, &activation);
+        QCoreApplication::sendPostedEvents();
+        s.files().Disk().Check();
+    }
+    QCOMPARE(s.read(path), "two one " + kOriginal);
+    QVERIFY(s.prompts.messages.isEmpty());
+}
+
+void TestDiskChanges::deletedFileIsToldOnce()
+{
+    Session s;
+    const QString path = s.write(QStringLiteral("page.htm"), kOriginal);
+    QCOMPARE(s.files().OpenDocument(path), 0);
+    QVERIFY(QFile::remove(path));
+
+    s.files().Disk().Check();
+    s.files().Disk().Check();
+    QCOMPARE(s.prompts.messages.size(), 1);
+    QVERIFY(s.prompts.messages.first().text.contains(path));
+    QVERIFY(s.prompts.messages.first().text.contains(QStringLiteral("削除")));
+    QCOMPARE(s.prompts.messages.first().buttons, MsgButtons::Ok);
+    // The page stays, and closing it asks to save it.
+    QVERIFY(!s.window.MainText()->isHidden());
+    QCOMPARE(s.box().Text(), PageText(kOriginal));
+    QVERIFY(s.state.Doc.isModified());
+    s.prompts.planAnswer(MsgAnswer::Cancel);
+    s.files().CloseDocument();
+    QCOMPARE(s.prompts.messages.size(), 2);
+    QVERIFY(s.prompts.messages.last().text.contains(QStringLiteral("変更を保存しますか")));
+    QVERIFY(!s.window.MainText()->isHidden());
+
+    // Saving puts the file back, without an overwrite question.
+    s.files().SaveDocument();
+    QCOMPARE(s.read(path), kOriginal);
+    QCOMPARE(s.prompts.messages.size(), 2);
+}
+
+void TestDiskChanges::saveOverChangedFileAsks_data()
+{
+    QTest::addColumn<MsgAnswer>("answer");
+    QTest::newRow("no_writes_nothing") << MsgAnswer::No;
+    QTest::newRow("yes_overwrites") << MsgAnswer::Yes;
+}
+
+void TestDiskChanges::saveOverChangedFileAsks()
+{
+    QFETCH(MsgAnswer, answer);
+    Session s;
+    const QString path = s.write(QStringLiteral("page.htm"), kOriginal);
+    QCOMPARE(s.files().OpenDocument(path), 0);
+    s.type(QStringLiteral("mine "));
+    const QByteArray theirs = "<P>theirs</P>\r\n";
+    ChangeFile(Change::ReplacedByRename, path, theirs);
+
+    s.prompts.planAnswer(answer);
+    s.files().SaveDocument();
+    QCOMPARE(s.prompts.messages.size(), 1);
+    const MessageRequest& question = s.prompts.messages.first();
+    QVERIFY(question.text.contains(path));
+    QVERIFY(question.text.contains(QStringLiteral("上書きしますか")));
+    QVERIFY(question.defaultAnswer == MsgAnswer::No);
+    const QString backup = s.docs() + QStringLiteral("/page.bak");
+    if (answer == MsgAnswer::No) {
+        QCOMPARE(s.read(path), theirs);
+        QVERIFY(!QFile::exists(backup));
+        QVERIFY(s.state.Doc.isModified());
+    } else {
+        QCOMPARE(s.read(path), "mine " + kOriginal);
+        QCOMPARE(s.read(backup), theirs);
+        QVERIFY(!s.state.Doc.isModified());
+    }
+    // The user has heard of this change: no reload question follows.
+    s.files().Disk().Check();
+    QCOMPARE(s.prompts.messages.size(), 1);
+}
+
+void TestDiskChanges::windowActivationChecks()
+{
+    Session s;
+    const QString path = s.write(QStringLiteral("page.htm"), kOriginal);
+    QCOMPARE(s.files().OpenDocument(path), 0);
+    s.window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&s.window));
+    const QByteArray theirs = "<P>theirs</P>\r\n";
+    ChangeFile(Change::Rewritten, path, theirs);
+
+    // The activation's check runs from the posted events, before any watcher could report.
+    s.prompts.planAnswer(MsgAnswer::Yes);
+    QEvent activation(QEvent::ActivationChange);
+    QCoreApplication::sendEvent(&s.window, &activation);
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(s.prompts.messages.size(), 1);
+    QCOMPARE(s.box().Text(), PageText(theirs));
+    QVERIFY(!s.state.Doc.isModified());
+}
+
+void TestDiskChanges::watcherNotices_data()
+{
+    QTest::addColumn<Change>("change");
+    QTest::newRow("rewritten") << Change::Rewritten;
+    QTest::newRow("replaced_by_rename") << Change::ReplacedByRename;
+}
+
+void TestDiskChanges::watcherNotices()
+{
+    QFETCH(Change, change);
+    Session s;
+    const QString path = s.write(QStringLiteral("page.htm"), kOriginal);
+    QCOMPARE(s.files().OpenDocument(path), 0);
+    s.window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&s.window));
+
+    // Twice: the watch outlives a file replaced under it.
+    const QList<QByteArray> versions{"<P>first</P>\r\n", "<P>second one</P>\r\n"};
+    for (qsizetype i = 0; i < versions.size(); ++i) {
+        s.prompts.planAnswer(MsgAnswer::Yes);
+        ChangeFile(change, path, versions[i]);
+        QTRY_COMPARE_WITH_TIMEOUT(s.prompts.messages.size(), i + 1, 5000);
+        QCOMPARE(s.box().Text(), PageText(versions[i]));
+    }
+    // Deleted: told once.
+    QVERIFY(QFile::remove(path));
+    QTRY_COMPARE_WITH_TIMEOUT(s.prompts.messages.size(), 3, 5000);
+    QTest::qWait(3 * DiskWatch::kSettleMs);
+    QCOMPARE(s.prompts.messages.size(), 3);
+    QVERIFY(s.state.Doc.isModified());
+    QVERIFY(!s.prompts.unplanned);
+}
+
+QTEST_MAIN(TestDiskChanges)
+#include "tst_diskchanges.moc"
