@@ -350,10 +350,29 @@ bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
         reportSaveFailure(path, SystemErrorText(EACCES));
         return false;
     }
+    if (exists &&
+        !(info.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther))) {
+        // Marked read-only for everyone: the system lets the administrator write it anyway,
+        // but the mark is the owner's word.
+        reportSaveFailure(path, QStringLiteral("読み取り専用のファイルです。"));
+        return false;
+    }
     if (exists && !disk_->ConfirmOverwrite(path))
         return false;
-    if (exists && !makeBackup(path))
+    // A rename would change what the file is (its owner, its other names) or cannot be done in
+    // its folder: the file is written in place, once its backup is known to be whole.
+    const ReplaceMethod method =
+        exists ? ChooseReplaceMethod(ReplaceFactsFor(native)) : ReplaceMethod::Rename;
+    const Backup backup = exists ? makeBackup(path) : Backup::Skipped;
+    if (backup == Backup::Cancelled)
         return false;
+    if (method == ReplaceMethod::InPlace && backup == Backup::Made &&
+        !SameFileContent(native, NativePath(BackupPathFor(path)))) {
+        reportSaveFailure(path,
+                          BackupPathFor(path) +
+                              QStringLiteral(" が元のファイルと一致しないため、上書きしません。"));
+        return false;
+    }
 
     // What the user agreed to change is changed in the page too, so that it shows what the file
     // holds (one undo step).
@@ -361,7 +380,9 @@ bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
         applyToPage(changes);
 
     BusyCursor busy;
-    const FileWriteResult written = WriteFileAtomically(native, encoded.bytes);
+    const FileWriteResult written = method == ReplaceMethod::InPlace
+                                        ? WriteFileInPlace(native, encoded.bytes)
+                                        : WriteFileAtomically(native, encoded.bytes);
     if (!written) {
         reportSaveFailure(path, SystemErrorText(written.code));
     } else {
@@ -435,7 +456,7 @@ void FileCommands::applyToPage(const PageChanges& changes)
     doc.endUndoGroup();
 }
 
-bool FileCommands::makeBackup(const QString& path)
+FileCommands::Backup FileCommands::makeBackup(const QString& path)
 {
     const QString backup = BackupPathFor(path);
     const QFileInfo backupInfo(NativePath(backup));
@@ -448,16 +469,17 @@ bool FileCommands::makeBackup(const QString& path)
                 QStringLiteral(
                     "この名前ではバックアップを作れないため、バックアップなしで保存します。"),
             kNoDocumentCaption, MsgIcon::Information);
-        return true;
+        return Backup::Skipped;
     }
     const FileWriteResult copied = CopyFileAtomically(NativePath(path), NativePath(backup));
     if (copied)
-        return true;
-    return state_.prompts->ask(backup + kCrLf + QStringLiteral("バックアップを作れません: ") +
-                                   SystemErrorText(copied.code) + kCrLf +
-                                   QStringLiteral("バックアップなしで保存しますか？"),
-                               kNoDocumentCaption, MsgButtons::YesNo,
-                               MsgIcon::Exclamation) == MsgAnswer::Yes;
+        return Backup::Made;
+    const MsgAnswer answer =
+        state_.prompts->ask(backup + kCrLf + QStringLiteral("バックアップを作れません: ") +
+                                SystemErrorText(copied.code) + kCrLf +
+                                QStringLiteral("バックアップなしで保存しますか？"),
+                            kNoDocumentCaption, MsgButtons::YesNo, MsgIcon::Exclamation);
+    return answer == MsgAnswer::Yes ? Backup::Skipped : Backup::Cancelled;
 }
 
 void FileCommands::reportSaveFailure(const QString& path, const QString& reason)

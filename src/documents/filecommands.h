@@ -89,8 +89,9 @@ private:
     void showAdjacent(const QString& name, int step);
     // Copies the existing file at path to its backup before it is overwritten. A name that
     // cannot hold a backup is reported and skipped; a copy that fails asks whether to save
-    // without one. False when the save must not go on.
-    bool makeBackup(const QString& path);
+    // without one (Cancelled: the save must not go on).
+    enum class Backup { Made, Skipped, Cancelled };
+    Backup makeBackup(const QString& path);
     // What the user agreed, in the save's questions, to change in the page.
     struct PageChanges {
         bool equivalents = false;    // characters Shift_JIS cannot hold became their equivalents

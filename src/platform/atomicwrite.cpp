@@ -228,6 +228,115 @@ FileWriteResult CopyFileAtomically(const QString& source, const QString& target)
     return {true, {}, 0};
 }
 
+ReplaceMethod ChooseReplaceMethod(const ReplaceFacts& f)
+{
+    if (!f.exists)
+        return ReplaceMethod::Rename;
+    const bool root = f.saver == 0;
+    if (f.links > 1)
+        return ReplaceMethod::InPlace; // a rename would leave the other names on the old text
+    if (!root && (f.fileOwner != f.saver || !f.saverHasFileGroup))
+        return ReplaceMethod::InPlace; // the new file could not be given the old owner
+    if (!root && !f.folderWritable)
+        return ReplaceMethod::InPlace;
+    // In a sticky folder only the file's or the folder's owner may replace the name.
+    if (!root && f.folderSticky && f.fileOwner != f.saver && f.folderOwner != f.saver)
+        return ReplaceMethod::InPlace;
+    return ReplaceMethod::Rename;
+}
+
+ReplaceFacts ReplaceFactsFor(const QString& path)
+{
+    ReplaceFacts facts;
+    facts.saver = ::geteuid();
+    const QFileInfo info(path);
+    const QString target = info.isSymLink() && info.exists() ? info.canonicalFilePath() : path;
+    struct stat file {
+    };
+    if (::stat(QFile::encodeName(target).constData(), &file) != 0 || S_ISDIR(file.st_mode))
+        return facts;
+    facts.exists = true;
+    facts.fileOwner = file.st_uid;
+    facts.fileGroup = file.st_gid;
+    facts.links = file.st_nlink;
+    facts.saverHasFileGroup = file.st_gid == ::getegid();
+    if (!facts.saverHasFileGroup) {
+        gid_t groups[256];
+        const int n = ::getgroups(256, groups);
+        facts.saverHasFileGroup =
+            std::find(groups, groups + std::max(n, 0), file.st_gid) != groups + std::max(n, 0);
+    }
+    const QByteArray folder = QFile::encodeName(QFileInfo(target).absolutePath());
+    struct stat dir {
+    };
+    if (::stat(folder.constData(), &dir) == 0) {
+        facts.folderOwner = dir.st_uid;
+        facts.folderSticky = (dir.st_mode & S_ISVTX) != 0;
+    }
+    facts.folderWritable = ::access(folder.constData(), W_OK | X_OK) == 0;
+    return facts;
+}
+
+FileWriteResult WriteFileInPlace(const QString& path, QByteArrayView bytes)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = RetryOnInterrupt([&] { return ::open(name.constData(), O_WRONLY | O_CLOEXEC); });
+    if (fd < 0)
+        return Failed(errno);
+    struct Closer {
+        int fd;
+        ~Closer()
+        {
+            if (fd >= 0)
+                ::close(fd);
+        }
+    } closer{fd};
+    struct stat old {
+    };
+    if (::fstat(fd, &old) < 0)
+        return Failed(errno);
+    const qint64 growth = bytes.size() - qint64(old.st_size);
+    // The room first: nothing is changed when the disk cannot hold the new length.
+    if (g_spaceLeft >= 0 && growth > g_spaceLeft)
+        return Failed(ENOSPC);
+    if (bytes.size() > 0) {
+        const int e = ::posix_fallocate(fd, 0, off_t(bytes.size()));
+        if (e != 0 && e != EOPNOTSUPP && e != EINVAL)
+            return Failed(e);
+    }
+    // The test limit counts what the file grows by, as a disk would, not the bytes rewritten.
+    const qint64 limit = g_spaceLeft;
+    g_spaceLeft = -1;
+    qint64 written = 0;
+    const int e = WriteAll(fd, bytes.data(), bytes.size(), &written);
+    g_spaceLeft = limit < 0 ? limit : limit - std::max<qint64>(growth, 0);
+    if (e)
+        return Failed(e);
+    if (RetryOnInterrupt([&] { return ::ftruncate(fd, off_t(bytes.size())); }) < 0)
+        return Failed(errno);
+    if (RetryOnInterrupt([&] { return ::fsync(fd); }) < 0)
+        return Failed(errno);
+    closer.fd = -1;
+    if (::close(fd) < 0 && errno != EINTR)
+        return Failed(errno);
+    return {true, {}, 0};
+}
+
+bool SameFileContent(const QString& a, const QString& b)
+{
+    QFile fa(a);
+    QFile fb(b);
+    if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly) || fa.size() != fb.size())
+        return false;
+    while (!fa.atEnd()) {
+        const QByteArray x = fa.read(1 << 20);
+        const QByteArray y = fb.read(1 << 20);
+        if (x.isEmpty() || x != y)
+            return false;
+    }
+    return fb.atEnd();
+}
+
 ScopedDiskSpaceLimit::ScopedDiskSpaceLimit(qint64 bytes) : previous_(g_spaceLeft)
 {
     g_spaceLeft = std::max<qint64>(bytes, 0);

@@ -26,6 +26,44 @@ FileWriteResult WriteFileAtomically(const QString& path, QByteArrayView bytes);
 // keeps the source's permission bits.
 FileWriteResult CopyFileAtomically(const QString& source, const QString& target);
 
+// How a file is best replaced.
+enum class ReplaceMethod {
+    // A new file renamed over the old one: the old content stays whole until the new one is.
+    Rename,
+    // Into the old file itself, for when a rename would change what the file is: its owner or
+    // group (not the saver's, and not the saver's to give), its other names (hard links), or
+    // when no new file can be made or renamed in its folder (a folder the saver may not write,
+    // a sticky folder owned by someone else).
+    InPlace,
+};
+
+// What the choice depends on, as the system reports it.
+struct ReplaceFacts {
+    bool exists = false;
+    unsigned fileOwner = 0;
+    unsigned fileGroup = 0;
+    unsigned long links = 1;
+    unsigned folderOwner = 0;
+    bool folderSticky = false;
+    bool folderWritable = true;    // the saver may create and remove names in it
+    unsigned saver = 0;            // effective user id
+    bool saverHasFileGroup = true; // the file's group is the saver's or one of their groups
+};
+
+ReplaceMethod ChooseReplaceMethod(const ReplaceFacts& facts);
+// The facts for path (a symbolic link is followed to its file) and the running process.
+ReplaceFacts ReplaceFactsFor(const QString& path);
+
+// Writes bytes into the existing file at path itself. The room for the new length is taken
+// first, so that a full disk fails before a byte is changed; then every byte is written, the
+// rest cut off, and the file flushed to disk. A failure or a crash in the middle leaves the file
+// part old and part new: call this only once a backup of the old content has been made and
+// checked.
+FileWriteResult WriteFileInPlace(const QString& path, QByteArrayView bytes);
+
+// Whether the two files hold the same bytes (both readable).
+bool SameFileContent(const QString& a, const QString& b);
+
 // For tests: while one of these lives, the writes above can store at most `bytes` more bytes in
 // all; the write that would pass the limit fails as a full disk does (ENOSPC), and a new file
 // removed after a failure gives its bytes back. Without root a test cannot mount a small file

@@ -7,8 +7,13 @@
 #include "nearlyfullfolder.h"
 #include "platform/inifile.h"
 
+#include "platform/atomicwrite.h"
+
 #include <QAction>
 #include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tl;
 using test::FileSession;
@@ -66,6 +71,9 @@ private Q_SLOTS:
     void pageThatIsItsOwnBackupName();
     void loneSurrogateLeftByTagDeleteNeverReachesTheFile();
     void failedUtf8RetryWritesNothing();
+    void saveKeepsWhatTheFileIs();
+    void readOnlyPageIsRefusedEvenToTheAdministrator();
+    void inPlaceSaveOnAFullDiskChangesNothing();
 };
 
 void TestSaveFaults::cleanupTestCase()
@@ -292,6 +300,102 @@ void TestSaveFaults::failedUtf8RetryWritesNothing()
     QCOMPARE(s.prompts.messages.size(), 2);
     QVERIFY(s.prompts.messages[1].text.startsWith(page + QStringLiteral("\r\n")));
     QVERIFY(s.prompts.messages[1].text.contains(QStringLiteral("U+D842")));
+}
+
+// A save replaces the text, not the file: its owner, group, permission bits and other names
+// (hard links) stay. Run as root the owner and group can be set to someone else's.
+void TestSaveFaults::saveKeepsWhatTheFileIs()
+{
+    FileSession s;
+    const QByteArray old("old\r\n");
+    const QString page = s.write(QStringLiteral("page.htm"), old);
+    const QString other = s.docs() + QStringLiteral("/other-name.htm");
+    QVERIFY(::link(QFile::encodeName(page).constData(), QFile::encodeName(other).constData()) == 0);
+    QVERIFY(::chmod(QFile::encodeName(page).constData(), 0640) == 0);
+    const bool root = ::geteuid() == 0;
+    if (root)
+        QVERIFY(::chown(QFile::encodeName(page).constData(), 65534, 65534) == 0);
+    struct stat before {
+    };
+    QVERIFY(::stat(QFile::encodeName(page).constData(), &before) == 0);
+
+    QCOMPARE(s.files().OpenDocument(page), 0);
+    s.type(QStringLiteral("new "));
+    s.files().SaveDocument();
+    QVERIFY(s.prompts.messages.isEmpty());
+    const QByteArray saved("new old\r\n");
+    QCOMPARE(FileSession::read(page), saved);
+    // The other name shows the new text too: one file, not two.
+    QCOMPARE(FileSession::read(other), saved);
+    QCOMPARE(FileSession::read(s.docs() + QStringLiteral("/page.bak")), old);
+    struct stat after {
+    };
+    QVERIFY(::stat(QFile::encodeName(page).constData(), &after) == 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(after.st_nlink, nlink_t(2));
+    QCOMPARE(after.st_mode & 07777, mode_t(0640));
+    QCOMPARE(after.st_uid, before.st_uid);
+    QCOMPARE(after.st_gid, before.st_gid);
+    QVERIFY(!s.state.Doc.isModified());
+
+    // Without other names the rename is used, and it keeps the owner, group and mode too.
+    QVERIFY(QFile::remove(other));
+    s.type(QStringLiteral("2 "));
+    s.files().SaveDocument();
+    QCOMPARE(FileSession::read(page), QByteArray("2 new old\r\n"));
+    QVERIFY(::stat(QFile::encodeName(page).constData(), &after) == 0);
+    QCOMPARE(after.st_mode & 07777, mode_t(0640));
+    QCOMPARE(after.st_uid, before.st_uid);
+    QCOMPARE(after.st_gid, before.st_gid);
+    if (!root)
+        QSKIP("the owner part needs root");
+}
+
+void TestSaveFaults::readOnlyPageIsRefusedEvenToTheAdministrator()
+{
+    FileSession s;
+    const QByteArray old("old\r\n");
+    const QString page = s.write(QStringLiteral("page.htm"), old);
+    QVERIFY(::chmod(QFile::encodeName(page).constData(), 0444) == 0);
+    QCOMPARE(s.files().OpenDocument(page), 0);
+    s.type(QStringLiteral("x"));
+    s.files().SaveDocument();
+    const QByteArray after = FileSession::read(page);
+    Tally(old, after);
+    QCOMPARE(after, old);
+    struct stat st {
+    };
+    QVERIFY(::stat(QFile::encodeName(page).constData(), &st) == 0);
+    QCOMPARE(st.st_mode & 07777, mode_t(0444));
+    QCOMPARE(s.prompts.messages.size(), 1);
+    QVERIFY(s.prompts.messages[0].text.startsWith(page + QStringLiteral("\r\n")));
+    QVERIFY(s.state.Doc.isModified());
+}
+
+// A page written in place (it has another name) on a disk that cannot hold its new length: the
+// room is asked for first, so not a byte of it changes.
+void TestSaveFaults::inPlaceSaveOnAFullDiskChangesNothing()
+{
+    FileSession s;
+    const QByteArray old = Filled(3000, 'o');
+    const QString page = s.write(QStringLiteral("page.htm"), old);
+    const QString other = s.docs() + QStringLiteral("/other-name.htm");
+    QVERIFY(::link(QFile::encodeName(page).constData(), QFile::encodeName(other).constData()) == 0);
+    QCOMPARE(s.files().OpenDocument(page), 0);
+    s.type(QString(4000, u'n'));
+    {
+        // Room for the backup and a little more, not for the grown page.
+        ScopedDiskSpaceLimit limit(3000 + 1000);
+        s.files().SaveDocument();
+    }
+    const QByteArray after = FileSession::read(page);
+    Tally(old, after);
+    QCOMPARE(after, old);
+    QCOMPARE(FileSession::read(other), old);
+    QCOMPARE(FileSession::read(s.docs() + QStringLiteral("/page.bak")), old);
+    QCOMPARE(s.prompts.messages.size(), 1);
+    QVERIFY(s.prompts.messages[0].text.contains(QStringLiteral("(No space left on device)")));
+    QVERIFY(s.state.Doc.isModified());
 }
 
 QTEST_MAIN(TestSaveFaults)

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace tl;
 using tl::test::TempHome;
 
@@ -33,6 +35,9 @@ private Q_SLOTS:
     void keepsPermissionsAndFollowsLinks();
     void failureLeavesOldFileAndNoTemporary();
     void copyReplacesOnlyWithWholeCopy();
+    void replaceMethod_data();
+    void replaceMethod();
+    void inPlaceWriteShrinksAndGrows();
 };
 
 void TestAtomicWrite::replacesWholeContent()
@@ -110,6 +115,76 @@ void TestAtomicWrite::copyReplacesOnlyWithWholeCopy()
     QCOMPARE(CopyFileAtomically(home.file(QStringLiteral("missing")), target).error,
              QStringLiteral("No such file or directory"));
     QCOMPARE(FilesIn(home.home()), QStringList({"page.bak", "page.htm"}));
+}
+
+Q_DECLARE_METATYPE(tl::ReplaceFacts)
+Q_DECLARE_METATYPE(tl::ReplaceMethod)
+
+// When a new file renamed over the old one would not be the same file to the user, the old one
+// is written in place.
+void TestAtomicWrite::replaceMethod_data()
+{
+    QTest::addColumn<ReplaceFacts>("facts");
+    QTest::addColumn<ReplaceMethod>("method");
+
+    ReplaceFacts own;
+    own.exists = true;
+    own.fileOwner = own.folderOwner = own.saver = 1000;
+    auto with = [&](auto change) {
+        ReplaceFacts f = own;
+        change(f);
+        return f;
+    };
+    using M = ReplaceMethod;
+    QTest::newRow("no_file") << ReplaceFacts{} << M::Rename;
+    QTest::newRow("own_file_own_folder") << own << M::Rename;
+    QTest::newRow("someone_elses_file")
+        << with([](ReplaceFacts& f) { f.fileOwner = 1001; }) << M::InPlace;
+    QTest::newRow("root_can_give_the_owner_back")
+        << with([](ReplaceFacts& f) { f.fileOwner = 1001, f.saver = 0; }) << M::Rename;
+    QTest::newRow("group_not_the_savers")
+        << with([](ReplaceFacts& f) { f.saverHasFileGroup = false; }) << M::InPlace;
+    QTest::newRow("hard_link") << with([](ReplaceFacts& f) { f.links = 2; }) << M::InPlace;
+    QTest::newRow("hard_link_as_root")
+        << with([](ReplaceFacts& f) { f.links = 3, f.saver = 0; }) << M::InPlace;
+    QTest::newRow("folder_not_writable")
+        << with([](ReplaceFacts& f) { f.folderWritable = false; }) << M::InPlace;
+    QTest::newRow("sticky_folder_of_another_own_file")
+        << with([](ReplaceFacts& f) { f.folderSticky = true, f.folderOwner = 0; }) << M::Rename;
+    QTest::newRow("sticky_folder_of_another_file_of_a_third") << with([](ReplaceFacts& f) {
+        f.folderSticky = true, f.folderOwner = 0, f.fileOwner = 1001;
+    }) << M::InPlace;
+}
+
+void TestAtomicWrite::replaceMethod()
+{
+    QFETCH(ReplaceFacts, facts);
+    QFETCH(ReplaceMethod, method);
+    QCOMPARE(ChooseReplaceMethod(facts), method);
+}
+
+void TestAtomicWrite::inPlaceWriteShrinksAndGrows()
+{
+    TempHome home;
+    const QString path = home.file(QStringLiteral("f.txt"));
+    TempHome::writeBytes(path, QByteArray("a much longer old content"));
+    const auto inode = [&] {
+        struct stat st {
+        };
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : ino_t(0);
+    };
+    const ino_t first = inode();
+    QVERIFY(WriteFileInPlace(path, QByteArray("short")));
+    QCOMPARE(TempHome::readBytes(path), QByteArray("short"));
+    QVERIFY(WriteFileInPlace(path, QByteArray(5000, 'g')));
+    QCOMPARE(TempHome::readBytes(path), QByteArray(5000, 'g'));
+    QCOMPARE(inode(), first);
+    const QString copy = home.file(QStringLiteral("g.txt"));
+    TempHome::writeBytes(copy, QByteArray(5000, 'g'));
+    QVERIFY(SameFileContent(path, copy));
+    TempHome::writeBytes(copy, QByteArray(4999, 'g') + 'h');
+    QVERIFY(!SameFileContent(path, copy));
+    QVERIFY(!WriteFileInPlace(home.file(QStringLiteral("missing")), "x"));
 }
 
 QTEST_GUILESS_MAIN(TestAtomicWrite)
