@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6 qt6-translations-l10n
   fonts-ipafont-mincho fonts-ipafont-gothic fonts-dejavu-core
   libbenchmark-dev libuchardet-dev
-  xvfb xauth x11-utils
+  xvfb xauth x11-utils xdotool
 )
 
 missing=()

@@ -40,7 +40,7 @@ int JournalIdleDelayFromEnvironment()
 {
     bool ok = false;
     const int ms = qEnvironmentVariableIntValue("TAGLOOM_JOURNAL_IDLE_MS", &ok);
-    return ok && ms > 0 ? ms : kDefaultIdleDelay;
+    return ok && ms >= 0 ? ms : kDefaultIdleDelay;
 }
 
 JournalKeeper::JournalKeeper(AppState& state, FileCommands& files, QObject* parent)
@@ -77,7 +77,7 @@ QString JournalKeeper::PagePath() const
 
 void JournalKeeper::onEdited()
 {
-    if (finished_)
+    if (finished_ || idleDelay_ <= 0)
         return;
     if (!state_.Doc.isModified()) {
         discard();
@@ -115,7 +115,7 @@ void JournalKeeper::WriteNow()
 {
     idle_.stop();
     unwrittenSince_.invalidate();
-    if (finished_ || !state_.Doc.isModified())
+    if (finished_ || idleDelay_ <= 0 || !state_.Doc.isModified())
         return;
     written_ = true;
     schedule(Job{snapshot()});

@@ -16,8 +16,8 @@ namespace tl
 struct AppState;
 class FileCommands;
 
-// The idle delay before a journal write: $TAGLOOM_JOURNAL_IDLE_MS when it is a positive whole
-// number, else 15 seconds.
+// The idle delay before a journal write: $TAGLOOM_JOURNAL_IDLE_MS when it is a whole number
+// (0 turns the journal off), else 15 seconds.
 int JournalIdleDelayFromEnvironment();
 
 // Keeps the current page's recovery journal while it has unsaved changes. The text is taken
@@ -40,6 +40,7 @@ public:
     JournalKeeper& operator=(const JournalKeeper&) = delete;
 
     int IdleDelay() const { return idleDelay_; }
+    // 0: no journal is written.
     void SetIdleDelay(int ms) { idleDelay_ = ms; }
     // This process's journal folder and the current page's journal in it.
     const QString& Folder() const { return folder_; }

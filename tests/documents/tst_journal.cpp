@@ -65,6 +65,7 @@ private Q_SLOTS:
     void lockOwner();
     void onlyAbandonedFoldersAreTakenOver();
     void idleDelayWritesAfterChangeNotBefore();
+    void pageSwitchWritesBeforeTheQuestion_data();
     void pageSwitchWritesBeforeTheQuestion();
     void journalGoesWhenThePageIsSavedOrLeft_data();
     void journalGoesWhenThePageIsSavedOrLeft();
@@ -258,11 +259,20 @@ void TestJournal::idleDelayWritesAfterChangeNotBefore()
     QCOMPARE(*lock, CurrentJournalLock());
 }
 
+void TestJournal::pageSwitchWritesBeforeTheQuestion_data()
+{
+    QTest::addColumn<int>("delay");
+    QTest::newRow("journal_on") << 3600 * 1000;
+    // TAGLOOM_JOURNAL_IDLE_MS=0 turns the journal off.
+    QTest::newRow("journal_off") << 0;
+}
+
 void TestJournal::pageSwitchWritesBeforeTheQuestion()
 {
+    QFETCH(int, delay);
     Session s;
     JournalKeeper& journal = s.window.Journal();
-    journal.SetIdleDelay(3600 * 1000);
+    journal.SetIdleDelay(delay);
     s.files().NewDocument();
     s.type(QStringLiteral("draft"));
     journal.WaitForWrites();
@@ -271,6 +281,10 @@ void TestJournal::pageSwitchWritesBeforeTheQuestion()
     s.files().NewDocument();
     journal.WaitForWrites();
     const auto entry = ReadJournal(journal.PagePath());
+    if (delay == 0) {
+        QVERIFY(!QFileInfo::exists(journal.Folder()));
+        return;
+    }
     QVERIFY(entry);
     QVERIFY(entry->path.isEmpty());
     QCOMPARE(entry->text, QStringLiteral("draft"));

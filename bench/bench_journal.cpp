@@ -1,0 +1,133 @@
+// One key typed on a 400,000-line page with the recovery journal on, beside one with it off.
+// With the journal on a key only restarts the idle timer: the text is taken and written when
+// the typing pauses, never per key.
+#include "app/frmmain.h"
+#include "app/startup.h"
+#include "benchapp.h"
+#include "core/appstate.h"
+#include "documents/filecommands.h"
+#include "documents/journalkeeper.h"
+#include "editor/maintextedit.h"
+#include "editor/textbox.h"
+#include "platform/prompts.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+namespace
+{
+
+class SilentPrompter : public tl::Prompter
+{
+public:
+    tl::MsgAnswer message(const tl::MessageRequest&) override { return tl::MsgAnswer::Cancel; }
+    QString fileName(const tl::FileRequest&) override { return {}; }
+};
+
+struct Fixture {
+    QTemporaryDir dir;
+    SilentPrompter prompts;
+    std::unique_ptr<tl::AppState> state;
+    std::unique_ptr<tl::frmMain> window;
+    qsizetype length = 0;
+
+    explicit Fixture(bool journal)
+    {
+        qputenv("TAGLOOM_HOME", dir.path().toUtf8());
+        // 0 turns the journal off; otherwise the usual delay, so the figure holds what a key
+        // costs while the user types (a write is a pause's work, done in the background).
+        qputenv("TAGLOOM_JOURNAL_IDLE_MS", journal ? "15000" : "0");
+        const QString path = dir.path() + QStringLiteral("/large.htm");
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            for (int i = 0; i < 400'000; ++i)
+                file.write("<TR><TD>" + QByteArray::number(i) + "</TD><TD>cell text</TD></TR>\r\n");
+        file.close();
+        state = std::make_unique<tl::AppState>(prompts);
+        tl::BuildMarkerColumn(state->MarkerColumnText);
+        window = std::make_unique<tl::frmMain>(*state);
+        window->Timer1()->stop();
+        window->resize(1000, 700);
+        window->show();
+        window->Files().OpenDocument(path);
+        window->TextBox().SetSelStart(window->TextBox().Text().size() / 2);
+        window->MainText()->setFocus();
+        length = state->Doc.length();
+        // Modified from the start, as a page being typed on is.
+        state->Doc.setModified(true);
+        QCoreApplication::processEvents();
+    }
+};
+
+Fixture* withJournal = nullptr;
+Fixture* withoutJournal = nullptr;
+
+void Key(QWidget* box, Qt::Key key, const QString& text)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(box, &press);
+    QApplication::sendEvent(box, &release);
+}
+
+// Types one letter and takes it back, so the page keeps its size and stays modified.
+void TypeKey(benchmark::State& state, Fixture& f)
+{
+    QWidget* box = f.window->MainText();
+    for (auto _ : state) {
+        Key(box, Qt::Key_A, QStringLiteral("a"));
+        Key(box, Qt::Key_Backspace, QString());
+    }
+    if (f.state->Doc.length() != f.length || !f.state->Doc.isModified())
+        state.SkipWithError("the keys did not reach the page");
+}
+
+void BM_TypeKeyJournalOff(benchmark::State& state)
+{
+    TypeKey(state, *withoutJournal);
+}
+BENCHMARK(BM_TypeKeyJournalOff)->Unit(benchmark::kMicrosecond);
+
+void BM_TypeKeyJournalOn(benchmark::State& state)
+{
+    TypeKey(state, *withJournal);
+}
+BENCHMARK(BM_TypeKeyJournalOn)->Unit(benchmark::kMicrosecond);
+
+// What a due write costs the typing thread: the snapshot of the whole page, handed to the
+// worker (the worker's encoding and disk write are waited for outside the timing).
+void BM_JournalSnapshot(benchmark::State& state)
+{
+    tl::JournalKeeper& keeper = withJournal->window->Journal();
+    for (auto _ : state) {
+        keeper.WriteNow();
+        state.PauseTiming();
+        keeper.WaitForWrites();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_JournalSnapshot)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::unique_ptr<Fixture> on, off;
+    return tl::bench::RunHeadless(
+        argc, argv,
+        [&] {
+            off = std::make_unique<Fixture>(false);
+            on = std::make_unique<Fixture>(true);
+            withoutJournal = off.get();
+            withJournal = on.get();
+        },
+        [&] {
+            on.reset();
+            off.reset();
+        });
+}
