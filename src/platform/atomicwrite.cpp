@@ -5,6 +5,7 @@
 #include <QRandomGenerator>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,7 +18,8 @@ namespace
 {
 
 // Bytes the test limit still lets through; -1 when there is no limit.
-qint64 g_spaceLeft = -1;
+// Atomic: the recovery journal writes from a worker thread while a test may hold a limit.
+std::atomic<qint64> g_spaceLeft{-1};
 
 FileWriteResult Failed(int code)
 {
@@ -35,14 +37,14 @@ int RetryOnInterrupt(auto call)
 
 // Writes every byte or returns the errno of the failure. A short write is continued; a write
 // that stores nothing at all is reported as an I/O error rather than looped on.
-int WriteAll(int fd, const char* data, qint64 size, qint64* written)
+int WriteAll(int fd, const char* data, qint64 size, qint64* written, bool counted = true)
 {
     while (size > 0) {
         qint64 chunk = std::min<qint64>(size, qint64(1) << 20);
-        if (g_spaceLeft >= 0) {
-            if (g_spaceLeft == 0)
+        if (const qint64 left = g_spaceLeft.load(); counted && left >= 0) {
+            if (left == 0)
                 return ENOSPC;
-            chunk = std::min(chunk, g_spaceLeft);
+            chunk = std::min(chunk, left);
         }
         const ssize_t n = ::write(fd, data, size_t(chunk));
         if (n < 0) {
@@ -52,7 +54,7 @@ int WriteAll(int fd, const char* data, qint64 size, qint64* written)
         }
         if (n == 0)
             return EIO;
-        if (g_spaceLeft >= 0)
+        if (counted && g_spaceLeft.load() >= 0)
             g_spaceLeft -= n;
         *written += n;
         data += n;
@@ -305,13 +307,11 @@ FileWriteResult WriteFileInPlace(const QString& path, QByteArrayView bytes)
             return Failed(e);
     }
     // The test limit counts what the file grows by, as a disk would, not the bytes rewritten.
-    const qint64 limit = g_spaceLeft;
-    g_spaceLeft = -1;
     qint64 written = 0;
-    const int e = WriteAll(fd, bytes.data(), bytes.size(), &written);
-    g_spaceLeft = limit < 0 ? limit : limit - std::max<qint64>(growth, 0);
-    if (e)
+    if (const int e = WriteAll(fd, bytes.data(), bytes.size(), &written, false))
         return Failed(e);
+    if (growth > 0 && g_spaceLeft.load() >= 0)
+        g_spaceLeft -= growth;
     if (RetryOnInterrupt([&] { return ::ftruncate(fd, off_t(bytes.size())); }) < 0)
         return Failed(errno);
     if (RetryOnInterrupt([&] { return ::fsync(fd); }) < 0)
