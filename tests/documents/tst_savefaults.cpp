@@ -74,6 +74,8 @@ private Q_SLOTS:
     void saveKeepsWhatTheFileIs();
     void readOnlyPageIsRefusedEvenToTheAdministrator();
     void inPlaceSaveOnAFullDiskChangesNothing();
+    void pageInAReadOnlyFolder_data();
+    void pageInAReadOnlyFolder();
 };
 
 void TestSaveFaults::cleanupTestCase()
@@ -396,6 +398,42 @@ void TestSaveFaults::inPlaceSaveOnAFullDiskChangesNothing()
     QCOMPARE(s.prompts.messages.size(), 1);
     QVERIFY(s.prompts.messages[0].text.contains(QStringLiteral("(No space left on device)")));
     QVERIFY(s.state.Doc.isModified());
+}
+
+// A writable page in a folder the user may not write (no backup, no new name can be made
+// there): the missing backup is asked about, and on Yes the page is written in place. Root
+// writes any folder, so this runs in the unprivileged pass of the suite.
+void TestSaveFaults::pageInAReadOnlyFolder_data()
+{
+    QTest::addColumn<bool>("withoutBackup"); // the answer to "save without a backup?"
+    QTest::newRow("saved_in_place") << true;
+    QTest::newRow("not_saved") << false;
+}
+
+void TestSaveFaults::pageInAReadOnlyFolder()
+{
+    if (::geteuid() == 0)
+        QSKIP("root may write any folder: runs in the unprivileged pass");
+    QFETCH(bool, withoutBackup);
+    FileSession s;
+    const QByteArray old("old\r\n");
+    const QString page = s.write(QStringLiteral("ro/page.htm"), old);
+    const QString folder = s.docs() + QStringLiteral("/ro");
+    QCOMPARE(s.files().OpenDocument(page), 0);
+    QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0555) == 0);
+    s.type(QStringLiteral("new "));
+    s.prompts.planAnswer(withoutBackup ? MsgAnswer::Yes : MsgAnswer::No);
+    s.files().SaveDocument();
+    QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0755) == 0);
+
+    QCOMPARE(s.prompts.messages.size(), 1);
+    QVERIFY(s.prompts.messages[0].text.startsWith(s.docs() + QStringLiteral("/ro/page.bak")));
+    const QByteArray after = FileSession::read(page);
+    if (!withoutBackup)
+        Tally(old, after);
+    QCOMPARE(after, withoutBackup ? QByteArray("new old\r\n") : old);
+    QCOMPARE(FilesIn(folder), QStringList{"page.htm"});
+    QCOMPARE(s.state.Doc.isModified(), !withoutBackup);
 }
 
 QTEST_MAIN(TestSaveFaults)
