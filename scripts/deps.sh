@@ -8,6 +8,7 @@ packages=(
   fonts-ipafont-mincho fonts-ipafont-gothic fonts-dejavu-core
   libbenchmark-dev libuchardet-dev clang libfuzzer-14-dev
   xvfb xauth x11-utils xdotool
+  dpkg-dev desktop-file-utils
 )
 
 missing=()
