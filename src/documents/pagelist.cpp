@@ -14,14 +14,21 @@ bool ReadPageList(DocTable& table, const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    QString text = DecodeSettingsText(file.readAll());
+    const QByteArray bytes = file.readAll();
     file.close();
+    ReadPageListBytes(table, bytes);
+    return true;
+}
+
+void ReadPageListBytes(DocTable& table, const QByteArray& bytes)
+{
+    QString text = DecodeSettingsText(bytes);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(u'\r', u'\n');
     if (text.endsWith(u'\n'))
         text.chop(1);
     if (text.isEmpty())
-        return true;
+        return;
     const QStringList lines = text.split(u'\n');
     for (qsizetype k = 0; k < lines.size(); ++k) {
         if (k >= kDocSlotCount)
@@ -30,7 +37,6 @@ bool ReadPageList(DocTable& table, const QString& path)
         table[size_t(k)].Number = int(k);
         table[size_t(k)].Path = line.mid(line.indexOf(u',') + 1);
     }
-    return true;
 }
 
 bool WritePageList(const DocTable& table, const QString& path)

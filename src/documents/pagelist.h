@@ -2,6 +2,7 @@
 
 #include "core/doctable.h"
 
+#include <QByteArray>
 #include <QString>
 
 namespace tl
@@ -13,6 +14,8 @@ inline const QString kPageListFile = QStringLiteral("TL_Files.TL");
 // first comma). More lines than slots raise an index error at the first that does not fit,
 // with the slots filled so far kept. A missing file leaves the table alone and returns false.
 bool ReadPageList(DocTable& table, const QString& path);
+// The same on the file's bytes.
+void ReadPageListBytes(DocTable& table, const QByteArray& bytes);
 
 // One line per used slot: "k,path" and CR LF. Nothing is written (and the old file is kept)
 // when no slot is used. The file is replaced atomically.
