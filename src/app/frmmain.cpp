@@ -379,11 +379,11 @@ void frmMain::ClearCompanions()
     lastCaretLine_ = lastTopLine_ = lastTotalLine_ = 0;
 }
 
-void frmMain::OpenCommandLineFile(const QString& argumentText)
+void frmMain::OpenCommandLineFile(const QString& argumentText, std::optional<LoadedPage> preloaded)
 {
     if (argumentText.isEmpty() || !FileExists(argumentText))
         return;
-    files_->OpenDocument(argumentText);
+    files_->OpenDocument(argumentText, std::move(preloaded));
 }
 
 void frmMain::RestorePageList()

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "documents/documentwindow.h"
+#include "documents/filecommands.h"
 #include "editor/textbox.h"
 
 #include <QHash>
 #include <QMainWindow>
 #include <array>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QKeySequence;
@@ -93,7 +95,9 @@ public:
 
     // At load: opens the command-line file when it names an existing file.
     // The whole argument text is one path, taken as it stands.
-    void OpenCommandLineFile(const QString& argumentText);
+    // preloaded: the file as start-up already read it.
+    void OpenCommandLineFile(const QString& argumentText,
+                             std::optional<LoadedPage> preloaded = std::nullopt);
     // After start-up without a command-line file: the previous run's pages, offered in the file
     // list.
     void RestorePageList();

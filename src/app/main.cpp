@@ -8,9 +8,12 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    tl::MarkStartup("qt");
     QApplication::setApplicationName(QStringLiteral("Tagloom"));
     QApplication::setOrganizationName(QStringLiteral("Tagloom"));
     QApplication::setApplicationVersion(QStringLiteral(TAGLOOM_VERSION));
+    // Desktops match the windows to the installed menu entry (tagloom.desktop) and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("tagloom"));
     tl::InstallQtTranslations(app, QLocale::system());
     // The program ends only through the main window's unload.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -8,9 +8,14 @@
 #include "platform/programfolder.h"
 
 #include <QApplication>
+#include <QEvent>
+#include <QFile>
 #include <QLabel>
 #include <QScreen>
 #include <QVBoxLayout>
+
+#include <ctime>
+#include <unistd.h>
 
 namespace tl
 {
@@ -54,8 +59,10 @@ frmSplash::frmSplash(QWidget* parent)
     setStyleSheet(QStringLiteral("#frmSplash { background: #1f3a5f; } QLabel { color: white; }"));
     setAttribute(Qt::WA_StyledBackground);
 
+    // The splash stays only as long as start-up needs it: the main window is built, and a page
+    // named on the command line loaded, as soon as the settings are ready.
     timer_.setObjectName(QStringLiteral("Timer"));
-    timer_.setInterval(1000);
+    timer_.setInterval(0);
     timer_.setSingleShot(true);
 }
 
@@ -88,8 +95,14 @@ void Application::Main()
 
 void Application::splashActivated()
 {
+    MarkStartup("splash");
+    // The page named on the command line is read and decoded on another thread while the
+    // settings are read and the main window is built.
+    if (!argumentText_.isEmpty() && FileExists(argumentText_))
+        preload_ = std::async(std::launch::async, ReadPageFile, argumentText_);
     splash_->Timer().start();
     TrapErrors(prompter_, [&] { PrepareSettings(state_); });
+    MarkStartup("settings");
 }
 
 void Application::splashTimer()
@@ -99,14 +112,101 @@ void Application::splashTimer()
         prompter_.setParent(main_.get());
         connect(main_.get(), &frmMain::Unloaded, qApp, &QCoreApplication::quit,
                 Qt::QueuedConnection);
-        main_->OpenCommandLineFile(argumentText_);
+        MarkStartup("window");
+        main_->OpenCommandLineFile(argumentText_, preload_.valid() ? std::optional(preload_.get())
+                                                                   : std::optional<LoadedPage>());
+        MarkStartup("page");
         splash_->close();
+        if (const QString report = qEnvironmentVariable("TAGLOOM_STARTUP_REPORT");
+            !report.isEmpty())
+            ReportWhenShown(main_.get(), report);
         main_->show();
         // Pages a crash or a kill left unsaved come back before the previous run's list.
         main_->Journal().OfferRecoveredPages();
         if (argumentText_.isEmpty())
             main_->RestorePageList();
     });
+}
+
+namespace
+{
+
+// The start-up's stages, "name <ms>" each, kept while TAGLOOM_STARTUP_REPORT is set.
+QByteArray& StartupMarks()
+{
+    static QByteArray marks;
+    return marks;
+}
+
+qint64 MsSinceProcessStart();
+
+} // namespace
+
+void MarkStartup(const char* stage)
+{
+    static const bool reporting = !qEnvironmentVariableIsEmpty("TAGLOOM_STARTUP_REPORT");
+    if (reporting)
+        StartupMarks() +=
+            QByteArray(stage) + ' ' + QByteArray::number(MsSinceProcessStart()) + '\n';
+}
+
+namespace
+{
+
+// The process's start as the kernel recorded it (clock ticks since boot) to now.
+qint64 MsSinceProcessStart()
+{
+    QFile stat(QStringLiteral("/proc/self/stat"));
+    if (!stat.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 20)
+        return -1;
+    const double started = fields[19].toDouble() / double(::sysconf(_SC_CLK_TCK));
+    timespec now{};
+    ::clock_gettime(CLOCK_BOOTTIME, &now);
+    return qint64((double(now.tv_sec) + now.tv_nsec / 1e9 - started) * 1000.0);
+}
+
+// Writes "shown <ms>" and "idle <ms>" (milliseconds since the process started) to path once
+// the window has painted for the first time and the event loop has nothing more to do: how
+// long start-up took, measured by the start-up benchmark.
+class StartupReporter : public QObject
+{
+public:
+    StartupReporter(QWidget* window, QString path) : QObject(window), path_(std::move(path))
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && shownMs_ < 0) {
+            shownMs_ = MsSinceProcessStart();
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, [this] {
+                QFile file(path_);
+                if (file.open(QIODevice::WriteOnly))
+                    file.write(StartupMarks() + "shown " + QByteArray::number(shownMs_) +
+                               "\nidle " + QByteArray::number(MsSinceProcessStart()) + '\n');
+                deleteLater();
+            });
+        }
+        return false;
+    }
+
+private:
+    QString path_;
+    qint64 shownMs_ = -1;
+};
+
+} // namespace
+
+void ReportWhenShown(QWidget* window, const QString& path)
+{
+    new StartupReporter(window, path);
 }
 
 QString ArgumentText(const QStringList& arguments)

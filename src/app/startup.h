@@ -1,11 +1,13 @@
 #pragma once
 
 #include "core/appstate.h"
+#include "documents/filecommands.h"
 #include "platform/prompts.h"
 
 #include <QString>
 #include <QTimer>
 #include <QWidget>
+#include <future>
 #include <memory>
 
 namespace tl
@@ -59,8 +61,16 @@ private:
     WidgetPrompter prompter_;
     AppState state_;
     std::unique_ptr<frmSplash> splash_;
+    std::future<LoadedPage> preload_;
     std::unique_ptr<frmMain> main_;
 };
+
+// With TAGLOOM_STARTUP_REPORT=<path> set, start-up writes to path when the main window has
+// painted for the first time and when the program is then idle, in milliseconds since the
+// process started (see bench/bench_startup.cpp).
+void ReportWhenShown(QWidget* window, const QString& path);
+// Notes a stage of start-up for that report ("settings", "window", "page").
+void MarkStartup(const char* stage);
 
 // The whole argument text of the command line: the arguments joined by single spaces.
 QString ArgumentText(const QStringList& arguments);

@@ -209,7 +209,22 @@ bool FileCommands::ConfirmSaveChanges(const QString& name)
     return !WriteDocumentFile(fileName, window_.EditorText());
 }
 
-int FileCommands::OpenDocument(const QString& path)
+LoadedPage ReadPageFile(const QString& path)
+{
+    LoadedPage page;
+    page.identity = ReadFileIdentity(path);
+    QFile file(NativePath(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return page;
+    page.opened = true;
+    QByteArray bytes = file.readAll();
+    file.close();
+    if (!bytes.isEmpty())
+        page.decoded = DecodeDocument(bytes);
+    return page;
+}
+
+int FileCommands::OpenDocument(const QString& path, std::optional<LoadedPage> preloaded)
 {
     if (openBusy_)
         return 0;
@@ -217,20 +232,19 @@ int FileCommands::OpenDocument(const QString& path)
     if (!reloading_ && ConfirmSaveChanges(window_.Caption()))
         return -1;
 
-    // Taken before the read: a change while reading is then noticed later, never missed.
-    const FileIdentity identity = ReadFileIdentity(path);
-    QFile file(NativePath(path));
-    if (!file.open(QIODevice::ReadOnly)) {
+    LoadedPage page;
+    if (preloaded) {
+        page = std::move(*preloaded);
+    } else {
+        BusyCursor busy;
+        page = ReadPageFile(path);
+    }
+    if (!page.opened) {
         state_.prompts->inform(path + QStringLiteral(" ﾌｧｲﾙを開けません。"), kNoDocumentCaption);
         return -1;
     }
-    BusyCursor busy;
-    QByteArray bytes = file.readAll();
-    file.close();
-    if (bytes.isEmpty())
-        return -1;
-    DecodedDocument decoded = DecodeDocument(bytes);
-    bytes = QByteArray(); // a 20 MB page need not be held three times while the box loads it
+    DecodedDocument& decoded = page.decoded;
+    const FileIdentity& identity = page.identity;
     if (decoded.text.isEmpty())
         return -1;
 

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "documents/documentcodec.h"
+#include "platform/fileidentity.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace tl
 {
@@ -31,6 +35,15 @@ QString OpenDialogStartFolder(const QString& startFolder, const QString& caption
 
 // The file commands: open, save with backup, new, close, the recent files and the page moves.
 // They act on the main window's edit box and caption and on the program state.
+// A page's file as read from disk and decoded, ready to be shown. ReadPageFile touches no
+// program state, so it may run off the user-interface thread.
+struct LoadedPage {
+    FileIdentity identity; // taken before the read: a change while reading is noticed later
+    bool opened = false;   // the file could be opened
+    DecodedDocument decoded;
+};
+LoadedPage ReadPageFile(const QString& path);
+
 class FileCommands
 {
 public:
@@ -51,8 +64,9 @@ public:
     {
         beforeSaveQuestion_ = std::move(hook);
     }
-    // 0 when the file was loaded; -1 when nothing was loaded.
-    int OpenDocument(const QString& path);
+    // 0 when the file was loaded; -1 when nothing was loaded. preloaded: the file already read
+    // by ReadPageFile (start-up reads the command line's page while the window is built).
+    int OpenDocument(const QString& path, std::optional<LoadedPage> preloaded = std::nullopt);
     // Opens the page's file again without the unsaved-changes question (the user chose to
     // read it again).
     int ReloadDocument(const QString& path);
