@@ -46,13 +46,39 @@ qsizetype AttributeEnd(QStringView tag, qsizetype i)
     ++j;
     while (j < n && IsSpace(tag[j]))
         ++j;
-    if (j < n && (tag[j] == u'"' || tag[j] == u'\'')) {
-        const qsizetype close = tag.indexOf(tag[j], j + 1);
-        return close < 0 ? n : close + 1;
-    }
-    while (j < n && !IsSpace(tag[j]) && tag[j] != u'>')
+    const QChar quote = j < n && (tag[j] == u'"' || tag[j] == u'\'') ? tag[j] : QChar();
+    if (!quote.isNull())
         ++j;
-    return j;
+    while (j < n) {
+        if (tag.sliced(j).startsWith(u"<%")) {
+            const qsizetype close = tag.indexOf(u"%>", j + 2);
+            if (close < 0)
+                return n;
+            j = close + 2;
+            continue;
+        }
+        if (quote.isNull() ? IsSpace(tag[j]) || tag[j] == u'>' : tag[j] == quote)
+            return quote.isNull() ? j : j + 1;
+        ++j;
+    }
+    return n;
+}
+
+// The value of an attribute as written ("BGCOLOR = '<%=c%>'" gives <%=c%>): after its "=" and
+// without its quotes; empty without a value.
+QString WrittenValue(QStringView text)
+{
+    qsizetype eq = text.indexOf(u'=');
+    if (text.startsWith(u"<%") || eq < 0)
+        return {};
+    QStringView value = text.sliced(eq + 1).trimmed();
+    if (!value.isEmpty() && (value[0] == u'"' || value[0] == u'\'')) {
+        const QChar quote = value[0];
+        value = value.sliced(1);
+        if (value.endsWith(quote))
+            value.chop(1);
+    }
+    return value.toString();
 }
 
 } // namespace
@@ -142,6 +168,26 @@ QString KeepOtherAttributes(QStringView oldText, QStringView newText, const QStr
         qsizetype end = 0;
         if (!ReadStartTag(newText.sliced(at), &newName, &newAttributes, &end) || newName != oldName)
             continue;
+        QString out = newText.toString();
+        // A value holding an ASP block that a reader could not take whole ("<" from
+        // BGCOLOR="<%=c%>") comes back as a beginning of it: the old attribute is written
+        // back instead. A value the user changed is no beginning of the old one.
+        QList<qsizetype> places; // where each new attribute is written, in order
+        for (qsizetype from = at; const WrittenAttribute& b : newAttributes) {
+            places.append(newText.indexOf(b.text, from));
+            from = places.last() + b.text.size();
+        }
+        for (qsizetype k = newAttributes.size() - 1; k >= 0; --k) {
+            const WrittenAttribute& b = newAttributes[k];
+            const auto old = std::find_if(oldAttributes.begin(), oldAttributes.end(),
+                                          [&](const auto& a) { return a.name == b.name; });
+            if (old == oldAttributes.end() || places[k] < 0)
+                continue;
+            const QString oldValue = WrittenValue(old->text);
+            const QString newValue = WrittenValue(b.text);
+            if (oldValue.contains(u"<%") && oldValue != newValue && oldValue.startsWith(newValue))
+                out.replace(places[k], b.text.size(), old->text);
+        }
         QString kept;
         for (const WrittenAttribute& a : oldAttributes) {
             const bool produced = std::any_of(newAttributes.begin(), newAttributes.end(),
@@ -149,8 +195,7 @@ QString KeepOtherAttributes(QStringView oldText, QStringView newText, const QStr
             if (!known.contains(a.name) && !produced)
                 kept += u' ' + a.text;
         }
-        QString out = newText.toString();
-        out.insert(at + end, kept);
+        out.insert(at + end + (out.size() - newText.size()), kept);
         return out;
     }
     return newText.toString();

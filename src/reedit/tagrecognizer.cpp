@@ -16,6 +16,26 @@ bool IsLineBreak(QChar c)
     return c == u'\r' || c == u'\n';
 }
 
+// The ">" that ends the tag whose "<" is at from: a ">" that closes an ASP block inside the tag
+// (BGCOLOR="<%=c%>", HREF="a.asp?id=<%=id%>") does not, so that rewriting the tag never
+// leaves the rest of it behind. A block that is not closed leaves the first ">" the end.
+// -1 when there is none.
+qint64 TagEnd(const TagText& text, qint64 from)
+{
+    for (qint64 at = from + 1;;) {
+        const qint64 gt = text.Find(u">", at);
+        if (gt < 0)
+            return -1;
+        const qint64 asp = text.Find(u"<%", at);
+        if (asp < 0 || asp > gt)
+            return gt;
+        const qint64 close = text.Find(u"%>", asp + 2);
+        if (close < 0)
+            return gt;
+        at = close + 2;
+    }
+}
+
 // The caret's line, its start and the caret's column in it.
 struct CaretLine {
     QString text;
@@ -143,7 +163,7 @@ std::optional<TagMatch> AnchorMatch(const TagAtCaret& found, const TagText& text
     if (!element)
         return std::nullopt;
     const QString a = text.Mid(element->start - 1, element->length);
-    const qsizetype k = found.rest.indexOf(u'>') + 1;
+    const qsizetype k = found.tag.size();
     const QStringView o = QStringView(a).first(std::min(k, a.size()));
 
     const bool open = Has(o, u"<A");
@@ -210,9 +230,10 @@ TagAtCaret FindTagAtCaret(const TagText& text, qint64 caret)
     }
     found.outcome = TagAtCaret::Outcome::Tag;
     found.rest = line.text.sliced(lt);
-    const qsizetype gt = found.rest.indexOf(u'>');
+    const StringTagText rest(found.rest);
+    const qint64 gt = TagEnd(rest, 0);
     if (gt >= 0)
-        found.tag = found.rest.first(gt + 1);
+        found.tag = found.rest.first(qsizetype(gt) + 1);
     return found;
 }
 
@@ -226,12 +247,13 @@ std::optional<TagTarget> EditTargetForTag(const TagText& text, qint64 caret,
     const qint64 from = line.start + lt;
     TagTarget target;
     target.start = from + 1;
-    const qint64 marker = text.Find(closingMarker, from);
+    const qint64 marker =
+        closingMarker == u">" ? TagEnd(text, from) : text.Find(closingMarker, from);
     if (marker >= 0) {
         target.length = marker + closingMarker.size() - from;
         return target;
     }
-    const qint64 gt = text.Find(u">", from);
+    const qint64 gt = TagEnd(text, from);
     if (gt < 0)
         return std::nullopt;
     target.length = gt + 1 - from;

@@ -24,7 +24,9 @@ namespace tl
 // The line: the "<" is the nearest one before the caret on the caret's line, the character
 // directly before the caret included, so that a caret standing right after a tag's "<" (where
 // a re-edit leaves it) finds that tag. R is the rest of the line from that "<", T is R up to and
-// including its first ">" (empty without one). No "<": nothing happens. The "<" as the line's
+// including the ">" that ends the tag (empty without one): its first ">" that does not close an
+// ASP block inside the tag, so <BODY BGCOLOR="<%=c%>"> is one tag. A range that ends at a ">"
+// ends there too. No "<": nothing happens. The "<" as the line's
 // last character: a beep and nothing else.
 //
 // Several dialogs for one double click: the decision table is acted on row by row, and each
@@ -89,7 +91,7 @@ struct TagAtCaret {
     enum class Outcome { NoTag, Beep, Tag };
     Outcome outcome = Outcome::NoTag;
     QString rest; // R: from the "<" to the end of the line
-    QString tag;  // T: R up to and including its first ">"; empty when R holds none
+    QString tag;  // T: R up to and including the ">" that ends the tag; empty without one
 };
 
 // How the anchor row turned out.

@@ -78,6 +78,10 @@ void TestDialogKit::startTag_data()
     QTest::newRow("asp_block_is_one_attribute")
         << "<INPUT VALUE=\"<%=v%>\" <%=extra%> TYPE=TEXT>"
         << "INPUT|VALUE=VALUE=\"<%=v%>\"|<%=<%=extra%>|TYPE=TYPE=TEXT";
+    // A quote or ">" inside an ASP block in a value belongs to the value.
+    QTest::newRow("asp_blocks_inside_values")
+        << "<INPUT VALUE=\"<%=Request(\"q\")%>\" SIZE=<%=n%> NAME=q>"
+        << "INPUT|VALUE=VALUE=\"<%=Request(\"q\")%>\"|SIZE=SIZE=<%=n%>|NAME=NAME=q";
     QTest::newRow("no_attributes") << "<P>"
                                    << "P";
     QTest::newRow("self_closing") << "<BR CLEAR=all />"
@@ -141,6 +145,19 @@ void TestDialogKit::keepOtherAttributes_data()
     QTest::newRow("asp_block_kept")
         << "<BODY <%=attrs%> BGCOLOR=red>"
         << "<BODY BGCOLOR=\"blue\">" << body << "<BODY BGCOLOR=\"blue\" <%=attrs%>>";
+    // A reader takes "<" from an ASP value: written back so, the old value returns whole.
+    QTest::newRow("asp_value_read_short_written_back_whole")
+        << "<BODY BGCOLOR=\"<%=bg%>\" TEXT=red LINK='<%=Request(\"l\")%>'>"
+        << "<BODY BGCOLOR=\"<\" TEXT=\"navy\" LINK=\"<\">" << body
+        << "<BODY BGCOLOR=\"<%=bg%>\" TEXT=\"navy\" LINK='<%=Request(\"l\")%>'>";
+    QTest::newRow("asp_value_changed_by_the_user")
+        << "<BODY BGCOLOR=<%=bg%> TEXT=red>"
+        << "<BODY BGCOLOR=\"#FF0000\" TEXT=\"red\">" << body
+        << "<BODY BGCOLOR=\"#FF0000\" TEXT=\"red\">";
+    QTest::newRow("asp_value_kept_unknown_still_added")
+        << "<FONT SIZE=\"<%=s%>\" CLASS=k>t</FONT>"
+        << "<FONT SIZE=\"<\">t</FONT>" << QStringList{"FACE", "COLOR", "SIZE"}
+        << "<FONT SIZE=\"<%=s%>\" CLASS=k>t</FONT>";
 }
 
 void TestDialogKit::keepOtherAttributes()

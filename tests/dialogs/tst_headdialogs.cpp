@@ -491,6 +491,10 @@ void TestHeadDialogs::changedReeditKeepsWhatTheDialogDoesNotKnow_data()
     QTest::newRow("body_unreadable_attribute_kept")
         << QStringLiteral("<body bgcolor = white text=black>") << QStringLiteral("Text3=navy")
         << QStringLiteral("<BODY TEXT=\"navy\" bgcolor = white>");
+    // An ASP value the readers cut short ("<") is written back whole, not as what was read.
+    QTest::newRow("body_asp_value_kept_whole")
+        << QStringLiteral("<BODY BGCOLOR=\"<%=bg%>\" TEXT=\"red\">") << QStringLiteral("Text3=navy")
+        << QStringLiteral("<BODY BGCOLOR=\"<%=bg%>\" TEXT=\"navy\">");
     QTest::newRow("body_everything_cleared_keeps_tag")
         << QStringLiteral("<BODY BGCOLOR=red CLASS=main>") << QStringLiteral("Text2=")
         << QStringLiteral("<BODY CLASS=main>");

@@ -102,6 +102,18 @@ void TestTagRecognizer::recognize_data()
     QTest::newRow("lower_case_tag_is_recognised") << "<table bor|der>"
                                                   << "25 frmTable @1 <table border>";
 
+    // A ">" closing an ASP block inside the tag does not end the tag.
+    QTest::newRow("asp_value_inside_tag") << "<BODY BG|COLOR=\"<%=bg%>\" TEXT=red>\r\n"
+                                          << "1 frmPage @1 <BODY BGCOLOR=\"<%=bg%>\" TEXT=red>";
+    QTest::newRow("asp_blocks_inside_link")
+        << "<A HR|EF=\"a.asp?id=<%=id%>&p=<%=p%>\">Next</A>"
+        << "30 frmLink @1 <A HREF=\"a.asp?id=<%=id%>&p=<%=p%>\">Next</A>";
+    QTest::newRow("asp_block_not_closed_first_gt_ends") << "<HR SI|ZE=<%=s>\r\nx"
+                                                        << "12 frmLines @1 <HR SIZE=<%=s>";
+    QTest::newRow("unclosed_paragraph_with_asp_covers_opening_tag")
+        << "<P ALI|GN=<%=a%>>text\r\nmore"
+        << "11 frmP @1 <P ALIGN=<%=a%>> [opening tag only]";
+
     // A missing closing marker never lets the range reach beyond the opening tag.
     QTest::newRow("paragraph_without_closing_tag_covers_opening_tag")
         << "<P ALIGN=left>te|xt\r\nmore"
