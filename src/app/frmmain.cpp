@@ -51,6 +51,8 @@ frmMain::frmMain(AppState& state, QWidget* parent)
 
     const QFont font = EditorFont();
     mainText_->setObjectName(QStringLiteral("MainText"));
+    // The edit box has no label; a screen reader announces it by this name.
+    mainText_->setAccessibleName(QStringLiteral("ページのソース"));
     gutter_->setObjectName(QStringLiteral("subText1"));
     ruler_->setObjectName(QStringLiteral("subText2"));
     caretMarker_->setObjectName(QStringLiteral("subText3"));

@@ -41,6 +41,10 @@ frmFileNames::frmFileNames(AppState& state, FileCommands& files, QWidget* parent
     folders_->hide();
     auto* hint = new QLabel(QStringLiteral("ｸﾘｯｸで選択　　ﾀﾞﾌﾞﾙｸﾘｯｸで表示"), this);
     hint->setObjectName(QStringLiteral("Label1"));
+    // The list has no label of its own: a screen reader names it as the window does and reads
+    // the hint as its description.
+    names_->setAccessibleName(windowTitle());
+    names_->setAccessibleDescription(hint->text());
     auto* ok = new QPushButton(QStringLiteral("Ｏ　　Ｋ"), this);
     ok->setObjectName(QStringLiteral("CmdOK"));
     auto* del = new QPushButton(QStringLiteral("削　　除"), this);

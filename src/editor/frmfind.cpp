@@ -57,6 +57,7 @@ frmFind::frmFind(AppState& state, cTextBox& box, QWidget* parent)
     QLabel* label1 = Label(this, "Label1", QStringLiteral("検索する文字列(&N):"));
     QLabel* hint = Label(this, "Label2", QStringLiteral("次を検索・・・・F3"));
     label1->setBuddy(findField_);
+    replaceLabel_->setBuddy(replaceField_);
     findField_->setObjectName(QStringLiteral("Text1"));
     replaceField_->setObjectName(QStringLiteral("Text2"));
     // A search text taken from a long selection must not be cut short.

@@ -4,6 +4,7 @@
 #include "app/mainlayout.h"
 #include "app/startup.h"
 #include "app/toolbarcommands.h"
+#include "captionfit.h"
 #include "commands/catalogue.h"
 #include "commands/dispatcher.h"
 #include "commands/toolbarmap.h"
@@ -338,6 +339,7 @@ void TestMainWindow::aboutBoxShowsItsWholeTitle()
     // The title bar's own buttons and icon take room beside the title.
     QVERIFY(about.width() >=
             QFontMetrics(about.font()).horizontalAdvance(about.windowTitle()) + 100);
+    QCOMPARE(test::UnnamedControls(&about), QStringList());
 }
 
 void TestMainWindow::toolbarChecksFollowHiddenToolbars()

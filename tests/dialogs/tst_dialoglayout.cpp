@@ -1,4 +1,5 @@
-// Every dialog the program registers, opened as the user opens it, shows each caption whole.
+// Every dialog the program registers, opened as the user opens it, shows each caption whole and
+// names each control for a screen reader.
 // CTest runs this twice: at scale 1 and with QT_SCALE_FACTOR=1.5.
 #include "captionfit.h"
 #include "core/appstate.h"
@@ -20,6 +21,7 @@ private Q_SLOTS:
     void captionsAreWhole_data();
     void captionsAreWhole();
     void aCutCaptionIsFound();
+    void mainWindowControlsAreNamed();
 };
 
 void TestDialogLayout::captionsAreWhole_data()
@@ -46,7 +48,7 @@ void TestDialogLayout::captionsAreWhole()
         if (!dialog)
             return;
         seen = true;
-        problems = test::CutCaptions(dialog);
+        problems = test::CutCaptions(dialog) + test::UnnamedControls(dialog);
         // TAGLOOM_DIALOG_SHOTS=<folder> keeps a picture of each dialog, to look at.
         if (const QString shots = qEnvironmentVariable("TAGLOOM_DIALOG_SHOTS"); !shots.isEmpty())
             dialog->grab().save(shots + u'/' + name + QStringLiteral(".png"));
@@ -58,7 +60,7 @@ void TestDialogLayout::captionsAreWhole()
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (w != &f.window && w->isVisible()) {
             if (!seen)
-                problems = test::CutCaptions(w);
+                problems = test::CutCaptions(w) + test::UnnamedControls(w);
             seen = true;
             w->close();
         }
@@ -82,6 +84,15 @@ void TestDialogLayout::aCutCaptionIsFound()
     const QStringList problems = test::CutCaptions(&window);
     QCOMPARE(problems.size(), 1);
     QVERIFY(problems[0].startsWith(QStringLiteral("Label5 「アクセス済リンク」: 30x")));
+}
+
+void TestDialogLayout::mainWindowControlsAreNamed()
+{
+    test::WindowFixture f(QStringLiteral("<P>text</P>"));
+    f.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+    const QStringList problems = test::UnnamedControls(&f.window);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QStringLiteral("; "))));
 }
 
 QTEST_MAIN(TestDialogLayout)

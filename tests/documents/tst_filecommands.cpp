@@ -1,4 +1,5 @@
 #include "app/frmmain.h"
+#include "captionfit.h"
 #include "core/appstate.h"
 #include "documents/filecommands.h"
 #include "documents/frmfilenames.h"
@@ -464,6 +465,7 @@ void TestFileCommands::fileListDeletesCurrentPageAndRebuildsTable()
     QVERIFY(dialog->isModal());
     QListWidget* names = dialog->findChild<QListWidget*>(QStringLiteral("FileList_0"));
     QCOMPARE(names->count(), 3);
+    QCOMPARE(test::UnnamedControls(dialog), QStringList());
     QCOMPARE(names->item(0)->text(), QStringLiteral("a.htm"));
     names->setCurrentRow(1);
     s.prompts.planAnswer(MsgAnswer::Yes);

@@ -1,6 +1,9 @@
 #include "captionfit.h"
 
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QAccessible>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QWidget>
@@ -51,6 +54,31 @@ QStringList CutCaptions(QWidget* window)
         }
         if (w->width() < needs.width() || w->height() < needs.height())
             problems << Problem(w, text, w->size(), needs);
+    }
+    return problems;
+}
+
+} // namespace tl::test
+
+namespace tl::test
+{
+
+QStringList UnnamedControls(QWidget* window)
+{
+    QStringList problems;
+    if (window->windowTitle().isEmpty())
+        problems << QStringLiteral("%1: no window title").arg(window->objectName());
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(window) || !(w->focusPolicy() & Qt::TabFocus))
+            continue;
+        // The inner line edit of a spin box or combo box is announced through its owner.
+        if (w->focusProxy() || qobject_cast<QAbstractSpinBox*>(w->parentWidget()) ||
+            qobject_cast<QComboBox*>(w->parentWidget()))
+            continue;
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        if (!a || a->text(QAccessible::Name).trimmed().isEmpty())
+            problems << QStringLiteral("%1 (%2)").arg(
+                w->objectName(), QString::fromLatin1(w->metaObject()->className()));
     }
     return problems;
 }

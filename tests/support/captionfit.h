@@ -13,3 +13,13 @@ namespace tl::test
 QStringList CutCaptions(QWidget* window);
 
 } // namespace tl::test
+
+namespace tl::test
+{
+
+// The controls of a shown window that a screen reader would announce without a name: every
+// control that takes the focus must be named through its own caption, its label (buddy) or an
+// accessible name ("Text3 (EditableText)"). A window without a title is reported as well.
+QStringList UnnamedControls(QWidget* window);
+
+} // namespace tl::test
