@@ -1,5 +1,7 @@
 #include "platform/atomicwrite.h"
 
+#include <QDateTime>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -8,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -63,6 +66,35 @@ int WriteAll(int fd, const char* data, qint64 size, qint64* written, bool counte
     return 0;
 }
 
+// Temporaries a save that was killed left beside its target (".page.htm.tl-1x2y3z", as large
+// as the page): each writer holds a lock on its temporary while it lives, and the lock goes
+// with its process, so one that can be locked and was last written a minute ago has no writer.
+// Removed before a new save of the same target, which may need the room.
+void RemoveStaleTemporaries(const QString& folder, const QString& prefix)
+{
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System);
+    while (it.hasNext()) {
+        const QString name = it.next().section(u'/', -1);
+        if (!name.startsWith(prefix) || name.size() == prefix.size())
+            continue;
+        const QStringView suffix = QStringView(name).sliced(prefix.size());
+        if (!std::all_of(suffix.begin(), suffix.end(), [](QChar c) {
+                return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z');
+            }))
+            continue;
+        const QByteArray path = QFile::encodeName(it.filePath());
+        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0)
+            continue;
+        struct stat st = {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && now - st.st_mtime > 60 &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(path.constData());
+        ::close(fd);
+    }
+}
+
 // A new file beside the target. It is removed again unless commit() renamed it over the
 // target, so a failure at any step leaves nothing behind but the untouched target.
 class TempBeside
@@ -74,8 +106,9 @@ public:
         const QFileInfo info(target);
         target_ = info.isSymLink() && info.exists() ? info.canonicalFilePath() : target;
         const QFileInfo resolved(target_);
-        const QString stem = resolved.absolutePath() + QStringLiteral("/.") + resolved.fileName() +
-                             QStringLiteral(".tl-");
+        const QString prefix = u'.' + resolved.fileName() + QStringLiteral(".tl-");
+        const QString stem = resolved.absolutePath() + u'/' + prefix;
+        RemoveStaleTemporaries(resolved.absolutePath(), prefix);
         for (int attempt = 0; attempt < 100; ++attempt) {
             temp_ = QFile::encodeName(stem +
                                       QString::number(QRandomGenerator::global()->generate(), 36));
@@ -87,6 +120,8 @@ public:
         }
         if (fd_ < 0)
             error_ = errno;
+        else
+            ::flock(fd_, LOCK_EX | LOCK_NB); // held until this process closes it or ends
         created_ = fd_ >= 0;
     }
 

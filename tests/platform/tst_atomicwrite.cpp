@@ -5,7 +5,11 @@
 #include <QFile>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <utime.h>
 
 using namespace tl;
 using tl::test::TempHome;
@@ -34,6 +38,7 @@ private Q_SLOTS:
     void replacesWholeContent();
     void keepsPermissionsAndFollowsLinks();
     void failureLeavesOldFileAndNoTemporary();
+    void killedSavesTemporariesAreRemoved();
     void copyReplacesOnlyWithWholeCopy();
     void replaceMethod_data();
     void replaceMethod();
@@ -93,6 +98,39 @@ void TestAtomicWrite::failureLeavesOldFileAndNoTemporary()
     }
     QCOMPARE(TempHome::readBytes(path), QByteArray("old content"));
     QCOMPARE(FilesIn(home.home()), QStringList({"f.bin", "small"}));
+}
+
+// A save killed after it made its temporary leaves it beside the page, as large as the page.
+// The next save of that page removes it, unless a writer still holds it or it was written in
+// the last minute; other files that only look alike stay.
+void TestAtomicWrite::killedSavesTemporariesAreRemoved()
+{
+    TempHome home;
+    const QString path = home.file(QStringLiteral("page.htm"));
+    TempHome::writeBytes(path, "old");
+    const auto stale = [&](const char* name, qint64 secondsAgo) {
+        const QString p = home.file(QString::fromLatin1(name));
+        TempHome::writeBytes(p, "half a page");
+        const qint64 t = QDateTime::currentSecsSinceEpoch() - secondsAgo;
+        const struct utimbuf times = {time_t(t), time_t(t)};
+        QCOMPARE(::utime(QFile::encodeName(p).constData(), &times), 0);
+    };
+    stale(".page.htm.tl-1x2y3z", 3600);    // killed an hour ago: removed
+    stale(".page.htm.tl-9k", 3600);        // still written by someone: kept
+    stale(".page.htm.tl-fresh1", 5);       // just made: kept
+    stale(".other.htm.tl-1x2y3z", 3600);   // another page's: kept
+    stale(".page.htm.tl-Notes.txt", 3600); // not a name this writer makes: kept
+    const int held =
+        ::open(QFile::encodeName(home.file(QStringLiteral(".page.htm.tl-9k"))), O_RDONLY);
+    QVERIFY(held >= 0);
+    QCOMPARE(::flock(held, LOCK_EX | LOCK_NB), 0);
+
+    QVERIFY(WriteFileAtomically(path, "new"));
+    ::close(held);
+    QCOMPARE(TempHome::readBytes(path), QByteArray("new"));
+    QCOMPARE(FilesIn(home.home()),
+             QStringList({".other.htm.tl-1x2y3z", ".page.htm.tl-9k", ".page.htm.tl-fresh1",
+                          ".page.htm.tl-Notes.txt", "page.htm"}));
 }
 
 void TestAtomicWrite::copyReplacesOnlyWithWholeCopy()
