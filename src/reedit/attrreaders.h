@@ -23,9 +23,10 @@ QString ReadAttrText(QStringView tag, QStringView name);
 QString ReadAttrWord(QStringView tag, QStringView name);
 
 // A file name that may hold spaces before its extension. Skips a space, U+3000, '"', "'", "=",
-// ">". Until a "." has been read nothing ends the value but the end of tag, so an ASP
-// expression such as <%=dir%> in front of the name stays whole; after the "." it ends before
-// a space, U+3000, '"', "'", "=", ">", "%", and the last character of tag is not taken.
+// ">". Until a "." has been read nothing ends the value but the quote it was opened with
+// (outside an ASP block) or the end of tag, so an ASP expression such as <%=dir%> in front of
+// the name stays whole; after the "." it ends before a space, U+3000, '"', "'", "=", ">", "%",
+// and the last character of tag is not taken.
 QString ReadAttrFile(QStringView tag, QStringView name);
 
 } // namespace tl

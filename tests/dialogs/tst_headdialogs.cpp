@@ -495,6 +495,11 @@ void TestHeadDialogs::changedReeditKeepsWhatTheDialogDoesNotKnow_data()
     QTest::newRow("body_asp_value_kept_whole")
         << QStringLiteral("<BODY BGCOLOR=\"<%=bg%>\" TEXT=\"red\">") << QStringLiteral("Text3=navy")
         << QStringLiteral("<BODY BGCOLOR=\"<%=bg%>\" TEXT=\"navy\">");
+    // A background without a "." (an ASP expression) is read up to its closing quote only.
+    QTest::newRow("body_background_without_dot_kept")
+        << QStringLiteral("<BODY BACKGROUND=\"<%=Session(\"bg\")%>\" TEXT=\"red\">")
+        << QStringLiteral("Text3=navy")
+        << QStringLiteral("<BODY BACKGROUND=\"<%=Session(\"bg\")%>\" TEXT=\"navy\">");
     QTest::newRow("body_everything_cleared_keeps_tag")
         << QStringLiteral("<BODY BGCOLOR=red CLASS=main>") << QStringLiteral("Text2=")
         << QStringLiteral("<BODY CLASS=main>");

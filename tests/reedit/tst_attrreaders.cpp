@@ -144,9 +144,22 @@ void TestAttrReaders::reads_data()
     QTest::newRow("file_never_takes_last_char_after_dot") << int(File) << "<IMG SRC=a.gif"
                                                           << "SRC="
                                                           << "a.gi";
-    QTest::newRow("file_without_dot_runs_to_tag_end") << int(File) << "<IMG SRC=\"photo\" WIDTH=3>"
-                                                      << "SRC="
-                                                      << "photo\" WIDTH=3>";
+    // Quoted, a name without a "." ends at its quote; unquoted, it runs to the end of the tag.
+    QTest::newRow("file_without_dot_ends_at_its_quote")
+        << int(File) << "<IMG SRC=\"photo\" WIDTH=3>"
+        << "SRC="
+        << "photo";
+    QTest::newRow("file_without_dot_unquoted_runs_to_tag_end")
+        << int(File) << "<IMG SRC=photo WIDTH=3>"
+        << "SRC="
+        << "photo WIDTH=3>";
+    QTest::newRow("file_asp_without_dot_ends_at_quote_outside_block")
+        << int(File) << "<BODY BACKGROUND='<%=Session('bg')%>' TEXT=red>"
+        << "BACKGROUND="
+        << "<%=Session('bg')%>";
+    QTest::newRow("file_other_quote_inside_stays") << int(File) << "<IMG SRC=\"Bob's pic\" WIDTH=3>"
+                                                   << "SRC="
+                                                   << "Bob's pic";
     QTest::newRow("file_missing_name_reads_empty") << int(File) << "<IMG WIDTH=3>"
                                                    << "SRC="
                                                    << "";
