@@ -51,10 +51,23 @@ CaretLine LineOfCaret(const TagText& text, qint64 caret)
     return line;
 }
 
-// Index in the line of the nearest "<" before the caret, or -1.
+// Index in the line of the nearest "<" before the caret, or -1. An ASP block that closes
+// before the caret is passed over, so that a click on a link's text after
+// HREF="a.asp?id=<%=id%>" finds the link, as it does without the block; a caret inside a block
+// finds the block.
 qsizetype LtBeforeCaret(const CaretLine& line)
 {
-    return line.column == 0 ? -1 : line.text.lastIndexOf(u'<', line.column - 1);
+    qsizetype lt = line.column == 0 ? -1 : line.text.lastIndexOf(u'<', line.column - 1);
+    while (lt > 0 && QStringView(line.text).sliced(lt).startsWith(u"<%")) {
+        const qsizetype close = line.text.indexOf(u"%>", lt + 2);
+        if (close < 0 || close + 2 > line.column)
+            break;
+        const qsizetype before = line.text.lastIndexOf(u'<', lt - 1);
+        if (before < 0)
+            break;
+        lt = before;
+    }
+    return lt;
 }
 
 bool Has(QStringView text, QStringView marker)

@@ -23,11 +23,12 @@ namespace tl
 //
 // The line: the "<" is the nearest one before the caret on the caret's line, the character
 // directly before the caret included, so that a caret standing right after a tag's "<" (where
-// a re-edit leaves it) finds that tag. R is the rest of the line from that "<", T is R up to and
-// including the ">" that ends the tag (empty without one): its first ">" that does not close an
-// ASP block inside the tag, so <BODY BGCOLOR="<%=c%>"> is one tag. A range that ends at a ">"
-// ends there too. No "<": nothing happens. The "<" as the line's
-// last character: a beep and nothing else.
+// a re-edit leaves it) finds that tag; the "<" of an ASP block that closes before the caret
+// is passed over (a click after HREF="a.asp?id=<%=id%>" finds the link). R is the rest of the line
+// from that "<", T is R up to and including the ">" that ends the tag (empty without one): its
+// first ">" that does not close an ASP block inside the tag, so <BODY BGCOLOR="<%=c%>"> is one tag.
+// A range that ends at a ">" ends there too. No "<": nothing happens. The "<" as the line's last
+// character: a beep and nothing else.
 //
 // Several dialogs for one double click: the decision table is acted on row by row, and each
 // matching row's dialog is shown modally before the next row is tested (an INPUT of type SUBMIT

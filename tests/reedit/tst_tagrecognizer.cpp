@@ -108,6 +108,15 @@ void TestTagRecognizer::recognize_data()
     QTest::newRow("asp_blocks_inside_link")
         << "<A HR|EF=\"a.asp?id=<%=id%>&p=<%=p%>\">Next</A>"
         << "30 frmLink @1 <A HREF=\"a.asp?id=<%=id%>&p=<%=p%>\">Next</A>";
+    QTest::newRow("link_text_after_asp_href")
+        << "<A HREF=\"a.asp?id=<%=id%>\">Ne|xt</A>"
+        << "30 frmLink @1 <A HREF=\"a.asp?id=<%=id%>\">Next</A>";
+    QTest::newRow("paragraph_text_after_inline_asp") << "<P>Hi <%=name%>, we|lcome</P>"
+                                                     << "11 frmP @1 <P>Hi <%=name%>, welcome</P>";
+    QTest::newRow("caret_inside_asp_block_finds_the_block") << "<P>Hi <%=na|me%></P>"
+                                                            << "";
+    QTest::newRow("asp_block_alone_on_its_line") << "<% If a Then %> te|xt"
+                                                 << "";
     QTest::newRow("asp_block_not_closed_first_gt_ends") << "<HR SI|ZE=<%=s>\r\nx"
                                                         << "12 frmLines @1 <HR SIZE=<%=s>";
     QTest::newRow("unclosed_paragraph_with_asp_covers_opening_tag")
