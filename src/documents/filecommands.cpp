@@ -272,7 +272,18 @@ int FileCommands::OpenDocument(const QString& path, std::optional<LoadedPage> pr
 int FileCommands::ReloadDocument(const QString& path)
 {
     ReentryGuard guard(reloading_);
-    return OpenDocument(path);
+    // The caret keeps its line and column as far as the new text has them: a page another
+    // program changed is read on where the user was, not from its top.
+    Document& doc = state_.Doc;
+    const int line = doc.lineOf(doc.caret());
+    const qsizetype column = doc.caret() - doc.lineStart(line);
+    const int result = OpenDocument(path);
+    if (result == 0) {
+        const int newLine = std::min(line, doc.lineCount() - 1);
+        const qsizetype place = std::min(doc.lineStart(newLine) + column, doc.lineEnd(newLine));
+        doc.setSelection(place, place);
+    }
+    return result;
 }
 
 bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)

@@ -78,6 +78,8 @@ private Q_SLOTS:
     void compareDiskFile();
     void changedFileAsksToReload_data();
     void changedFileAsksToReload();
+    void reloadKeepsTheCaretsPlace_data();
+    void reloadKeepsTheCaretsPlace();
     void ownSavesAskNothing();
     void deletedFileIsToldOnce();
     void saveOverChangedFileAsks_data();
@@ -185,6 +187,35 @@ void TestDiskChanges::changedFileAsksToReload()
     QVERIFY(s.prompts.messages.last().defaultAnswer ==
             (modifiedNow ? MsgAnswer::No : MsgAnswer::Yes));
     QVERIFY(!s.prompts.unplanned);
+}
+
+void TestDiskChanges::reloadKeepsTheCaretsPlace_data()
+{
+    QTest::addColumn<QByteArray>("theirs");
+    QTest::addColumn<int>("line"); // where the caret is after the reload, 0-based
+    QTest::addColumn<int>("column");
+
+    QTest::newRow("line_grew") << QByteArray("a\r\nb\r\n<P>longer line</P>\r\nd\r\n") << 2 << 4;
+    QTest::newRow("line_shorter") << QByteArray("a\r\nb\r\nc\r\nd\r\n") << 2 << 1;
+    QTest::newRow("fewer_lines") << QByteArray("only\r\n") << 1 << 0;
+}
+
+void TestDiskChanges::reloadKeepsTheCaretsPlace()
+{
+    QFETCH(QByteArray, theirs);
+    QFETCH(int, line);
+    QFETCH(int, column);
+    Session s;
+    const QString path = s.write(QStringLiteral("page.htm"), "a\r\nb\r\n<P>text</P>\r\nd\r\n");
+    QCOMPARE(s.files().OpenDocument(path), 0);
+    const qsizetype caret = s.state.Doc.lineStart(2) + 4;
+    s.state.Doc.setSelection(caret, caret);
+    ChangeFile(Change::Rewritten, path, theirs);
+    s.prompts.planAnswer(MsgAnswer::Yes);
+    s.files().Disk().Check();
+    QCOMPARE(s.box().Text(), PageText(theirs));
+    QCOMPARE(s.state.Doc.lineOf(s.state.Doc.caret()), line);
+    QCOMPARE(s.state.Doc.caret() - s.state.Doc.lineStart(line), qsizetype(column));
 }
 
 void TestDiskChanges::ownSavesAskNothing()
