@@ -52,6 +52,8 @@ qint32 CharAdvances::measure(char16_t c)
 {
     if (!metrics_)
         metrics_.emplace(font_);
+    if (c == kLineSeparator)
+        c = kShownLineSeparator;
     if (QChar::isSurrogate(c) || QChar::category(c) == QChar::Mark_NonSpacing)
         return 0; // a mark goes over the character before it
     // Format characters (soft hyphen, zero-width space, joiners) are hidden when text is

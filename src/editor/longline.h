@@ -13,6 +13,17 @@
 namespace tl
 {
 
+// A line separator (U+2028) ends a text layout's line, so the rest of the line after it would
+// not be drawn; lines are laid out with it shown as "↵" instead, one character for one.
+constexpr char16_t kLineSeparator = 0x2028;
+constexpr char16_t kShownLineSeparator = 0x21B5;
+
+inline QString ShownText(QString text)
+{
+    text.replace(QChar(kLineSeparator), QChar(kShownLineSeparator));
+    return text;
+}
+
 class TextBuffer;
 
 // Advances of single characters in one font, in 1/64 pixel (the unit text layouts work in).

@@ -119,7 +119,7 @@ QTextLayout* MainTextEdit::layoutFor(int line) const
 {
     auto& slot = layouts_[line];
     if (!slot) {
-        slot = std::make_unique<QTextLayout>(doc_.lineText(line), font());
+        slot = std::make_unique<QTextLayout>(ShownText(doc_.lineText(line)), font());
         QTextOption option;
         option.setWrapMode(QTextOption::NoWrap);
         option.setTabStopDistance(tabStop_);
@@ -242,8 +242,8 @@ QTextLayout* MainTextEdit::chunkLayout(LongLine& l, int k) const
     const qint64 phase = chunk.hasTab ? l.chunkX(k) % tab : 0;
     if (QTextLayout* layout = l.layout(k, phase))
         return layout;
-    auto layout = std::make_unique<QTextLayout>(doc_.mid(l.start() + l.chunkStart(k), chunk.length),
-                                                advances_.font());
+    auto layout = std::make_unique<QTextLayout>(
+        ShownText(doc_.mid(l.start() + l.chunkStart(k), chunk.length)), advances_.font());
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
     option.setTabStopDistance(tabStop_);

@@ -40,6 +40,7 @@ private Q_SLOTS:
     void largeTextScrollsToTheCaret();
     void assistiveTechnologyReadsLinesAndCaret();
     void textFromOutsideNeverBringsHalfAPair();
+    void lineSeparatorDoesNotEndTheDrawnLine();
 };
 
 void TestEditBox::keys_data()
@@ -297,6 +298,26 @@ void TestEditBox::textFromOutsideNeverBringsHalfAPair()
     a->editableTextInterface()->deleteText(1, 2);
     QCOMPARE(edit.text(), QStringLiteral("a\U00020BB7b\r\nc"));
     QCOMPARE(repaired.size(), 2);
+}
+
+// U+2028 ends a text layout's line: the characters after it were neither drawn nor reachable
+// by the mouse, and every caret after it stood at the same place.
+void TestEditBox::lineSeparatorDoesNotEndTheDrawnLine()
+{
+    for (const int repeat : {1, 800}) { // a short line, and a long one laid out in chunks
+        Document doc;
+        MainTextEdit edit{doc};
+        const QString part = QStringLiteral("abc") + QChar(0x2028) + QStringLiteral("defgh");
+        edit.setText(part.repeated(repeat));
+        edit.resize(400, 200);
+        edit.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&edit));
+        const auto x = [&](qsizetype pos) { return edit.positionRect(pos).x(); };
+        QVERIFY2(x(3) < x(4) && x(4) < x(5) && x(5) < x(9),
+                 qPrintable(QStringLiteral("%1 %2 %3 %4").arg(x(3)).arg(x(4)).arg(x(5)).arg(x(9))));
+        QCOMPARE(edit.positionAt(QPoint(x(7) + 1, edit.positionRect(7).center().y())), 7);
+        QVERIFY(doc.text().contains(QChar(0x2028))); // shown differently, kept as it is
+    }
 }
 
 QTEST_MAIN(TestEditBox)
