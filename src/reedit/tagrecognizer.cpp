@@ -26,9 +26,12 @@ qint64 TagEnd(const TagText& text, qint64 from)
         const qint64 gt = text.Find(u">", at);
         if (gt < 0)
             return -1;
-        const qint64 asp = text.Find(u"<%", at);
-        if (asp < 0 || asp > gt)
+        // Looked for between here and the ">" only: a search on to the end of a large page
+        // without ASP would cost every double click a pass over the whole page.
+        const qsizetype inTag = text.Mid(at, gt - at).indexOf(u"<%");
+        if (inTag < 0)
             return gt;
+        const qint64 asp = at + inTag;
         const qint64 close = text.Find(u"%>", asp + 2);
         if (close < 0)
             return gt;
