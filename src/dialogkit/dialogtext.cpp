@@ -1,5 +1,10 @@
 #include "dialogkit/dialogtext.h"
 
+#include "reedit/markersearch.h"
+#include "reedit/tagend.h"
+
+#include <algorithm>
+
 namespace tl
 {
 
@@ -83,6 +88,50 @@ QString WrittenValue(QStringView text)
 
 } // namespace
 
+qsizetype OpeningTagEnd(QStringView old)
+{
+    return old.startsWith(u'<') ? StartTagEnd(old, 0) : old.indexOf(u'>');
+}
+
+qsizetype ClosingTagAt(QStringView old, QStringView marker, qsizetype gt)
+{
+    const qsizetype after = gt < 0 ? -1 : IndexOfNoCase(old, marker, gt + 1);
+    return after >= 0 ? after : IndexOfNoCase(old, marker);
+}
+
+QStringView AlignWord(Align align, bool capitalised)
+{
+    switch (align) {
+    case Align::Left:
+        return capitalised ? u"Left" : u"left";
+    case Align::Center:
+        return capitalised ? u"Center" : u"center";
+    case Align::Right:
+        return capitalised ? u"Right" : u"right";
+    case Align::None:
+        break;
+    }
+    return {};
+}
+
+Align AlignOf(QStringView word)
+{
+    for (Align a : {Align::Left, Align::Center, Align::Right}) {
+        if (word.compare(AlignWord(a), Qt::CaseInsensitive) == 0)
+            return a;
+    }
+    return Align::None;
+}
+
+int NumberedChoice(QStringView word, int last, int fallback)
+{
+    for (int n = 1; n <= last; ++n) {
+        if (word == QString::number(n))
+            return n;
+    }
+    return fallback;
+}
+
 std::optional<qint64> WholeNumber(QStringView text)
 {
     QStringView t = text.trimmed();
@@ -122,17 +171,21 @@ bool ReadStartTag(QStringView text, QString* name, QList<WrittenAttribute>* attr
 {
     if (text.size() < 2 || text[0] != u'<' || !IsAsciiLetter(text[1]))
         return false;
+    const qsizetype gt = StartTagEnd(text, 0);
+    if (gt < 0)
+        return false;
+    // The attributes lie before the ">" that ends the tag; a quote left open runs to it.
+    const QStringView inner = text.first(gt);
     qsizetype i = 1;
-    while (i < text.size() && (text[i].isLetterOrNumber() || text[i] == u'-' || text[i] == u':'))
+    while (i < inner.size() &&
+           (inner[i].isLetterOrNumber() || inner[i] == u'-' || inner[i] == u':'))
         ++i;
-    const QString tagName = text.sliced(1, i - 1).toString().toUpper();
+    const QString tagName = inner.sliced(1, i - 1).toString().toUpper();
     QList<WrittenAttribute> found;
-    while (i < text.size()) {
-        while (i < text.size() && IsSpace(text[i]))
+    for (;;) {
+        while (i < inner.size() && IsSpace(inner[i]))
             ++i;
-        if (i >= text.size())
-            return false;
-        if (text[i] == u'>' || (text[i] == u'/' && i + 1 < text.size() && text[i + 1] == u'>')) {
+        if (i >= inner.size() || (inner[i] == u'/' && i + 1 == inner.size())) {
             if (name)
                 *name = tagName;
             if (attributes)
@@ -141,8 +194,8 @@ bool ReadStartTag(QStringView text, QString* name, QList<WrittenAttribute>* attr
                 *end = i;
             return true;
         }
-        const qsizetype attrEnd = std::max(AttributeEnd(text, i), i + 1);
-        const QStringView written = text.sliced(i, std::min(attrEnd, text.size()) - i);
+        const qsizetype attrEnd = std::min(std::max(AttributeEnd(inner, i), i + 1), inner.size());
+        const QStringView written = inner.sliced(i, attrEnd - i);
         qsizetype nameEnd = 0;
         while (nameEnd < written.size() && !IsSpace(written[nameEnd]) && written[nameEnd] != u'=')
             ++nameEnd;
@@ -151,54 +204,118 @@ bool ReadStartTag(QStringView text, QString* name, QList<WrittenAttribute>* attr
         found.append({attrName.toUpper(), written.toString()});
         i = attrEnd;
     }
+}
+
+bool SameElementFamily(QStringView a, QStringView b)
+{
+    if (a.compare(b, Qt::CaseInsensitive) == 0)
+        return true;
+    auto heading = [](QStringView n) {
+        return n.size() == 2 && (n[0] == u'H' || n[0] == u'h') && n[1] >= u'1' && n[1] <= u'6';
+    };
+    auto cell = [](QStringView n) {
+        return n.compare(u"TH", Qt::CaseInsensitive) == 0 ||
+               n.compare(u"TD", Qt::CaseInsensitive) == 0;
+    };
+    return (heading(a) && heading(b)) || (cell(a) && cell(b));
+}
+
+namespace
+{
+
+// The first attribute named name (upper case) of a list, or nullptr.
+const WrittenAttribute* Named(const QList<WrittenAttribute>& list, const QString& name)
+{
+    const auto it = std::find_if(list.begin(), list.end(),
+                                 [&](const WrittenAttribute& a) { return a.name == name; });
+    return it == list.end() ? nullptr : &*it;
+}
+
+// The attributes of the first start tag of text whose name is of family's family, and where
+// that tag starts and its attributes end; false without one.
+bool FirstStartTagOfFamily(QStringView text, QStringView family, QList<WrittenAttribute>* found,
+                           qsizetype* at, qsizetype* end)
+{
+    for (qsizetype lt = text.indexOf(u'<'); lt >= 0; lt = text.indexOf(u'<', lt + 1)) {
+        QString name;
+        if (ReadStartTag(text.sliced(lt), &name, found, end) && SameElementFamily(name, family)) {
+            *at = lt;
+            return true;
+        }
+    }
     return false;
 }
 
-QString KeepOtherAttributes(QStringView oldText, QStringView newText, const QStringList& known)
+} // namespace
+
+QString KeepOtherAttributes(QStringView oldText, QStringView newText, const QStringList& known,
+                            QStringView openedText)
 {
     QString oldName;
     QList<WrittenAttribute> oldAttributes;
     if (!ReadStartTag(oldText, &oldName, &oldAttributes))
         return newText.toString();
-    // The first start tag of the new text with the same name (a dialog may wrap its element,
-    // as the font dialog does in CENTER).
-    for (qsizetype at = newText.indexOf(u'<'); at >= 0; at = newText.indexOf(u'<', at + 1)) {
-        QString newName;
-        QList<WrittenAttribute> newAttributes;
-        qsizetype end = 0;
-        if (!ReadStartTag(newText.sliced(at), &newName, &newAttributes, &end) || newName != oldName)
-            continue;
-        QString out = newText.toString();
-        // A value holding an ASP block that a reader could not take whole ("<" from
-        // BGCOLOR="<%=c%>") comes back as a beginning of it: the old attribute is written
-        // back instead. A value the user changed is no beginning of the old one.
-        QList<qsizetype> places; // where each new attribute is written, in order
-        for (qsizetype from = at; const WrittenAttribute& b : newAttributes) {
-            places.append(newText.indexOf(b.text, from));
-            from = places.last() + b.text.size();
-        }
-        for (qsizetype k = newAttributes.size() - 1; k >= 0; --k) {
-            const WrittenAttribute& b = newAttributes[k];
-            const auto old = std::find_if(oldAttributes.begin(), oldAttributes.end(),
-                                          [&](const auto& a) { return a.name == b.name; });
-            if (old == oldAttributes.end() || places[k] < 0)
-                continue;
-            const QString oldValue = WrittenValue(old->text);
-            const QString newValue = WrittenValue(b.text);
-            if (oldValue.contains(u"<%") && oldValue != newValue && oldValue.startsWith(newValue))
-                out.replace(places[k], b.text.size(), old->text);
-        }
-        QString kept;
-        for (const WrittenAttribute& a : oldAttributes) {
-            const bool produced = std::any_of(newAttributes.begin(), newAttributes.end(),
-                                              [&](const auto& b) { return b.name == a.name; });
-            if (!known.contains(a.name) && !produced)
-                kept += u' ' + a.text;
-        }
-        out.insert(at + end + (out.size() - newText.size()), kept);
-        return out;
+    // The first start tag of the new text of the same family (a dialog may wrap its element,
+    // as the font dialog does in CENTER; a heading may change its level).
+    QList<WrittenAttribute> newAttributes;
+    qsizetype at = 0;
+    qsizetype end = 0;
+    if (!FirstStartTagOfFamily(newText, oldName, &newAttributes, &at, &end))
+        return newText.toString();
+    QList<WrittenAttribute> openedAttributes;
+    qsizetype openedAt = 0;
+    qsizetype openedEnd = 0;
+    const bool haveOpened =
+        !openedText.isEmpty() &&
+        FirstStartTagOfFamily(openedText, oldName, &openedAttributes, &openedAt, &openedEnd);
+
+    // An old attribute the dialog knows but did not read as written (spaces around "=", an
+    // ASP block, a quote inside the value) stays as written while the user leaves what the
+    // dialog made of it alone: what the opened fields wrote is what the new text writes.
+    auto keptAsWritten = [&](const WrittenAttribute& a) {
+        if (!haveOpened || a.name == u"<%")
+            return false;
+        const WrittenAttribute* opened = Named(openedAttributes, a.name);
+        const WrittenAttribute* now = Named(newAttributes, a.name);
+        const QString oldValue = WrittenValue(a.text);
+        if (opened && WrittenValue(opened->text).compare(oldValue, Qt::CaseInsensitive) == 0)
+            return false; // read as written
+        if (!opened || !now)
+            return !opened && !now;
+        return WrittenValue(opened->text) == WrittenValue(now->text);
+    };
+
+    QString out = newText.toString();
+    // Where each new attribute is written, in order, to replace some of them from the back.
+    QList<qsizetype> places;
+    for (qsizetype from = at; const WrittenAttribute& b : newAttributes) {
+        places.append(newText.indexOf(b.text, from));
+        from = places.last() + b.text.size();
     }
-    return newText.toString();
+    for (qsizetype k = newAttributes.size() - 1; k >= 0; --k) {
+        const WrittenAttribute& b = newAttributes[k];
+        const WrittenAttribute* old = Named(oldAttributes, b.name);
+        if (!old || places[k] < 0 || Named(oldAttributes, b.name) != old)
+            continue;
+        // A value holding an ASP block that a reader could only take the beginning of ("<"
+        // from BGCOLOR="<%=c%>") is no change of the user's either.
+        const QString oldValue = WrittenValue(old->text);
+        const QString newValue = WrittenValue(b.text);
+        const bool aspBeginning =
+            oldValue.contains(u"<%") && oldValue != newValue && oldValue.startsWith(newValue);
+        if (aspBeginning || (known.contains(b.name) && keptAsWritten(*old)))
+            out.replace(places[k], b.text.size(), old->text);
+    }
+    QString kept;
+    for (const WrittenAttribute& a : oldAttributes) {
+        const bool produced = Named(newAttributes, a.name) != nullptr;
+        if (produced)
+            continue;
+        if (!known.contains(a.name) || keptAsWritten(a))
+            kept += u' ' + a.text;
+    }
+    out.insert(at + end + (out.size() - newText.size()), kept);
+    return out;
 }
 
 } // namespace tl

@@ -21,7 +21,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QVBoxLayout>
+
+#include <limits>
 
 namespace tl
 {
@@ -36,20 +39,34 @@ QuoteStyle QuoteStyleOf(QStringView examined)
     return examined.contains(u'\'') ? QuoteStyle::Single : QuoteStyle::Double;
 }
 
-QString AttributeText(QStringView name, QStringView value, QuoteStyle style)
+QString QuotedValue(QStringView value, QuoteStyle style)
 {
-    if (value.isEmpty())
-        return {};
-    const QChar q = QuoteChar(style);
+    QChar q = QuoteChar(style);
+    const QChar other =
+        QuoteChar(style == QuoteStyle::Single ? QuoteStyle::Double : QuoteStyle::Single);
+    // Quotes inside ASP blocks are the script's, gone before the page is read.
+    QString outside = value.toString();
+    for (qsizetype at = outside.indexOf(u"<%"); at >= 0; at = outside.indexOf(u"<%", at)) {
+        const qsizetype close = outside.indexOf(u"%>", at + 2);
+        if (close < 0)
+            break;
+        outside.remove(at, close + 2 - at);
+    }
+    if (outside.contains(q) && !outside.contains(other))
+        q = other;
     QString out;
-    out.reserve(name.size() + value.size() + 4);
-    out += u' ';
-    out += name.toString().toUpper();
-    out += u'=';
+    out.reserve(value.size() + 2);
     out += q;
     out += value;
     out += q;
     return out;
+}
+
+QString AttributeText(QStringView name, QStringView value, QuoteStyle style)
+{
+    if (value.isEmpty())
+        return {};
+    return u' ' + name.toString().toUpper() + u'=' + QuotedValue(value, style);
 }
 
 TagDialog::TagDialog(const DialogRequest& request, const QString& name, const QString& caption)
@@ -80,11 +97,29 @@ TagDialog::TagDialog(const DialogRequest& request, const QString& name, const QS
 
 TagDialog::~TagDialog() = default;
 
+QString TagDialog::SelectionText() const
+{
+    return box_.SelText();
+}
+
+QString TagDialog::PlainCaption(const QString& caption)
+{
+    QString plain = caption;
+    plain.remove(QRegularExpression(QStringLiteral("&(?=[^&])")));
+    while (plain.endsWith(u':') || plain.endsWith(QChar(0xFF1A)))
+        plain.chop(1);
+    return plain;
+}
+
 void TagDialog::Load()
 {
     if (loaded_)
         return;
     loaded_ = true;
+    // No field may cut what it is given: a line edit holds 32,767 characters unless told, and a
+    // rewrite would write the cut value back (a comment, or a paragraph running into a table).
+    for (QLineEdit* line : findChildren<QLineEdit*>())
+        line->setMaxLength(std::numeric_limits<int>::max());
     TrapErrors(*state_.prompts, [&] {
         old_ = EditTargetText(state_, box_);
         Opening();
@@ -226,7 +261,7 @@ void TagDialog::OkClicked()
     if (!TrapErrors(*state_.prompts, [&] { text = Compose(); }) || !text)
         return;
     if (const std::optional<QStringList> known = KnownAttributes(); known && !old_.isEmpty())
-        text = KeepOtherAttributes(old_, *text, *known);
+        text = KeepOtherAttributes(old_, *text, *known, ComposeOpened().value_or(QString()));
     InsertDialogResult(state_, box_, this, *text);
 }
 

@@ -31,6 +31,10 @@ QChar QuoteChar(QuoteStyle style);
 // anywhere, double otherwise (always double in insert mode, where the old text is empty).
 QuoteStyle QuoteStyleOf(QStringView examined);
 
+// A value between the quotes of style; between the other quotes when it holds that quote and
+// not the other, so that the tag stays whole ("Tom's Font" with single quotes).
+QString QuotedValue(QStringView value, QuoteStyle style);
+
 // One attribute as every tag dialog writes it: a space, the name in upper case, "=", the
 // quote, the value exactly as typed, the quote. Empty when the value is empty; a dialog whose
 // test is another one (trimmed text, a number other than 0) makes it before the call.
@@ -90,10 +94,20 @@ protected:
     // writes them this time. A re-edited tag keeps its other attributes. nullopt: the dialog
     // writes no start tag that could hold others, and its output stands as composed.
     virtual std::optional<QStringList> KnownAttributes() const { return std::nullopt; }
+    // What the fields as they opened compose to, if the dialog can tell: a known attribute that
+    // this does not write as the old tag has it was not read, and stays as written while the
+    // user leaves it alone.
+    virtual std::optional<QString> ComposeOpened() const { return std::nullopt; }
+
+    // A caption as a name for assistive technology: without access-key marks and a final colon.
+    static QString PlainCaption(const QString& caption);
 
     // Every field's value as the user sees it (texts, check marks, chosen options), in the
     // order the controls were made; what tells whether the user changed anything.
     QStringList FieldValues() const;
+
+    // The editor's selected text.
+    QString SelectionText() const;
 
     // EditTargetText as the dialog opened: the old tag, or empty in insert mode.
     const QString& OldText() const { return old_; }

@@ -1,6 +1,7 @@
 #include "reedit/tagrecognizer.h"
 
 #include "reedit/markersearch.h"
+#include "reedit/tagend.h"
 
 #include <algorithm>
 #include <array>
@@ -16,26 +17,19 @@ bool IsLineBreak(QChar c)
     return c == u'\r' || c == u'\n';
 }
 
-// The ">" that ends the tag whose "<" is at from: a ">" that closes an ASP block inside the tag
-// (BGCOLOR="<%=c%>", HREF="a.asp?id=<%=id%>") does not, so that rewriting the tag never
-// leaves the rest of it behind. A block that is not closed leaves the first ">" the end.
-// -1 when there is none.
+// The ">" that ends the tag whose "<" is at from, by the rule of StartTagEnd: a ">" inside a
+// quoted value or an ASP block (BGCOLOR="<%=c%>", onLoad="if (a > b) x()") does not, so that
+// rewriting the tag never leaves the rest of it behind. The page is read a piece at a time from
+// the "<" on: a tag ends within its first piece, and a page is never copied whole. -1 when there
+// is none.
 qint64 TagEnd(const TagText& text, qint64 from)
 {
-    for (qint64 at = from + 1;;) {
-        const qint64 gt = text.Find(u">", at);
-        if (gt < 0)
-            return -1;
-        // Looked for between here and the ">" only: a search on to the end of a large page
-        // without ASP would cost every double click a pass over the whole page.
-        const qsizetype inTag = text.Mid(at, gt - at).indexOf(u"<%");
-        if (inTag < 0)
-            return gt;
-        const qint64 asp = at + inTag;
-        const qint64 close = text.Find(u"%>", asp + 2);
-        if (close < 0)
-            return gt;
-        at = close + 2;
+    TagEndScanner scanner;
+    constexpr qint64 kPiece = 4096;
+    for (qint64 at = from + 1;; at += kPiece) {
+        const QString piece = text.Mid(at, kPiece);
+        if (scanner.Feed(piece, at) || piece.size() < kPiece)
+            return scanner.End();
     }
 }
 
@@ -100,6 +94,21 @@ bool HasTag(QStringView text, QStringView marker)
     }
 }
 
+// A heading's opening: "<Hn" followed by a blank or ">", so that <H2 ALIGN="center"> is one.
+bool HasHeading(QStringView text, QStringView marker)
+{
+    for (qsizetype from = 0;;) {
+        const qsizetype at = IndexOfNoCase(text.sliced(from), marker);
+        if (at < 0)
+            return false;
+        const qsizetype end = from + at + marker.size();
+        if (end < text.size() && (text[end] == u'>' || text[end] == u' ' || text[end] == u'\t' ||
+                                  text[end] == u'\r' || text[end] == u'\n'))
+            return true;
+        from += at + 1;
+    }
+}
+
 bool IsInput(QStringView t, QStringView type)
 {
     return Has(t, u"TYPE") && HasTag(t, u"<INPUT") && Has(t, type);
@@ -128,12 +137,12 @@ const std::array<Row, 33> kRows = {{
     { 1, [](Found f) { return HasTag(f.tag, u"<BODY"); },     u">",          "frmPage",     nullptr},
     { 2, [](Found f) { return HasTag(f.tag, u"<TITLE"); },    u"</TITLE>",   "frmTitle",    nullptr},
     { 3, [](Found f) { return HasTag(f.tag, u"<BASEFONT"); }, u">",          "frmBaseFont", nullptr},
-    { 4, [](Found f) { return Has(f.tag, u"<H1>"); },      u"</H1>",      "frmH",        nullptr},
-    { 5, [](Found f) { return Has(f.tag, u"<H2>"); },      u"</H2>",      "frmH",        nullptr},
-    { 6, [](Found f) { return Has(f.tag, u"<H3>"); },      u"</H3>",      "frmH",        nullptr},
-    { 7, [](Found f) { return Has(f.tag, u"<H4>"); },      u"</H4>",      "frmH",        nullptr},
-    { 8, [](Found f) { return Has(f.tag, u"<H5>"); },      u"</H5>",      "frmH",        nullptr},
-    { 9, [](Found f) { return Has(f.tag, u"<H6>"); },      u"</H6>",      "frmH",        nullptr},
+    { 4, [](Found f) { return HasHeading(f.tag, u"<H1"); },    u"</H1>",      "frmH",        nullptr},
+    { 5, [](Found f) { return HasHeading(f.tag, u"<H2"); },    u"</H2>",      "frmH",        nullptr},
+    { 6, [](Found f) { return HasHeading(f.tag, u"<H3"); },    u"</H3>",      "frmH",        nullptr},
+    { 7, [](Found f) { return HasHeading(f.tag, u"<H4"); },    u"</H4>",      "frmH",        nullptr},
+    { 8, [](Found f) { return HasHeading(f.tag, u"<H5"); },    u"</H5>",      "frmH",        nullptr},
+    { 9, [](Found f) { return HasHeading(f.tag, u"<H6"); },    u"</H6>",      "frmH",        nullptr},
     {10, [](Found f) { return HasTag(f.tag, u"<FONT"); },     u"</FONT>",    "frmFont",     nullptr},
     {11, [](Found f) { return HasTag(f.tag, u"<P"); },        u"</P>",       "frmP",        nullptr},
     {12, [](Found f) { return HasTag(f.tag, u"<HR"); },       u">",          "frmLines",    nullptr},

@@ -1,6 +1,7 @@
 // What every dialog shares beyond its widgets: the whole-number rule of number fields, and
 // keeping the attributes a dialog does not know when it rewrites a tag.
 #include "dialogkit/dialogtext.h"
+#include "dialogkit/tagdialog.h"
 
 #include <QtTest>
 
@@ -16,6 +17,11 @@ private Q_SLOTS:
     void startTag();
     void keepOtherAttributes_data();
     void keepOtherAttributes();
+    void keptAsWritten_data();
+    void keptAsWritten();
+    void quotedValue_data();
+    void quotedValue();
+    void smallReaders();
 };
 
 void TestDialogKit::wholeNumber_data()
@@ -140,6 +146,14 @@ void TestDialogKit::keepOtherAttributes_data()
     QTest::newRow("other_tag_name_left_alone")
         << "<P CLASS=x>a</P>"
         << "<H1>a</H1>" << QStringList{"ALIGN"} << "<H1>a</H1>";
+    // A dialog may turn an element into another of its family.
+    QTest::newRow("heading_level_changed_keeps_unknown")
+        << "<H2 CLASS=a <%=x%>>x</H2>"
+        << "<H3 ALIGN=\"center\">x</H3>" << QStringList{"ALIGN"}
+        << "<H3 ALIGN=\"center\" CLASS=a <%=x%>>x</H3>";
+    QTest::newRow("cell_kind_changed_keeps_unknown")
+        << "<td class=c>x</td>"
+        << "<TH>x</TH>" << QStringList{"ALIGN"} << "<TH class=c>x</TH>";
     QTest::newRow("empty_output_stays_empty") << "<BODY onLoad=x>"
                                               << "" << body << "";
     QTest::newRow("asp_block_kept")
@@ -167,6 +181,85 @@ void TestDialogKit::keepOtherAttributes()
     QFETCH(QStringList, known);
     QFETCH(QString, result);
     QCOMPARE(KeepOtherAttributes(oldText, newText, known), result);
+}
+
+// A known attribute the dialog did not read as written stays as written while what the dialog
+// made of it is left alone: openedText is what the fields composed to as they opened.
+void TestDialogKit::keptAsWritten_data()
+{
+    QTest::addColumn<QString>("oldText");
+    QTest::addColumn<QString>("openedText");
+    QTest::addColumn<QString>("newText");
+    QTest::addColumn<QString>("result");
+    QTest::newRow("spaces_around_equals_unread_and_untouched") << "<P ALIGN = center>a</P>"
+                                                               << "<P>a</P>"
+                                                               << "<P>b</P>"
+                                                               << "<P ALIGN = center>b</P>";
+    QTest::newRow("spaces_around_equals_unread_then_chosen") << "<P ALIGN = center>a</P>"
+                                                             << "<P>a</P>"
+                                                             << "<P ALIGN=\"right\">a</P>"
+                                                             << "<P ALIGN=\"right\">a</P>";
+    QTest::newRow("value_cut_at_apostrophe_written_back_in_place")
+        << "<FONT FACE=\"Tom's Font\" COLOR=\"red\">hi</FONT>"
+        << "<FONT FACE='Tom' COLOR='red' SIZE='3'>hi</FONT>"
+        << "<FONT FACE='Tom' COLOR='blue' SIZE='3'>hi</FONT>"
+        << "<FONT FACE=\"Tom's Font\" COLOR='blue' SIZE='3'>hi</FONT>";
+    QTest::newRow("read_as_written_letter_case_aside_is_rewritten") << "<P align=CENTER>a</P>"
+                                                                    << "<P ALIGN=\"center\">a</P>"
+                                                                    << "<P ALIGN=\"center\">b</P>"
+                                                                    << "<P ALIGN=\"center\">b</P>";
+    QTest::newRow("unread_value_changed_by_the_user") << "<FONT SIZE=+1>t</FONT>"
+                                                      << "<FONT SIZE=\"3\">t</FONT>"
+                                                      << "<FONT SIZE=\"5\">t</FONT>"
+                                                      << "<FONT SIZE=\"5\">t</FONT>";
+}
+
+void TestDialogKit::keptAsWritten()
+{
+    QFETCH(QString, oldText);
+    QFETCH(QString, openedText);
+    QFETCH(QString, newText);
+    QFETCH(QString, result);
+    const QStringList known{"ALIGN", "FACE", "COLOR", "SIZE"};
+    QCOMPARE(KeepOtherAttributes(oldText, newText, known, openedText), result);
+}
+
+void TestDialogKit::quotedValue_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("single");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("plain_double") << "a" << false << "\"a\"";
+    QTest::newRow("plain_single") << "a" << true << "'a'";
+    QTest::newRow("apostrophe_with_single_takes_double") << "Tom's" << true << "\"Tom's\"";
+    QTest::newRow("quote_with_double_takes_single") << "say \"hi\"" << false << "'say \"hi\"'";
+    QTest::newRow("both_quotes_keep_the_choice") << "a'b\"c" << false << "\"a'b\"c\"";
+    QTest::newRow("quotes_inside_asp_do_not_count")
+        << "<%=Session(\"bg\")%>" << false << "\"<%=Session(\"bg\")%>\"";
+}
+
+void TestDialogKit::quotedValue()
+{
+    QFETCH(QString, value);
+    QFETCH(bool, single);
+    QFETCH(QString, written);
+    QCOMPARE(QuotedValue(value, single ? QuoteStyle::Single : QuoteStyle::Double), written);
+}
+
+void TestDialogKit::smallReaders()
+{
+    QCOMPARE(NumberedChoice(u"4", 6, 3), 4);
+    QCOMPARE(NumberedChoice(u"7", 6, 3), 3);
+    QCOMPARE(NumberedChoice(u"+1", 7, 3), 3);
+    QCOMPARE(NumberedChoice(u"", 7, 3), 3);
+    QCOMPARE(AlignOf(u"CENTER"), Align::Center);
+    QCOMPARE(AlignOf(u"middle"), Align::None);
+    QCOMPARE(AlignWord(Align::Right, true).toString(), QStringLiteral("Right"));
+    QCOMPARE(AlignWord(Align::None).toString(), QString());
+    // The content of an element starts after its opening tag, even when a ">" is quoted in it.
+    QCOMPARE(OpeningTagEnd(u"<P TITLE=\"a>b\">x</P>"), qsizetype(14));
+    QCOMPARE(ClosingTagAt(u"<P TITLE=\"</P>\">x</P>", u"</P>", 15), qsizetype(17));
+    QCOMPARE(ClosingTagAt(u"<P</P>", u"</P>", 5), qsizetype(2));
 }
 
 QTEST_MAIN(TestDialogKit)

@@ -1,6 +1,7 @@
 // The decision a double click makes on the tag at the caret: which dialogs open, in which
 // order, on which range, or a beep.
 #include "editor/documenttagtext.h"
+#include "reedit/tagend.h"
 #include "reedit/tagrecognizer.h"
 
 #include "editor/maintextedit.h"
@@ -60,6 +61,8 @@ class TestTagRecognizer : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void tagEnd_data();
+    void tagEnd();
     void recognize_data();
     void recognize();
     void recognize_in_edit_box_document_data() { recognize_data(); }
@@ -132,8 +135,16 @@ void TestTagRecognizer::recognize_data()
         << "2 frmTitle @1 <TITLE> [opening tag only]";
 
     // Quirks of the substring tests.
-    QTest::newRow("heading_with_align_matches_nothing") << "<H2 AL|IGN=\"center\">Head</H2>"
-                                                        << "";
+    QTest::newRow("heading_with_align_matches_heading_row")
+        << "<H2 AL|IGN=\"center\">Head</H2>"
+        << "5 frmH @1 <H2 ALIGN=\"center\">Head</H2>";
+    QTest::newRow("heading_with_tab_after_name") << "<H3\tAL|IGN=left>x</H3>"
+                                                 << "6 frmH @1 <H3\tALIGN=left>x</H3>";
+    QTest::newRow("gt_inside_quoted_value_does_not_end_body")
+        << "<BODY onLoad=\"if (w > 8) b()\" BG|COLOR=white>"
+        << "1 frmPage @1 <BODY onLoad=\"if (w > 8) b()\" BGCOLOR=white>";
+    QTest::newRow("hr_is_no_heading") << "<HR SI|ZE=2>"
+                                      << "12 frmLines @1 <HR SIZE=2>";
     QTest::newRow("bare_heading_matches_heading_row") << "<H2>He|ad</H2>"
                                                       << "5 frmH @1 <H2>Head</H2>";
     // Tag names match whole: a longer name that starts the same is another tag.
@@ -292,4 +303,39 @@ void TestTagRecognizer::closing_marker_found_lines_later_in_document()
 }
 
 QTEST_MAIN(TestTagRecognizer)
+// The one rule for where a tag ends; "|" marks the ">" expected, none when the tag does not end.
+void TestTagRecognizer::tagEnd_data()
+{
+    QTest::addColumn<QString>("marked");
+    QTest::newRow("plain") << "<P ALIGN=left|>text";
+    QTest::newRow("gt_in_double_quotes") << "<P TITLE=\"a>b\"|>b\">text";
+    QTest::newRow("gt_in_single_quotes") << "<P TITLE='a>b'|>text";
+    QTest::newRow("spaces_around_equals") << "<P TITLE = \"a>b\"|>";
+    QTest::newRow("quote_not_after_equals_is_text") << "<P Tom's|>text's</P>";
+    QTest::newRow("asp_block_in_value") << "<FONT COLOR=\"<%=c%>\"|>text";
+    QTest::newRow("asp_block_with_quotes_and_gt")
+        << "<INPUT VALUE=\"<%=Request(\"q\") > 1%>\"|><P>";
+    QTest::newRow("asp_block_outside_quotes") << "<P <% If a > b Then %>ALIGN=left|>";
+    QTest::newRow("unclosed_quote_before_next_tag") << "<A HREF=\"x.htm|>Next</A><P>more";
+    QTest::newRow("unclosed_quote_at_end_of_text") << "<A HREF=\"x.htm|>Next";
+    QTest::newRow("quote_over_line_break") << "<P TITLE=\"a\r\n>b\"|>";
+    QTest::newRow("unclosed_asp_block_ends_at_first_gt") << "<P ALIGN=\"<%=al|>text";
+    QTest::newRow("no_end") << "<P ALIGN=left";
+    QTest::newRow("asp_block_as_the_tag") << "<%= x %|> y";
+}
+
+void TestTagRecognizer::tagEnd()
+{
+    QFETCH(QString, marked);
+    const qsizetype mark = marked.indexOf(u'|');
+    QString text = marked;
+    if (mark >= 0)
+        text.remove(mark, 1);
+    QCOMPARE(StartTagEnd(text, 0), mark);
+    // The edit box's reading of a page a piece at a time agrees.
+    const std::optional<TagTarget> target =
+        EditTargetForTag(StringTagText(text), 1, QStringLiteral(">"));
+    QCOMPARE(target ? target->length - 1 : qint64(-1), qint64(mark));
+}
+
 #include "tst_tagrecognizer.moc"

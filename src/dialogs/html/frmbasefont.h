@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dialogkit/tagdialog.h"
+#include "dialogkit/fielddialog.h"
 
 #include <QString>
 
@@ -28,22 +28,20 @@ BaseFontFields OpenBaseFont(const QString& old);
 QString ComposeBaseFont(const BaseFontFields& fields);
 
 // The base font dialog, caption "文字サイズ".
-class frmBaseFont : public TagDialog
+class frmBaseFont : public tl::FieldDialog<tl::BaseFontFields>
 {
     Q_OBJECT
 public:
     explicit frmBaseFont(const DialogRequest& request);
 
     // The fields as the controls show them.
-    BaseFontFields Fields() const;
+    BaseFontFields Fields() const { return Values(); }
 
 protected:
-    void Opening() override;
-    std::optional<QString> Compose() override;
-    std::optional<QStringList> KnownAttributes() const override;
+    void Showing(const BaseFontFields& fields) override;
 
 private:
-    std::array<QRadioButton*, 7> sizeOptions_{}; // Option1 to Option7
+    QGroupBox* sizes_;
 };
 
 } // namespace tl

@@ -1,16 +1,23 @@
 #include "dialogs/html/frmcomment.h"
 
 #include "editor/insertion.h"
-#include "editor/textbox.h"
 
 #include <QEvent>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QLineEdit>
-#include <QVBoxLayout>
 
 namespace tl
 {
+
+namespace
+{
+
+// A comment is no start tag: its output stands as composed.
+const DialogRules<CommentFields> kRules{
+    [](const OpeningText& in) { return OpenComment(in.old, in.selection); },
+    [](const CommentFields& f) { return Composed::Text(ComposeComment(f)); },
+    std::nullopt,
+};
+
+} // namespace
 
 CommentFields OpenComment(const QString& old, const QString& selection)
 {
@@ -35,27 +42,18 @@ QString ComposeComment(const CommentFields& f)
 }
 
 frmComment::frmComment(const DialogRequest& request)
-    : TagDialog(request, QStringLiteral("frmComment"), QStringLiteral("コメント"))
+    : FieldDialog(request, QStringLiteral("frmComment"), QStringLiteral("コメント"), kRules)
 {
     Heading()->setText(QStringLiteral("コメント"));
-
-    QLabel* label1 = nullptr;
-    textField_ = MakeTextField(QStringLiteral("Text1"), QStringLiteral("Label1"),
-                               QStringLiteral("コメント"), &label1);
+    textField_ = TextRow(&CommentFields::text, QStringLiteral("Text1"), QStringLiteral("Label1"),
+                         QStringLiteral("コメント"));
     textField_->setMinimumWidth(320);
-    auto* textRow = new QHBoxLayout;
-    textRow->addWidget(label1);
-    textRow->addWidget(textField_, 1);
-    Body()->addLayout(textRow);
 }
 
-void frmComment::Opening()
+void frmComment::Showing(const CommentFields&)
 {
-    const CommentFields f = OpenComment(OldText(), Box().SelText());
-    textField_->setText(f.text);
     if (!SelectDefaultWord())
         textField_->selectAll();
-    selEndsWithCrLf_ = f.selEndsWithCrLf;
 }
 
 bool frmComment::SelectDefaultWord()
@@ -73,16 +71,6 @@ bool frmComment::eventFilter(QObject* watched, QEvent* event)
     if (watched == textField_ && event->type() == QEvent::FocusIn && SelectDefaultWord())
         return QDialog::eventFilter(watched, event);
     return TagDialog::eventFilter(watched, event);
-}
-
-CommentFields frmComment::Fields() const
-{
-    return CommentFields{textField_->text(), selEndsWithCrLf_};
-}
-
-std::optional<QString> frmComment::Compose()
-{
-    return ComposeComment(Fields());
 }
 
 } // namespace tl

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dialogkit/tagdialog.h"
+#include "dialogkit/fielddialog.h"
 
 #include <QString>
 
@@ -33,18 +33,17 @@ CommentFields OpenComment(const QString& old, const QString& selection);
 QString ComposeComment(const CommentFields& fields);
 
 // The comment dialog, caption "コメント".
-class frmComment : public TagDialog
+class frmComment : public tl::FieldDialog<tl::CommentFields>
 {
     Q_OBJECT
 public:
     explicit frmComment(const DialogRequest& request);
 
     // The fields as the controls show them.
-    CommentFields Fields() const;
+    CommentFields Fields() const { return Values(); }
 
 protected:
-    void Opening() override;
-    std::optional<QString> Compose() override;
+    void Showing(const CommentFields& fields) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -52,7 +51,6 @@ private:
     bool SelectDefaultWord();
 
     QLineEdit* textField_;
-    bool selEndsWithCrLf_ = false;
 };
 
 } // namespace tl

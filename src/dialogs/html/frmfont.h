@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dialogkit/tagdialog.h"
+#include "dialogkit/fielddialog.h"
 
 #include <QString>
 #include <QStringView>
@@ -41,41 +41,31 @@ FontFields OpenFont(const QString& old, const QString& selection);
 
 // "<FONT" + FACE + COLOR + SIZE + ">" + text + "</FONT>" (+ CR LF when the selection ended with
 // one); centred: "<CENTER>" CR LF, that, CR LF "</CENTER>". An opening tag alone gives the start
-// tag only. When old (the re-edited text) is given, the FONT start tag keeps old's attributes
-// the dialog does not know, also inside CENTER.
-QString ComposeFont(const FontFields& fields, QStringView old = {});
+// tag only.
+QString ComposeFont(const FontFields& fields);
 
 // The font the font dialog opens on: face, or "ＭＳ 明朝" when face is empty.
 QString FontProposal(const QString& face);
 
 // The FONT dialog, caption "フォント・サイズ".
-class frmFont : public TagDialog
+class frmFont : public tl::FieldDialog<tl::FontFields>
 {
     Q_OBJECT
 public:
     explicit frmFont(const DialogRequest& request);
 
     // The fields as the controls show them.
-    FontFields Fields() const;
+    FontFields Fields() const { return Values(); }
 
 protected:
-    void Opening() override;
-    std::optional<QString> Compose() override;
-    std::optional<QStringList> KnownAttributes() const override;
+    void Showing(const FontFields& fields) override;
 
 private:
-    void Show(const FontFields& fields);
     void ChooseFont();
 
     QLineEdit* textField_;
-    std::array<QRadioButton*, 7> sizeOptions_{};
-    QLineEdit* colorField_;
-    QPushButton* colorButton_;
     QLineEdit* faceField_;
-    QPushButton* faceButton_;
     QCheckBox* centerCheck_;
-    bool selEndsWithCrLf_ = false;
-    bool openingTagOnly_ = false;
 };
 
 } // namespace tl

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "dialogkit/tagdialog.h"
+#include "dialogkit/dialogtext.h"
+#include "dialogkit/fielddialog.h"
 
 #include <QString>
 
@@ -16,7 +17,7 @@ namespace tl
 
 // The horizontal rule dialog's fields, the numbers as typed.
 struct LinesFields {
-    enum class Align { None, Left, Center, Right };
+    using Align = tl::Align;
 
     QString size = QStringLiteral("0");
     QString width = QStringLiteral("0");
@@ -55,31 +56,14 @@ LinesFields OpenLines(const QString& old);
 LinesOutput ComposeLines(const LinesFields& fields);
 
 // The horizontal rule dialog, caption "Lines".
-class frmLines : public TagDialog
+class frmLines : public tl::FieldDialog<tl::LinesFields>
 {
     Q_OBJECT
 public:
     explicit frmLines(const DialogRequest& request);
 
     // The fields as the controls show them.
-    LinesFields Fields() const;
-
-protected:
-    void Opening() override;
-    std::optional<QString> Compose() override;
-    std::optional<QStringList> KnownAttributes() const override;
-
-private:
-    void Show(const LinesFields& fields);
-
-    QLineEdit* sizeField_;
-    QLineEdit* widthField_;
-    QCheckBox* percentCheck_;
-    QLineEdit* colorField_;
-    QPushButton* colorButton_;
-    QCheckBox* noShadeCheck_;
-    // None, left, center, right.
-    std::array<QRadioButton*, 4> alignOptions_{};
+    LinesFields Fields() const { return Values(); }
 };
 
 } // namespace tl

@@ -1,22 +1,28 @@
 #include "dialogs/html/frmmarker.h"
 
+#include "dialogkit/dialogtext.h"
 #include "editor/insertion.h"
-#include "editor/textbox.h"
 #include "reedit/attrreaders.h"
 #include "reedit/markersearch.h"
-
-#include <QGridLayout>
-#include <QLabel>
-#include <QLineEdit>
-#include <QVBoxLayout>
 
 namespace tl
 {
 
+namespace
+{
+
+const DialogRules<MarkerFields> kRules{
+    [](const OpeningText& in) { return OpenMarker(in.old, in.selection); },
+    [](const MarkerFields& f) { return Composed::Text(ComposeMarker(f)); },
+    QStringList{QStringLiteral("NAME")},
+};
+
+} // namespace
+
 MarkerFields OpenMarker(const QString& old, const QString& selection)
 {
     MarkerFields f;
-    const qsizetype gt = old.indexOf(u'>');
+    const qsizetype gt = OpeningTagEnd(old);
     if (!ContainsNoCase(old, u"<A") || gt < 0) {
         bool dropped = false; // the anchor does not put the line break back
         f.text = DropTrailingCrLf(selection, dropped);
@@ -56,66 +62,22 @@ QString ComposeMarker(const MarkerFields& f)
 }
 
 frmMarker::frmMarker(const DialogRequest& request)
-    : TagDialog(request, QStringLiteral("frmMarker"), QStringLiteral("マーカー"))
+    : FieldDialog(request, QStringLiteral("frmMarker"), QStringLiteral("マーカー"), kRules)
 {
     Heading()->setText(QStringLiteral("マーカー"));
-
-    auto* grid = new QGridLayout;
-    QLabel* label1 = nullptr;
-    nameField_ = MakeTextField(QStringLiteral("Text1"), QStringLiteral("Label1"),
-                               QStringLiteral("マーカー名称"), &label1);
-    QLabel* label2 = nullptr;
-    textField_ = MakeTextField(QStringLiteral("Text2"), QStringLiteral("Label2"),
-                               QStringLiteral("テキスト"), &label2);
-    nameField_->setMinimumWidth(240);
-    grid->addWidget(label1, 0, 0);
-    grid->addWidget(nameField_, 0, 1);
-    grid->addWidget(label2, 1, 0);
-    grid->addWidget(textField_, 1, 1);
-    grid->setColumnStretch(1, 1);
-    Body()->addLayout(grid);
-
-    Body()->addWidget(MakeQuotePair(QStringLiteral("Frame2"), QStringLiteral("Option7"),
-                                    QStringLiteral("Option8")));
+    TextRow(&MarkerFields::name, QStringLiteral("Text1"), QStringLiteral("Label1"),
+            QStringLiteral("マーカー名称"))
+        ->setMinimumWidth(240);
+    textField_ = TextRow(&MarkerFields::text, QStringLiteral("Text2"), QStringLiteral("Label2"),
+                         QStringLiteral("テキスト"));
+    QuoteRow(&MarkerFields::quote, QStringLiteral("Frame2"), QStringLiteral("Option7"),
+             QStringLiteral("Option8"));
 }
 
-void frmMarker::Opening()
+void frmMarker::Showing(const MarkerFields& f)
 {
-    Show(OpenMarker(OldText(), Box().SelText()));
-}
-
-void frmMarker::Show(const MarkerFields& f)
-{
-    nameField_->setText(f.name);
-    textField_->setText(f.text);
-    if (!f.text.isEmpty())
-        textField_->selectAll();
-    SetQuote(f.quote);
-    reediting_ = f.reediting;
-    openingTagOnly_ = f.openingTagOnly;
     // An opening tag alone has no text to show or write.
     textField_->setEnabled(!f.openingTagOnly);
-}
-
-MarkerFields frmMarker::Fields() const
-{
-    MarkerFields f;
-    f.name = nameField_->text();
-    f.text = textField_->text();
-    f.quote = Quote();
-    f.reediting = reediting_;
-    f.openingTagOnly = openingTagOnly_;
-    return f;
-}
-
-std::optional<QString> frmMarker::Compose()
-{
-    return ComposeMarker(Fields());
-}
-
-std::optional<QStringList> frmMarker::KnownAttributes() const
-{
-    return QStringList{QStringLiteral("NAME")};
 }
 
 } // namespace tl

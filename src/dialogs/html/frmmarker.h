@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dialogkit/tagdialog.h"
+#include "dialogkit/fielddialog.h"
 
 #include <QString>
 
@@ -36,28 +36,21 @@ MarkerFields OpenMarker(const QString& old, const QString& selection);
 // mode. An opening tag alone gives the start tag only.
 QString ComposeMarker(const MarkerFields& fields);
 
-// The named anchor dialog, caption "マーカー".
-class frmMarker : public TagDialog
+// The marker dialog, caption "マーカー".
+class frmMarker : public tl::FieldDialog<tl::MarkerFields>
 {
     Q_OBJECT
 public:
     explicit frmMarker(const DialogRequest& request);
 
     // The fields as the controls show them.
-    MarkerFields Fields() const;
+    MarkerFields Fields() const { return Values(); }
 
 protected:
-    void Opening() override;
-    std::optional<QString> Compose() override;
-    std::optional<QStringList> KnownAttributes() const override;
+    void Showing(const MarkerFields& fields) override;
 
 private:
-    void Show(const MarkerFields& fields);
-
-    QLineEdit* nameField_;
     QLineEdit* textField_;
-    bool reediting_ = false;
-    bool openingTagOnly_ = false;
 };
 
 } // namespace tl

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "dialogkit/tagdialog.h"
+#include "dialogkit/dialogtext.h"
+#include "dialogkit/fielddialog.h"
 
 #include <QString>
 
@@ -12,7 +13,7 @@ namespace tl
 
 // The paragraph dialog's fields.
 struct ParagraphFields {
-    enum class Align { None, Left, Center, Right };
+    using Align = tl::Align;
 
     QString text;
     Align align = Align::None;
@@ -39,31 +40,20 @@ ParagraphFields OpenParagraph(const QString& old, const QString& selection);
 QString ComposeParagraph(const ParagraphFields& fields);
 
 // The paragraph dialog, caption "段落".
-class frmP : public TagDialog
+class frmP : public tl::FieldDialog<tl::ParagraphFields>
 {
     Q_OBJECT
 public:
     explicit frmP(const DialogRequest& request);
 
     // The fields as the controls show them.
-    ParagraphFields Fields() const;
+    ParagraphFields Fields() const { return Values(); }
 
 protected:
-    void Opening() override;
-    std::optional<QString> Compose() override;
-    std::optional<QStringList> KnownAttributes() const override;
+    void Showing(const ParagraphFields& fields) override;
 
 private:
-    void Show(const ParagraphFields& fields);
-
     QLineEdit* textField_;
-    QRadioButton* noAlignOption_;
-    QRadioButton* leftOption_;
-    QRadioButton* centerOption_;
-    QRadioButton* rightOption_;
-    bool textEndsWithCrLf_ = false;
-    bool selEndsWithCrLf_ = false;
-    bool openingTagOnly_ = false;
 };
 
 } // namespace tl

@@ -3,12 +3,6 @@
 #include "reedit/attrreaders.h"
 #include "reedit/markersearch.h"
 
-#include <QCheckBox>
-#include <QGridLayout>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-
 namespace tl
 {
 
@@ -38,6 +32,25 @@ const PageAttribute kAttributes[] = {{u"BACKGROUND", &PageFields::background},
                                      {u"LINK", &PageFields::link},
                                      {u"VLINK", &PageFields::vlink},
                                      {u"ALINK", &PageFields::alink}};
+
+PageFields OpenPageText(const OpeningText& in)
+{
+    return OpenPage(in.old);
+}
+
+Composed ComposePageText(const PageFields& f)
+{
+    return Composed::Text(ComposePage(f));
+}
+
+// An attribute the dialog could not read stays as written while its field is left alone.
+const DialogRules<PageFields> kRules{
+    OpenPageText,
+    ComposePageText,
+    QStringList{QStringLiteral("BACKGROUND"), QStringLiteral("BGCOLOR"), QStringLiteral("TEXT"),
+                QStringLiteral("LINK"), QStringLiteral("VLINK"), QStringLiteral("ALINK"),
+                QStringLiteral("BGPROPERTIES")},
+};
 
 } // namespace
 
@@ -74,118 +87,33 @@ QString ComposePage(const PageFields& f)
     return QStringLiteral("<BODY") + attributes + u'>';
 }
 
-QStringList PageAttributesDecided(const PageFields& opened, const PageFields& now)
-{
-    QStringList names;
-    for (const PageAttribute& a : kAttributes) {
-        if (!(opened.*a.field).isEmpty() || !TrimSpaces(now.*a.field).isEmpty())
-            names << a.name.toString();
-    }
-    if (opened.fixed || now.fixed)
-        names << QStringLiteral("BGPROPERTIES");
-    return names;
-}
-
 frmPage::frmPage(const DialogRequest& request)
-    : TagDialog(request, QStringLiteral("frmPage"), QStringLiteral("Page"))
+    : FieldDialog(request, QStringLiteral("frmPage"), QStringLiteral("Page"), kRules)
 {
     Heading()->setText(QStringLiteral("ページ設定"));
-
-    auto* grid = new QGridLayout;
-    grid->setColumnStretch(1, 1);
-    int row = 0;
-    auto fieldRow = [&](int n, const QString& caption, const QString& buttonName) {
-        QLabel* label = nullptr;
-        QLineEdit* field = MakeTextField(QStringLiteral("Text%1").arg(n),
-                                         QStringLiteral("Label%1").arg(n), caption, &label);
-        field->setMinimumWidth(200);
-        auto* button = new QPushButton(QStringLiteral("参照...."), this);
-        button->setObjectName(buttonName);
-        // Six buttons share one caption; the reader also says which field each one fills.
-        button->setAccessibleName(caption + QStringLiteral(" 参照...."));
-        grid->addWidget(label, row, 0);
-        grid->addWidget(field, row, 1);
-        grid->addWidget(button, row++, 2);
-        return std::pair{field, button};
-    };
-
-    QPushButton* imageButton = nullptr;
-    std::tie(backgroundField_, imageButton) =
-        fieldRow(1, QStringLiteral("背景ｲﾒｰｼﾞ"), QStringLiteral("CmdImg"));
-    fixedCheck_ = new QCheckBox(QStringLiteral("背景固定"), this);
-    fixedCheck_->setObjectName(QStringLiteral("Check3"));
-    grid->addWidget(fixedCheck_, row++, 1, 1, 2);
-
-    QPushButton* colourButtons[5] = {};
-    std::tie(bgcolorField_, colourButtons[0]) =
-        fieldRow(2, QStringLiteral("背景色"), QStringLiteral("Cmd2"));
-    std::tie(textField_, colourButtons[1]) =
-        fieldRow(3, QStringLiteral("テキスト"), QStringLiteral("Cmd3"));
-    std::tie(linkField_, colourButtons[2]) =
-        fieldRow(4, QStringLiteral("リンク"), QStringLiteral("Cmd4"));
-    std::tie(vlinkField_, colourButtons[3]) =
-        fieldRow(5, QStringLiteral("アクセス済リンク"), QStringLiteral("Cmd5"));
-    std::tie(alinkField_, colourButtons[4]) =
-        fieldRow(6, QStringLiteral("アクセス中リンク"), QStringLiteral("Cmd6"));
-    Body()->addLayout(grid);
-
-    Body()->addWidget(MakeQuotePair(QStringLiteral("Frame2"), QStringLiteral("Option5"),
-                                    QStringLiteral("Option6")));
-
-    connect(imageButton, &QPushButton::clicked, this, [this] {
-        PickFile(backgroundField_,
-                 QStringLiteral("*.gif *.jpg *.bmp ﾌｧｲﾙ |*.gif;*.jpg;*.bmp|すべてのﾌｧｲﾙ(*.*)|*.*"));
-    });
-    // The picker fills all five colour fields itself when it sees this dialog open.
-    QLineEdit* const colourFields[5] = {bgcolorField_, textField_, linkField_, vlinkField_,
-                                        alinkField_};
-    for (int i = 0; i < 5; ++i) {
-        QLineEdit* field = colourFields[i];
-        connect(colourButtons[i], &QPushButton::clicked, this, [this, field] { PickColor(field); });
+    // Six buttons share one caption; the reader also says which field each one fills. The
+    // picker fills all five colour fields itself when it sees this dialog open.
+    auto reader = [](const QString& caption) { return caption + QStringLiteral(" 参照...."); };
+    const QString background = QStringLiteral("背景ｲﾒｰｼﾞ");
+    FileRow(&PageFields::background, QStringLiteral("Text1"), QStringLiteral("Label1"), background,
+            QStringLiteral("CmdImg"), reader(background),
+            QStringLiteral("*.gif *.jpg *.bmp ﾌｧｲﾙ |*.gif;*.jpg;*.bmp|すべてのﾌｧｲﾙ(*.*)|*.*"));
+    UnderFields(
+        CheckRow(&PageFields::fixed, QStringLiteral("Check3"), QStringLiteral("背景固定"), false));
+    const std::pair<QString PageFields::*, const char16_t*> colours[] = {
+        {&PageFields::bgcolor, u"背景色"},
+        {&PageFields::text, u"テキスト"},
+        {&PageFields::link, u"リンク"},
+        {&PageFields::vlink, u"アクセス済リンク"},
+        {&PageFields::alink, u"アクセス中リンク"}};
+    for (int n = 2; const auto& [member, caption] : colours) {
+        const QString c = QString::fromUtf16(caption);
+        ColorRow(member, QStringLiteral("Text%1").arg(n), QStringLiteral("Label%1").arg(n), c,
+                 QStringLiteral("Cmd%1").arg(n), reader(c));
+        ++n;
     }
-}
-
-void frmPage::Opening()
-{
-    opened_ = OpenPage(OldText());
-    Show(opened_);
-}
-
-void frmPage::Show(const PageFields& f)
-{
-    backgroundField_->setText(f.background);
-    bgcolorField_->setText(f.bgcolor);
-    textField_->setText(f.text);
-    linkField_->setText(f.link);
-    vlinkField_->setText(f.vlink);
-    alinkField_->setText(f.alink);
-    fixedCheck_->setChecked(f.fixed);
-    SetQuote(f.quote);
-}
-
-PageFields frmPage::Fields() const
-{
-    PageFields f;
-    f.background = backgroundField_->text();
-    f.bgcolor = bgcolorField_->text();
-    f.text = textField_->text();
-    f.link = linkField_->text();
-    f.vlink = vlinkField_->text();
-    f.alink = alinkField_->text();
-    f.fixed = fixedCheck_->isChecked();
-    f.quote = Quote();
-    f.reediting = opened_.reediting;
-    return f;
-}
-
-std::optional<QString> frmPage::Compose()
-{
-    return ComposePage(Fields());
-}
-
-std::optional<QStringList> frmPage::KnownAttributes() const
-{
-    return PageAttributesDecided(opened_, Fields());
+    QuoteRow(&PageFields::quote, QStringLiteral("Frame2"), QStringLiteral("Option5"),
+             QStringLiteral("Option6"));
 }
 
 } // namespace tl

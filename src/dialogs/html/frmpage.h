@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dialogkit/tagdialog.h"
+#include "dialogkit/fielddialog.h"
 
 #include <QString>
 #include <QStringList>
@@ -39,38 +39,15 @@ PageFields OpenPage(const QString& old);
 // attribute to write in insert mode, "<BODY>" when re-editing.
 QString ComposePage(const PageFields& fields);
 
-// The attribute names the dialog decides on when it rewrites a BODY tag opened with opened
-// and closed with now: those it read a value for and those it writes. An attribute the readers
-// could not read (written as "bgcolor = white", say) and the user left empty is not among
-// them, so the rewritten tag keeps it as it was written.
-QStringList PageAttributesDecided(const PageFields& opened, const PageFields& now);
-
 // The page dialog, caption "Page".
-class frmPage : public TagDialog
+class frmPage : public tl::FieldDialog<tl::PageFields>
 {
     Q_OBJECT
 public:
     explicit frmPage(const DialogRequest& request);
 
     // The fields as the controls show them.
-    PageFields Fields() const;
-
-protected:
-    void Opening() override;
-    std::optional<QString> Compose() override;
-    std::optional<QStringList> KnownAttributes() const override;
-
-private:
-    void Show(const PageFields& fields);
-
-    QLineEdit* backgroundField_;
-    QCheckBox* fixedCheck_;
-    QLineEdit* bgcolorField_;
-    QLineEdit* textField_;
-    QLineEdit* linkField_;
-    QLineEdit* vlinkField_;
-    QLineEdit* alinkField_;
-    PageFields opened_;
+    PageFields Fields() const { return Values(); }
 };
 
 } // namespace tl

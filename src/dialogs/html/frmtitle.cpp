@@ -3,6 +3,7 @@
 #include "editor/insertion.h"
 #include "editor/textbox.h"
 #include "reedit/markersearch.h"
+#include "reedit/tagend.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -86,13 +87,20 @@ QString LineText(const TitleFields& f, Line line)
     return {};
 }
 
+// The TITLE tag the dialog writes carries no attributes; a re-edited one keeps its own.
+const DialogRules<TitleFields> kRules{
+    [](const OpeningText& in) { return OpenTitle(in.old, in.selection); },
+    [](const TitleFields& f) { return Composed::Text(ComposeTitle(f)); },
+    QStringList{},
+};
+
 } // namespace
 
 TitleFields OpenTitle(const QString& old, const QString& selection)
 {
     TitleFields f;
     const qsizetype open = IndexOfNoCase(old, u"<TITLE");
-    const qsizetype openEnd = open < 0 ? -1 : old.indexOf(u'>', open);
+    const qsizetype openEnd = open < 0 ? -1 : StartTagEnd(old, open);
     if (old.isEmpty() || openEnd < 0) {
         bool selEndsWithCrLf = false; // the line break is not put back
         f.title = DropTrailingCrLf(selection, selEndsWithCrLf);
@@ -132,7 +140,7 @@ QString ComposeTitle(const TitleFields& f)
 }
 
 frmTitle::frmTitle(const DialogRequest& request)
-    : TagDialog(request, QStringLiteral("frmTitle"), QStringLiteral("TITLE"))
+    : FieldDialog(request, QStringLiteral("frmTitle"), QStringLiteral("TITLE"), kRules)
 {
     Heading()->setText(QStringLiteral("タイトル"));
 
@@ -142,13 +150,16 @@ frmTitle::frmTitle(const DialogRequest& request)
     titleField_->setObjectName(QStringLiteral("Text1"));
     titleField_->setMinimumWidth(280);
     Heading()->setBuddy(titleField_);
+    Bind([this](const TitleFields& f) { titleField_->setText(f.title); },
+         [this](TitleFields& f) { f.title = titleField_->text(); });
 
     // Check1(i) is the object "Check1_i".
     auto check = [&](Line line, const QString& caption, const QString& tip = {}) {
         auto* box = new QCheckBox(caption, this);
         box->setObjectName(QStringLiteral("Check1_%1").arg(int(line)));
         box->setToolTip(tip);
-        checks_[line] = box;
+        Bind([box, line](const TitleFields& f) { box->setChecked(f.lines[size_t(line)]); },
+             [box, line](TitleFields& f) { f.lines[size_t(line)] = box->isChecked(); });
         return box;
     };
 
@@ -193,7 +204,8 @@ frmTitle::frmTitle(const DialogRequest& request)
         // The label beside the field is only the closing quote; the check box says what it is.
         field->setAccessibleName(caption);
         field->setMinimumWidth(240);
-        metaFields_[size_t(i)] = field;
+        Bind([field, i](const TitleFields& f) { field->setText(f.meta[size_t(i)]); },
+             [field, i](TitleFields& f) { f.meta[size_t(i)] = field->text(); });
         grid->addWidget(box, row, 0);
         grid->addWidget(field, row, 1);
         grid->addWidget(quote, row++, 2);
@@ -207,54 +219,14 @@ frmTitle::frmTitle(const DialogRequest& request)
     grid->addLayout(closeRow, row++, 0, 1, 3);
     Body()->addLayout(grid);
 
-    Body()->addWidget(MakeQuotePair(QStringLiteral("Frame2"), QStringLiteral("Option5"),
-                                    QStringLiteral("Option6")));
+    QuoteRow(&TitleFields::quote, QStringLiteral("Frame2"), QStringLiteral("Option5"),
+             QStringLiteral("Option6"));
 }
 
-void frmTitle::Opening()
+void frmTitle::Showing(const TitleFields& f)
 {
-    Show(OpenTitle(OldText(), Box().SelText()));
-}
-
-void frmTitle::Show(const TitleFields& f)
-{
-    for (size_t i = 0; i < checks_.size(); ++i)
-        checks_[i]->setChecked(f.lines[i]);
-    titleField_->setText(f.title);
-    if (!f.title.isEmpty())
-        titleField_->selectAll();
     // An opening tag alone has no title to show or write.
     titleField_->setEnabled(!f.openingTagOnly);
-    for (size_t i = 0; i < metaFields_.size(); ++i)
-        metaFields_[i]->setText(f.meta[i]);
-    SetQuote(f.quote);
-    reediting_ = f.reediting;
-    openingTagOnly_ = f.openingTagOnly;
-}
-
-TitleFields frmTitle::Fields() const
-{
-    TitleFields f;
-    for (size_t i = 0; i < checks_.size(); ++i)
-        f.lines[i] = checks_[i]->isChecked();
-    f.title = titleField_->text();
-    for (size_t i = 0; i < metaFields_.size(); ++i)
-        f.meta[i] = metaFields_[i]->text();
-    f.quote = Quote();
-    f.reediting = reediting_;
-    f.openingTagOnly = openingTagOnly_;
-    return f;
-}
-
-std::optional<QString> frmTitle::Compose()
-{
-    return ComposeTitle(Fields());
-}
-
-std::optional<QStringList> frmTitle::KnownAttributes() const
-{
-    // The TITLE tag the dialog writes carries no attributes; a re-edited one keeps its own.
-    return QStringList{};
 }
 
 } // namespace tl

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dialogkit/tagdialog.h"
+#include "dialogkit/fielddialog.h"
 
 #include <QString>
 
@@ -57,30 +57,21 @@ TitleFields OpenTitle(const QString& old, const QString& selection);
 // re-editing); a blank title is written as five spaces. Empty when no line is switched on.
 QString ComposeTitle(const TitleFields& fields);
 
-// The title dialog, caption "TITLE". The check boxes Check1(0) to Check1(12) are the objects
-// "Check1_0" to "Check1_12".
-class frmTitle : public TagDialog
+// The title dialog, caption "TITLE".
+class frmTitle : public tl::FieldDialog<tl::TitleFields>
 {
     Q_OBJECT
 public:
     explicit frmTitle(const DialogRequest& request);
 
     // The fields as the controls show them.
-    TitleFields Fields() const;
+    TitleFields Fields() const { return Values(); }
 
 protected:
-    void Opening() override;
-    std::optional<QString> Compose() override;
-    std::optional<QStringList> KnownAttributes() const override;
+    void Showing(const TitleFields& fields) override;
 
 private:
-    void Show(const TitleFields& fields);
-
-    std::array<QCheckBox*, TitleFields::LineCount> checks_{};
     QLineEdit* titleField_;
-    std::array<QLineEdit*, 5> metaFields_{};
-    bool reediting_ = false;
-    bool openingTagOnly_ = false;
 };
 
 } // namespace tl
