@@ -1,5 +1,6 @@
 // Each HTML dialog's reader on a random old text and selection, and its composer on what the
 // reader gives: the round trip a re-edit makes when the user presses OK at once.
+#include "dialogkit/dialogtext.h"
 #include "dialogs/html/frmbasefont.h"
 #include "dialogs/html/frmcomment.h"
 #include "dialogs/html/frmfont.h"
@@ -26,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         break;
     case 2: {
         const tl::FontFields f = tl::OpenFont(old, selection);
-        tl::ComposeFont(f, old);
+        const QString composed = tl::ComposeFont(f);
+        tl::KeepOtherAttributes(old, composed, {QStringLiteral("FACE")}, composed);
         tl::FontProposal(f.face);
         break;
     }
@@ -45,7 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     case 7: {
         const tl::PageFields opened = tl::OpenPage(old);
         tl::ComposePage(opened);
-        tl::PageAttributesDecided(opened, tl::OpenPage(selection));
+        tl::KeepOtherAttributes(old, tl::ComposePage(tl::OpenPage(selection)),
+                                {QStringLiteral("BGCOLOR")}, tl::ComposePage(opened));
         break;
     }
     case 8:

@@ -77,6 +77,9 @@ public:
     // Cancel: clears the EditTarget and closes.
     void reject() override;
 
+    // The attributes the dialog writes (KnownAttributes), for checks of the re-edit promises.
+    std::optional<QStringList> WrittenAttributeNames() const { return KnownAttributes(); }
+
 protected:
     // caption is the window caption; the request's caption, when it has one, replaces it (the
     // dialogs that serve two tags read it back with windowTitle()).
