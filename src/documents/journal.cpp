@@ -116,8 +116,7 @@ QByteArray EncodeFileState(const std::optional<FileIdentity>& file)
 }
 
 // Outer nothing: not a file state; inner nothing: the state was not known.
-std::optional<std::optional<FileIdentity>> DecodeFileState(QByteArrayView text,
-                                                           const QString& path)
+std::optional<std::optional<FileIdentity>> DecodeFileState(QByteArrayView text, const QString& path)
 {
     if (text == "-")
         return std::optional<FileIdentity>();
@@ -182,9 +181,8 @@ std::optional<JournalEntry> DecodeJournal(QByteArrayView bytes)
     const auto length = ReadField(bytes, pos, "length");
     const qsizetype headerEnd = pos;
     const auto checksum = ReadField(bytes, pos, "sha256");
-    if (!path || !time || !kindName || !name || !bom || !preferredText || !undecodable || !fileState ||
-        !length ||
-        !checksum || pos >= bytes.size() || bytes[pos] != '\n')
+    if (!path || !time || !kindName || !name || !bom || !preferredText || !undecodable ||
+        !fileState || !length || !checksum || pos >= bytes.size() || bytes[pos] != '\n')
         return std::nullopt;
     ++pos;
 

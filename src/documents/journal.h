@@ -32,13 +32,13 @@ struct JournalEntry {
     std::optional<FileIdentity> file;
 };
 
-// The journal's bytes (version 2): a versioned header of one "key=value" line each (the path and names
-// percent-encoded), the text's length in bytes and a SHA-256 over the header lines above it and
-// the text, an empty line, then the text in UTF-8.
+// The journal's bytes (version 2): a versioned header of one "key=value" line each (the path and
+// names percent-encoded), the text's length in bytes and a SHA-256 over the header lines above it
+// and the text, an empty line, then the text in UTF-8.
 QByteArray EncodeJournal(const JournalEntry& entry);
 // The entry, or nothing when the bytes are not a whole journal of version 1 or 2 (version 1 has
-// no "file" line): a missing or unknown header line, a length that does not match, a checksum that does not match, text
-// that is not UTF-8.
+// no "file" line): a missing or unknown header line, a length that does not match, a checksum that
+// does not match, text that is not UTF-8.
 std::optional<JournalEntry> DecodeJournal(QByteArrayView bytes);
 
 // Whether the page's file, as it is now, differs from the state the journal's text was based

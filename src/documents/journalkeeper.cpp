@@ -184,8 +184,8 @@ void JournalKeeper::runJobs()
         }
         // The folder may have been removed under us; it is made again next time.
         folderReady_ = false;
-        reportFailure(QStringLiteral("復元用の控えを書けません: ") +
-                      SystemErrorText(written.code) + u' ' + path);
+        reportFailure(QStringLiteral("復元用の控えを書けません: ") + SystemErrorText(written.code) +
+                      u' ' + path);
     }
 }
 
@@ -223,17 +223,18 @@ QString JournalKeeper::question(const JournalEntry& entry, const FileIdentity& f
                                 bool changed) const
 {
     const QString page = entry.path.isEmpty() ? kUntitledCaption : entry.path;
-    QString text = QStringLiteral("保存されないまま終わったページの内容が残っています。") +
-                   kCrLf + kCrLf + QStringLiteral("ページ: ") + page + kCrLf +
-                   QStringLiteral("時刻: ") + JournalTimeText(entry.time) + kCrLf + kCrLf;
+    QString text = QStringLiteral("保存されないまま終わったページの内容が残っています。") + kCrLf +
+                   kCrLf + QStringLiteral("ページ: ") + page + kCrLf + QStringLiteral("時刻: ") +
+                   JournalTimeText(entry.time) + kCrLf + kCrLf;
     if (changed)
-        text += QStringLiteral("このページのファイルは、この内容が控えられた後で変更されています。") +
-                kCrLf + QStringLiteral("ファイルの更新時刻: ") +
-                JournalTimeText(QDateTime::fromMSecsSinceEpoch(file.mtimeNs / 1'000'000,
-                                                               QTimeZone::utc())) +
-                kCrLf + kCrLf +
-                QStringLiteral("はい: 開く (新しい無題のページとして開きます。ファイルは変わりま"
-                               "せん)");
+        text +=
+            QStringLiteral("このページのファイルは、この内容が控えられた後で変更されています。") +
+            kCrLf + QStringLiteral("ファイルの更新時刻: ") +
+            JournalTimeText(
+                QDateTime::fromMSecsSinceEpoch(file.mtimeNs / 1'000'000, QTimeZone::utc())) +
+            kCrLf + kCrLf +
+            QStringLiteral("はい: 開く (新しい無題のページとして開きます。ファイルは変わりま"
+                           "せん)");
     else
         text += QStringLiteral("はい: 開く (変更されたページとして開きます。保存するまでファイル"
                                "は変わりません)");
@@ -300,8 +301,7 @@ void JournalKeeper::OfferRecoveredPages()
             else if (::rename(from.constData(), to.constData()) != 0)
                 notMoved << file + QStringLiteral(": ") + SystemErrorText(errno);
         }
-        QString text = QStringLiteral("読めない復元用の控えが ") +
-                       QString::number(damaged.size()) +
+        QString text = QStringLiteral("読めない復元用の控えが ") + QString::number(damaged.size()) +
                        QStringLiteral(" 件ありました。ページとしては開かず、次のフォルダーに"
                                       "移しました:") +
                        kCrLf + aside;

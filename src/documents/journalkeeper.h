@@ -26,11 +26,11 @@ int JournalWriteDelay(int idleDelay, qint64 sinceFirstUnwritten);
 // Keeps the current page's recovery journal while it has unsaved changes. The text is taken
 // on this thread only when a write is due: after the idle delay following a change (and at
 // the latest five idle delays after the first unwritten change, however long the typing
-// goes on: 2 and 10 seconds by default), and before the unsaved-changes question of every page switch and of the exit. A
-// worker thread encodes and writes it atomically; a newer snapshot replaces one still waiting,
-// and one worker does every write and removal of this journal in order, so two never race.
-// The journal goes when the page becomes unmodified (saved, undone to the saved text) or is
-// replaced (Open, New, Close, also after the user answered No to the save question).
+// goes on: 2 and 10 seconds by default), and before the unsaved-changes question of every page
+// switch and of the exit. A worker thread encodes and writes it atomically; a newer snapshot
+// replaces one still waiting, and one worker does every write and removal of this journal in order,
+// so two never race. The journal goes when the page becomes unmodified (saved, undone to the saved
+// text) or is replaced (Open, New, Close, also after the user answered No to the save question).
 class JournalKeeper : public QObject
 {
     Q_OBJECT

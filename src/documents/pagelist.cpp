@@ -24,8 +24,7 @@ const QString kCrLf = QStringLiteral("\r\n");
 // The lines of a page list: CR LF, CR and LF each end one, and a last line break ends the
 // last line. CP932 and UTF-8 never use the bytes of CR and LF inside a character, so bytes may
 // be split the same way before they are decoded.
-template <typename Text, typename Char>
-QList<Text> SplitLines(Text text, Char cr, Char lf)
+template <typename Text, typename Char> QList<Text> SplitLines(Text text, Char cr, Char lf)
 {
     text.replace(Text(1, cr) + Text(1, lf), Text(1, lf));
     text.replace(cr, lf);
@@ -50,7 +49,8 @@ std::variant<QByteArray, int> ReadWholeFile(const QString& path)
         return errno;
     QByteArray bytes;
     int code = 0;
-    struct stat info {};
+    struct stat info {
+    };
     if (::fstat(fd, &info) != 0)
         code = errno;
     else if (S_ISDIR(info.st_mode))

@@ -268,8 +268,7 @@ void TestDocTable::pageListWithTooManyLinesKeepsWhatFits()
     QCOMPARE(UsedSlotCount(t), 50);
     QCOMPARE(t[49].Path, QStringLiteral("/s/p49.htm"));
     QVERIFY(t[50].isFree());
-    QCOMPARE(read.leftOut,
-             QStringList({"50,/s/p50.htm", "51,/s/p51.htm", "52,/s/p52.htm"}));
+    QCOMPARE(read.leftOut, QStringList({"50,/s/p50.htm", "51,/s/p51.htm", "52,/s/p52.htm"}));
     QVERIFY(!read.mustKeepFile());
     // Written back after the table's pages, nothing is lost.
     QVERIFY(WritePageList(t, file, read.leftOut));
@@ -284,11 +283,13 @@ void TestDocTable::pageListUnreadableLines_data()
     QTest::newRow("intact_cp932") << QByteArray("0,/s/a.htm\r\n1,/s/\x95\x5c.htm\r\n")
                                   << QStringList({"/s/a.htm", "/s/表.htm"}) << QList<int>();
     QTest::newRow("bad_bytes_in_fourth_line")
-        << QByteArray("0,/s/a.htm\r\n1,/s/\x95\x5c.htm\r\n2,/s/c.htm\r\n3,/s/\x81\xFF\xFE\x80.htm\r\n"
-                      "4,/s/e.htm\r\n")
+        << QByteArray(
+               "0,/s/a.htm\r\n1,/s/\x95\x5c.htm\r\n2,/s/c.htm\r\n3,/s/\x81\xFF\xFE\x80.htm\r\n"
+               "4,/s/e.htm\r\n")
         << QStringList({"/s/a.htm", "/s/表.htm", "/s/c.htm", "/s/e.htm"}) << QList<int>{4};
     QTest::newRow("utf8_with_mark_bad_line")
-        << QByteArray("\xEF\xBB\xBF" "0,/s/\xE8\xA1\xA8.htm\n1,/s/\xFF.htm\n2,/s/\xE2\x82\xAC.htm")
+        << QByteArray("\xEF\xBB\xBF"
+                      "0,/s/\xE8\xA1\xA8.htm\n1,/s/\xFF.htm\n2,/s/\xE2\x82\xAC.htm")
         << QStringList({"/s/表.htm", "/s/€.htm"}) << QList<int>{2};
     QTest::newRow("bad_first_line_lone_cr")
         << QByteArray("0,/s/\x81\xFF\r1,/s/b.htm\r") << QStringList({"/s/b.htm"}) << QList<int>{1};

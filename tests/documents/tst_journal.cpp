@@ -1,9 +1,9 @@
 #include "app/frmmain.h"
 #include "core/appstate.h"
+#include "documents/diskwatch.h"
 #include "documents/filecommands.h"
 #include "documents/journal.h"
 #include "documents/journalkeeper.h"
-#include "documents/diskwatch.h"
 #include "filesession.h"
 #include "killedcopy.h"
 #include "platform/errors.h"
@@ -125,8 +125,10 @@ void TestJournal::formatRoundTrip()
         in.encoding.preferredBytes = {{U'\u2252', "\x87\x90"}, {U'\u2261', "\x87\x91"}};
     in.undecodable = kind == int(TextEncoding::Kind::Cp932);
     if (!path.isEmpty())
-        in.file = FileIdentity{path, kind != int(TextEncoding::Kind::Named), 123,
-                               1714567890123456789, 4294967301, 2049, 0};
+        in.file = FileIdentity{path,       kind != int(TextEncoding::Kind::Named),
+                               123,        1714567890123456789,
+                               4294967301, 2049,
+                               0};
 
     const auto out = DecodeJournal(EncodeJournal(in));
     QVERIFY(out);
@@ -296,14 +298,15 @@ void TestJournal::journalFileChanged_data()
         << path << true << file << with([](FileIdentity& f) { f.mtimeNs += 1; }) << true;
     QTest::newRow("replaced_through_rename")
         << path << true << file << with([](FileIdentity& f) { f.inode = 78; }) << true;
-    QTest::newRow("made_since") << path << true
-                                << with([](FileIdentity& f) { f.exists = false; }) << file << true;
+    QTest::newRow("made_since") << path << true << with([](FileIdentity& f) { f.exists = false; })
+                                << file << true;
     // Nothing on disk to overwrite, or nothing known of it.
     QTest::newRow("deleted_since")
         << path << true << file << with([](FileIdentity& f) { f.exists = false; }) << false;
-    QTest::newRow("unreadable_now")
-        << path << true << file
-        << with([](FileIdentity& f) { f.error = EACCES, f.size = 1; }) << false;
+    QTest::newRow("unreadable_now") << path << true << file << with([](FileIdentity& f) {
+        f.error = EACCES;
+        f.size = 1;
+    }) << false;
     QTest::newRow("untitled") << QString() << false << FileIdentity{} << file << false;
     // A version-1 journal: the file's time against the journal's.
     QTest::newRow("v1_file_older") << path << false << FileIdentity{} << file << false;
@@ -634,8 +637,8 @@ void TestJournal::restoreOfChangedFileOpensUntitled()
     QFETCH(bool, recorded);
     Session s;
     const QString page = s.write(QStringLiteral("j.htm"), "old\r\n");
-    JournalEntry entry = Entry(page, QStringLiteral("typed\r\nold\r\n"),
-                               QStringLiteral("2024-05-01T03:04:05"));
+    JournalEntry entry =
+        Entry(page, QStringLiteral("typed\r\nold\r\n"), QStringLiteral("2024-05-01T03:04:05"));
     entry.encoding.kind = TextEncoding::Kind::Cp932;
     if (recorded)
         entry.file = ReadFileIdentity(page);
@@ -646,8 +649,8 @@ void TestJournal::restoreOfChangedFileOpensUntitled()
     s.prompts.planAnswer(MsgAnswer::Yes);
     s.window.Journal().OfferRecoveredPages();
     QCOMPARE(s.prompts.messages.size(), 1);
-    const QString fileTime = JournalTimeText(
-        QDateTime::fromMSecsSinceEpoch(now.mtimeNs / 1000000, QTimeZone::utc()));
+    const QString fileTime =
+        JournalTimeText(QDateTime::fromMSecsSinceEpoch(now.mtimeNs / 1000000, QTimeZone::utc()));
     QCOMPARE(s.prompts.messages[0].text,
              QStringLiteral("保存されないまま終わったページの内容が残っています。\r\n\r\n"
                             "ページ: ") +
@@ -676,8 +679,8 @@ void TestJournal::restoredPageAsksBeforeOverwritingALaterChange()
 {
     Session s;
     const QString page = s.write(QStringLiteral("j.htm"), "old\r\n");
-    JournalEntry entry = Entry(page, QStringLiteral("typed\r\nold\r\n"),
-                               QStringLiteral("2024-05-01T03:04:05"));
+    JournalEntry entry =
+        Entry(page, QStringLiteral("typed\r\nold\r\n"), QStringLiteral("2024-05-01T03:04:05"));
     entry.encoding.kind = TextEncoding::Kind::Cp932;
     entry.file = ReadFileIdentity(page);
     WriteAbandoned(QStringLiteral("page.tlj"), entry);
