@@ -30,13 +30,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     entry.time =
         QDateTime::fromMSecsSinceEpoch(qint64(in.number(6) % 253402300800000), QTimeZone::utc());
     entry.path = in.text(40);
+    if (flags & 0x20) {
+        tl::FileIdentity file;
+        file.path = entry.path;
+        file.exists = flags & 0x40;
+        file.size = qint64(in.number(4));
+        file.mtimeNs = qint64(in.number(8) & 0x7fffffffffffffff);
+        file.inode = in.number(8);
+        file.device = in.number(4);
+        entry.file = file;
+    }
     entry.text = in.rest();
     const QByteArray bytes = tl::EncodeJournal(entry);
     const std::optional<tl::JournalEntry> back = tl::DecodeJournal(bytes);
     if (!back || back->path != entry.path || back->text != entry.text ||
         back->undecodable != entry.undecodable || back->encoding.kind != entry.encoding.kind ||
         back->encoding.name != entry.encoding.name || back->encoding.bom != entry.encoding.bom ||
-        back->encoding.preferredBytes != entry.encoding.preferredBytes)
+        back->encoding.preferredBytes != entry.encoding.preferredBytes || back->file != entry.file)
         std::abort();
     return 0;
 }

@@ -24,6 +24,7 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLayout>
@@ -391,10 +392,14 @@ void frmMain::OpenCommandLineFile(const QString& argumentText, std::optional<Loa
 void frmMain::RestorePageList()
 {
     const QString path = ProgramFile(kPageListFile);
-    if (!FileExists(path))
+    if (!QFileInfo::exists(path))
         return;
-    const bool read = TrapErrors(*state_.prompts, [&] { ReadPageList(state_.Docs, path); });
-    if (read)
+    PageListRead read;
+    const bool listed = ReadPageList(state_.Docs, path, &read);
+    state_.PageList = PageListState{read.mustKeepFile(), read.leftOut};
+    if (const QString message = PageListReadMessage(read, path); !message.isEmpty())
+        state_.prompts->inform(message, kNoDocumentCaption, MsgIcon::Exclamation);
+    if (listed)
         ShowFileList();
 }
 
@@ -410,7 +415,9 @@ bool frmMain::QueryUnload()
     bool cancel = false;
     TrapErrors(*state_.prompts, [&] {
         cancel = files_->ConfirmSaveChanges(Caption());
-        if (!WritePageList(state_.Docs, ProgramFile(kPageListFile)))
+        // A list that was not read whole stays as it is (the user was told at start).
+        if (!state_.PageList.keepFile &&
+            !WritePageList(state_.Docs, ProgramFile(kPageListFile), state_.PageList.leftOut))
             throw RunTimeError(ProgramFile(kPageListFile) +
                                QStringLiteral(" ﾌｧｲﾙに書き込めません。"));
     });

@@ -6,6 +6,7 @@
 #include "core/searchstate.h"
 
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <functional>
 
@@ -32,6 +33,15 @@ struct TagRange {
 struct StampEntry {
     qint64 line = 0;
     QString text;
+};
+
+// What start-up learnt of the page list file, for the write at exit.
+struct PageListState {
+    // The file holds what the table cannot give back (unreadable lines, or it could not be
+    // read at all): it is not rewritten.
+    bool keepFile = false;
+    // Lines past the table's fifty pages, written back after them.
+    QStringList leftOut;
 };
 
 // The program-wide state, owned by the application and handed by reference to the commands
@@ -62,6 +72,7 @@ struct AppState {
 
     // The session's pages and the current document.
     DocTable Docs{};
+    PageListState PageList;
     // The current page: its file, how that file is encoded, and whether it held undecodable
     // bytes.
     Document Doc;

@@ -34,6 +34,8 @@ public:
 
     // The page's file as the program has just read or written it; watched from now on.
     void Record(const FileIdentity& identity);
+    // The state last recorded: what the page's text is based on.
+    const FileIdentity& Recorded() const { return known_; }
     // Looks at the page's file now and asks or tells about a change.
     void Check();
     // Check, unless a modal dialog is open (the window's activation after it closes checks).

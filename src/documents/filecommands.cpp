@@ -681,6 +681,8 @@ void FileCommands::ClearAllPages()
     ClearDocTable(state_.Docs);
     window_.SetCaption(kNoDocumentCaption);
     QFile::remove(ProgramFile(kPageListFile));
+    // Every page is cleared, those the list held beyond the table too.
+    state_.PageList = PageListState{};
 }
 
 } // namespace tl

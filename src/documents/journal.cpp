@@ -1,17 +1,20 @@
 #include "documents/journal.h"
 
 #include "platform/atomicwrite.h"
+#include "platform/errors.h"
 #include "platform/programfolder.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <limits>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tl
@@ -20,7 +23,8 @@ namespace tl
 namespace
 {
 
-const QByteArray kMagic = "TAGLOOM JOURNAL 1\n";
+const QByteArray kMagicV1 = "TAGLOOM JOURNAL 1\n";
+const QByteArray kMagic = "TAGLOOM JOURNAL 2\n";
 const QByteArray kLockMagic = "TAGLOOM JOURNAL LOCK 1\n";
 const QString kRecoveredPrefix = QStringLiteral("recovered-");
 const QString kJournalSuffix = QStringLiteral(".tlj");
@@ -101,6 +105,37 @@ std::optional<bool> ReadFlag(QByteArrayView bytes, qsizetype& pos, QByteArrayVie
     return *value == "1";
 }
 
+// The page file's state: "-" when unknown, else "exists,size,mtime-ns,inode,device".
+QByteArray EncodeFileState(const std::optional<FileIdentity>& file)
+{
+    if (!file)
+        return "-";
+    return QByteArray::number(file->exists ? 1 : 0) + ',' + QByteArray::number(file->size) + ',' +
+           QByteArray::number(file->mtimeNs) + ',' + QByteArray::number(file->inode) + ',' +
+           QByteArray::number(file->device);
+}
+
+// Outer nothing: not a file state; inner nothing: the state was not known.
+std::optional<std::optional<FileIdentity>> DecodeFileState(QByteArrayView text, const QString& path)
+{
+    if (text == "-")
+        return std::optional<FileIdentity>();
+    const QList<QByteArray> parts = text.toByteArray().split(',');
+    if (parts.size() != 5 || (parts[0] != "0" && parts[0] != "1"))
+        return std::nullopt;
+    FileIdentity file;
+    file.path = path;
+    file.exists = parts[0] == "1";
+    bool ok[4] = {};
+    file.size = parts[1].toLongLong(&ok[0]);
+    file.mtimeNs = parts[2].toLongLong(&ok[1]);
+    file.inode = parts[3].toULongLong(&ok[2]);
+    file.device = parts[4].toULongLong(&ok[3]);
+    if (!(ok[0] && ok[1] && ok[2] && ok[3]))
+        return std::nullopt;
+    return std::optional<FileIdentity>(file);
+}
+
 QByteArray Checksum(QByteArrayView header, QByteArrayView text)
 {
     QCryptographicHash hash(QCryptographicHash::Sha256);
@@ -123,13 +158,15 @@ QByteArray EncodeJournal(const JournalEntry& entry)
     header += QByteArray("bom=") + (e.bom ? '1' : '0') + '\n';
     header += "preferred=" + EncodePreferred(e.preferredBytes) + '\n';
     header += QByteArray("undecodable=") + (entry.undecodable ? '1' : '0') + '\n';
+    header += "file=" + EncodeFileState(entry.file) + '\n';
     header += "length=" + QByteArray::number(text.size()) + '\n';
     return header + "sha256=" + Checksum(header, text) + "\n\n" + text;
 }
 
 std::optional<JournalEntry> DecodeJournal(QByteArrayView bytes)
 {
-    if (!bytes.startsWith(kMagic))
+    const bool v1 = bytes.startsWith(kMagicV1);
+    if (!v1 && !bytes.startsWith(kMagic))
         return std::nullopt;
     qsizetype pos = kMagic.size();
     JournalEntry entry;
@@ -140,11 +177,12 @@ std::optional<JournalEntry> DecodeJournal(QByteArrayView bytes)
     const auto bom = ReadFlag(bytes, pos, "bom");
     const auto preferredText = ReadField(bytes, pos, "preferred");
     const auto undecodable = ReadFlag(bytes, pos, "undecodable");
+    const auto fileState = v1 ? std::optional<QByteArray>("-") : ReadField(bytes, pos, "file");
     const auto length = ReadField(bytes, pos, "length");
     const qsizetype headerEnd = pos;
     const auto checksum = ReadField(bytes, pos, "sha256");
-    if (!path || !time || !kindName || !name || !bom || !preferredText || !undecodable || !length ||
-        !checksum || pos >= bytes.size() || bytes[pos] != '\n')
+    if (!path || !time || !kindName || !name || !bom || !preferredText || !undecodable ||
+        !fileState || !length || !checksum || pos >= bytes.size() || bytes[pos] != '\n')
         return std::nullopt;
     ++pos;
 
@@ -167,12 +205,32 @@ std::optional<JournalEntry> DecodeJournal(QByteArrayView bytes)
     entry.path = pathUtf8(QByteArray::fromPercentEncoding(*path));
     if (utf8.hasError() || pathUtf8.hasError())
         return std::nullopt;
+    const auto file = DecodeFileState(*fileState, entry.path);
+    if (!file)
+        return std::nullopt;
+    entry.file = *file;
     entry.encoding.kind = *kind;
     entry.encoding.name = QByteArray::fromPercentEncoding(*name);
     entry.encoding.bom = *bom;
     entry.encoding.preferredBytes = *preferred;
     entry.undecodable = *undecodable;
     return entry;
+}
+
+bool JournalFileChanged(const JournalEntry& entry, const FileIdentity& now)
+{
+    if (entry.path.isEmpty() || !now.exists || now.error != 0)
+        return false;
+    if (!entry.file)
+        return now.mtimeNs > entry.time.toMSecsSinceEpoch() * 1'000'000;
+    const FileIdentity& then = *entry.file;
+    return !then.exists || now.size != then.size || now.mtimeNs != then.mtimeNs ||
+           now.inode != then.inode || now.device != then.device;
+}
+
+QString JournalTimeText(const QDateTime& time)
+{
+    return time.toLocalTime().toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
 }
 
 QByteArray EncodeJournalLock(const JournalLock& lock)
@@ -194,18 +252,30 @@ std::optional<JournalLock> DecodeJournalLock(QByteArrayView bytes)
     return JournalLock{n, *start};
 }
 
-QByteArray ProcessStartTime(qint64 pid)
+namespace
+{
+
+// The fields of /proc/<pid>/stat after the process's name, from its state on; empty when the
+// file cannot be read. "pid (name) state ppid …": the name may hold blanks and parentheses, so
+// the fields are counted from the last ")".
+QList<QByteArray> ProcessStatFields(qint64 pid)
 {
     QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
     if (!stat.open(QIODevice::ReadOnly))
         return {};
     const QByteArray line = stat.readAll();
-    // "pid (name) state ppid …": the name may hold blanks and parentheses, so the fields are
-    // counted from the last ")". The start time is field 22, the 20th after the name.
     const qsizetype close = line.lastIndexOf(')');
     if (close < 0)
         return {};
-    const QList<QByteArray> fields = line.mid(close + 2).trimmed().split(' ');
+    return line.mid(close + 2).trimmed().split(' ');
+}
+
+} // namespace
+
+QByteArray ProcessStartTime(qint64 pid)
+{
+    // The start time is field 22, the 20th after the name.
+    const QList<QByteArray> fields = ProcessStatFields(pid);
     return fields.size() > 19 ? fields[19] : QByteArray();
 }
 
@@ -222,9 +292,15 @@ bool JournalOwnerRunning(const JournalLock& lock)
         return false;
     if (::kill(pid_t(lock.pid), 0) < 0 && errno == ESRCH)
         return false;
+    const QList<QByteArray> fields = ProcessStatFields(lock.pid);
+    // A killed copy stays a zombie until its parent reaps it (a shell or a test harness may
+    // take its time): it holds its id but runs no more, so its journals are free to take.
+    const QByteArray state = fields.value(0);
+    if (state == "Z" || state == "X" || state == "x")
+        return false;
     if (lock.start.isEmpty())
         return true;
-    const QByteArray start = ProcessStartTime(lock.pid);
+    const QByteArray start = fields.value(19);
     return start.isEmpty() || start == lock.start;
 }
 
@@ -239,10 +315,38 @@ QString JournalFolderFor(const QString& root, const JournalLock& lock)
            QString::fromLatin1(lock.start.isEmpty() ? QByteArray("0") : lock.start);
 }
 
-bool CreateJournalFolder(const QString& folder, const JournalLock& lock)
+int MakeJournalFolder(const QString& folder)
 {
-    return QDir().mkpath(folder) &&
-           WriteFileAtomically(folder + u'/' + kJournalLockName, EncodeJournalLock(lock)).ok;
+    // The levels that are missing, outermost first; QDir::mkpath would not say why it failed.
+    QStringList missing;
+    QString at = QDir::cleanPath(folder);
+    while (!QFileInfo::exists(at)) {
+        missing.prepend(at);
+        const qsizetype slash = at.lastIndexOf(u'/');
+        if (slash <= 0)
+            break;
+        at = at.left(slash);
+    }
+    if (missing.isEmpty())
+        return QFileInfo(folder).isDir() ? 0 : ENOTDIR;
+    for (const QString& level : missing)
+        // Unsaved pages are nobody else's business.
+        if (::mkdir(QFile::encodeName(level).constData(), 0700) != 0 && errno != EEXIST)
+            return errno;
+    return 0;
+}
+
+bool CreateJournalFolder(const QString& folder, const JournalLock& lock, int* error)
+{
+    int code = MakeJournalFolder(folder);
+    if (code == 0) {
+        const FileWriteResult written =
+            WriteFileAtomically(folder + u'/' + kJournalLockName, EncodeJournalLock(lock));
+        code = written.ok ? 0 : (written.code != 0 ? written.code : EIO);
+    }
+    if (error)
+        *error = code;
+    return code == 0;
 }
 
 void RemoveJournalFolder(const QString& folder)
@@ -252,8 +356,13 @@ void RemoveJournalFolder(const QString& folder)
     QDir().rmdir(folder);
 }
 
-QStringList AdoptAbandonedJournals(const QString& root, const QString& ownFolder)
+QStringList AdoptAbandonedJournals(const QString& root, const QString& ownFolder,
+                                   QStringList* failures)
 {
+    auto fail = [&](const QString& path, int code) {
+        if (failures)
+            *failures << path + QStringLiteral(": ") + SystemErrorText(code);
+    };
     const QDir ownDir(ownFolder);
     int next = 1;
     auto nextFreeName = [&] {
@@ -289,14 +398,26 @@ QStringList AdoptAbandonedJournals(const QString& root, const QString& ownFolder
         const QDir dir(folder);
         const QStringList journals =
             dir.entryList({u'*' + kJournalSuffix}, QDir::Files, QDir::Time | QDir::Reversed);
-        if (!journals.isEmpty())
-            QDir().mkpath(ownFolder);
+        if (!journals.isEmpty()) {
+            if (const int code = MakeJournalFolder(ownFolder); code != 0) {
+                // Nothing can be taken over; the journals stay where they are.
+                fail(ownFolder, code);
+                continue;
+            }
+        }
+        bool allMoved = true;
         for (const QString& journal : journals) {
             const QByteArray from = QFile::encodeName(folder + u'/' + journal);
             const QByteArray to = QFile::encodeName(nextFreeName());
-            // One rename: of two copies starting together, only one gets the file.
-            (void)::rename(from.constData(), to.constData());
+            // One rename: of two copies starting together, only one gets the file (the other
+            // finds it gone, which is no failure).
+            if (::rename(from.constData(), to.constData()) != 0 && errno != ENOENT) {
+                fail(folder + u'/' + journal, errno);
+                allMoved = false;
+            }
         }
+        if (!allMoved)
+            continue; // the folder, lock and all, stays for a later start
         // What a kill left half-written beside a journal never became one.
         for (const QString& temp :
              dir.entryList({QStringLiteral(".*.tl-*")}, QDir::Files | QDir::Hidden))

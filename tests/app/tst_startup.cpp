@@ -1,10 +1,14 @@
 #include "app/frmmain.h"
 #include "app/startup.h"
+#include "documents/journal.h"
 #include "documents/settingsfiles.h"
+#include "killedcopy.h"
 #include "scriptedprompter.h"
 #include "temphome.h"
 
+#include <QAbstractButton>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -45,6 +49,7 @@ private Q_SLOTS:
     void existingSettingsAreKept();
     void splashIsReadable();
     void splashThenMainWindowThenEnd();
+    void journalIsOfferedWithAFileOnTheCommandLine();
     void realExecutableWritesSettingsAndEndsOnRequest();
 };
 
@@ -132,6 +137,52 @@ void TestStartup::splashThenMainWindowThenEnd()
     QCOMPARE(unloaded.count(), 1);
     // The adapter is released with the window.
     QCOMPARE(w->TextBox().Target(), nullptr);
+}
+
+// A copy killed a moment ago (its parent has not reaped it yet) left a journal; the next start
+// names a page on its command line and is offered the journal all the same.
+void TestStartup::journalIsOfferedWithAFileOnTheCommandLine()
+{
+    test::TempHome home;
+    const QString page = home.file(QStringLiteral("j.htm"));
+    test::TempHome::writeBytes(page, "<P>saved</P>\r\n");
+    test::KilledCopy killed;
+    const QString folder = JournalFolderFor(JournalRoot(), killed.lock());
+    QVERIFY(CreateJournalFolder(folder, killed.lock()));
+    JournalEntry entry;
+    entry.path = page;
+    entry.text = QStringLiteral("<P>typed</P>\r\n");
+    entry.time = QDateTime::currentDateTimeUtc();
+    entry.file = ReadFileIdentity(page);
+    test::TempHome::writeBytes(folder + QStringLiteral("/page.tlj"), EncodeJournal(entry));
+    QVERIFY(killed.kill());
+
+    // The question is a real message box: answered Cancel (ask again next time) from a timer.
+    QString offered;
+    QTimer answer;
+    answer.setInterval(20);
+    connect(&answer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box && box->windowTitle() == QStringLiteral("ページの復元")) {
+            offered = box->text();
+            box->button(QMessageBox::Cancel)->click();
+        }
+    });
+    answer.start();
+    Application app(page);
+    app.Main();
+    QTRY_VERIFY_WITH_TIMEOUT(!offered.isEmpty(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(app.mainWindow() && app.mainWindow()->isVisible(), 10000);
+    answer.stop();
+    QVERIFY2(offered.startsWith(
+                 QStringLiteral("保存されないまま終わったページの内容が残っています。\r\n\r\n"
+                                "ページ: ") +
+                 page + QStringLiteral("\r\n")),
+             qPrintable(offered));
+    frmMain* w = app.mainWindow();
+    QCOMPARE(w->Caption(), page);
+    QCOMPARE(w->TextBox().Text(), QStringLiteral("<P>saved</P>\r\n"));
+    QVERIFY(w->close());
 }
 
 // True once a window titled "Tagloom" at least as wide as the main window is on the X display;

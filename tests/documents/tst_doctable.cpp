@@ -9,6 +9,8 @@
 #include <QSet>
 #include <QtTest>
 
+#include <cerrno>
+
 using namespace tl;
 
 namespace
@@ -48,6 +50,10 @@ private Q_SLOTS:
     void openDialogStartFolder();
     void pageListReadsLinesIntoSlots();
     void pageListWithTooManyLinesKeepsWhatFits();
+    void pageListUnreadableLines_data();
+    void pageListUnreadableLines();
+    void pageListReadMessage_data();
+    void pageListReadMessage();
     void pageListWriteOneLinePerUsedSlot();
     void pageListNeverSplitsAPath();
     void pageListWriteWithEmptyTableKeepsOldFile();
@@ -256,9 +262,89 @@ void TestDocTable::pageListWithTooManyLinesKeepsWhatFits()
         bytes += QByteArray::number(i) + ",/s/p" + QByteArray::number(i) + ".htm\r\n";
     test::TempHome::writeBytes(file, bytes);
     DocTable t;
-    QVERIFY_THROWS_EXCEPTION(RunTimeError, ReadPageList(t, file));
-    QCOMPARE(t[0].Path, QStringLiteral("/s/p0.htm"));
-    QCOMPARE(t[50].Path, QStringLiteral("/s/p50.htm"));
+    PageListRead read;
+    QVERIFY(ReadPageList(t, file, &read));
+    // Fifty pages, slot 50 empty as ever; the rest is reported, not an internal error.
+    QCOMPARE(UsedSlotCount(t), 50);
+    QCOMPARE(t[49].Path, QStringLiteral("/s/p49.htm"));
+    QVERIFY(t[50].isFree());
+    QCOMPARE(read.leftOut, QStringList({"50,/s/p50.htm", "51,/s/p51.htm", "52,/s/p52.htm"}));
+    QVERIFY(!read.mustKeepFile());
+    // Written back after the table's pages, nothing is lost.
+    QVERIFY(WritePageList(t, file, read.leftOut));
+    QCOMPARE(test::TempHome::readBytes(file), bytes);
+}
+
+void TestDocTable::pageListUnreadableLines_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("paths");
+    QTest::addColumn<QList<int>>("unreadable");
+    QTest::newRow("intact_cp932") << QByteArray("0,/s/a.htm\r\n1,/s/\x95\x5c.htm\r\n")
+                                  << QStringList({"/s/a.htm", "/s/表.htm"}) << QList<int>();
+    QTest::newRow("bad_bytes_in_fourth_line")
+        << QByteArray(
+               "0,/s/a.htm\r\n1,/s/\x95\x5c.htm\r\n2,/s/c.htm\r\n3,/s/\x81\xFF\xFE\x80.htm\r\n"
+               "4,/s/e.htm\r\n")
+        << QStringList({"/s/a.htm", "/s/表.htm", "/s/c.htm", "/s/e.htm"}) << QList<int>{4};
+    QTest::newRow("utf8_with_mark_bad_line")
+        << QByteArray("\xEF\xBB\xBF"
+                      "0,/s/\xE8\xA1\xA8.htm\n1,/s/\xFF.htm\n2,/s/\xE2\x82\xAC.htm")
+        << QStringList({"/s/表.htm", "/s/€.htm"}) << QList<int>{2};
+    QTest::newRow("bad_first_line_lone_cr")
+        << QByteArray("0,/s/\x81\xFF\r1,/s/b.htm\r") << QStringList({"/s/b.htm"}) << QList<int>{1};
+}
+
+void TestDocTable::pageListUnreadableLines()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, paths);
+    QFETCH(QList<int>, unreadable);
+    DocTable t;
+    const PageListRead read = ReadPageListBytes(t, bytes);
+    QCOMPARE(PathsOf(t), paths);
+    QCOMPARE(read.unreadableLines, unreadable);
+    QCOMPARE(read.mustKeepFile(), !unreadable.isEmpty());
+    QVERIFY(read.leftOut.isEmpty());
+}
+
+void TestDocTable::pageListReadMessage_data()
+{
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QList<int>>("unreadable");
+    QTest::addColumn<QStringList>("leftOut");
+    QTest::addColumn<QString>("expected");
+    const QString head = QStringLiteral("ページ一覧 /p/TL_Files.TL");
+    QTest::newRow("read_whole") << 0 << QList<int>() << QStringList() << QString();
+    QTest::newRow("could_not_read")
+        << EACCES << QList<int>() << QStringList()
+        << head + QStringLiteral(" を読めません: ") + SystemErrorText(EACCES) +
+               QStringLiteral("\r\n前回のページは一覧に出せません。このファイルは終了時にも書き"
+                              "換えません。");
+    QTest::newRow("unreadable_lines")
+        << 0 << QList<int>{4, 7} << QStringList()
+        << head + QStringLiteral(" の 4, 7 行目は文字を読めないため、一覧に入れていません。\r\n"
+                                 "読めない行はそのまま残し、このファイルは終了時にも書き換えませ"
+                                 "ん。");
+    QTest::newRow("too_many_lines")
+        << 0 << QList<int>() << QStringList({"50,/s/p,50.htm", "51,/s/p51.htm"})
+        << head + QStringLiteral(" には 52 行あり、一覧に出せるページは 50 までです。残りの 2 行は"
+                                 "一覧に入れていません。最初のページ: /s/p,50.htm\r\nこれらの行は"
+                                 "終了時に一覧の後ろへそのまま書き戻します。");
+}
+
+void TestDocTable::pageListReadMessage()
+{
+    QFETCH(int, error);
+    QFETCH(QList<int>, unreadable);
+    QFETCH(QStringList, leftOut);
+    QFETCH(QString, expected);
+    PageListRead read;
+    read.found = true;
+    read.error = error;
+    read.unreadableLines = unreadable;
+    read.leftOut = leftOut;
+    QCOMPARE(PageListReadMessage(read, QStringLiteral("/p/TL_Files.TL")), expected);
 }
 
 void TestDocTable::pageListWriteOneLinePerUsedSlot()

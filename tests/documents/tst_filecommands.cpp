@@ -7,13 +7,16 @@
 #include "documents/settingsfiles.h"
 #include "editor/maintextedit.h"
 #include "filesession.h"
+#include "platform/errors.h"
 #include "platform/programfolder.h"
 
 #include <QAction>
 #include <QDir>
 #include <QListWidget>
 #include <QtTest>
+#include <cerrno>
 #include <memory>
+#include <unistd.h>
 
 using namespace tl;
 
@@ -46,6 +49,9 @@ private Q_SLOTS:
     void fileListDeletesCurrentPageAndRebuildsTable();
     void pageListAtStartOffersFileList();
     void closeRequestWritesPageListEvenWhenCancelled();
+    void pageListNotReadWholeIsNeverRewritten_data();
+    void pageListNotReadWholeIsNeverRewritten();
+    void pageListOverFiftyLinesKeepsTheRest();
     void shiftJisPageSavesBackSameBytes();
     void characterOutsideEncodingWritesNothingUnlessUtf8Chosen();
     void unencodableCharactersOffers_data();
@@ -525,6 +531,104 @@ void TestFileCommands::closeRequestWritesPageListEvenWhenCancelled()
     QCOMPARE(Session::read(s.home.file(kPageListFile)), expected);
     QVERIFY(s.state.Doc.isModified());
     QCOMPARE(s.box().Text(), QStringLiteral("Xp\r\n"));
+}
+
+void TestFileCommands::pageListNotReadWholeIsNeverRewritten_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("unreadable_bytes") << QStringLiteral("bytes");
+    QTest::newRow("folder_in_its_place") << QStringLiteral("folder");
+    QTest::newRow("no_read_permission") << QStringLiteral("permission");
+}
+
+void TestFileCommands::pageListNotReadWholeIsNeverRewritten()
+{
+    QFETCH(QString, kind);
+    if (kind == u"permission" && ::geteuid() == 0)
+        QSKIP("root reads any file");
+    Session s;
+    const QStringList pages = {s.write(QStringLiteral("a.htm"), "a\r\n"),
+                               s.write(QStringLiteral("b.htm"), "b\r\n")};
+    const QString list = s.home.file(kPageListFile);
+    const QByteArray bytes = "0," + pages[0].toUtf8() + "\r\n1,/s/\x81\xFF\xFE\x80.htm\r\n2," +
+                             pages[1].toUtf8() + "\r\n";
+    if (kind == u"folder")
+        QVERIFY(QDir().mkpath(list));
+    else
+        test::TempHome::writeBytes(list, bytes);
+    if (kind == u"permission")
+        QVERIFY(QFile::setPermissions(list, QFileDevice::WriteOwner));
+    const QString expected =
+        QStringLiteral("ページ一覧 ") + list +
+        (kind == u"bytes"
+             ? QStringLiteral(" の 2 行目は文字を読めないため、一覧に入れていません。\r\n"
+                              "読めない行はそのまま残し、")
+             : QStringLiteral(" を読めません: ") +
+                   SystemErrorText(kind == u"folder" ? EISDIR : EACCES) +
+                   QStringLiteral("\r\n前回のページは一覧に出せません。")) +
+        QStringLiteral("このファイルは終了時にも書き換えません。");
+    s.prompts.planAnswer(MsgAnswer::Ok);
+    s.window.RestorePageList();
+    QCOMPARE(s.prompts.messages.size(), 1);
+    QCOMPARE(s.prompts.messages[0].text, expected);
+    auto* dialog = s.window.findChild<frmFileNames*>();
+    // The pages that could be read are listed; a list that could not be read shows none.
+    QCOMPARE(dialog != nullptr, kind == u"bytes");
+    if (dialog) {
+        QCOMPARE(dialog->names()->count(), 2);
+        dialog->reject();
+    }
+
+    // A page opened, the program ended: the list is as it was, once told at start.
+    QCOMPARE(s.files().OpenDocument(pages[1]), 0);
+    QVERIFY(s.window.close());
+    QCOMPARE(s.prompts.messages.size(), 1);
+    if (kind == u"folder") {
+        QVERIFY(QFileInfo(list).isDir());
+        return;
+    }
+    QVERIFY(QFile::setPermissions(list, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    QCOMPARE(test::TempHome::readBytes(list), bytes);
+}
+
+void TestFileCommands::pageListOverFiftyLinesKeepsTheRest()
+{
+    for (const bool clearAll : {false, true}) {
+        Session s;
+        const QString list = s.home.file(kPageListFile);
+        QByteArray bytes;
+        for (int i = 0; i < 53; ++i)
+            bytes += QByteArray::number(i) + ',' +
+                     s.write(QStringLiteral("p%1.htm").arg(i), "p\r\n").toUtf8() + "\r\n";
+        test::TempHome::writeBytes(list, bytes);
+        s.prompts.planAnswer(MsgAnswer::Ok);
+        s.window.RestorePageList();
+        QCOMPARE(s.prompts.messages.size(), 1);
+        QCOMPARE(s.prompts.messages[0].text,
+                 QStringLiteral("ページ一覧 ") + list +
+                     QStringLiteral(" には 53 行あり、一覧に出せるページは 50 までです。残りの 3 "
+                                    "行は一覧に入れていません。最初のページ: ") +
+                     s.docs() +
+                     QStringLiteral("/p50.htm\r\nこれらの行は終了時に一覧の後ろへそのまま書き"
+                                    "戻します。"));
+        auto* dialog = s.window.findChild<frmFileNames*>();
+        QVERIFY(dialog && dialog->isVisible());
+        QCOMPARE(dialog->names()->count(), 50);
+        dialog->reject();
+
+        if (!clearAll) {
+            // The three lines come back after the fifty pages.
+            QVERIFY(s.window.close());
+            QCOMPARE(test::TempHome::readBytes(list), bytes);
+            continue;
+        }
+        // Clearing all pages clears them too.
+        s.prompts.planAnswer(MsgAnswer::Yes);
+        s.files().ClearAllPages();
+        QCOMPARE(s.files().OpenDocument(s.docs() + QStringLiteral("/p7.htm")), 0);
+        QVERIFY(s.window.close());
+        QCOMPARE(test::TempHome::readBytes(list), "0," + s.docs().toUtf8() + "/p7.htm\r\n");
+    }
 }
 
 void TestFileCommands::shiftJisPageSavesBackSameBytes()

@@ -1,13 +1,19 @@
 #include "app/frmmain.h"
 #include "core/appstate.h"
+#include "documents/diskwatch.h"
 #include "documents/filecommands.h"
 #include "documents/journal.h"
 #include "documents/journalkeeper.h"
 #include "filesession.h"
+#include "killedcopy.h"
+#include "platform/errors.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QProcess>
 #include <QtTest>
+
+#include <cerrno>
 
 using namespace tl;
 
@@ -64,13 +70,24 @@ private Q_SLOTS:
     void lockOwner_data();
     void lockOwner();
     void onlyAbandonedFoldersAreTakenOver();
+    void readsVersionOneJournals();
+    void journalFileChanged_data();
+    void journalFileChanged();
+    void killedCopyIsOfferedWhileAnotherRuns();
+    void failuresAreToldOnce();
+    void writeDelay_data();
+    void writeDelay();
     void idleDelayWritesAfterChangeNotBefore();
+    void steadyTypingIsWritten();
     void pageSwitchWritesBeforeTheQuestion_data();
     void pageSwitchWritesBeforeTheQuestion();
     void journalGoesWhenThePageIsSavedOrLeft_data();
     void journalGoesWhenThePageIsSavedOrLeft();
     void restoreGivesTextPathAndModifiedState_data();
     void restoreGivesTextPathAndModifiedState();
+    void restoreOfChangedFileOpensUntitled_data();
+    void restoreOfChangedFileOpensUntitled();
+    void restoredPageAsksBeforeOverwritingALaterChange();
     void discardAndLaterAndSeveralJournals();
     void damagedJournalIsMovedAsideNotOffered();
     void cleanExitRemovesTheFolder();
@@ -107,6 +124,11 @@ void TestJournal::formatRoundTrip()
     if (in.encoding.kind == TextEncoding::Kind::Cp932)
         in.encoding.preferredBytes = {{U'\u2252', "\x87\x90"}, {U'\u2261', "\x87\x91"}};
     in.undecodable = kind == int(TextEncoding::Kind::Cp932);
+    if (!path.isEmpty())
+        in.file = FileIdentity{path,       kind != int(TextEncoding::Kind::Named),
+                               123,        1714567890123456789,
+                               4294967301, 2049,
+                               0};
 
     const auto out = DecodeJournal(EncodeJournal(in));
     QVERIFY(out);
@@ -118,6 +140,7 @@ void TestJournal::formatRoundTrip()
     QCOMPARE(out->encoding.bom, in.encoding.bom);
     QCOMPARE(out->encoding.preferredBytes, in.encoding.preferredBytes);
     QCOMPARE(out->undecodable, in.undecodable);
+    QCOMPARE(out->file, in.file);
 }
 
 void TestJournal::damagedJournalIsRefused_data()
@@ -139,7 +162,7 @@ void TestJournal::damagedJournalIsRefused_data()
     QTest::newRow("altered_text") << altered(textAt + 3, 'X');
     QTest::newRow("altered_path") << altered(good.indexOf("a.htm"), 'b');
     QTest::newRow("altered_checksum") << altered(good.indexOf("sha256=") + 7, 'g');
-    QTest::newRow("other_version") << altered(good.indexOf('1'), '2');
+    QTest::newRow("other_version") << altered(good.indexOf("JOURNAL ") + 8, '3');
     QTest::newRow("foreign_file") << QByteArray("<HTML><BODY>hello</BODY></HTML>\r\n");
     QByteArray noBlankLine = good;
     noBlankLine.remove(textAt - 1, 1);
@@ -233,30 +256,238 @@ void TestJournal::onlyAbandonedFoldersAreTakenOver()
     sleeper.waitForFinished();
 }
 
+void TestJournal::readsVersionOneJournals()
+{
+    // As the first version wrote them: no "file" line, so the file's state is not known.
+    const QByteArray header = "TAGLOOM JOURNAL 1\npath=%2Fw%2Fa.htm\n"
+                              "time=2024-05-01T12:34:56.789Z\nencoding=cp932\nname=\nbom=0\n"
+                              "preferred=\nundecodable=1\nlength=6\n";
+    const QByteArray text = "<P>x\r\n";
+    const QByteArray sum =
+        QCryptographicHash::hash(header + text, QCryptographicHash::Sha256).toHex();
+    const auto entry = DecodeJournal(header + "sha256=" + sum + "\n\n" + text);
+    QVERIFY(entry);
+    QCOMPARE(entry->path, QStringLiteral("/w/a.htm"));
+    QCOMPARE(entry->text, QStringLiteral("<P>x\r\n"));
+    QCOMPARE(entry->time, QDateTime::fromString("2024-05-01T12:34:56.789Z", Qt::ISODateWithMs));
+    QCOMPARE(entry->encoding.kind, TextEncoding::Kind::Cp932);
+    QVERIFY(entry->undecodable);
+    QVERIFY(!entry->file);
+}
+
+void TestJournal::journalFileChanged_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("recorded");
+    QTest::addColumn<FileIdentity>("then");
+    QTest::addColumn<FileIdentity>("now");
+    QTest::addColumn<bool>("changed");
+    const QString path = QStringLiteral("/w/a.htm");
+    // 2024-05-01T00:00:00Z, the journal's time below, in ns.
+    const qint64 journalNs = 1714521600LL * 1000000000;
+    const FileIdentity file{path, true, 100, journalNs - 5000000000, 77, 8, 0};
+    auto with = [&](auto change) {
+        FileIdentity f = file;
+        change(f);
+        return f;
+    };
+    QTest::newRow("same_state") << path << true << file << file << false;
+    QTest::newRow("saved_since_size")
+        << path << true << file << with([](FileIdentity& f) { f.size = 101; }) << true;
+    QTest::newRow("saved_since_same_size")
+        << path << true << file << with([](FileIdentity& f) { f.mtimeNs += 1; }) << true;
+    QTest::newRow("replaced_through_rename")
+        << path << true << file << with([](FileIdentity& f) { f.inode = 78; }) << true;
+    QTest::newRow("made_since") << path << true << with([](FileIdentity& f) { f.exists = false; })
+                                << file << true;
+    // Nothing on disk to overwrite, or nothing known of it.
+    QTest::newRow("deleted_since")
+        << path << true << file << with([](FileIdentity& f) { f.exists = false; }) << false;
+    QTest::newRow("unreadable_now") << path << true << file << with([](FileIdentity& f) {
+        f.error = EACCES;
+        f.size = 1;
+    }) << false;
+    QTest::newRow("untitled") << QString() << false << FileIdentity{} << file << false;
+    // A version-1 journal: the file's time against the journal's.
+    QTest::newRow("v1_file_older") << path << false << FileIdentity{} << file << false;
+    QTest::newRow("v1_file_newer")
+        << path << false << FileIdentity{}
+        << with([&](FileIdentity& f) { f.mtimeNs = journalNs + 1000000; }) << true;
+}
+
+void TestJournal::journalFileChanged()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, recorded);
+    QFETCH(FileIdentity, then);
+    QFETCH(FileIdentity, now);
+    QFETCH(bool, changed);
+    JournalEntry entry = Entry(path, QStringLiteral("x"), QStringLiteral("2024-05-01T00:00:00"));
+    if (recorded)
+        entry.file = then;
+    QCOMPARE(JournalFileChanged(entry, now), changed);
+}
+
+// Three copies on one program folder: the first killed (and not yet reaped by whoever started
+// it), the second still running; the third, starting now, offers the first one's journal.
+void TestJournal::killedCopyIsOfferedWhileAnotherRuns()
+{
+    Session s;
+    const QString root = JournalRoot();
+    QProcess second;
+    second.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+    QVERIFY(second.waitForStarted());
+    const JournalLock secondLock{second.processId(), ProcessStartTime(second.processId())};
+    const QString secondFolder = JournalFolderFor(root, secondLock);
+    QVERIFY(CreateJournalFolder(secondFolder, secondLock));
+    const QByteArray secondBytes =
+        EncodeJournal(Entry({}, QStringLiteral("second's"), "2024-01-01T00:00:00"));
+    test::TempHome::writeBytes(secondFolder + QStringLiteral("/page.tlj"), secondBytes);
+
+    test::KilledCopy first;
+    const QString firstFolder = JournalFolderFor(root, first.lock());
+    QVERIFY(CreateJournalFolder(firstFolder, first.lock()));
+    test::TempHome::writeBytes(
+        firstFolder + QStringLiteral("/page.tlj"),
+        EncodeJournal(Entry({}, QStringLiteral("typed before the kill"), "2024-01-02T00:00:00")));
+    QVERIFY(first.kill());
+
+    s.prompts.planAnswer(MsgAnswer::Yes);
+    s.window.Journal().OfferRecoveredPages();
+    QVERIFY(!s.prompts.unplanned);
+    QCOMPARE(s.prompts.messages.size(), 1);
+    QCOMPARE(s.prompts.messages[0].title, QStringLiteral("ページの復元"));
+    QCOMPARE(s.box().Text(), QStringLiteral("typed before the kill"));
+    QVERIFY(!QFileInfo::exists(firstFolder));
+    // The running copy's journal is its own.
+    QCOMPARE(test::TempHome::readBytes(secondFolder + QStringLiteral("/page.tlj")), secondBytes);
+    second.kill();
+    second.waitForFinished();
+}
+
+void TestJournal::failuresAreToldOnce()
+{
+    {
+        // The journal's folder cannot be made: told once, not at every pause in the typing.
+        Session s;
+        QStringList told;
+        s.state.ShowStatus = [&](const QString& text) { told << text; };
+        test::TempHome::writeBytes(JournalRoot(), "a file where the folder goes");
+        JournalKeeper& journal = s.window.Journal();
+        s.files().NewDocument();
+        for (int i = 0; i < 3; ++i) {
+            s.type(QStringLiteral("x"));
+            journal.WriteNow();
+            journal.WaitForWrites();
+            QCoreApplication::processEvents();
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(told.size(), 1, 5000);
+        QCoreApplication::processEvents();
+        QCOMPARE(told, QStringList(QStringLiteral("復元用の控えのフォルダーを作れません: ") +
+                                   SystemErrorText(ENOTDIR) + u' ' + journal.Folder()));
+    }
+    {
+        // A journal that cannot be taken over is told about and stays where it is.
+        Session s;
+        const QString abandoned =
+            WriteAbandoned(QStringLiteral("page.tlj"), Entry({}, "x", "2024-01-01T00:00:00"));
+        const QByteArray bytes = test::TempHome::readBytes(abandoned);
+        JournalKeeper& journal = s.window.Journal();
+        test::TempHome::writeBytes(journal.Folder(), "a file where the folder goes");
+        s.prompts.planAnswer(MsgAnswer::Ok);
+        journal.OfferRecoveredPages();
+        QVERIFY(!s.prompts.unplanned);
+        QCOMPARE(s.prompts.messages.size(), 1);
+        QCOMPARE(s.prompts.messages[0].text,
+                 QStringLiteral("終了しなかったプログラムの復元用の控えを引き継げませんでした。"
+                                "控えはそのまま残してあり、次の起動時にもう一度試します:\r\n") +
+                     journal.Folder() + QStringLiteral(": ") + SystemErrorText(ENOTDIR));
+        QCOMPARE(test::TempHome::readBytes(abandoned), bytes);
+        QVERIFY(s.window.MainText()->isHidden());
+    }
+}
+
+void TestJournal::writeDelay_data()
+{
+    QTest::addColumn<int>("idle");
+    QTest::addColumn<qint64>("since");
+    QTest::addColumn<int>("delay");
+    QTest::newRow("first_key_waits_for_a_pause") << 2000 << qint64(0) << 2000;
+    QTest::newRow("typing_for_seven_seconds") << 2000 << qint64(7000) << 2000;
+    QTest::newRow("typing_for_nine_seconds_writes_at_ten") << 2000 << qint64(9000) << 1000;
+    QTest::newRow("typing_for_ten_seconds_writes_now") << 2000 << qint64(10000) << 0;
+    QTest::newRow("long_overdue_writes_now") << 2000 << qint64(60000) << 0;
+}
+
+void TestJournal::writeDelay()
+{
+    QFETCH(int, idle);
+    QFETCH(qint64, since);
+    QFETCH(int, delay);
+    QCOMPARE(JournalWriteDelay(idle, since), delay);
+    // A pause of two seconds writes unless the environment says otherwise.
+    const QByteArray old = qgetenv("TAGLOOM_JOURNAL_IDLE_MS");
+    qunsetenv("TAGLOOM_JOURNAL_IDLE_MS");
+    QCOMPARE(JournalIdleDelayFromEnvironment(), 2000);
+    qputenv("TAGLOOM_JOURNAL_IDLE_MS", "0");
+    QCOMPARE(JournalIdleDelayFromEnvironment(), 0);
+    if (old.isNull())
+        qunsetenv("TAGLOOM_JOURNAL_IDLE_MS");
+    else
+        qputenv("TAGLOOM_JOURNAL_IDLE_MS", old);
+}
+
 void TestJournal::idleDelayWritesAfterChangeNotBefore()
 {
     Session s;
     JournalKeeper& journal = s.window.Journal();
-    journal.SetIdleDelay(400);
+    // No pause ends within the test: the keys alone write nothing.
+    journal.SetIdleDelay(3600 * 1000);
     const QString page = s.write(QStringLiteral("a.htm"), "old\r\n");
     QCOMPARE(s.files().OpenDocument(page), 0);
     s.type(QStringLiteral("X"));
-    QTest::qWait(100);
     s.type(QStringLiteral("Y"));
-    QTest::qWait(200);
-    // 300 ms after the first key, but only 200 after the last one.
+    QCoreApplication::processEvents();
     journal.WaitForWrites();
     QVERIFY(!QFile::exists(journal.PagePath()));
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(journal.PagePath()), 5000);
+
+    // A short pause after the next key writes.
+    journal.SetIdleDelay(50);
+    s.type(QStringLiteral("Z"));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(journal.PagePath()), 10000);
     journal.WaitForWrites();
     const auto entry = ReadJournal(journal.PagePath());
     QVERIFY(entry);
     QCOMPARE(entry->path, page);
-    QCOMPARE(entry->text, QStringLiteral("YXold\r\n"));
+    QCOMPARE(entry->text, QStringLiteral("ZYXold\r\n"));
     QVERIFY(std::abs(entry->time.secsTo(QDateTime::currentDateTimeUtc())) < 60);
+    // The file as it was read: what the text is based on.
+    QVERIFY(entry->file);
+    QCOMPARE(*entry->file, ReadFileIdentity(page));
+    QCOMPARE(*entry->file, s.files().Disk().Recorded());
     const auto lock = DecodeJournalLock(test::TempHome::readBytes(journal.Folder() + "/lock"));
     QVERIFY(lock);
     QCOMPARE(*lock, CurrentJournalLock());
+}
+
+// A key every few milliseconds never leaves a pause, yet the text is written.
+void TestJournal::steadyTypingIsWritten()
+{
+    Session s;
+    JournalKeeper& journal = s.window.Journal();
+    journal.SetIdleDelay(400);
+    s.files().NewDocument();
+    QTimer keys;
+    keys.setInterval(20);
+    QObject::connect(&keys, &QTimer::timeout, [&] { s.type(QStringLiteral("k")); });
+    keys.start();
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(journal.PagePath()), 15000);
+    keys.stop();
+    journal.WaitForWrites();
+    const auto entry = ReadJournal(journal.PagePath());
+    QVERIFY(entry);
+    QVERIFY(entry->text.startsWith(u'k'));
+    QVERIFY(!entry->file);
 }
 
 void TestJournal::pageSwitchWritesBeforeTheQuestion_data()
@@ -348,6 +579,8 @@ void TestJournal::restoreGivesTextPathAndModifiedState()
     JournalEntry entry =
         Entry(untitled ? QString() : page, text, QStringLiteral("2024-05-01T03:04:05"));
     entry.encoding.kind = TextEncoding::Kind::Utf8;
+    if (!untitled)
+        entry.file = ReadFileIdentity(page); // the file as the text knew it, unchanged since
     const QString abandoned = WriteAbandoned(QStringLiteral("page.tlj"), entry);
     s.prompts.planAnswer(MsgAnswer::Yes);
     if (untitled)
@@ -387,6 +620,84 @@ void TestJournal::restoreGivesTextPathAndModifiedState()
              text.toUtf8());
     journal.WaitForWrites();
     QVERIFY(!QFile::exists(journal.PagePath()));
+    QVERIFY(!s.prompts.unplanned);
+}
+
+void TestJournal::restoreOfChangedFileOpensUntitled_data()
+{
+    QTest::addColumn<bool>("recorded");
+    // The journal holds the file's state, and the file was saved again after it.
+    QTest::newRow("saved_after_the_journal") << true;
+    // A version-1 journal: the file is newer than the journal.
+    QTest::newRow("v1_file_newer_than_journal") << false;
+}
+
+void TestJournal::restoreOfChangedFileOpensUntitled()
+{
+    QFETCH(bool, recorded);
+    Session s;
+    const QString page = s.write(QStringLiteral("j.htm"), "old\r\n");
+    JournalEntry entry =
+        Entry(page, QStringLiteral("typed\r\nold\r\n"), QStringLiteral("2024-05-01T03:04:05"));
+    entry.encoding.kind = TextEncoding::Kind::Cp932;
+    if (recorded)
+        entry.file = ReadFileIdentity(page);
+    WriteAbandoned(QStringLiteral("page.tlj"), entry);
+    s.write(QStringLiteral("j.htm"), "newer, saved\r\n");
+    const FileIdentity now = ReadFileIdentity(page);
+
+    s.prompts.planAnswer(MsgAnswer::Yes);
+    s.window.Journal().OfferRecoveredPages();
+    QCOMPARE(s.prompts.messages.size(), 1);
+    const QString fileTime =
+        JournalTimeText(QDateTime::fromMSecsSinceEpoch(now.mtimeNs / 1000000, QTimeZone::utc()));
+    QCOMPARE(s.prompts.messages[0].text,
+             QStringLiteral("保存されないまま終わったページの内容が残っています。\r\n\r\n"
+                            "ページ: ") +
+                 page + QStringLiteral("\r\n時刻: ") + JournalTimeText(entry.time) +
+                 QStringLiteral("\r\n\r\nこのページのファイルは、この内容が控えられた後で変更"
+                                "されています。\r\nファイルの更新時刻: ") +
+                 fileTime +
+                 QStringLiteral("\r\n\r\nはい: 開く (新しい無題のページとして開きます。ファイル"
+                                "は変わりません)\r\nいいえ: 破棄 (残っていた内容を削除します)"
+                                "\r\nキャンセル: 今は開かず、次の起動時にもう一度尋ねます"));
+    QVERIFY(JournalTimeText(entry.time).startsWith(u"2024/05/0"));
+
+    // The text is back as a new page; the newer file is not touched, not even by Save.
+    QCOMPARE(s.box().Text(), QStringLiteral("typed\r\nold\r\n"));
+    QCOMPARE(s.window.Caption(), QStringLiteral("無題"));
+    QCOMPARE(s.state.Doc.path(), QString());
+    QVERIFY(s.state.Doc.isModified());
+    s.prompts.planFileName(QString());
+    s.files().SaveDocument();
+    QCOMPARE(s.prompts.fileRequests.size(), 1);
+    QCOMPARE(Session::read(page), QByteArray("newer, saved\r\n"));
+    QVERIFY(!s.prompts.unplanned);
+}
+
+void TestJournal::restoredPageAsksBeforeOverwritingALaterChange()
+{
+    Session s;
+    const QString page = s.write(QStringLiteral("j.htm"), "old\r\n");
+    JournalEntry entry =
+        Entry(page, QStringLiteral("typed\r\nold\r\n"), QStringLiteral("2024-05-01T03:04:05"));
+    entry.encoding.kind = TextEncoding::Kind::Cp932;
+    entry.file = ReadFileIdentity(page);
+    WriteAbandoned(QStringLiteral("page.tlj"), entry);
+    s.prompts.planAnswer(MsgAnswer::Yes);
+    s.window.Journal().OfferRecoveredPages();
+    QCOMPARE(s.window.Caption(), page);
+
+    // Another program writes the file after the restore: the save asks, and No keeps it.
+    s.write(QStringLiteral("j.htm"), "another program's\r\n");
+    s.prompts.planAnswer(MsgAnswer::No);
+    s.files().SaveDocument();
+    QCOMPARE(s.prompts.messages.size(), 2);
+    QCOMPARE(s.prompts.messages[1].text,
+             page + QStringLiteral("\r\nこのファイルは開いた後でほかのプログラムによって変更"
+                                   "されています。\r\n上書きしますか？"));
+    QCOMPARE(Session::read(page), QByteArray("another program's\r\n"));
+    QVERIFY(s.state.Doc.isModified());
     QVERIFY(!s.prompts.unplanned);
 }
 
