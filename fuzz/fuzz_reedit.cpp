@@ -116,11 +116,11 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const char* const kOpenings[] = {"<P",   "<p",    "<H2",       "<h4",   "<FONT",
-                                            "<HR",  "<hr",   "<BASEFONT", "<BODY", "<A NAME=",
-                                            "<TITLE", "<!--", "<font"};
-    static const char* const kClosings[] = {"</P>", "</H2>", "</h4>", "</FONT>", "</A>",
-                                            "</TITLE>", "-->", ""};
+    static const char* const kOpenings[] = {
+        "<P",        "<p",    "<H2",      "<h4",    "<FONT", "<HR",  "<hr",
+        "<BASEFONT", "<BODY", "<A NAME=", "<TITLE", "<!--",  "<font"};
+    static const char* const kClosings[] = {"</P>", "</H2>",    "</h4>", "</FONT>",
+                                            "</A>", "</TITLE>", "-->",   ""};
     tl::fuzz::Input in(data, size);
     Session& s = *session;
     const uint8_t shape = in.byte();
