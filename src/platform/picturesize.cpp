@@ -47,6 +47,16 @@ public:
         return p ? *p : -1;
     }
 
+    // The bytes from offset to the end of the window that holds it, their count in *room; for
+    // walks over many small items without a call per item. nullptr as At gives it.
+    const uint8_t* Span(qint64 offset, qint64* room)
+    {
+        const uint8_t* p = At(offset, 1);
+        if (p)
+            *room = windowStart_ + windowSize_ - offset;
+        return p;
+    }
+
 protected:
     explicit HeaderBytes(qint64 size) : size_(size) {}
 
@@ -185,10 +195,19 @@ std::optional<QSize> GifSize(HeaderBytes& in)
         if (block != 0x21) // the trailer, or no GIF block at all
             return std::nullopt;
         ++pos; // the extension's label, then data blocks up to one of length 0
-        for (int length; (length = in.Byte(pos++)) != 0;) {
-            if (length < 0)
+        for (;;) {
+            qint64 room;
+            const uint8_t* p = in.Span(pos, &room);
+            if (!p)
                 return std::nullopt;
-            pos += length;
+            qint64 at = 0; // the blocks that start in this window
+            while (at < room && p[at] != 0)
+                at += 1 + p[at];
+            pos += at;
+            if (at < room) {
+                ++pos;
+                break;
+            }
         }
     }
 }
@@ -197,6 +216,42 @@ std::optional<QSize> GifSize(HeaderBytes& in)
 bool IsFrameMarker(int marker)
 {
     return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+}
+
+// Markers without a length: TEM and RST0 to RST7.
+bool IsStandaloneMarker(int marker)
+{
+    return marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7);
+}
+
+// Markers that end the search for a frame header: a second start of image, the end of the
+// image, a start of scan.
+bool EndsSearch(int marker)
+{
+    return marker == 0xD8 || marker == 0xD9 || marker == 0xDA;
+}
+
+// Passes over stray bytes up to an FF and the fill bytes after it; the marker that follows,
+// with *pos after it, or -1 at the end of the bytes.
+int NextMarker(HeaderBytes& in, qint64* pos)
+{
+    int b;
+    do {
+        b = in.Byte((*pos)++);
+    } while (b >= 0 && b != 0xFF);
+    while (b == 0xFF)
+        b = in.Byte((*pos)++);
+    return b;
+}
+
+// The frame header whose length field is at pos: precision, height, width, component count,
+// then 3 bytes per component; the whole header must be there.
+std::optional<QSize> FrameSize(HeaderBytes& in, qint64 pos, int length)
+{
+    const uint8_t* f = in.At(pos + 2, 6);
+    if (!f || f[5] == 0 || length != 8 + 3 * f[5] || length > in.size() - pos)
+        return std::nullopt;
+    return Showable(Be16(f + 3), Be16(f + 1));
 }
 
 // The size in the frame header. The segments before it are skipped by their lengths, so the
@@ -211,37 +266,30 @@ std::optional<QSize> JpegSize(HeaderBytes& in)
         return std::nullopt;
     qint64 pos = 2;
     for (;;) {
-        const int b = in.Byte(pos++);
-        if (b < 0)
-            return std::nullopt;
-        if (b != 0xFF)
-            continue;
         int marker;
-        do {
-            marker = in.Byte(pos++);
-        } while (marker == 0xFF);
-        if (marker < 0)
-            return std::nullopt;
-        if (marker == 0x00) // FF 00 is a coded FF byte, not a marker
-            continue;
-        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) // TEM, RSTn: no length
-            continue;
-        if (marker == 0xD8 || marker == 0xD9 || marker == 0xDA)
-            return std::nullopt;
-        const uint8_t* l = in.At(pos, 2);
-        if (!l)
-            return std::nullopt;
-        const int length = Be16(l); // counts its own two bytes
-        if (length < 2)
-            return std::nullopt;
-        if (IsFrameMarker(marker)) {
-            // Precision, height, width, component count, then 3 bytes per component; the
-            // whole header must be there.
-            const uint8_t* f = in.At(pos + 2, 6);
-            if (!f || f[5] == 0 || length != 8 + 3 * f[5] || length > in.size() - pos)
-                return std::nullopt;
-            return Showable(Be16(f + 3), Be16(f + 1));
+        int length = -1;
+        if (const uint8_t* s = in.At(pos, 4); s && s[0] == 0xFF && s[1] != 0xFF) {
+            // The usual case, read in one step: a marker where the last segment ended.
+            marker = s[1];
+            length = Be16(s + 2);
+            pos += 2;
+        } else {
+            marker = NextMarker(in, &pos);
         }
+        if (marker < 0 || EndsSearch(marker))
+            return std::nullopt;
+        if (marker == 0x00 || IsStandaloneMarker(marker)) // FF 00 is a coded FF byte
+            continue;
+        if (length < 0) {
+            const uint8_t* l = in.At(pos, 2);
+            if (!l)
+                return std::nullopt;
+            length = Be16(l);
+        }
+        if (length < 2) // the length counts its own two bytes
+            return std::nullopt;
+        if (IsFrameMarker(marker))
+            return FrameSize(in, pos, length);
         pos += length;
     }
 }

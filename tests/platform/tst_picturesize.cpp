@@ -201,7 +201,7 @@ void TestPictureSize::measured_data()
 
     QTest::newRow("gif") << Gif(3, 2) << QSize(3, 2);
     QTest::newRow("gif, wide") << Gif(640, 1) << QSize(640, 1);
-    // A screen narrower than the image it holds is widened to show it.
+    // A screen of no width takes the width of the image it holds.
     QTest::newRow("gif, screen of no width") << Gif(0, 5) << QSize(1, 5);
     QTest::newRow("jpeg") << Saved(5, 4, "JPEG") << QSize(5, 4);
     QTest::newRow("bmp") << Saved(7, 1, "BMP") << QSize(7, 1);
