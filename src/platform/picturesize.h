@@ -17,7 +17,9 @@ namespace tl
 //
 // The header is read in windows of kPictureWindowBytes; at most kPictureReadBudget bytes are
 // looked at in all, so any input is measured in bounded time. A JPEG's segments before its
-// frame header are skipped by their lengths, a long one without being read.
+// frame header are skipped by their lengths, a long one without being read: the frame header
+// is found behind up to 256 segments of the longest kind (16 MB, an EXIF block or a colour
+// profile in pieces) or 2 MB of short ones; beyond that the file is not measured.
 std::optional<QSize> PictureSize(const QByteArray& bytes);
 
 // The same for the file at path, reading only the windows it needs. Nothing when it cannot be
@@ -26,7 +28,7 @@ std::optional<QSize> PictureSize(const QByteArray& bytes);
 std::optional<QSize> PictureFileSize(const QString& path);
 
 inline constexpr int kMaxPictureSide = 65535;
-inline constexpr int kPictureWindowBytes = 16 * 1024;
-inline constexpr qint64 kPictureReadBudget = 4 * 1024 * 1024;
+inline constexpr int kPictureWindowBytes = 8 * 1024;
+inline constexpr qint64 kPictureReadBudget = 2 * 1024 * 1024;
 
 } // namespace tl
