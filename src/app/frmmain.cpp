@@ -384,7 +384,8 @@ void frmMain::ClearCompanions()
 
 void frmMain::OpenCommandLineFile(const QString& argumentText, std::optional<LoadedPage> preloaded)
 {
-    if (argumentText.isEmpty() || !FileExists(argumentText))
+    // Anything at that path but a regular file is refused by the open, which says why.
+    if (argumentText.isEmpty() || FileKindOf(argumentText) == FileKind::Missing)
         return;
     files_->OpenDocument(argumentText, std::move(preloaded));
 }
@@ -418,8 +419,7 @@ bool frmMain::QueryUnload()
         // A list that was not read whole stays as it is (the user was told at start).
         if (!state_.PageList.keepFile &&
             !WritePageList(state_.Docs, ProgramFile(kPageListFile), state_.PageList.leftOut))
-            throw RunTimeError(ProgramFile(kPageListFile) +
-                               QStringLiteral(" ﾌｧｲﾙに書き込めません。"));
+            throw RunTimeError(CannotWriteFileText(ProgramFile(kPageListFile)));
     });
     return cancel;
 }

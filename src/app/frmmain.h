@@ -93,7 +93,8 @@ public:
     // page to act on (or, as the file and page buttons, needs none).
     void UpdateCommandStates();
 
-    // At load: opens the command-line file when it names an existing file.
+    // At load: opens the command-line file when the path names something (a pipe, a folder
+    // or a device is refused, and the user told why).
     // The whole argument text is one path, taken as it stands.
     // preloaded: the file as start-up already read it.
     void OpenCommandLineFile(const QString& argumentText,

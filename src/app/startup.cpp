@@ -98,7 +98,8 @@ void Application::splashActivated()
     MarkStartup("splash");
     // The page named on the command line is read and decoded on another thread while the
     // settings are read and the main window is built.
-    if (!argumentText_.isEmpty() && FileExists(argumentText_))
+    // A pipe, a folder or a device is read too: the read refuses it at once and says why.
+    if (!argumentText_.isEmpty() && FileKindOf(argumentText_) != FileKind::Missing)
         preload_ = std::async(std::launch::async, ReadPageFile, argumentText_);
     splash_->Timer().start();
     TrapErrors(prompter_, [&] { PrepareSettings(state_); });
@@ -113,14 +114,21 @@ void Application::splashTimer()
         connect(main_.get(), &frmMain::Unloaded, qApp, &QCoreApplication::quit,
                 Qt::QueuedConnection);
         MarkStartup("window");
-        main_->OpenCommandLineFile(argumentText_, preload_.valid() ? std::optional(preload_.get())
-                                                                   : std::optional<LoadedPage>());
+        std::optional<LoadedPage> page;
+        if (preload_.valid())
+            page = preload_.get();
+        // A page that could not be read is told about over the shown window, not in its place.
+        const bool unreadable = page && !page->opened;
+        if (!unreadable)
+            main_->OpenCommandLineFile(argumentText_, std::move(page));
         MarkStartup("page");
         splash_->close();
         if (const QString report = qEnvironmentVariable("TAGLOOM_STARTUP_REPORT");
             !report.isEmpty())
             ReportWhenShown(main_.get(), report);
         main_->show();
+        if (unreadable)
+            main_->OpenCommandLineFile(argumentText_, std::move(page));
         // Pages a crash or a kill left unsaved come back before the previous run's list.
         main_->Journal().OfferRecoveredPages();
         if (argumentText_.isEmpty())

@@ -38,6 +38,7 @@ DiskWatch::DiskWatch(AppState& state, FileCommands& files) : state_(state), file
         // In the background the question waits for the window's activation.
         if (QGuiApplication::applicationState() == Qt::ApplicationActive)
             CheckWhenIdle();
+        Q_EMIT Settled();
     });
 }
 

@@ -46,6 +46,12 @@ public:
 
     // How long the watcher waits for a burst of changes in the folder to end.
     static constexpr int kSettleMs = 200;
+    // True while it waits so: changes it was told of are not yet looked at.
+    bool Settling() const { return settle_.isActive(); }
+
+Q_SIGNALS:
+    // A burst of changes in the folder ended and was looked at (asked about, if it was one).
+    void Settled();
 
 private:
     void watch();

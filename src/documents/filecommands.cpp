@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <unistd.h>
 
 namespace tl
 {
@@ -212,14 +213,19 @@ bool FileCommands::ConfirmSaveChanges(const QString& name)
 LoadedPage ReadPageFile(const QString& path)
 {
     LoadedPage page;
-    page.identity = ReadFileIdentity(path);
-    QFile file(NativePath(path));
-    if (!file.open(QIODevice::ReadOnly))
+    const ReadableFile file = OpenRegularFileForReading(NativePath(path));
+    if (file.fd < 0) {
+        page.identity = ReadFileIdentity(path);
+        page.error = file.error;
         return page;
-    page.opened = true;
-    QByteArray bytes = file.readAll();
-    file.close();
-    if (!bytes.isEmpty())
+    }
+    page.identity = ReadFileIdentity(path, file.fd);
+    QByteArray bytes;
+    page.error = ReadRest(file.fd, bytes);
+    ::close(file.fd);
+    // A read that failed halfway would show part of the page as if it were all of it.
+    page.opened = page.error == 0;
+    if (page.opened && !bytes.isEmpty())
         page.decoded = DecodeDocument(bytes);
     return page;
 }
@@ -240,7 +246,12 @@ int FileCommands::OpenDocument(const QString& path, std::optional<LoadedPage> pr
         page = ReadPageFile(path);
     }
     if (!page.opened) {
-        state_.prompts->inform(path + QStringLiteral(" ﾌｧｲﾙを開けません。"), kNoDocumentCaption);
+        // A pipe, a folder or a device gets its reason; other failures keep the plain message.
+        const QString reason = NotRegularKind(page.error) != FileKind::Missing
+                                   ? kCrLf + SystemErrorText(page.error)
+                                   : QString();
+        state_.prompts->inform(path + QStringLiteral(" ﾌｧｲﾙを開けません。") + reason,
+                               kNoDocumentCaption);
         return -1;
     }
     DecodedDocument& decoded = page.decoded;
@@ -357,6 +368,13 @@ bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
         reportSaveFailure(path, SystemErrorText(EISDIR));
         return false;
     }
+    // A pipe, socket or device in the page's place is neither backed up (reading it could wait
+    // for ever) nor replaced (another program may be using it).
+    if (const FileKind kind = FileKindOf(native);
+        exists && kind != FileKind::Regular && kind != FileKind::Missing) {
+        reportSaveFailure(path, NotRegularFileText(kind));
+        return false;
+    }
     if (exists && !state_.Doc.undecodableFile().isEmpty() &&
         QFileInfo(NativePath(state_.Doc.undecodableFile())) == info) {
         const QString question =
@@ -416,7 +434,10 @@ bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
         state_.Doc.setPath(path);
         state_.Doc.setEncoding(encoding);
         window_.MarkEditorUnmodified();
-        disk_->Record(ReadFileIdentity(path));
+        // The file as this save wrote it: a change another program made since is still one.
+        FileIdentity identity = written.identity;
+        identity.path = path;
+        disk_->Record(identity);
     }
     listPage(path);
     return written.ok;

@@ -36,10 +36,12 @@ QString OpenDialogStartFolder(const QString& startFolder, const QString& caption
 // The file commands: open, save with backup, new, close, the recent files and the page moves.
 // They act on the main window's edit box and caption and on the program state.
 // A page's file as read from disk and decoded, ready to be shown. ReadPageFile touches no
-// program state, so it may run off the user-interface thread.
+// program state, so it may run off the user-interface thread; it never waits on anything but
+// the disk, since only a regular file is opened.
 struct LoadedPage {
     FileIdentity identity; // taken before the read: a change while reading is noticed later
-    bool opened = false;   // the file could be opened
+    bool opened = false;   // the file could be opened and read to its end
+    int error = 0;         // else why: an errno, or NotRegularFileError for a pipe, a folder...
     DecodedDocument decoded;
 };
 LoadedPage ReadPageFile(const QString& path);

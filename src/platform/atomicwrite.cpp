@@ -1,5 +1,7 @@
 #include "platform/atomicwrite.h"
 
+#include "platform/files.h"
+
 #include <QDateTime>
 #include <QDirIterator>
 #include <QFile>
@@ -24,9 +26,30 @@ namespace
 // Atomic: the recovery journal writes from a worker thread while a test may hold a limit.
 std::atomic<qint64> g_spaceLeft{-1};
 
+// The test seams of this thread: a call made to fail, and what runs after a write.
+thread_local int t_faults[3] = {0, 0, 0};
+thread_local std::function<void(const QString&)> t_afterWrite;
+
+// The errno a call is made to fail with by a test, or 0.
+int FaultAt(WriteCall call)
+{
+    return t_faults[int(call)];
+}
+
 FileWriteResult Failed(int code)
 {
-    return {false, qt_error_string(code), code};
+    return {false,
+            NotRegularKind(code) != FileKind::Missing ? NotRegularFileText(NotRegularKind(code))
+                                                      : qt_error_string(code),
+            code,
+            {}};
+}
+
+FileWriteResult Written(const FileIdentity& identity, const QString& target)
+{
+    if (t_afterWrite)
+        t_afterWrite(target);
+    return {true, {}, 0, identity};
 }
 
 int RetryOnInterrupt(auto call)
@@ -102,9 +125,13 @@ class TempBeside
 public:
     explicit TempBeside(const QString& target)
     {
-        // Writing through a symbolic link replaces the file it points at, not the link.
-        const QFileInfo info(target);
-        target_ = info.isSymLink() && info.exists() ? info.canonicalFilePath() : target;
+        // Writing through a symbolic link replaces the file it names, not the link; a link whose
+        // file was deleted gets that file made again.
+        target_ = FileBehindLinks(target);
+        if (target_.isEmpty()) {
+            error_ = ELOOP;
+            return;
+        }
         const QFileInfo resolved(target_);
         const QString prefix = u'.' + resolved.fileName() + QStringLiteral(".tl-");
         const QString stem = resolved.absolutePath() + u'/' + prefix;
@@ -118,11 +145,18 @@ public:
             if (fd_ >= 0 || errno != EEXIST)
                 break;
         }
-        if (fd_ < 0)
+        if (fd_ < 0) {
             error_ = errno;
-        else
-            ::flock(fd_, LOCK_EX | LOCK_NB); // held until this process closes it or ends
-        created_ = fd_ >= 0;
+            return;
+        }
+        created_ = true;
+        // Held until this process closes the file or ends: the lock tells another save's sweep
+        // of killed saves' temporaries that this one has a writer. Without it that sweep could
+        // remove the file under a slow write.
+        if (const int e = FaultAt(WriteCall::Lock))
+            error_ = e;
+        else if (RetryOnInterrupt([&] { return ::flock(fd_, LOCK_EX | LOCK_NB); }) < 0)
+            error_ = errno;
     }
 
     ~TempBeside()
@@ -150,22 +184,57 @@ public:
         written_ += done;
         return e;
     }
-    int openError() const { return fd_ >= 0 ? 0 : error_; }
+    // The errno of a failure to make or lock the new file, or 0.
+    int openError() const { return error_; }
 
-    // Gives the new file the permission bits (and, where allowed, the owner) of `like`.
-    void takeModeOf(const struct stat& like)
+    // How the new file takes the owner and group of the file it stands for.
+    enum class Owner {
+        Required, // it replaces that file: a new owner or group would change what the file is
+        Saver,    // a copy: it may stay the saver's, with no more access for its group than
+                  // everyone else had
+    };
+
+    // Gives the new file the owner, group and permission bits of `like`: 0, or the errno of the
+    // call that failed when the result would differ from what was asked.
+    int takeModeOf(const struct stat& like, Owner owner)
     {
-        (void)::fchmod(fd_, like.st_mode & 07777);
-        if (like.st_uid != ::geteuid() || like.st_gid != ::getegid())
-            (void)::fchown(fd_, like.st_uid, like.st_gid);
+        struct stat now {
+        };
+        if (::fstat(fd_, &now) < 0)
+            return errno;
+        mode_t mode = like.st_mode & 07777;
+        // The owner first: a change of owner clears the set-user-ID and set-group-ID bits.
+        if (now.st_uid != like.st_uid || now.st_gid != like.st_gid) {
+            if (const int e = Chown(like.st_uid, like.st_gid)) {
+                if (owner == Owner::Required)
+                    return e;
+                // The copy stays the saver's: no set-ID bits go with it, and unless it can
+                // have the group, the saver's group gets no more than everyone else.
+                mode &= 0777;
+                if (now.st_gid != like.st_gid && Chown(uid_t(-1), like.st_gid) != 0)
+                    mode = (mode & 0707) | ((mode & 07) << 3);
+            }
+        }
+        const int failed = FaultAt(WriteCall::Chmod) != 0 ? FaultAt(WriteCall::Chmod)
+                                                          : (::fchmod(fd_, mode) < 0 ? errno : 0);
+        if (failed != 0) {
+            // Some file systems refuse a mode change that would change nothing: what counts is
+            // the mode the file has.
+            if (::fstat(fd_, &now) < 0 || (now.st_mode & 07777) != mode)
+                return failed;
+        }
+        return 0;
     }
 
     // Flushes the bytes to disk, closes the file and renames it over the target; the errno of
-    // the first step that failed, or 0.
-    int commit()
+    // the first step that failed, or 0. identity: the file as written, from its descriptor.
+    int commit(FileIdentity& identity, const QString& path)
     {
         if (RetryOnInterrupt([&] { return ::fsync(fd_); }) < 0)
             return errno;
+        identity = ReadFileIdentity(path, fd_);
+        if (identity.error != 0)
+            return identity.error;
         const int fd = fd_;
         fd_ = -1;
         // A close can report a write error that the writes did not (NFS, quotas).
@@ -188,6 +257,13 @@ public:
     const QString& target() const { return target_; }
 
 private:
+    int Chown(uid_t uid, gid_t gid)
+    {
+        if (const int e = FaultAt(WriteCall::Chown))
+            return e;
+        return ::fchown(fd_, uid, gid) < 0 ? errno : 0;
+    }
+
     QString target_;
     QByteArray temp_;
     int fd_ = -1;
@@ -211,22 +287,24 @@ FileWriteResult WriteFileAtomically(const QString& path, QByteArrayView bytes)
     if (::stat(QFile::encodeName(temp.target()).constData(), &old) == 0) {
         if (S_ISDIR(old.st_mode))
             return Failed(EISDIR);
-        temp.takeModeOf(old);
+        if (const int e = temp.takeModeOf(old, TempBeside::Owner::Required))
+            return Failed(e);
     }
     if (const int e = temp.write(bytes.data(), bytes.size()))
         return Failed(e);
-    if (const int e = temp.commit())
+    FileIdentity identity;
+    if (const int e = temp.commit(identity, path))
         return Failed(e);
-    return {true, {}, 0};
+    return Written(identity, temp.target());
 }
 
 FileWriteResult CopyFileAtomically(const QString& source, const QString& target)
 {
-    const QByteArray sourceName = QFile::encodeName(source);
-    const int in =
-        RetryOnInterrupt([&] { return ::open(sourceName.constData(), O_RDONLY | O_CLOEXEC); });
-    if (in < 0)
-        return Failed(errno);
+    // Only a regular file: reading a pipe would wait for a writer, a device might never end.
+    const ReadableFile opened = OpenRegularFileForReading(source);
+    if (opened.fd < 0)
+        return Failed(opened.error);
+    const int in = opened.fd;
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }
@@ -235,8 +313,6 @@ FileWriteResult CopyFileAtomically(const QString& source, const QString& target)
     };
     if (::fstat(in, &from) < 0)
         return Failed(errno);
-    if (S_ISDIR(from.st_mode))
-        return Failed(EISDIR);
 
     TempBeside temp(target);
     if (const int e = temp.openError())
@@ -245,7 +321,8 @@ FileWriteResult CopyFileAtomically(const QString& source, const QString& target)
     };
     if (::stat(QFile::encodeName(temp.target()).constData(), &old) == 0 && S_ISDIR(old.st_mode))
         return Failed(EISDIR);
-    temp.takeModeOf(from);
+    if (const int e = temp.takeModeOf(from, TempBeside::Owner::Saver))
+        return Failed(e);
 
     QByteArray buffer(1 << 20, Qt::Uninitialized);
     for (;;) {
@@ -260,9 +337,10 @@ FileWriteResult CopyFileAtomically(const QString& source, const QString& target)
         if (const int e = temp.write(buffer.constData(), n))
             return Failed(e);
     }
-    if (const int e = temp.commit())
+    FileIdentity identity;
+    if (const int e = temp.commit(identity, target))
         return Failed(e);
-    return {true, {}, 0};
+    return {true, {}, 0, identity};
 }
 
 ReplaceMethod ChooseReplaceMethod(const ReplaceFacts& f)
@@ -286,8 +364,7 @@ ReplaceFacts ReplaceFactsFor(const QString& path)
 {
     ReplaceFacts facts;
     facts.saver = ::geteuid();
-    const QFileInfo info(path);
-    const QString target = info.isSymLink() && info.exists() ? info.canonicalFilePath() : path;
+    const QString target = FileBehindLinks(path);
     struct stat file {
     };
     if (::stat(QFile::encodeName(target).constData(), &file) != 0 || S_ISDIR(file.st_mode))
@@ -317,9 +394,15 @@ ReplaceFacts ReplaceFactsFor(const QString& path)
 FileWriteResult WriteFileInPlace(const QString& path, QByteArrayView bytes)
 {
     const QByteArray name = QFile::encodeName(path);
-    const int fd = RetryOnInterrupt([&] { return ::open(name.constData(), O_WRONLY | O_CLOEXEC); });
+    // Only a regular file is opened: a device may act on being opened.
+    if (const FileKind kind = FileKindOf(path);
+        kind != FileKind::Regular && kind != FileKind::Missing)
+        return Failed(NotRegularFileError(kind));
+    // O_NONBLOCK: a pipe swapped in since that look would make the open wait for a reader.
+    const int fd = RetryOnInterrupt(
+        [&] { return ::open(name.constData(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY); });
     if (fd < 0)
-        return Failed(errno);
+        return Failed(errno == ENXIO ? NotRegularFileError(FileKind::Pipe) : errno);
     struct Closer {
         int fd;
         ~Closer()
@@ -332,6 +415,8 @@ FileWriteResult WriteFileInPlace(const QString& path, QByteArrayView bytes)
     };
     if (::fstat(fd, &old) < 0)
         return Failed(errno);
+    if (!S_ISREG(old.st_mode))
+        return Failed(NotRegularFileError(FileKindOfMode(old.st_mode)));
     const qint64 growth = bytes.size() - qint64(old.st_size);
     // The room first: nothing is changed when the disk cannot hold the new length.
     if (g_spaceLeft >= 0 && growth > g_spaceLeft)
@@ -351,10 +436,13 @@ FileWriteResult WriteFileInPlace(const QString& path, QByteArrayView bytes)
         return Failed(errno);
     if (RetryOnInterrupt([&] { return ::fsync(fd); }) < 0)
         return Failed(errno);
+    const FileIdentity identity = ReadFileIdentity(path, fd);
+    if (identity.error != 0)
+        return Failed(identity.error);
     closer.fd = -1;
     if (::close(fd) < 0 && errno != EINTR)
         return Failed(errno);
-    return {true, {}, 0};
+    return Written(identity, path);
 }
 
 bool SameFileContent(const QString& a, const QString& b)
@@ -380,6 +468,28 @@ ScopedDiskSpaceLimit::ScopedDiskSpaceLimit(qint64 bytes) : previous_(g_spaceLeft
 ScopedDiskSpaceLimit::~ScopedDiskSpaceLimit()
 {
     g_spaceLeft = previous_;
+}
+
+ScopedWriteFault::ScopedWriteFault(WriteCall call, int error)
+    : call_(call), previous_(t_faults[int(call)])
+{
+    t_faults[int(call)] = error;
+}
+
+ScopedWriteFault::~ScopedWriteFault()
+{
+    t_faults[int(call_)] = previous_;
+}
+
+ScopedAfterWrite::ScopedAfterWrite(std::function<void(const QString&)> action)
+    : previous_(std::move(t_afterWrite))
+{
+    t_afterWrite = std::move(action);
+}
+
+ScopedAfterWrite::~ScopedAfterWrite()
+{
+    t_afterWrite = std::move(previous_);
 }
 
 } // namespace tl

@@ -1,5 +1,7 @@
 #include "platform/errors.h"
 
+#include "platform/files.h"
+
 #include <cerrno>
 
 namespace tl
@@ -14,6 +16,9 @@ QString ErrorDescription(const std::exception& e)
 
 QString SystemErrorText(int code)
 {
+    // Not an errno: the system has no code for a file that is not a regular one.
+    if (const FileKind kind = NotRegularKind(code); kind != FileKind::Missing)
+        return NotRegularFileText(kind);
     const char16_t* reason = nullptr;
     switch (code) {
     case ENOSPC:
@@ -65,6 +70,14 @@ QString SystemErrorText(int code)
     if (!reason)
         return QStringLiteral("システム エラー %1 が起きました。(%2)").arg(code).arg(system);
     return QString::fromUtf16(reason) + u'(' + system + u')';
+}
+
+QString CannotWriteFileText(const QString& path, int code)
+{
+    QString text = path + QStringLiteral(" ﾌｧｲﾙに書き込めません。");
+    if (code != 0)
+        text += QStringLiteral("\r\n") + SystemErrorText(code);
+    return text;
 }
 
 void ShowRunTimeError(Prompter& prompter, const QString& description)

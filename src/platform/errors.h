@@ -29,6 +29,10 @@ QString ErrorDescription(const std::exception& e);
 // system's own text after it ("ディスクの空き領域が足りません。(No space left on device)").
 QString SystemErrorText(int code);
 
+// The message for a file the program keeps for itself (a settings file, the page list) that
+// could not be written: the path, and why when code (an errno) is given.
+QString CannotWriteFileText(const QString& path, int code = 0);
+
 // The program-wide error convention: the description in a plain box titled "Tagloom" with OK.
 void ShowRunTimeError(Prompter& prompter, const QString& description);
 

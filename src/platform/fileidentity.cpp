@@ -10,6 +10,23 @@
 namespace tl
 {
 
+namespace
+{
+
+FileIdentity IdentityOf(const QString& path, const struct stat& st)
+{
+    FileIdentity identity;
+    identity.path = path;
+    identity.exists = true;
+    identity.size = qint64(st.st_size);
+    identity.mtimeNs = qint64(st.st_mtim.tv_sec) * 1'000'000'000 + qint64(st.st_mtim.tv_nsec);
+    identity.inode = quint64(st.st_ino);
+    identity.device = quint64(st.st_dev);
+    return identity;
+}
+
+} // namespace
+
 FileIdentity ReadFileIdentity(const QString& path)
 {
     FileIdentity identity;
@@ -23,12 +40,20 @@ FileIdentity ReadFileIdentity(const QString& path)
             identity.error = errno;
         return identity;
     }
-    identity.exists = true;
-    identity.size = qint64(st.st_size);
-    identity.mtimeNs = qint64(st.st_mtim.tv_sec) * 1'000'000'000 + qint64(st.st_mtim.tv_nsec);
-    identity.inode = quint64(st.st_ino);
-    identity.device = quint64(st.st_dev);
-    return identity;
+    return IdentityOf(path, st);
+}
+
+FileIdentity ReadFileIdentity(const QString& path, int fd)
+{
+    struct stat st {
+    };
+    if (::fstat(fd, &st) != 0) {
+        FileIdentity identity;
+        identity.path = path;
+        identity.error = errno;
+        return identity;
+    }
+    return IdentityOf(path, st);
 }
 
 } // namespace tl

@@ -25,5 +25,9 @@ struct FileIdentity {
 
 // The identity of the file at path now (symbolic links followed; "\" counts as "/").
 FileIdentity ReadFileIdentity(const QString& path);
+// The identity of the file open as fd, recorded under path. Taken from the descriptor, it is
+// the state this program read or wrote, even when another program has changed the file at path
+// since.
+FileIdentity ReadFileIdentity(const QString& path, int fd);
 
 } // namespace tl

@@ -1,10 +1,25 @@
 #include "platform/files.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tl
 {
+
+namespace
+{
+
+// Above every errno value, so that the two never meet.
+constexpr int kNotRegularBase = 0x10000;
+
+} // namespace
 
 QString NativePath(const QString& path)
 {
@@ -19,6 +34,146 @@ bool FileExists(const QString& path)
         return false;
     const QFileInfo info(NativePath(path));
     return info.exists() && !info.isDir();
+}
+
+QString FileBehindLinks(const QString& path)
+{
+    QString name = path;
+    // As many as the system itself follows before it gives up with ELOOP.
+    for (int hops = 0; hops < 40; ++hops) {
+        const QFileInfo info(name);
+        if (!info.isSymLink())
+            return name;
+        // Absolute, taken against the link's own folder when the link holds a relative name.
+        name = info.symLinkTarget();
+        if (name.isEmpty())
+            return {};
+    }
+    return {};
+}
+
+FileKind FileKindOfMode(unsigned mode)
+{
+    if (S_ISREG(mode))
+        return FileKind::Regular;
+    if (S_ISDIR(mode))
+        return FileKind::Directory;
+    if (S_ISFIFO(mode))
+        return FileKind::Pipe;
+    if (S_ISSOCK(mode))
+        return FileKind::Socket;
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return FileKind::Device;
+    return FileKind::Other;
+}
+
+FileKind FileKindOf(const QString& path)
+{
+    if (path.isEmpty())
+        return FileKind::Missing;
+    struct stat st {
+    };
+    if (::stat(QFile::encodeName(NativePath(path)).constData(), &st) != 0)
+        return FileKind::Missing;
+    return FileKindOfMode(st.st_mode);
+}
+
+QString NotRegularFileText(FileKind kind)
+{
+    switch (kind) {
+    case FileKind::Missing:
+    case FileKind::Regular:
+        return {};
+    case FileKind::Directory:
+        return QStringLiteral("フォルダーで、ファイルではありません。");
+    case FileKind::Pipe:
+        return QStringLiteral("名前付きパイプ (FIFO) で、通常のファイルではありません。");
+    case FileKind::Socket:
+        return QStringLiteral("ソケットで、通常のファイルではありません。");
+    case FileKind::Device:
+        return QStringLiteral("デバイスで、通常のファイルではありません。");
+    case FileKind::Other:
+        break;
+    }
+    return QStringLiteral("通常のファイルではありません。");
+}
+
+int NotRegularFileError(FileKind kind)
+{
+    return kNotRegularBase + int(kind);
+}
+
+FileKind NotRegularKind(int code)
+{
+    const int kind = code - kNotRegularBase;
+    if (kind <= int(FileKind::Regular) || kind > int(FileKind::Other))
+        return FileKind::Missing;
+    return FileKind(kind);
+}
+
+ReadableFile OpenRegularFileForReading(const QString& path)
+{
+    ReadableFile file;
+    const QByteArray name = QFile::encodeName(path);
+    // A look first, so that a device or pipe is never opened at all (opening some devices acts).
+    struct stat st {
+    };
+    if (::stat(name.constData(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        file.kind = FileKindOfMode(st.st_mode);
+        file.error = NotRegularFileError(file.kind);
+        return file;
+    }
+    // O_NONBLOCK makes even a pipe swapped in since the look open at once; on a regular file it
+    // changes nothing.
+    int fd;
+    do {
+        fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        file.error = errno;
+        return file;
+    }
+    if (::fstat(fd, &st) != 0) {
+        file.error = errno;
+        ::close(fd);
+        return file;
+    }
+    file.kind = FileKindOfMode(st.st_mode);
+    if (file.kind != FileKind::Regular) {
+        file.error = NotRegularFileError(file.kind);
+        ::close(fd);
+        return file;
+    }
+    file.fd = fd;
+    return file;
+}
+
+int ReadRest(int fd, QByteArray& bytes)
+{
+    // Straight into the array, sized by the file's length; a file that grows meanwhile is read
+    // to its end all the same.
+    struct stat st {
+    };
+    const qint64 expected = ::fstat(fd, &st) == 0 ? std::max<qint64>(st.st_size, 0) : 0;
+    bytes.resize(qsizetype(expected) + 1);
+    qsizetype got = 0;
+    for (;;) {
+        if (got == bytes.size())
+            bytes.resize(got + std::max<qsizetype>(got / 2, 1 << 16));
+        const ssize_t n = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int e = errno;
+            bytes.resize(got);
+            return e;
+        }
+        if (n == 0)
+            break;
+        got += qsizetype(n);
+    }
+    bytes.resize(got);
+    return 0;
 }
 
 } // namespace tl

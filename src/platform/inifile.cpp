@@ -2,9 +2,13 @@
 
 #include "platform/atomicwrite.h"
 #include "platform/codepage.h"
+#include "platform/files.h"
 
 #include <QFile>
 #include <QStringDecoder>
+
+#include <cerrno>
+#include <unistd.h>
 
 namespace tl
 {
@@ -99,13 +103,22 @@ IniDocument IniDocument::fromBytes(const QByteArray& bytes)
 
 IniDocument IniDocument::load(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Only a regular file is read: a pipe in its place would make the read wait for ever.
+    const ReadableFile file = OpenRegularFileForReading(path);
+    if (file.fd < 0) {
         IniDocument doc;
-        doc.intact_ = !file.exists();
+        doc.intact_ = file.error == ENOENT || file.error == ENOTDIR;
         return doc;
     }
-    return fromBytes(file.readAll());
+    QByteArray bytes;
+    const int error = ReadRest(file.fd, bytes);
+    ::close(file.fd);
+    if (error != 0) {
+        IniDocument doc;
+        doc.intact_ = false;
+        return doc;
+    }
+    return fromBytes(bytes);
 }
 
 qsizetype IniDocument::findSection(const QString& section) const
@@ -202,7 +215,12 @@ QByteArray IniDocument::toBytes() const
 
 bool IniDocument::save(const QString& path) const
 {
-    return WriteFileAtomically(path, toBytes()).ok;
+    return write(path).ok;
+}
+
+FileWriteResult IniDocument::write(const QString& path) const
+{
+    return WriteFileAtomically(path, toBytes());
 }
 
 QString GetPrivateProfileString(const QString& section, const QString& key, const QString& path)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/atomicwrite.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -38,6 +40,8 @@ public:
     QByteArray toBytes() const;
     // Atomic: on failure the old file stays as it was.
     bool save(const QString& path) const;
+    // The same, with the reason of a failure.
+    FileWriteResult write(const QString& path) const;
 
     const QStringList& lines() const { return lines_; }
     QStringList& lines() { return lines_; }

@@ -1,9 +1,14 @@
+#include "namedpipe.h"
 #include "platform/atomicwrite.h"
+#include "platform/files.h"
 #include "temphome.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QtTest>
+
+#include <optional>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -29,7 +34,26 @@ QStringList FilesIn(const QString& folder)
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
 }
 
+struct stat StatOf(const QString& path)
+{
+    struct stat st {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        qWarning("cannot stat %s", qPrintable(path));
+    return st;
+}
+
+// Sets the process's umask for one test, so that a new file's default mode is known.
+struct ScopedUmask {
+    mode_t previous;
+    explicit ScopedUmask(mode_t mask) : previous(::umask(mask)) {}
+    ~ScopedUmask() { ::umask(previous); }
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(tl::FileKind)
+Q_DECLARE_METATYPE(tl::WriteCall)
 
 class TestAtomicWrite : public QObject
 {
@@ -43,6 +67,15 @@ private Q_SLOTS:
     void replaceMethod_data();
     void replaceMethod();
     void inPlaceWriteShrinksAndGrows();
+    void writeThroughLinkWhoseFileIsGone_data();
+    void writeThroughLinkWhoseFileIsGone();
+    void onlyRegularFilesAreCopiedOrWrittenInPlace_data();
+    void onlyRegularFilesAreCopiedOrWrittenInPlace();
+    void failedCallLeavesTheOldFile_data();
+    void failedCallLeavesTheOldFile();
+    void copyThatCannotTakeTheGroupGivesItNoMore();
+    void identityIsTheFileAsWritten_data();
+    void identityIsTheFileAsWritten();
 };
 
 void TestAtomicWrite::replacesWholeContent()
@@ -223,6 +256,219 @@ void TestAtomicWrite::inPlaceWriteShrinksAndGrows()
     TempHome::writeBytes(copy, QByteArray(4999, 'g') + 'h');
     QVERIFY(!SameFileContent(path, copy));
     QVERIFY(!WriteFileInPlace(home.file(QStringLiteral("missing")), "x"));
+}
+
+// A link whose file was deleted: the write makes the file again where the link points and the
+// link stays. Links are followed one by one, relative ones from their own folder.
+void TestAtomicWrite::writeThroughLinkWhoseFileIsGone_data()
+{
+    QTest::addColumn<QStringList>("links"); // link name -> what it holds, in order
+    QTest::addColumn<QString>("file");      // the file that gets the bytes; empty: none
+    QTest::addColumn<QString>("error");
+    QTest::newRow("absolute") << QStringList{"link.htm", "@/pages/page.htm"}
+                              << QStringLiteral("pages/page.htm") << QString();
+    QTest::newRow("relative") << QStringList{"link.htm", "pages/page.htm"}
+                              << QStringLiteral("pages/page.htm") << QString();
+    QTest::newRow("link_to_a_link")
+        << QStringList{"link.htm", "pages/second.htm", "pages/second.htm", "page.htm"}
+        << QStringLiteral("pages/page.htm") << QString();
+    QTest::newRow("missing_folder") << QStringList{"link.htm", "gone/page.htm"} << QString()
+                                    << QStringLiteral("No such file or directory");
+    QTest::newRow("loop") << QStringList{"link.htm", "loop.htm", "loop.htm", "link.htm"}
+                          << QString() << QStringLiteral("Too many levels of symbolic links");
+}
+
+void TestAtomicWrite::writeThroughLinkWhoseFileIsGone()
+{
+    QFETCH(QStringList, links);
+    QFETCH(QString, file);
+    QFETCH(QString, error);
+    TempHome home;
+    QVERIFY(QDir(home.home()).mkdir(QStringLiteral("pages")));
+    for (qsizetype i = 0; i + 1 < links.size(); i += 2) {
+        QString target = links[i + 1];
+        if (target.startsWith(u'@'))
+            target = home.home() + target.mid(1);
+        const QString link = home.file(links[i]);
+        QVERIFY(::symlink(QFile::encodeName(target).constData(),
+                          QFile::encodeName(link).constData()) == 0);
+    }
+    const QString link = home.file(links[0]);
+    const QString before = QFile::symLinkTarget(link);
+
+    const FileWriteResult r = WriteFileAtomically(link, "through the link");
+    QCOMPARE(r.error, error);
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(QFile::symLinkTarget(link), before);
+    if (!file.isEmpty()) {
+        QVERIFY(!QFileInfo(home.file(file)).isSymLink());
+        QCOMPARE(TempHome::readBytes(home.file(file)), QByteArray("through the link"));
+    }
+    QVERIFY(!QFileInfo::exists(home.file(QStringLiteral("gone"))));
+    QDirIterator left(home.home(), {QStringLiteral("*.tl-*")},
+                      QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    QVERIFY2(!left.hasNext(), "a temporary was left");
+}
+
+// A pipe, a folder or a device is neither copied nor written into, and nothing waits on it: the
+// call fails at once and names what it found.
+void TestAtomicWrite::onlyRegularFilesAreCopiedOrWrittenInPlace_data()
+{
+    QTest::addColumn<FileKind>("kind");
+    QTest::newRow("pipe") << FileKind::Pipe;
+    QTest::newRow("folder") << FileKind::Directory;
+    QTest::newRow("device") << FileKind::Device;
+}
+
+void TestAtomicWrite::onlyRegularFilesAreCopiedOrWrittenInPlace()
+{
+    QFETCH(FileKind, kind);
+    TempHome home;
+    QString odd = home.file(QStringLiteral("odd.htm"));
+    std::optional<test::NamedPipe> pipe;
+    if (kind == FileKind::Pipe) {
+        pipe.emplace(odd);
+        QVERIFY(pipe->made());
+    } else if (kind == FileKind::Directory) {
+        QVERIFY(QDir(home.home()).mkdir(QStringLiteral("odd.htm")));
+    } else {
+        odd = QStringLiteral("/dev/null");
+    }
+    QCOMPARE(FileKindOf(odd), kind);
+    const QString backup = home.file(QStringLiteral("odd.bak"));
+    TempHome::writeBytes(backup, "old backup");
+
+    const FileWriteResult copied = CopyFileAtomically(odd, backup);
+    QVERIFY(!copied);
+    QCOMPARE(copied.error, NotRegularFileText(kind));
+    QCOMPARE(TempHome::readBytes(backup), QByteArray("old backup"));
+    const FileWriteResult written = WriteFileInPlace(odd, "x");
+    QVERIFY(!written);
+    QCOMPARE(written.error, NotRegularFileText(kind));
+    QCOMPARE(FileKindOf(odd), kind);
+    if (pipe)
+        QVERIFY2(!pipe->fired(), "waited on the pipe");
+    QCOMPARE(QDir(home.home()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("odd.bak")});
+}
+
+// A call that fails while the new file takes the old one's place leaves the old file as it was
+// (content and mode), unless the result is what was asked all the same.
+void TestAtomicWrite::failedCallLeavesTheOldFile_data()
+{
+    QTest::addColumn<WriteCall>("call");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("otherOwner"); // the file belongs to someone else (needs root)
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("lock") << WriteCall::Lock << ENOLCK << 0644 << false << false;
+    QTest::newRow("mode_of_a_private_file") << WriteCall::Chmod << EPERM << 0600 << false << false;
+    QTest::newRow("mode_that_is_right_anyway")
+        << WriteCall::Chmod << EPERM << 0644 << false << true;
+    QTest::newRow("owner") << WriteCall::Chown << EPERM << 0640 << true << false;
+}
+
+void TestAtomicWrite::failedCallLeavesTheOldFile()
+{
+    QFETCH(WriteCall, call);
+    QFETCH(int, error);
+    QFETCH(int, mode);
+    QFETCH(bool, otherOwner);
+    QFETCH(bool, saved);
+    if (otherOwner && ::geteuid() != 0)
+        QSKIP("giving a file to someone else needs root");
+    const ScopedUmask umask(022); // a new file is made 0644
+    TempHome home;
+    const QString path = home.file(QStringLiteral("page.htm"));
+    TempHome::writeBytes(path, "old");
+    QVERIFY(::chmod(QFile::encodeName(path).constData(), mode_t(mode)) == 0);
+    if (otherOwner)
+        QVERIFY(::chown(QFile::encodeName(path).constData(), 65534, 65534) == 0);
+    const struct stat before = StatOf(path);
+
+    FileWriteResult r;
+    {
+        const ScopedWriteFault fault(call, error);
+        r = WriteFileAtomically(path, "new");
+    }
+    QCOMPARE(r.ok, saved);
+    QCOMPARE(r.error, saved ? QString() : qt_error_string(error));
+    QCOMPARE(TempHome::readBytes(path), saved ? QByteArray("new") : QByteArray("old"));
+    const struct stat after = StatOf(path);
+    QCOMPARE(after.st_mode & 07777, mode_t(mode));
+    QCOMPARE(after.st_uid, before.st_uid);
+    QCOMPARE(after.st_gid, before.st_gid);
+    QCOMPARE(FilesIn(home.home()), QStringList{"page.htm"});
+}
+
+// A backup copy of someone else's page, when the copy cannot be given the page's owner and
+// group: it stays the saver's, and the saver's group may do no more with it than everyone else.
+void TestAtomicWrite::copyThatCannotTakeTheGroupGivesItNoMore()
+{
+    if (::geteuid() != 0)
+        QSKIP("a page of someone else's group needs root");
+    TempHome home;
+    const QString page = home.file(QStringLiteral("page.htm"));
+    const QString backup = home.file(QStringLiteral("page.bak"));
+    TempHome::writeBytes(page, "page");
+    QVERIFY(::chown(QFile::encodeName(page).constData(), 65534, 65534) == 0);
+    QVERIFY(::chmod(QFile::encodeName(page).constData(), 02644) == 0);
+
+    // As it should be: the copy is the page's owner's, with the page's mode.
+    QVERIFY(CopyFileAtomically(page, backup));
+    QCOMPARE(StatOf(backup).st_uid, uid_t(65534));
+    QCOMPARE(StatOf(backup).st_mode & 07777, mode_t(02644));
+    {
+        const ScopedWriteFault fault(WriteCall::Chown, EPERM);
+        QVERIFY(CopyFileAtomically(page, backup));
+    }
+    const struct stat st = StatOf(backup);
+    QCOMPARE(st.st_uid, ::geteuid());
+    QCOMPARE(st.st_gid, ::getegid());
+    QCOMPARE(st.st_mode & 07777, mode_t(0644));
+    QCOMPARE(TempHome::readBytes(backup), QByteArray("page"));
+
+    QVERIFY(::chmod(QFile::encodeName(page).constData(), 0640) == 0);
+    {
+        const ScopedWriteFault fault(WriteCall::Chown, EPERM);
+        QVERIFY(CopyFileAtomically(page, backup));
+    }
+    QCOMPARE(StatOf(backup).st_mode & 07777, mode_t(0600));
+}
+
+// The identity a write reports is the file as that write left it, read from its descriptor: a
+// program that writes to the file right after is not taken for part of the save.
+void TestAtomicWrite::identityIsTheFileAsWritten_data()
+{
+    QTest::addColumn<bool>("inPlace");
+    QTest::newRow("atomic") << false;
+    QTest::newRow("in_place") << true;
+}
+
+void TestAtomicWrite::identityIsTheFileAsWritten()
+{
+    QFETCH(bool, inPlace);
+    TempHome home;
+    const QString path = home.file(QStringLiteral("page.htm"));
+    TempHome::writeBytes(path, "old content");
+    const QByteArray ours("ours\r\n");
+    FileWriteResult r;
+    {
+        const ScopedAfterWrite theirs([](const QString& target) {
+            QFile file(target);
+            QVERIFY(file.open(QIODevice::Append));
+            file.write("theirs\r\n");
+        });
+        r = inPlace ? WriteFileInPlace(path, ours) : WriteFileAtomically(path, ours);
+    }
+    QVERIFY(r);
+    QCOMPARE(TempHome::readBytes(path), ours + "theirs\r\n");
+    const FileIdentity now = ReadFileIdentity(path);
+    QVERIFY(r.identity.exists);
+    QCOMPARE(r.identity.size, qint64(ours.size()));
+    QCOMPARE(r.identity.inode, now.inode);
+    QCOMPARE(r.identity.device, now.device);
+    QVERIFY(r.identity != now);
 }
 
 QTEST_GUILESS_MAIN(TestAtomicWrite)

@@ -1,6 +1,8 @@
 #include "dialogs/tools/frmcolor.h"
 
+#include "core/appstate.h"
 #include "editor/textbox.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/inifile.h"
 #include "platform/programfolder.h"
@@ -81,9 +83,9 @@ void SetRole(QWidget* widget, QPalette::ColorRole role, const QColor& color)
 } // namespace
 
 frmColor::frmColor(const DialogRequest& request)
-    : QDialog(request.parent), box_(request.box), caller_(FindCallerWidget(request.parent)),
-      palettePath_(ProgramFile(kPaletteFile)), timer_(new QTimer(this)),
-      writeButton_(new QPushButton(QStringLiteral("Write"), this)),
+    : QDialog(request.parent), box_(request.box), prompts_(*request.state.prompts),
+      caller_(FindCallerWidget(request.parent)), palettePath_(ProgramFile(kPaletteFile)),
+      timer_(new QTimer(this)), writeButton_(new QPushButton(QStringLiteral("Write"), this)),
       clearButton_(new QPushButton(QStringLiteral("Clear"), this)),
       closeButton_(new QPushButton(QStringLiteral("キャンセル(ESC)"), this))
 {
@@ -224,7 +226,8 @@ frmColor::frmColor(const DialogRequest& request)
         IniDocument fresh;
         for (const ColorSlot& slot : ColorSlots())
             fresh.setValue(kPaletteSection, slot.key, slot.defaultValue);
-        (void)fresh.save(palettePath_);
+        if (const FileWriteResult written = fresh.write(palettePath_); !written)
+            ShowRunTimeError(prompts_, CannotWriteFileText(palettePath_, written.code));
     }
     LoadPalette();
     PresetFromCaller();
@@ -287,7 +290,9 @@ void frmColor::SavePalette() const
     for (int i = 0; i < kSlotCount; ++i)
         palette.setValue(kPaletteSection, ColorSlots()[size_t(i)].key,
                          slotTexts_[size_t(i)]->text());
-    (void)palette.save(palettePath_);
+    // A palette that could not be written is told: the colours would be gone next time.
+    if (const FileWriteResult written = palette.write(palettePath_); !written)
+        ShowRunTimeError(prompts_, CannotWriteFileText(palettePath_, written.code));
 }
 
 void frmColor::PresetFromCaller()

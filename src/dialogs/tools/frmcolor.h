@@ -22,6 +22,7 @@ namespace tl
 {
 
 class cTextBox;
+class Prompter;
 
 // The colour picker, window title "Color". It edits seven colour slots shown on a small mock
 // page; the sliders (or a swatch) set the colour that the timer copies into the selected slot.
@@ -71,6 +72,7 @@ private:
     void ClearClicked();
 
     cTextBox& box_;
+    Prompter& prompts_;
     QPointer<QWidget> caller_;
     const ColorCaller* callerEntry_ = nullptr;
     QString palettePath_;
