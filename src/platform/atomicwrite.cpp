@@ -447,9 +447,21 @@ FileWriteResult WriteFileInPlace(const QString& path, QByteArrayView bytes)
 
 bool SameFileContent(const QString& a, const QString& b)
 {
-    QFile fa(a);
-    QFile fb(b);
-    if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly) || fa.size() != fb.size())
+    // Regular files only: a pipe would make the comparison wait.
+    struct Descriptor {
+        int fd;
+        ~Descriptor()
+        {
+            if (fd >= 0)
+                ::close(fd);
+        }
+    } da{OpenRegularFileForReading(a).fd}, db{OpenRegularFileForReading(b).fd};
+    QFile fa;
+    QFile fb;
+    if (da.fd < 0 || db.fd < 0 || !fa.open(da.fd, QIODevice::ReadOnly) ||
+        !fb.open(db.fd, QIODevice::ReadOnly))
+        return false;
+    if (fa.size() != fb.size())
         return false;
     while (!fa.atEnd()) {
         const QByteArray x = fa.read(1 << 20);

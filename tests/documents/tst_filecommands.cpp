@@ -7,7 +7,9 @@
 #include "documents/settingsfiles.h"
 #include "editor/maintextedit.h"
 #include "filesession.h"
+#include "namedpipe.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/programfolder.h"
 
 #include <QAction>
@@ -16,11 +18,14 @@
 #include <QtTest>
 #include <cerrno>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 
 using namespace tl;
 
 using Session = test::FileSession;
+
+Q_DECLARE_METATYPE(tl::FileKind)
 
 class TestFileCommands : public QObject
 {
@@ -28,6 +33,10 @@ class TestFileCommands : public QObject
 private Q_SLOTS:
     void openNormalisesLineBreaksAndIsUnmodified();
     void openFailures();
+    void openRefusesWhatIsNotAFile_data();
+    void openRefusesWhatIsNotAFile();
+    void saveThroughLinkKeepsTheLink_data();
+    void saveThroughLinkKeepsTheLink();
     void saveBacksUpAndAppendsCrLf_data();
     void saveBacksUpAndAppendsCrLf();
     void modifiedUntitledOpenYesThenSaveDialogCancelled();
@@ -90,6 +99,85 @@ void TestFileCommands::openFailures()
     QCOMPARE(s.prompts.messages.size(), 1);
     QCOMPARE(s.prompts.messages[0].text, missing + QStringLiteral(" ﾌｧｲﾙを開けません。"));
     QCOMPARE(UsedSlotCount(s.state.Docs), 0);
+}
+
+// A pipe, a folder or a device chosen in the open dialog: refused at once with its reason, and
+// the editor goes on as it was. Opening a pipe would wait until another program writes to it.
+void TestFileCommands::openRefusesWhatIsNotAFile_data()
+{
+    QTest::addColumn<FileKind>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("pipe") << FileKind::Pipe
+                          << QStringLiteral(
+                                 "名前付きパイプ (FIFO) で、通常のファイルではありません。");
+    QTest::newRow("folder") << FileKind::Directory
+                            << QStringLiteral("フォルダーで、ファイルではありません。");
+    QTest::newRow("device") << FileKind::Device
+                            << QStringLiteral("デバイスで、通常のファイルではありません。");
+}
+
+void TestFileCommands::openRefusesWhatIsNotAFile()
+{
+    QFETCH(FileKind, kind);
+    QFETCH(QString, reason);
+    Session s;
+    const QString page = s.write(QStringLiteral("page.htm"), "<P>kept</P>\r\n");
+    QCOMPARE(s.files().OpenDocument(page), 0);
+    QString odd = s.docs() + QStringLiteral("/odd.htm");
+    std::optional<test::NamedPipe> pipe;
+    if (kind == FileKind::Pipe)
+        QVERIFY(pipe.emplace(odd).made());
+    else if (kind == FileKind::Directory)
+        QVERIFY(QDir().mkdir(odd));
+    else
+        odd = QStringLiteral("/dev/null");
+
+    s.prompts.planFileName(odd);
+    s.files().OpenDocumentByDialog(kDocumentFilter, ProgramFolder());
+    if (pipe)
+        QVERIFY2(!pipe->fired(), "the open waited on the pipe");
+    QCOMPARE(s.prompts.messages.size(), 1);
+    QCOMPARE(s.prompts.messages[0].text, odd + QStringLiteral(" ﾌｧｲﾙを開けません。\r\n") + reason);
+    QCOMPARE(s.window.Caption(), page);
+    QCOMPARE(s.box().Text(), QStringLiteral("<P>kept</P>\r\n"));
+    QCOMPARE(UsedSlotCount(s.state.Docs), 1);
+    QVERIFY(ReadRecentFiles().isEmpty());
+}
+
+// Saving through a symbolic link writes the file it names, also one that was deleted since the
+// page was opened (made again there), and the link stays a link.
+void TestFileCommands::saveThroughLinkKeepsTheLink_data()
+{
+    QTest::addColumn<bool>("fileDeleted");
+    QTest::newRow("live_link") << false;
+    QTest::newRow("link_whose_file_was_deleted") << true;
+}
+
+void TestFileCommands::saveThroughLinkKeepsTheLink()
+{
+    QFETCH(bool, fileDeleted);
+    Session s;
+    const QString file = s.write(QStringLiteral("site/page.htm"), "old\r\n");
+    const QString link = s.docs() + QStringLiteral("/link.htm");
+    QVERIFY(::symlink("site/page.htm", QFile::encodeName(link).constData()) == 0);
+    QCOMPARE(s.files().OpenDocument(link), 0);
+    if (fileDeleted)
+        QVERIFY(QFile::remove(file));
+    s.type(QStringLiteral("new "));
+    s.files().SaveDocument();
+
+    QVERIFY(s.prompts.messages.isEmpty());
+    QVERIFY(!s.state.Doc.isModified());
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(QFile::symLinkTarget(link), file);
+    QCOMPARE(s.read(file), QByteArray("new old\r\n"));
+    // The backup is made beside the name the page was opened by.
+    const QString backup = s.docs() + QStringLiteral("/link.bak");
+    QCOMPARE(QFileInfo::exists(backup), !fileDeleted);
+    if (!fileDeleted)
+        QCOMPARE(s.read(backup), QByteArray("old\r\n"));
+    QCOMPARE(QDir(s.docs() + QStringLiteral("/site")).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("page.htm")});
 }
 
 void TestFileCommands::saveBacksUpAndAppendsCrLf_data()

@@ -4,13 +4,18 @@
 #include "documents/pagelist.h"
 #include "documents/settingsfiles.h"
 #include "filesession.h"
+#include "namedpipe.h"
 #include "nearlyfullfolder.h"
+#include "platform/files.h"
 #include "platform/inifile.h"
 
 #include "platform/atomicwrite.h"
 
 #include <QAction>
 #include <QtTest>
+
+#include <cerrno>
+#include <optional>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,6 +25,7 @@ using test::FileSession;
 using test::NearlyFullFolder;
 
 Q_DECLARE_METATYPE(tl::test::NearlyFullFolder::Kind)
+Q_DECLARE_METATYPE(tl::FileKind)
 
 namespace
 {
@@ -76,6 +82,9 @@ private Q_SLOTS:
     void inPlaceSaveOnAFullDiskChangesNothing();
     void pageInAReadOnlyFolder_data();
     void pageInAReadOnlyFolder();
+    void pageReplacedByWhatIsNotAFile_data();
+    void pageReplacedByWhatIsNotAFile();
+    void failedModeChangeKeepsAPrivatePage();
 };
 
 void TestSaveFaults::cleanupTestCase()
@@ -434,6 +443,83 @@ void TestSaveFaults::pageInAReadOnlyFolder()
     QCOMPARE(after, withoutBackup ? QByteArray("new old\r\n") : old);
     QCOMPARE(FilesIn(folder), QStringList{"page.htm"});
     QCOMPARE(s.state.Doc.isModified(), !withoutBackup);
+}
+
+// The page's file was replaced by a pipe or a folder while the page was open: the save neither
+// copies it to the backup (reading a pipe waits for a writer) nor puts a file in its place.
+void TestSaveFaults::pageReplacedByWhatIsNotAFile_data()
+{
+    QTest::addColumn<FileKind>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("pipe") << FileKind::Pipe
+                          << QStringLiteral(
+                                 "名前付きパイプ (FIFO) で、通常のファイルではありません。");
+    QTest::newRow("folder") << FileKind::Directory
+                            << QStringLiteral("同じ名前のフォルダーがあります。(Is a directory)");
+}
+
+void TestSaveFaults::pageReplacedByWhatIsNotAFile()
+{
+    QFETCH(FileKind, kind);
+    QFETCH(QString, reason);
+    FileSession s;
+    const QString page = s.write(QStringLiteral("page.htm"), "old\r\n");
+    QCOMPARE(s.files().OpenDocument(page), 0);
+    s.type(QStringLiteral("new "));
+    QVERIFY(QFile::remove(page));
+    std::optional<test::NamedPipe> pipe;
+    if (kind == FileKind::Pipe)
+        QVERIFY(pipe.emplace(page).made());
+    else
+        QVERIFY(QDir().mkdir(page));
+
+    s.files().SaveDocument();
+    if (pipe)
+        QVERIFY2(!pipe->fired(), "the save waited on the pipe");
+    QCOMPARE(s.prompts.messages.size(), 1);
+    QCOMPARE(s.prompts.messages[0].text,
+             page + QStringLiteral("\r\nこのファイルに保存できませんでした。\r\n") + reason);
+    QCOMPARE(FileKindOf(page), kind);
+    QCOMPARE(FilesIn(s.docs()), QStringList{});
+    QVERIFY(s.state.Doc.isModified());
+    QCOMPARE(s.box().Text(), QStringLiteral("new old\r\n"));
+}
+
+// A page only its owner may read (0600), saved where the new file's mode cannot be set: a copy
+// with the default mode (0644) would show it to everyone. Neither the backup nor the page is
+// written, and the page keeps its mode.
+void TestSaveFaults::failedModeChangeKeepsAPrivatePage()
+{
+    const mode_t previousMask = ::umask(022);
+    FileSession s;
+    const QByteArray old("old\r\n");
+    const QString page = s.write(QStringLiteral("page.htm"), old);
+    QVERIFY(::chmod(QFile::encodeName(page).constData(), 0600) == 0);
+    QCOMPARE(s.files().OpenDocument(page), 0);
+    s.type(QStringLiteral("new "));
+    s.prompts.planAnswer(MsgAnswer::Yes); // save without the backup that could not be made
+    {
+        const ScopedWriteFault fault(WriteCall::Chmod, EPERM);
+        s.files().SaveDocument();
+    }
+    ::umask(previousMask);
+
+    const QString reason = QStringLiteral("書き込む権限がありません。(Operation not permitted)");
+    QCOMPARE(s.prompts.messages.size(), 2);
+    QCOMPARE(s.prompts.messages[0].text,
+             s.docs() + QStringLiteral("/page.bak\r\nバックアップを作れません: ") + reason +
+                 QStringLiteral("\r\nバックアップなしで保存しますか？"));
+    QCOMPARE(s.prompts.messages[1].text,
+             page + QStringLiteral("\r\nこのファイルに保存できませんでした。\r\n") + reason);
+    const QByteArray after = FileSession::read(page);
+    Tally(old, after);
+    QCOMPARE(after, old);
+    struct stat st {
+    };
+    QVERIFY(::stat(QFile::encodeName(page).constData(), &st) == 0);
+    QCOMPARE(st.st_mode & 07777, mode_t(0600));
+    QCOMPARE(FilesIn(s.docs()), QStringList{"page.htm"});
+    QVERIFY(s.state.Doc.isModified());
 }
 
 QTEST_MAIN(TestSaveFaults)
