@@ -9,6 +9,7 @@
 #include "editor/textbox.h"
 #include "fixtures.h"
 #include "modaldialogs.h"
+#include "platform/atomicwrite.h"
 #include "temphome.h"
 
 #include <QAbstractButton>
@@ -137,6 +138,7 @@ private Q_SLOTS:
     void colorValue_data();
     void colorValue();
     void freshPaletteFileHoldsTheDefaults();
+    void failedPaletteWriteIsTold();
     void preloadTakesOnlyValidValues_data();
     void preloadTakesOnlyValidValues();
     void writeFillsTheFivePageColours();
@@ -248,6 +250,45 @@ void TestFrmColor::freshPaletteFileHoldsTheDefaults()
     // Closing unchanged writes the same bytes back.
     picker.show();
     picker.reject();
+    QCOMPARE(test::TempHome::readBytes(f.paletteFile()), kFreshPalette);
+}
+
+// A palette that cannot be written (a full disk here) is told each time, with the file and the
+// reason, as the program's own files are: made fresh at the opening, saved at the close.
+void TestFrmColor::failedPaletteWriteIsTold()
+{
+    Fixture f;
+    const QString told =
+        f.paletteFile() + QStringLiteral(" ﾌｧｲﾙに書き込めません。\r\n") +
+        QStringLiteral("ディスクの空き領域が足りません。(No space left on device)");
+    {
+        const ScopedDiskSpaceLimit full(0);
+        frmColor picker(f.request(nullptr));
+        QCOMPARE(f.editor.prompts.messages.size(), 1);
+        picker.show();
+        picker.reject();
+    }
+    QCOMPARE(f.editor.prompts.messages.size(), 2);
+    for (const MessageRequest& message : f.editor.prompts.messages) {
+        QCOMPARE(message.text, told);
+        QCOMPARE(message.title, QStringLiteral("Tagloom"));
+        QCOMPARE(message.buttons, MsgButtons::Ok);
+    }
+    QVERIFY(!QFile::exists(f.paletteFile()));
+
+    // An existing palette that cannot be saved stays as it was.
+    test::TempHome::writeBytes(f.paletteFile(), kFreshPalette);
+    frmColor picker(f.request(nullptr));
+    picker.show();
+    Click(&picker, QStringLiteral("Sample_3"));
+    Click(&picker, QStringLiteral("Picture2_13"));
+    picker.Tick();
+    {
+        const ScopedDiskSpaceLimit full(0);
+        picker.reject();
+    }
+    QCOMPARE(f.editor.prompts.messages.size(), 3);
+    QCOMPARE(f.editor.prompts.messages[2].text, told);
     QCOMPARE(test::TempHome::readBytes(f.paletteFile()), kFreshPalette);
 }
 

@@ -1,14 +1,17 @@
 #include "documents/diskwatch.h"
 #include "documents/filecommands.h"
 #include "filesession.h"
+#include "platform/atomicwrite.h"
 #include "platform/fileidentity.h"
 
 #include <QFile>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tl;
 
@@ -62,6 +65,14 @@ void ChangeFile(Change change, const QString& path, const QByteArray& bytes)
     }
 }
 
+// True once the watcher has taken in what the folder reported so far and its settle time is
+// over: any question it would ask about those changes has been asked.
+bool WatcherIdle(DiskWatch& disk)
+{
+    QCoreApplication::processEvents();
+    return !disk.Settling();
+}
+
 // A page as text, as the edit box shows it.
 QString PageText(const QByteArray& bytes)
 {
@@ -87,6 +98,8 @@ private Q_SLOTS:
     void windowActivationChecks();
     void watcherNotices_data();
     void watcherNotices();
+    void changeRightAfterOwnSaveIsAsked_data();
+    void changeRightAfterOwnSaveIsAsked();
 };
 
 void TestDiskChanges::compareDiskFile_data()
@@ -226,12 +239,13 @@ void TestDiskChanges::ownSavesAskNothing()
     s.window.show();
     QVERIFY(QTest::qWaitForWindowActive(&s.window));
     for (const QString& typed : {QStringLiteral("one "), QStringLiteral("two ")}) {
+        QSignalSpy settled(&s.files().Disk(), &DiskWatch::Settled);
         s.type(typed);
         s.files().SaveDocument();
         QVERIFY(!s.state.Doc.isModified());
-        // The watcher sees the save (and its backup) in the folder, then the window's
-        // activation comes: neither asks.
-        QTest::qWait(3 * DiskWatch::kSettleMs);
+        // The watcher sees the save (and its backup) in the folder and looks once they are
+        // over, then the window's activation comes: neither asks.
+        QTRY_VERIFY_WITH_TIMEOUT(settled.count() > 0 && WatcherIdle(s.files().Disk()), 5000);
         QEvent activation(QEvent::ActivationChange);
         QCoreApplication::sendEvent(&s.window, &activation);
         QCoreApplication::sendPostedEvents();
@@ -356,10 +370,53 @@ void TestDiskChanges::watcherNotices()
     // Deleted: told once.
     QVERIFY(QFile::remove(path));
     QTRY_COMPARE_WITH_TIMEOUT(s.prompts.messages.size(), 3, 5000);
-    QTest::qWait(3 * DiskWatch::kSettleMs);
+    QTRY_VERIFY_WITH_TIMEOUT(WatcherIdle(s.files().Disk()), 5000);
     QCOMPARE(s.prompts.messages.size(), 3);
     QVERIFY(s.state.Doc.isModified());
     QVERIFY(!s.prompts.unplanned);
+}
+
+// Another program writes to the page's file right after a save put it there, before the save
+// has returned: that is a change, and the next save asks before it overwrites it. (The save
+// takes what it wrote from the file's descriptor, not from a look at the path afterwards.)
+void TestDiskChanges::changeRightAfterOwnSaveIsAsked_data()
+{
+    QTest::addColumn<bool>("inPlace"); // the page has a second name, so it is written in place
+    QTest::newRow("renamed_over") << false;
+    QTest::newRow("written_in_place") << true;
+}
+
+void TestDiskChanges::changeRightAfterOwnSaveIsAsked()
+{
+    QFETCH(bool, inPlace);
+    Session s;
+    const QString path = s.write(QStringLiteral("page.htm"), kOriginal);
+    if (inPlace)
+        QVERIFY(::link(QFile::encodeName(path).constData(),
+                       QFile::encodeName(s.docs() + QStringLiteral("/other.htm")).constData()) ==
+                0);
+    QCOMPARE(s.files().OpenDocument(path), 0);
+    const QByteArray theirs = "<P>theirs</P>\r\n";
+    s.type(QStringLiteral("mine "));
+    {
+        const ScopedAfterWrite otherProgram([&](const QString& target) {
+            QFile file(target);
+            QVERIFY(file.open(QIODevice::Append));
+            file.write(theirs);
+        });
+        s.files().SaveDocument();
+    }
+    QVERIFY(s.prompts.messages.isEmpty());
+    const QByteArray onDisk = "mine " + kOriginal + theirs;
+    QCOMPARE(s.read(path), onDisk);
+
+    s.type(QStringLiteral("again "));
+    s.prompts.planAnswer(MsgAnswer::No);
+    s.files().SaveDocument();
+    QCOMPARE(s.prompts.messages.size(), 1);
+    QVERIFY(s.prompts.messages[0].text.contains(QStringLiteral("上書きしますか")));
+    QCOMPARE(s.read(path), onDisk);
+    QVERIFY(s.state.Doc.isModified());
 }
 
 QTEST_MAIN(TestDiskChanges)
