@@ -1,6 +1,7 @@
 #include "platform/prompts.h"
 
 #include <QAbstractButton>
+#include <QFile>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
@@ -46,6 +47,13 @@ QString SuffixForFilter(const QString& pipeFilter, int index, const QString& fal
 
 MsgAnswer WidgetPrompter::message(const MessageRequest& request)
 {
+    // A record of what the user was told, for a test of the real program: a message box's text
+    // cannot be read back from another process.
+    if (const QString log = qEnvironmentVariable("TAGLOOM_MESSAGE_LOG"); !log.isEmpty()) {
+        QFile file(log);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Append))
+            file.write((request.title + u'\n' + request.text + QStringLiteral("\n\n")).toUtf8());
+    }
     QMessageBox box(parent_);
     box.setWindowTitle(request.title);
     // Messages quote page text ("<HTML>" not found): never read it as rich text.

@@ -7,14 +7,18 @@
 #include "temphome.h"
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QtTest>
 
 #include <cmath>
+#include <sys/stat.h>
 
 using namespace tl;
 
@@ -51,6 +55,8 @@ private Q_SLOTS:
     void splashThenMainWindowThenEnd();
     void journalIsOfferedWithAFileOnTheCommandLine();
     void realExecutableWritesSettingsAndEndsOnRequest();
+    void realExecutableRefusesWhatIsNotAFile_data();
+    void realExecutableRefusesWhatIsNotAFile();
 };
 
 void TestStartup::emptyHomeGetsFreshSettings()
@@ -230,6 +236,111 @@ void TestStartup::realExecutableWritesSettingsAndEndsOnRequest()
     QVERIFY(process.waitForFinished(30000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 0);
+}
+
+// Runs xdotool with args; false when it failed or took too long.
+static bool XdoTool(const QStringList& args)
+{
+    QProcess xdo;
+    xdo.start(QStringLiteral("xdotool"), args);
+    if (!xdo.waitForFinished(15000) || xdo.exitStatus() != QProcess::NormalExit) {
+        xdo.kill();
+        xdo.waitForFinished();
+        return false;
+    }
+    return xdo.exitCode() == 0;
+}
+
+// The windows titled "Tagloom" narrower than the main window, other than the splash (420 x
+// 200): message boxes.
+static QStringList MessageBoxesOnDisplay()
+{
+    QProcess xwininfo;
+    xwininfo.start(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
+    if (!xwininfo.waitForFinished(5000))
+        return {QStringLiteral("xwininfo failed")};
+    static const QRegularExpression window(
+        QStringLiteral("(0x[0-9a-f]+) \"Tagloom\":.*\\s(\\d+)x(\\d+)\\+"));
+    const QString tree = QString::fromLocal8Bit(xwininfo.readAllStandardOutput());
+    QStringList boxes;
+    for (auto it = window.globalMatch(tree); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const int width = m.captured(2).toInt();
+        const int height = m.captured(3).toInt();
+        if (width > 100 && width < 800 && !(width == 420 && height == 200))
+            boxes << m.captured(1);
+    }
+    return boxes;
+}
+
+// Named on the command line: a pipe (reading it would wait for a writer for ever) or a folder.
+// The window comes up all the same and says why the page was not opened; the program goes on.
+void TestStartup::realExecutableRefusesWhatIsNotAFile_data()
+{
+    QTest::addColumn<bool>("pipe");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("pipe") << true
+                          << QStringLiteral(
+                                 "名前付きパイプ (FIFO) で、通常のファイルではありません。");
+    QTest::newRow("folder") << false << QStringLiteral("フォルダーで、ファイルではありません。");
+}
+
+void TestStartup::realExecutableRefusesWhatIsNotAFile()
+{
+    QFETCH(bool, pipe);
+    QFETCH(QString, reason);
+    const QString exe = qEnvironmentVariable("TAGLOOM_EXE");
+    if (exe.isEmpty() || qEnvironmentVariableIsEmpty("DISPLAY"))
+        QSKIP("needs the built executable and an X display (run through xvfb-run)");
+    if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+        QSKIP("needs xdotool");
+
+    test::TempHome home;
+    const QString path = home.file(QStringLiteral("odd.htm"));
+    if (pipe)
+        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0644) == 0);
+    else
+        QVERIFY(QDir().mkdir(path));
+    const QString log = home.file(QStringLiteral("messages.txt"));
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.insert(QStringLiteral("TAGLOOM_MESSAGE_LOG"), log);
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.start(exe, {path});
+    QVERIFY(process.waitForStarted(10000));
+    const auto cleanup = qScopeGuard([&] {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(10000);
+        }
+    });
+
+    // The main window, and over it a message box that names the path and why.
+    QTRY_VERIFY_WITH_TIMEOUT(MainWindowOnDisplay(), 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(MessageBoxesOnDisplay().size(), 1, 10000);
+    QCOMPARE(QString::fromUtf8(test::TempHome::readBytes(log)),
+             QStringLiteral("Tagloom\n") + path + QStringLiteral(" ﾌｧｲﾙを開けません。\r\n") +
+                 reason + QStringLiteral("\n\n"));
+    // OK closes it, and the program goes on.
+    const QString box = QString::number(MessageBoxesOnDisplay().value(0).toUInt(nullptr, 16));
+    QVERIFY(XdoTool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), box}));
+    QVERIFY(XdoTool({QStringLiteral("key"), QStringLiteral("Return")}));
+    QTRY_VERIFY_WITH_TIMEOUT(MessageBoxesOnDisplay().isEmpty(), 10000);
+    QCOMPARE(process.state(), QProcess::Running);
+
+    process.terminate();
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+    // The pipe was never replaced or written.
+    QVERIFY(QFileInfo(path).isDir() != pipe);
+    if (pipe) {
+        struct stat st {
+        };
+        QVERIFY(::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+    }
 }
 
 QTEST_MAIN(TestStartup)
