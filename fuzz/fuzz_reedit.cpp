@@ -15,6 +15,7 @@
 #include "dialogs/html/frmp.h"
 #include "dialogs/html/frmpage.h"
 #include "dialogs/html/frmtitle.h"
+#include "editor/insertion.h"
 #include "editor/maintextedit.h"
 #include "editor/textbox.h"
 #include "fuzzinput.h"
