@@ -40,13 +40,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         file.device = in.number(4);
         entry.file = file;
     }
+    entry.inexactPlace = in.text(12);
     entry.text = in.rest();
+    // Kept forms name characters of the text, in order.
+    for (qsizetype pos = 0; pos < entry.text.size() && entry.forms.size() < 8; pos += 1 + pos % 5)
+        if (entry.text[pos].unicode() >= 0x80)
+            entry.forms.push_back({pos, entry.text[pos].unicode(), quint16(0xED40 + pos)});
     const QByteArray bytes = tl::EncodeJournal(entry);
     const std::optional<tl::JournalEntry> back = tl::DecodeJournal(bytes);
     if (!back || back->path != entry.path || back->text != entry.text ||
         back->undecodable != entry.undecodable || back->encoding.kind != entry.encoding.kind ||
         back->encoding.name != entry.encoding.name || back->encoding.bom != entry.encoding.bom ||
-        back->encoding.preferredBytes != entry.encoding.preferredBytes || back->file != entry.file)
+        back->encoding.preferredBytes != entry.encoding.preferredBytes ||
+        back->file != entry.file || back->forms != entry.forms ||
+        back->inexactPlace != entry.inexactPlace)
         std::abort();
     return 0;
 }

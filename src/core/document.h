@@ -115,10 +115,24 @@ public:
     void setPath(const QString& path) { path_ = path; }
     const TextEncoding& encoding() const { return encoding_; }
     void setEncoding(const TextEncoding& encoding) { encoding_ = encoding; }
+    // Characters the file wrote in another CP932 form than the page's usual one; they follow
+    // the edits (see TextBuffer::characterForms). setText empties them.
+    const CharacterForms& characterForms() const { return buffer_.characterForms(); }
+    void setCharacterForms(CharacterForms forms) { buffer_.setCharacterForms(std::move(forms)); }
     // The file at this path held bytes that could not be decoded (the user is asked once before
     // that file is overwritten); empty when none.
     const QString& undecodableFile() const { return undecodableFile_; }
     void setUndecodableFile(const QString& path) { undecodableFile_ = path; }
+    // The file at this path would not get back the bytes it was read from (its charset can
+    // write the same text in other bytes); place says where they first differ, in words. The
+    // user is asked once before that file is overwritten; empty when nothing differs.
+    const QString& inexactFile() const { return inexactFile_; }
+    const QString& inexactPlace() const { return inexactPlace_; }
+    void setInexactFile(const QString& path, const QString& place = {})
+    {
+        inexactFile_ = path;
+        inexactPlace_ = path.isEmpty() ? QString() : place;
+    }
 
 Q_SIGNALS:
     // After each change of the text, with the caret, selection and colours already following
@@ -146,6 +160,8 @@ private:
     QString path_;
     TextEncoding encoding_;
     QString undecodableFile_;
+    QString inexactFile_;
+    QString inexactPlace_;
 };
 
 } // namespace tl

@@ -199,6 +199,7 @@ void TextBuffer::setText(QStringView text)
     starts.push_back(length);
     chars_.adopt(std::move(body), length);
     lines_.assign(std::move(starts));
+    forms_.clear();
     actions_.clear();
     actions_.shrink_to_fit();
     current_ = 0;
@@ -252,6 +253,8 @@ TextChange TextBuffer::apply(qsizetype pos, qsizetype count, QStringView crlfTex
     change.removed = count;
     change.inserted = crlfText.size();
     change.line = lines_.lineOf(pos);
+    if (!forms_.empty())
+        followForms(pos, count, crlfText.size());
 
     if (count > 0) {
         // Every removed CR starts a removed line break (a CR is always followed by its LF).
@@ -296,11 +299,18 @@ void TextBuffer::record(Action&& action, Merge merge)
                 return;
             }
             if (!action.insert && action.pos + action.text.size() == last.pos) { // Backspace
+                for (CharacterForm& form : last.forms)
+                    form.pos += action.text.size();
+                last.forms.insert(last.forms.begin(), action.forms.begin(), action.forms.end());
                 last.text.prepend(action.text);
                 last.pos = action.pos;
                 return;
             }
             if (!action.insert && action.pos == last.pos) { // Delete
+                for (CharacterForm form : action.forms) {
+                    form.pos += last.text.size();
+                    last.forms.push_back(form);
+                }
                 last.text += action.text;
                 return;
             }
@@ -334,15 +344,19 @@ TextChange TextBuffer::replace(qsizetype pos, qsizetype count, QStringView text,
         beginUndoGroup();
         if (joins)
             openGroup_ = joined;
-        record(Action{false, from, mid(from, to - from), 0, false, before, nullptr}, Merge::No);
-        record(Action{true, from, crlf, 0, false, before, nullptr}, Merge::No);
+        record(
+            Action{false, from, mid(from, to - from), 0, false, before, nullptr, formsIn(from, to)},
+            Merge::No);
+        record(Action{true, from, crlf, 0, false, before, nullptr, {}}, Merge::No);
         endUndoGroup();
         mergeOpen_ = overtypeOpen_ = merge == Merge::Typing;
     } else {
         if (to > from)
-            record(Action{false, from, mid(from, to - from), 0, false, before, nullptr}, merge);
+            record(Action{false, from, mid(from, to - from), 0, false, before, nullptr,
+                          formsIn(from, to)},
+                   merge);
         else
-            record(Action{true, from, crlf, 0, false, before, nullptr}, merge);
+            record(Action{true, from, crlf, 0, false, before, nullptr, {}}, merge);
         overtypeOpen_ = false;
     }
     // Applied after recording so that the removed text is read before it goes.
@@ -366,6 +380,12 @@ void TextBuffer::checkInvariants([[maybe_unused]] qsizetype pos) const
         Q_ASSERT(!QChar::isHighSurrogate(c) ||
                  (p + 1 < length() && QChar::isLowSurrogate(chars_.at(p + 1))));
         Q_ASSERT(!QChar::isLowSurrogate(c) || (p > 0 && QChar::isHighSurrogate(chars_.at(p - 1))));
+    }
+    // Every kept form still names the character at its position.
+    for (size_t i = 0; i < forms_.size(); ++i) {
+        Q_ASSERT(forms_[i].pos >= 0 && forms_[i].pos < length());
+        Q_ASSERT(chars_.at(forms_[i].pos) == forms_[i].character);
+        Q_ASSERT(i == 0 || forms_[i - 1].pos < forms_[i].pos);
     }
 #endif
 }
@@ -400,9 +420,12 @@ TextChange TextBuffer::replaceEach(const std::vector<qsizetype>& places, QString
     action.pos = kept->front();
     action.each = each;
     action.before = before;
+    action.forms = formsInPlaces(*kept, r);
     record(std::move(action), Merge::No);
     overtypeOpen_ = false;
-    return applyEach(kept, r, crlf);
+    const TextChange change = applyEach(kept, r, crlf);
+    checkInvariants(change.pos);
+    return change;
 }
 
 std::shared_ptr<const std::vector<qsizetype>> TextBuffer::placesAfter(const EachEdit& each)
@@ -431,6 +454,8 @@ TextChange TextBuffer::applyEach(std::shared_ptr<const std::vector<qsizetype>> p
     change.line = lines_.lineOf(at.front());
     change.eachRemoved = removeLength;
     change.eachInserted = inserted;
+    if (!forms_.empty())
+        followFormsEach(at, removeLength, inserted);
 
     auto breaksIn = [](const char16_t* s, qsizetype size) {
         return int(std::count(s, s + size, u'\r'));
@@ -508,6 +533,7 @@ std::vector<TextChange> TextBuffer::undo(SelectionRange* selection)
             changes.push_back(apply(a.pos, a.text.size(), {}));
         else
             changes.push_back(apply(a.pos, 0, a.text));
+        restoreForms(a.pos, a.forms);
         // The group's first action, undone last, holds the selection the step started from.
         *selection = a.before;
     }
@@ -535,6 +561,98 @@ std::vector<TextChange> TextBuffer::redo(qsizetype* caret)
         }
     }
     return changes;
+}
+
+void TextBuffer::setCharacterForms(CharacterForms forms)
+{
+    std::stable_sort(forms.begin(), forms.end(),
+                     [](const CharacterForm& a, const CharacterForm& b) { return a.pos < b.pos; });
+    qsizetype last = -1; // of two at one place, the first is taken
+    std::erase_if(forms, [&](const CharacterForm& form) {
+        const bool keep =
+            form.pos > last && form.pos < length() && chars_.at(form.pos) == form.character;
+        if (keep)
+            last = form.pos;
+        return !keep;
+    });
+    forms_ = std::move(forms);
+}
+
+namespace
+{
+
+bool FormBefore(const CharacterForm& form, qsizetype pos)
+{
+    return form.pos < pos;
+}
+
+} // namespace
+
+CharacterForms TextBuffer::formsIn(qsizetype from, qsizetype to) const
+{
+    CharacterForms in;
+    if (forms_.empty())
+        return in;
+    for (auto it = std::lower_bound(forms_.begin(), forms_.end(), from, FormBefore);
+         it != forms_.end() && it->pos < to; ++it)
+        in.push_back({it->pos - from, it->character, it->bytes});
+    return in;
+}
+
+CharacterForms TextBuffer::formsInPlaces(const std::vector<qsizetype>& places,
+                                         qsizetype length) const
+{
+    CharacterForms in;
+    for (const qsizetype p : places) {
+        if (forms_.empty() || p >= forms_.back().pos + 1)
+            break;
+        for (CharacterForm form : formsIn(p, p + length)) {
+            form.pos += p - places.front();
+            in.push_back(form);
+        }
+    }
+    return in;
+}
+
+void TextBuffer::followForms(qsizetype pos, qsizetype removed, qsizetype inserted)
+{
+    const auto first = std::lower_bound(forms_.begin(), forms_.end(), pos, FormBefore);
+    const auto last = std::lower_bound(first, forms_.end(), pos + removed, FormBefore);
+    const auto kept = forms_.erase(first, last);
+    for (auto it = kept; it != forms_.end(); ++it)
+        it->pos += inserted - removed;
+}
+
+void TextBuffer::followFormsEach(const std::vector<qsizetype>& places, qsizetype removed,
+                                 qsizetype inserted)
+{
+    // Both lists ascend: one pass, each form moved by the places wholly before it.
+    size_t next = 0;
+    std::erase_if(forms_, [&](CharacterForm& form) {
+        while (next < places.size() && places[next] + removed <= form.pos)
+            ++next;
+        if (next < places.size() && places[next] <= form.pos)
+            return true; // inside a replaced place
+        form.pos += qsizetype(next) * (inserted - removed);
+        return false;
+    });
+}
+
+void TextBuffer::restoreForms(qsizetype pos, const CharacterForms& relative)
+{
+    if (relative.empty())
+        return;
+    CharacterForms back;
+    back.reserve(relative.size());
+    for (CharacterForm form : relative) {
+        form.pos += pos;
+        back.push_back(form);
+    }
+    CharacterForms merged;
+    merged.reserve(forms_.size() + back.size());
+    std::merge(forms_.begin(), forms_.end(), back.begin(), back.end(), std::back_inserter(merged),
+               [](const CharacterForm& a, const CharacterForm& b) { return a.pos < b.pos; });
+    forms_ = std::move(merged);
 }
 
 void TextBuffer::clearUndo()

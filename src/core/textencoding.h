@@ -4,8 +4,23 @@
 #include <QHash>
 #include <QString>
 
+#include <vector>
+
 namespace tl
 {
+
+// One character of a CP932 page that its file wrote in another of its duplicate forms than the
+// page's usual one (CP932 holds some characters two or three times): the bytes it was read
+// from, kept with the character through edits so that saving gives them back. A page holds such
+// characters only where its file mixed two forms of one character, so the list is nearly
+// always empty.
+struct CharacterForm {
+    qsizetype pos = 0;      // where the character stands in the page's CR LF text
+    char16_t character = 0; // the character (every CP932 character is one UTF-16 unit)
+    quint16 bytes = 0;      // its lead byte << 8 | its trail byte
+    bool operator==(const CharacterForm&) const = default;
+};
+using CharacterForms = std::vector<CharacterForm>;
 
 // How a page's file is encoded; saving writes it back the same way.
 struct TextEncoding {
@@ -15,9 +30,10 @@ struct TextEncoding {
     QByteArray name;
     // The file had (and is written with) a byte order mark. Only the UTF kinds have one.
     bool bom = false;
-    // For CP932: characters the file wrote in a non-standard duplicate form (NEC row 13,
-    // NEC-selected IBM, IBM extension duplicates): code point -> the two bytes the file used.
-    // Empty for most files. Ignored for the other kinds.
+    // For CP932: the page's usual form of each character it wrote mostly in a non-standard
+    // duplicate form (NEC row 13, NEC-selected IBM, IBM extension duplicates): code point -> the
+    // two bytes. Typed characters are written so too. Empty for most files. Ignored for the
+    // other kinds. (Single occurrences in yet another form are CharacterForms of the text.)
     QHash<char32_t, QByteArray> preferredBytes;
 
     // "Shift_JIS", "UTF-8", "UTF-16LE", "UTF-16BE", or the canonical name of a named charset

@@ -162,6 +162,11 @@ std::optional<TextEncoding> EncodingForCharset(QByteArrayView token)
     if (!probe.isValid())
         return std::nullopt;
     const QByteArray canonical = QByteArray(probe.name()).toUpper();
+    // ICU takes many more spellings (it ignores case and punctuation: "m\xED\xE5s932" is
+    // ms932); every one that resolves to Shift_JIS is CP932, with its control codes and
+    // duplicate forms kept as Windows writes them.
+    if (canonical == "SHIFT_JIS" || canonical == "WINDOWS-31J" || canonical == "CP932")
+        return TextEncoding{};
     if (canonical == "UTF-8")
         return TextEncoding{Kind::Utf8, {}, false, {}};
     // The declaration was read as ASCII bytes, so the page cannot be in UTF-16 or UTF-32
@@ -309,8 +314,12 @@ TextEncoding DetectEncoding(QByteArrayView bytes)
         return {Kind::Utf16BE, {}, true, {}};
     if (auto declared = DeclaredEncoding(bytes))
         return *declared;
-    if (ScanUtf8(bytes) != Utf8Scan::Utf8)
+    const Utf8Scan scan = ScanUtf8(bytes);
+    if (scan == Utf8Scan::Ascii)
         return {};
+    if (scan == Utf8Scan::NotUtf8)
+        return PrefersEucJp(GuessSample(bytes)) ? TextEncoding{Kind::Named, "EUC-JP", false, {}}
+                                                : TextEncoding{};
     // Valid UTF-8 can be valid CP932 too (short pages of half-width kana often are): then the
     // reading that makes sense decides, judged on the page's start.
     if (IsValidCp932(bytes)) {
@@ -419,14 +428,64 @@ std::vector<std::uint32_t> CountFormRowPairs(QByteArrayView bytes)
     return counts;
 }
 
-// For every character the file wrote in a form other than Windows's: the form it used most
-// often. The Windows form wins a tie, so a file that mixes forms changes as few bytes as possible.
-QHash<char32_t, QByteArray> PreferredCp932Forms(QByteArrayView bytes)
+// What the decoder reads each double-byte pair of kFormRows as: one character, or 0 when the
+// pair is unassigned or illegal. Asked of ICU once, in one pass: every pair with a trail byte
+// followed by a line feed, which no pair can take with it.
+const std::array<char16_t, kFormRows.size() * 256>& FormRowCharacters()
+{
+    static const auto table = [] {
+        std::array<char16_t, kFormRows.size() * 256> chars{};
+        QByteArray all;
+        std::vector<std::size_t> indexes;
+        for (std::size_t row = 0; row < kFormRows.size(); ++row) {
+            for (int trail = 0; trail < 256; ++trail) {
+                if (!IsTrailByte(static_cast<unsigned char>(trail)))
+                    continue;
+                all.append(char(kFormRows[row])).append(char(trail)).append('\n');
+                indexes.push_back(row * 256 + trail);
+            }
+        }
+        QStringDecoder decoder(kCp932, kDecodeFlags);
+        const QString decoded = decoder.decode(all);
+        // ICU keeps reporting an error once it has seen one, so each piece is judged by what
+        // it holds: a single character that is neither U+FFFD (unassigned) nor U+001A
+        // (illegal).
+        qsizetype from = 0;
+        for (const std::size_t index : indexes) {
+            const qsizetype end = decoded.indexOf(u'\n', from);
+            if (end < 0)
+                break;
+            const QChar c = decoded[from];
+            if (end - from == 1 && c != QChar::ReplacementCharacter && c != QChar(0x1A))
+                chars[index] = c.unicode();
+            from = end + 1;
+        }
+        return chars;
+    }();
+    return table;
+}
+
+// The forms a CP932 page uses: for every character the file wrote in a form other than
+// Windows's, the form it used most often (the Windows form wins a tie); and which pairs the file
+// holds that are not their character's usual form, and so are kept where they stand.
+struct Cp932Forms {
+    QHash<char32_t, QByteArray> usual;
+    // Index row * 256 + trail -> the character, for pairs kept where they stand; empty when none.
+    std::vector<char16_t> kept;
+};
+
+Cp932Forms ReadCp932Forms(QByteArrayView bytes)
 {
     const std::vector<std::uint32_t> counts = CountFormRowPairs(bytes);
+    const auto& characters = FormRowCharacters();
     auto countOf = [&](QByteArrayView pair) -> std::uint32_t {
         const int row = pair.size() == 2 ? kFormRowIndex[static_cast<unsigned char>(pair[0])] : -1;
         return row < 0 ? 0 : counts[row * 256 + static_cast<unsigned char>(pair[1])];
+    };
+    auto pairAt = [](std::size_t index) {
+        const char pairBytes[2] = {static_cast<char>(kFormRows[index / 256]),
+                                   static_cast<char>(index % 256)};
+        return QByteArray(pairBytes, 2);
     };
 
     struct Choice {
@@ -435,38 +494,74 @@ QHash<char32_t, QByteArray> PreferredCp932Forms(QByteArrayView bytes)
         std::uint32_t count = 0;
     };
     QHash<char32_t, Choice> choices;
-    // ICU keeps reporting an error once it has seen one, so each result is judged by what it
-    // holds: a single character that is neither U+FFFD (unassigned) nor U+001A (illegal).
-    QStringDecoder decoder(kCp932, kDecodeFlags);
     QStringEncoder encoder(kCp932, kEncodeFlags);
-    for (std::size_t r = 0; r < kFormRows.size(); ++r) {
-        for (int trail = 0; trail < 256; ++trail) {
-            const std::uint32_t count = counts[r * 256 + trail];
-            if (count == 0)
-                continue;
-            const char pairBytes[2] = {static_cast<char>(kFormRows[r]), static_cast<char>(trail)};
-            const QByteArray pair(pairBytes, 2);
-            const QString decoded = decoder.decode(pair);
-            if (decoded.size() != 1 || decoded[0] == QChar::ReplacementCharacter ||
-                decoded[0] == QChar(0x1A))
-                continue;
-            const QByteArray windowsForm = encoder.encode(decoded);
-            if (windowsForm == pair)
-                continue;
-            Choice& choice = choices[decoded[0].unicode()];
-            if (choice.windowsForm.isEmpty())
-                choice = {windowsForm, windowsForm, countOf(windowsForm)};
-            if (count > choice.count)
-                choice = {windowsForm, pair, count};
-        }
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        const std::uint32_t count = counts[i];
+        if (count == 0 || characters[i] == 0)
+            continue;
+        const QByteArray pair = pairAt(i);
+        const QByteArray windowsForm = encoder.encode(QStringView(&characters[i], 1));
+        if (windowsForm == pair)
+            continue;
+        Choice& choice = choices[characters[i]];
+        if (choice.windowsForm.isEmpty())
+            choice = {windowsForm, windowsForm, countOf(windowsForm)};
+        if (count > choice.count)
+            choice = {windowsForm, pair, count};
     }
 
-    QHash<char32_t, QByteArray> preferred;
+    Cp932Forms forms;
+    if (choices.isEmpty())
+        return forms;
     for (auto it = choices.cbegin(); it != choices.cend(); ++it) {
         if (it->form != it->windowsForm)
-            preferred.insert(it.key(), it->form);
+            forms.usual.insert(it.key(), it->form);
     }
-    return preferred;
+    // Every other form the file holds of a character it wrote in more than one.
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        if (counts[i] == 0 || characters[i] == 0)
+            continue;
+        const auto choice = choices.constFind(characters[i]);
+        if (choice == choices.cend() || choice->form == pairAt(i))
+            continue;
+        if (forms.kept.empty())
+            forms.kept.resize(counts.size());
+        forms.kept[i] = characters[i];
+    }
+    return forms;
+}
+
+// Where each pair marked in kept stands in the page's text with CR LF line breaks. The bytes are
+// walked as the decoder reads them: a byte or a double-byte pair gives one character (a lead
+// byte without a valid trail byte stands alone), and a line break two (CR LF, as a lone CR or
+// LF becomes).
+CharacterForms FindKeptForms(QByteArrayView bytes, const std::vector<char16_t>& kept)
+{
+    CharacterForms found;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype n = bytes.size();
+    qsizetype pos = 0;
+    qsizetype i = 0;
+    while (i < n) {
+        const unsigned char b = p[i];
+        if (b == '\r' || b == '\n') {
+            i += (b == '\r' && i + 1 < n && p[i + 1] == '\n') ? 2 : 1;
+            pos += 2;
+            continue;
+        }
+        if (!IsLeadByte(b) || i + 1 >= n || !IsTrailByte(p[i + 1])) {
+            ++i;
+            ++pos;
+            continue;
+        }
+        if (const int row = kFormRowIndex[b]; row >= 0) {
+            if (const char16_t c = kept[row * 256 + p[i + 1]])
+                found.push_back({pos, c, quint16(b << 8 | p[i + 1])});
+        }
+        i += 2;
+        ++pos;
+    }
+    return found;
 }
 
 // ---- Encoding --------------------------------------------------------------------------------
@@ -518,37 +613,80 @@ private:
     qsizetype used_;
 };
 
-// Writes the recorded characters with their recorded bytes and everything between them through
-// the encoder; CP932 has no shift state, so the pieces join up exactly.
-void EncodeWithPreferredForms(ByteWriter& writer, QStringView text,
-                              const QHash<char32_t, QByteArray>& forms)
+// Writes CP932 text with the page's usual forms: the characters it records with their recorded
+// bytes, everything between them through the encoder (CP932 has no shift state, so the pieces
+// join up exactly).
+class UsualFormWriter
 {
-    // One flag per UTF-16 unit that may start a recorded character: a table look-up per
-    // character rather than a hash look-up.
-    std::vector<unsigned char> marked(0x10000);
-    for (auto it = forms.keyBegin(); it != forms.keyEnd(); ++it) {
-        if (*it <= 0x10FFFF)
-            marked[*it > 0xFFFF ? QChar::highSurrogate(*it) : *it] = 1;
+public:
+    UsualFormWriter(ByteWriter& writer, const QHash<char32_t, QByteArray>& forms)
+        : writer_(writer), forms_(forms)
+    {
+        if (forms.isEmpty())
+            return;
+        // One flag per UTF-16 unit that may start a recorded character: a table look-up per
+        // character rather than a hash look-up.
+        marked_.resize(0x10000);
+        for (auto it = forms.keyBegin(); it != forms.keyEnd(); ++it) {
+            if (*it <= 0x10FFFF)
+                marked_[*it > 0xFFFF ? QChar::highSurrogate(*it) : *it] = 1;
+        }
     }
+
+    void write(QStringView text)
+    {
+        if (marked_.empty()) {
+            writer_.encode(text);
+            return;
+        }
+        qsizetype start = 0;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const char16_t unit = text[i].unicode();
+            if (!marked_[unit])
+                continue;
+            char32_t code = unit;
+            qsizetype length = 1;
+            if (QChar::isHighSurrogate(unit) && i + 1 < text.size() &&
+                text[i + 1].isLowSurrogate()) {
+                code = QChar::surrogateToUcs4(unit, text[i + 1].unicode());
+                length = 2;
+            }
+            if (const auto form = forms_.constFind(code); form != forms_.constEnd()) {
+                writer_.encode(text.sliced(start, i - start));
+                writer_.append(*form);
+                start = i + length;
+            }
+            i += length - 1;
+        }
+        writer_.encode(text.sliced(start));
+    }
+
+private:
+    ByteWriter& writer_;
+    const QHash<char32_t, QByteArray>& forms_;
+    std::vector<unsigned char> marked_;
+};
+
+// CP932 text in the page's usual forms, but for the characters kept in another form where they
+// stand. A kept form is written only where it is a form of the character it stands for.
+void EncodeCp932(ByteWriter& writer, QStringView text, const TextEncoding& encoding,
+                 const CharacterForms& kept)
+{
+    UsualFormWriter usual(writer, encoding.preferredBytes);
+    const auto& characters = FormRowCharacters();
     qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t unit = text[i].unicode();
-        if (!marked[unit])
+    for (const CharacterForm& form : kept) {
+        const int row = kFormRowIndex[form.bytes >> 8];
+        if (form.pos < start || form.pos >= text.size() || row < 0 ||
+            text[form.pos].unicode() != form.character ||
+            characters[row * 256 + (form.bytes & 0xFF)] != form.character)
             continue;
-        char32_t code = unit;
-        qsizetype length = 1;
-        if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            code = QChar::surrogateToUcs4(unit, text[i + 1].unicode());
-            length = 2;
-        }
-        if (const auto form = forms.constFind(code); form != forms.constEnd()) {
-            writer.encode(text.sliced(start, i - start));
-            writer.append(*form);
-            start = i + length;
-        }
-        i += length - 1;
+        usual.write(text.sliced(start, form.pos - start));
+        const char pair[2] = {char(form.bytes >> 8), char(form.bytes & 0xFF)};
+        writer.append(QByteArrayView(pair, 2));
+        start = form.pos + 1;
     }
-    writer.encode(text.sliced(start));
+    usual.write(text.sliced(start));
 }
 
 // A stateful charset (ISO-2022-JP) switches back to ASCII only before the next ASCII character,
@@ -613,6 +751,43 @@ qsizetype FirstReportedUnencodable(const QByteArray& name, QStringView text)
     return 0;
 }
 
+// Where saving raw (the text as decoded, its line breaks as the file had them) would first write
+// other bytes than the file's; nothing when it writes every one of them back.
+std::optional<BytePlace> FirstInexactPlace(QStringView raw, const TextEncoding& encoding,
+                                           QByteArrayView bytes)
+{
+    const EncodedDocument back = EncodeDocument(raw, encoding);
+    BytePlace place;
+    qsizetype index = back.firstUnencodable;
+    if (index < 0) {
+        if (back.bytes == bytes)
+            return std::nullopt;
+        const qsizetype common = std::min(bytes.size(), back.bytes.size());
+        place.offset =
+            std::mismatch(bytes.begin(), bytes.begin() + common, back.bytes.begin()).first -
+            bytes.begin();
+        // The characters read whole before that byte: a decoder that is not told the input
+        // ends keeps a sequence cut short to itself.
+        const qsizetype bom = ByteOrderMark(encoding).size();
+        QStringDecoder decoder(ConverterName(encoding).constData());
+        index = place.offset <= bom
+                    ? 0
+                    : QString(decoder.decode(bytes.sliced(bom, place.offset - bom))).size();
+    }
+    index = std::min(index, raw.size());
+    qsizetype lineStart = 0;
+    for (qsizetype i = 0; i < index; ++i) {
+        const QChar c = raw[i];
+        if (c == u'\n' || (c == u'\r' && (i + 1 >= raw.size() || raw[i + 1] != u'\n'))) {
+            ++place.line;
+            lineStart = i + 1;
+        }
+    }
+    for (qsizetype i = lineStart; i < index; ++i)
+        place.column += raw[i].isLowSurrogate() && i > lineStart ? 0 : 1;
+    return place;
+}
+
 } // namespace
 
 DecodedDocument DecodeDocument(QByteArrayView bytes)
@@ -632,6 +807,10 @@ DecodedDocument DecodeDocument(QByteArrayView bytes)
     // scanned twice.
     if (utf16 && ReplaceLoneSurrogates(result.text) > 0)
         result.undecodableBytes = true;
+    // CP932 and UTF-8 pages are written back byte for byte (CP932 keeps its duplicate forms);
+    // any other charset is tried once, so that the user hears of a difference before a save.
+    if (encoding.kind != Kind::Cp932 && encoding.kind != Kind::Utf8 && !result.undecodableBytes)
+        result.inexact = FirstInexactPlace(result.text, encoding, bytes);
 
     QString& text = result.text;
     text.truncate(NormalizeLineBreaks(reinterpret_cast<char16_t*>(text.data()), text.size(),
@@ -639,12 +818,17 @@ DecodedDocument DecodeDocument(QByteArrayView bytes)
     if (text.capacity() > text.size() + text.size() / 4)
         text.squeeze();
 
-    if (encoding.kind == Kind::Cp932)
-        result.encoding.preferredBytes = PreferredCp932Forms(body);
+    if (encoding.kind == Kind::Cp932) {
+        Cp932Forms forms = ReadCp932Forms(body);
+        result.encoding.preferredBytes = std::move(forms.usual);
+        if (!forms.kept.empty())
+            result.forms = FindKeptForms(body, forms.kept);
+    }
     return result;
 }
 
-EncodedDocument EncodeDocument(QStringView text, const TextEncoding& encoding)
+EncodedDocument EncodeDocument(QStringView text, const TextEncoding& encoding,
+                               const CharacterForms& forms)
 {
     EncodedDocument result;
     const QByteArray name = ConverterName(encoding);
@@ -655,8 +839,8 @@ EncodedDocument EncodeDocument(QStringView text, const TextEncoding& encoding)
     }
     const QByteArray bom = ByteOrderMark(encoding);
     ByteWriter writer(encoder, bom, text.size());
-    if (encoding.kind == Kind::Cp932 && !encoding.preferredBytes.isEmpty())
-        EncodeWithPreferredForms(writer, text, encoding.preferredBytes);
+    if (encoding.kind == Kind::Cp932 && (!encoding.preferredBytes.isEmpty() || !forms.empty()))
+        EncodeCp932(writer, text, encoding, forms);
     else
         writer.encode(text);
     if (encoding.kind == Kind::Named && !text.isEmpty() && !text.endsWith(u'\n'))

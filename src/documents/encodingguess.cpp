@@ -242,16 +242,21 @@ private:
     char32_t previous_ = 0;
 };
 
-bool UchardetSaysShiftJis(QByteArrayView bytes)
+// The charset uchardet names for the bytes, upper case; empty when it names none.
+QByteArray UchardetCharset(QByteArrayView bytes)
 {
     const std::unique_ptr<std::remove_pointer_t<uchardet_t>, void (*)(uchardet_t)> detector(
         uchardet_new(), uchardet_delete);
     if (!detector || uchardet_handle_data(detector.get(), bytes.data(), bytes.size()) != 0)
-        return false;
+        return {};
     uchardet_data_end(detector.get());
-    const QByteArrayView name(uchardet_get_charset(detector.get()));
-    return name.compare("SHIFT_JIS", Qt::CaseInsensitive) == 0 ||
-           name.compare("CP932", Qt::CaseInsensitive) == 0;
+    return QByteArray(uchardet_get_charset(detector.get())).toUpper();
+}
+
+bool UchardetSaysShiftJis(QByteArrayView bytes)
+{
+    const QByteArray name = UchardetCharset(bytes);
+    return name == "SHIFT_JIS" || name == "CP932";
 }
 
 } // namespace
@@ -294,6 +299,21 @@ bool PrefersCp932(QByteArrayView bytes, QStringView utf8Reading, QStringView cp9
     if (utf8 != cp932)
         return cp932;
     return utf8 && UchardetSaysShiftJis(bytes);
+}
+
+bool PrefersEucJp(QByteArrayView bytes)
+{
+    if (UchardetCharset(bytes) != "EUC-JP")
+        return false;
+    QStringDecoder eucJp("EUC-JP", QStringConverter::Flag::Stateless);
+    const QString eucJpReading = eucJp.decode(bytes);
+    if (eucJp.hasError())
+        return false;
+    if (!IsValidCp932(bytes))
+        return true;
+    QStringDecoder cp932("Shift_JIS", QStringConverter::Flag::Stateless);
+    const QString cp932Reading = cp932.decode(bytes);
+    return IsPlausibleText(eucJpReading) && !IsPlausibleText(cp932Reading);
 }
 
 } // namespace tl

@@ -113,6 +113,17 @@ QString EquivalentsQuestion(const QString& content, qsizetype index, const TextE
            kCrLf + QStringLiteral("キャンセル: 何も保存しません");
 }
 
+// "3 行目 5 文字目 (先頭から 41 バイト目)": where a file's bytes first differ.
+QString PlaceText(const BytePlace& place)
+{
+    QString text = QString::number(place.line) + QStringLiteral(" 行目 ") +
+                   QString::number(place.column) + QStringLiteral(" 文字目");
+    if (place.offset >= 0)
+        text += QStringLiteral(" (先頭から ") + QString::number(place.offset + 1) +
+                QStringLiteral(" バイト目)");
+    return text;
+}
+
 QString EscapeMenuText(QString text)
 {
     return text.replace(u'&', QStringLiteral("&&"));
@@ -261,6 +272,7 @@ int FileCommands::OpenDocument(const QString& path, std::optional<LoadedPage> pr
 
     window_.SetCaption(path);
     window_.ResetEditor(decoded.text);
+    state_.Doc.setCharacterForms(std::move(decoded.forms));
     decoded.text = QString();
     if (FileExists(path))
         listPage(path);
@@ -269,6 +281,8 @@ int FileCommands::OpenDocument(const QString& path, std::optional<LoadedPage> pr
     state_.Doc.setPath(path);
     state_.Doc.setEncoding(decoded.encoding);
     state_.Doc.setUndecodableFile(decoded.undecodableBytes ? path : QString());
+    state_.Doc.setInexactFile(decoded.inexact ? path : QString(),
+                              decoded.inexact ? PlaceText(*decoded.inexact) : QString());
     disk_->Record(identity);
 
     if (decoded.undecodableBytes)
@@ -276,6 +290,14 @@ int FileCommands::OpenDocument(const QString& path, std::optional<LoadedPage> pr
             path + kCrLf + QStringLiteral("このファイルには ") + decoded.encoding.displayName() +
                 QStringLiteral(
                     " として読めないバイトがあります。読めない部分は置き換えて表示しています。"),
+            kNoDocumentCaption, MsgIcon::Exclamation);
+    if (decoded.inexact)
+        state_.prompts->inform(
+            path + kCrLf + QStringLiteral("このファイルは ") + decoded.encoding.displayName() +
+                QStringLiteral(" として読みましたが、そのまま保存しても読んだ"
+                               "ときと同じバイトには戻りません。最初に違うのは ") +
+                state_.Doc.inexactPlace() + QStringLiteral(" です。") + kCrLf +
+                QStringLiteral("上書き保存する前に確認します。"),
             kNoDocumentCaption, MsgIcon::Exclamation);
     return 0;
 }
@@ -308,7 +330,10 @@ bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
     QString content = text.endsWith(kCrLf) ? text : text + kCrLf;
 
     TextEncoding encoding = state_.Doc.encoding();
-    EncodedDocument encoded = EncodeDocument(content, encoding);
+    // The kept CP932 forms stand at their places in the editor's text, which content begins
+    // with; the encoder passes over any that do not name the character at their place.
+    const CharacterForms& forms = state_.Doc.characterForms();
+    EncodedDocument encoded = EncodeDocument(content, encoding, forms);
     PageChanges changes;
     if (encoded.firstUnencodable >= 0) {
         const QList<std::pair<char16_t, int>> found = encoding.kind == TextEncoding::Kind::Cp932
@@ -318,7 +343,7 @@ bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
         EncodedDocument withEquivalents;
         if (!found.isEmpty()) {
             replaced = WithEquivalents(content);
-            withEquivalents = EncodeDocument(replaced, encoding);
+            withEquivalents = EncodeDocument(replaced, encoding, forms);
         }
         bool toUtf8 = true;
         if (!found.isEmpty() && withEquivalents.firstUnencodable < 0) {
@@ -386,6 +411,24 @@ bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
                                 MsgIcon::Exclamation) != MsgAnswer::Yes)
             return false;
         state_.Doc.setUndecodableFile(QString());
+    }
+    // Saved in the charset it was read in, the file would not get its own bytes back: asked
+    // once, and No (also Enter) writes nothing.
+    if (exists && !state_.Doc.inexactFile().isEmpty() &&
+        encoding.kind == state_.Doc.encoding().kind &&
+        encoding.name == state_.Doc.encoding().name &&
+        QFileInfo(NativePath(state_.Doc.inexactFile())) == info) {
+        const QString question =
+            path + kCrLf +
+            QStringLiteral("このファイルは読んだときと同じバイトでは保存できません。") +
+            QStringLiteral("最初に違うのは ") + state_.Doc.inexactPlace() +
+            QStringLiteral(" です。") + kCrLf +
+            QStringLiteral("上書きすると、ファイルのバイトは読んだときと変わります (") +
+            encoding.displayName() + QStringLiteral(" としての内容は同じです)。上書きしますか？");
+        if (state_.prompts->message({question, kNoDocumentCaption, MsgButtons::YesNo,
+                                     MsgIcon::Exclamation, MsgAnswer::No}) != MsgAnswer::Yes)
+            return false;
+        state_.Doc.setInexactFile(QString());
     }
 
     if (exists && !info.isWritable()) {
@@ -577,6 +620,7 @@ void FileCommands::NewDocument()
     state_.Doc.setPath(QString());
     state_.Doc.setEncoding(TextEncoding{});
     state_.Doc.setUndecodableFile(QString());
+    state_.Doc.setInexactFile(QString());
 }
 
 void FileCommands::CloseDocument()

@@ -24,7 +24,8 @@ namespace
 {
 
 const QByteArray kMagicV1 = "TAGLOOM JOURNAL 1\n";
-const QByteArray kMagic = "TAGLOOM JOURNAL 2\n";
+const QByteArray kMagicV2 = "TAGLOOM JOURNAL 2\n";
+const QByteArray kMagic = "TAGLOOM JOURNAL 3\n";
 const QByteArray kLockMagic = "TAGLOOM JOURNAL LOCK 1\n";
 const QString kRecoveredPrefix = QStringLiteral("recovered-");
 const QString kJournalSuffix = QStringLiteral(".tlj");
@@ -82,6 +83,41 @@ std::optional<QHash<char32_t, QByteArray>> DecodePreferred(QByteArrayView text)
         preferred.insert(char32_t(key), QByteArray::fromHex(parts[1]));
     }
     return preferred;
+}
+
+// Kept CP932 forms as "position:character:bytes" items in hex, in the order of the text.
+QByteArray EncodeForms(const CharacterForms& forms)
+{
+    QByteArrayList items;
+    items.reserve(qsizetype(forms.size()));
+    for (const CharacterForm& form : forms)
+        items << QByteArray::number(form.pos, 16) + ':' +
+                     QByteArray::number(quint32(form.character), 16) + ':' +
+                     QByteArray::number(quint32(form.bytes), 16);
+    return items.join(',');
+}
+
+// Each must name the character at its place in text, in ascending order.
+std::optional<CharacterForms> DecodeForms(QByteArrayView field, QStringView text)
+{
+    CharacterForms forms;
+    if (field.isEmpty())
+        return forms;
+    for (const QByteArray& item : field.toByteArray().split(',')) {
+        const QList<QByteArray> parts = item.split(':');
+        if (parts.size() != 3)
+            return std::nullopt;
+        bool posOk = false, charOk = false, bytesOk = false;
+        const qlonglong pos = parts[0].toLongLong(&posOk, 16);
+        const uint character = parts[1].toUInt(&charOk, 16);
+        const uint bytes = parts[2].toUInt(&bytesOk, 16);
+        if (!posOk || !charOk || !bytesOk || pos < 0 || pos >= text.size() || character > 0xFFFF ||
+            bytes > 0xFFFF || text[pos].unicode() != character ||
+            (!forms.empty() && forms.back().pos >= pos))
+            return std::nullopt;
+        forms.push_back({qsizetype(pos), char16_t(character), quint16(bytes)});
+    }
+    return forms;
 }
 
 // Reads "key=value\n" at pos; the value, or nothing when the line is not that key's.
@@ -159,6 +195,8 @@ QByteArray EncodeJournal(const JournalEntry& entry)
     header += "preferred=" + EncodePreferred(e.preferredBytes) + '\n';
     header += QByteArray("undecodable=") + (entry.undecodable ? '1' : '0') + '\n';
     header += "file=" + EncodeFileState(entry.file) + '\n';
+    header += "forms=" + EncodeForms(entry.forms) + '\n';
+    header += "inexact=" + entry.inexactPlace.toUtf8().toPercentEncoding() + '\n';
     header += "length=" + QByteArray::number(text.size()) + '\n';
     return header + "sha256=" + Checksum(header, text) + "\n\n" + text;
 }
@@ -166,9 +204,10 @@ QByteArray EncodeJournal(const JournalEntry& entry)
 std::optional<JournalEntry> DecodeJournal(QByteArrayView bytes)
 {
     const bool v1 = bytes.startsWith(kMagicV1);
-    if (!v1 && !bytes.startsWith(kMagic))
+    const bool v2 = bytes.startsWith(kMagicV2);
+    if (!v1 && !v2 && !bytes.startsWith(kMagic))
         return std::nullopt;
-    qsizetype pos = kMagic.size();
+    qsizetype pos = kMagic.size(); // every version's first line is as long
     JournalEntry entry;
     const auto path = ReadField(bytes, pos, "path");
     const auto time = ReadField(bytes, pos, "time");
@@ -178,11 +217,16 @@ std::optional<JournalEntry> DecodeJournal(QByteArrayView bytes)
     const auto preferredText = ReadField(bytes, pos, "preferred");
     const auto undecodable = ReadFlag(bytes, pos, "undecodable");
     const auto fileState = v1 ? std::optional<QByteArray>("-") : ReadField(bytes, pos, "file");
+    const auto formsText =
+        v1 || v2 ? std::optional<QByteArray>(QByteArray()) : ReadField(bytes, pos, "forms");
+    const auto inexact =
+        v1 || v2 ? std::optional<QByteArray>(QByteArray()) : ReadField(bytes, pos, "inexact");
     const auto length = ReadField(bytes, pos, "length");
     const qsizetype headerEnd = pos;
     const auto checksum = ReadField(bytes, pos, "sha256");
     if (!path || !time || !kindName || !name || !bom || !preferredText || !undecodable ||
-        !fileState || !length || !checksum || pos >= bytes.size() || bytes[pos] != '\n')
+        !fileState || !formsText || !inexact || !length || !checksum || pos >= bytes.size() ||
+        bytes[pos] != '\n')
         return std::nullopt;
     ++pos;
 
@@ -214,6 +258,12 @@ std::optional<JournalEntry> DecodeJournal(QByteArrayView bytes)
     entry.encoding.bom = *bom;
     entry.encoding.preferredBytes = *preferred;
     entry.undecodable = *undecodable;
+    auto forms = DecodeForms(*formsText, entry.text);
+    QStringDecoder inexactUtf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    entry.inexactPlace = inexactUtf8(QByteArray::fromPercentEncoding(*inexact));
+    if (!forms || inexactUtf8.hasError())
+        return std::nullopt;
+    entry.forms = std::move(*forms);
     return entry;
 }
 

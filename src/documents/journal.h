@@ -25,6 +25,11 @@ struct JournalEntry {
     QDateTime time;           // when the text was taken, in UTC
     TextEncoding encoding;    // how the page's file is encoded, so a save writes it back alike
     bool undecodable = false; // the page's file held bytes that could not be decoded
+    // The CP932 characters kept in another form than the usual one, at their places in text.
+    CharacterForms forms;
+    // Where the page's file would first get other bytes back (Document::inexactPlace); empty
+    // when it gets its own.
+    QString inexactPlace;
     QString text;
     // The page's file in the state the text was based on (as last read or saved), so that a
     // later start can tell whether the file changed since; nothing when not known (an untitled
@@ -32,13 +37,14 @@ struct JournalEntry {
     std::optional<FileIdentity> file;
 };
 
-// The journal's bytes (version 2): a versioned header of one "key=value" line each (the path and
+// The journal's bytes (version 3): a versioned header of one "key=value" line each (the path and
 // names percent-encoded), the text's length in bytes and a SHA-256 over the header lines above it
 // and the text, an empty line, then the text in UTF-8.
 QByteArray EncodeJournal(const JournalEntry& entry);
-// The entry, or nothing when the bytes are not a whole journal of version 1 or 2 (version 1 has
-// no "file" line): a missing or unknown header line, a length that does not match, a checksum that
-// does not match, text that is not UTF-8.
+// The entry, or nothing when the bytes are not a whole journal of version 1, 2 or 3 (version 1
+// has no "file" line, versions 1 and 2 no "forms" and "inexact" lines): a missing or unknown
+// header line, a length that does not match, a checksum that does not match, text that is not
+// UTF-8, a kept form that does not name the character at its place.
 std::optional<JournalEntry> DecodeJournal(QByteArrayView bytes);
 
 // Whether the page's file, as it is now, differs from the state the journal's text was based

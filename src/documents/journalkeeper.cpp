@@ -118,6 +118,9 @@ JournalEntry JournalKeeper::snapshot() const
     entry.time = QDateTime::currentDateTimeUtc();
     entry.encoding = doc.encoding();
     entry.undecodable = !doc.undecodableFile().isEmpty();
+    entry.forms = doc.characterForms();
+    if (!doc.inexactFile().isEmpty() && doc.inexactFile() == doc.path())
+        entry.inexactPlace = doc.inexactPlace();
     entry.text = doc.text();
     if (!entry.path.isEmpty()) {
         // The state the text is based on: as last read or saved. A change the user chose not
@@ -248,6 +251,7 @@ void JournalKeeper::restore(const JournalEntry& entry, bool untitled)
     DocumentWindow& window = files_.Window();
     window.SetCaption(path.isEmpty() ? kUntitledCaption : path);
     window.ResetEditor(entry.text);
+    state_.Doc.setCharacterForms(entry.forms);
     window.ShowEditor(true);
     window.FocusEditor();
     state_.StampTable.fill(StampEntry{});
@@ -255,6 +259,8 @@ void JournalKeeper::restore(const JournalEntry& entry, bool untitled)
     state_.Doc.setEncoding(entry.encoding);
     // Saved over the page's file, even under another name, the replaced bytes are asked about.
     state_.Doc.setUndecodableFile(entry.undecodable ? entry.path : QString());
+    state_.Doc.setInexactFile(entry.inexactPlace.isEmpty() ? QString() : entry.path,
+                              entry.inexactPlace);
     state_.Doc.setModified(true);
     // The file as the text knew it: a save over a file that differs from it asks first.
     if (!path.isEmpty())

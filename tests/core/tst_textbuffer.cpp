@@ -39,6 +39,29 @@ QString CheckAgainst(const TextBuffer& buffer, const QString& text, int stride =
     return {};
 }
 
+// A text with the form each character was kept in (0: the usual one), edited the slow way.
+struct FormModel {
+    QString text;
+    std::vector<quint16> forms;
+
+    void replace(qsizetype pos, qsizetype count, const QString& crlf)
+    {
+        text.replace(pos, count, crlf);
+        forms.erase(forms.begin() + pos, forms.begin() + pos + count);
+        forms.insert(forms.begin() + pos, size_t(crlf.size()), quint16(0));
+    }
+    CharacterForms kept() const
+    {
+        CharacterForms kept;
+        for (qsizetype i = 0; i < text.size(); ++i)
+            if (forms[size_t(i)])
+                kept.push_back({i, text[i].unicode(), forms[size_t(i)]});
+        return kept;
+    }
+};
+
+constexpr char16_t kKanji = 0x7E8A; // 纊, a character CP932 holds in two forms
+
 } // namespace
 
 class TestTextBuffer : public QObject
@@ -56,6 +79,9 @@ private Q_SLOTS:
     void modifiedFollowsTheSavePoint();
     void replaceEachIsOneStep_data();
     void replaceEachIsOneStep();
+    void keptFormsFollowEditsUndoAndRedo();
+    void keptFormsComeBackWithMergedTyping();
+    void keptFormsMustNameTheirCharacter();
 };
 
 void TestTextBuffer::lineBreaksBecomeCrLf_data()
@@ -347,6 +373,132 @@ void TestTextBuffer::replaceEachIsOneStep()
     // Ordinary editing goes on from the new text.
     buffer.replace(buffer.length(), 0, u"\r\nend");
     QCOMPARE(CheckAgainst(buffer, result + QStringLiteral("\r\nend")), QString());
+}
+
+// Random edits, replacements at many places, undo and redo of a text whose kanji were read in
+// other forms than the usual one: after every step the kept forms are those of a plain model,
+// and undoing a step gives back the forms it took away.
+void TestTextBuffer::keptFormsFollowEditsUndoAndRedo()
+{
+    QRandomGenerator rng(20261211);
+    const QString kanji(QChar{kKanji});
+    const QString pieces[] = {QStringLiteral("x"), QStringLiteral("\r\n"), kanji,
+                              QStringLiteral("a") + kanji, QString()};
+    FormModel model;
+    for (int i = 0; i < 200; ++i) {
+        model.text += (i % 7 == 0) ? QStringLiteral("\r\n") : (i % 3 ? kanji : QStringLiteral("a"));
+        model.forms.resize(size_t(model.text.size()));
+    }
+    for (qsizetype i = 0; i < model.text.size(); ++i)
+        if (model.text[i] == QChar{kKanji} && i % 2)
+            model.forms[size_t(i)] = quint16(0xED00 + i % 200);
+    TextBuffer buffer;
+    buffer.setText(model.text);
+    buffer.setCharacterForms(model.kept());
+    QCOMPARE(buffer.characterForms(), model.kept());
+
+    std::vector<FormModel> history{model};
+    size_t current = 0;
+    for (int step = 0; step < 400; ++step) {
+        const int what = int(rng.bounded(20));
+        if (what == 0 && current > 0) {
+            SelectionRange selection;
+            buffer.undo(&selection);
+            model = history[--current];
+        } else if (what == 1 && current + 1 < history.size()) {
+            qsizetype caret = 0;
+            buffer.redo(&caret);
+            model = history[++current];
+        } else if (what == 2) {
+            // Every kanji, or every "a" and kanji, replaced at once.
+            const QString found = rng.bounded(2) ? kanji : QStringLiteral("a") + kanji;
+            const QString by = pieces[rng.bounded(5)];
+            std::vector<qsizetype> places;
+            for (qsizetype i = model.text.indexOf(found); i >= 0;
+                 i = model.text.indexOf(found, i + found.size()))
+                places.push_back(i);
+            if (places.empty() || found == by)
+                continue;
+            buffer.replaceEach(places, found, by);
+            for (auto it = places.rbegin(); it != places.rend(); ++it)
+                model.replace(*it, found.size(), ToCrLf(by));
+            history.resize(++current);
+            history.push_back(model);
+        } else {
+            const qsizetype pos = buffer.snap(rng.bounded(model.text.size() + 1));
+            const qsizetype end =
+                std::max(pos, buffer.snap(pos + (rng.bounded(3) ? rng.bounded(4) : 0)));
+            const QString& text = pieces[rng.bounded(5)];
+            if (text.isEmpty() && end == pos)
+                continue;
+            buffer.replace(pos, end - pos, text);
+            model.replace(pos, end - pos, ToCrLf(text));
+            history.resize(++current);
+            history.push_back(model);
+        }
+        QCOMPARE(buffer.text(), model.text);
+        if (buffer.characterForms() != model.kept())
+            QFAIL(qPrintable(QStringLiteral("step %1: %2 kept forms, expected %3")
+                                 .arg(step)
+                                 .arg(buffer.characterForms().size())
+                                 .arg(model.kept().size())));
+    }
+    SelectionRange selection;
+    while (buffer.canUndo())
+        buffer.undo(&selection);
+    QCOMPARE(buffer.text(), history.front().text);
+    QCOMPARE(buffer.characterForms(), history.front().kept());
+    qsizetype caret = 0;
+    while (buffer.canRedo())
+        buffer.redo(&caret);
+    QCOMPARE(buffer.text(), history[current].text);
+    QCOMPARE(buffer.characterForms(), history[current].kept());
+}
+
+// Backspace and Delete over kept kanji merge into one undo step; undoing it puts every form
+// back where it was.
+void TestTextBuffer::keptFormsComeBackWithMergedTyping()
+{
+    const QString text = QStringLiteral("a") + QChar{kKanji} + QChar{kKanji} + QStringLiteral("b") +
+                         QChar{kKanji} + QChar{kKanji} + QStringLiteral("c");
+    const CharacterForms kept = {
+        {1, kKanji, 0xED40}, {2, kKanji, 0xFA5C}, {4, kKanji, 0xED40}, {5, kKanji, 0xFA5C}};
+    TextBuffer buffer;
+    buffer.setText(text);
+    buffer.setCharacterForms(kept);
+    using Merge = TextBuffer::Merge;
+    for (qsizetype pos = 3; pos > 1; --pos) // Backspace from after the first pair
+        buffer.replace(pos - 1, 1, {}, Merge::Typing);
+    QCOMPARE(buffer.text(), QStringLiteral("ab") + QChar{kKanji} + QChar{kKanji} + u'c');
+    QCOMPARE(buffer.characterForms(), (CharacterForms{{2, kKanji, 0xED40}, {3, kKanji, 0xFA5C}}));
+    for (int k = 0; k < 2; ++k) // Delete at the second pair
+        buffer.replace(2, 1, {}, Merge::Typing);
+    QCOMPARE(buffer.characterForms(), CharacterForms{});
+    SelectionRange selection;
+    buffer.undo(&selection);
+    buffer.undo(&selection);
+    QVERIFY(!buffer.canUndo());
+    QCOMPARE(buffer.text(), text);
+    QCOMPARE(buffer.characterForms(), kept);
+    // Typed again, the kanji takes the page's usual form: nothing is kept for it.
+    buffer.replace(1, 1, QString(QChar{kKanji}));
+    QCOMPARE(buffer.characterForms(),
+             (CharacterForms{{2, kKanji, 0xFA5C}, {4, kKanji, 0xED40}, {5, kKanji, 0xFA5C}}));
+}
+
+void TestTextBuffer::keptFormsMustNameTheirCharacter()
+{
+    TextBuffer buffer;
+    buffer.setText(QStringLiteral("a") + QChar{kKanji} + QStringLiteral("\n") + QChar{kKanji});
+    buffer.setCharacterForms({{4, kKanji, 2},
+                              {0, kKanji, 1},
+                              {1, kKanji, 3},
+                              {1, kKanji, 4},
+                              {2, kKanji, 5},
+                              {9, kKanji, 6}});
+    QCOMPARE(buffer.characterForms(), (CharacterForms{{1, kKanji, 3}, {4, kKanji, 2}}));
+    buffer.setText(QStringLiteral("x"));
+    QCOMPARE(buffer.characterForms(), CharacterForms{});
 }
 
 QTEST_GUILESS_MAIN(TestTextBuffer)
