@@ -424,7 +424,8 @@ bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
             QStringLiteral("最初に違うのは ") + state_.Doc.inexactPlace() +
             QStringLiteral(" です。") + kCrLf +
             QStringLiteral("上書きすると、ファイルのバイトは読んだときと変わります (") +
-            encoding.displayName() + QStringLiteral(" としての内容は同じです)。上書きしますか？");
+            encoding.displayName() +
+            QStringLiteral(" の文字としては画面のとおりに保存されます)。上書きしますか？");
         if (state_.prompts->message({question, kNoDocumentCaption, MsgButtons::YesNo,
                                      MsgIcon::Exclamation, MsgAnswer::No}) != MsgAnswer::Yes)
             return false;
