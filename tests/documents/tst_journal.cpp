@@ -162,7 +162,7 @@ void TestJournal::damagedJournalIsRefused_data()
     QTest::newRow("altered_text") << altered(textAt + 3, 'X');
     QTest::newRow("altered_path") << altered(good.indexOf("a.htm"), 'b');
     QTest::newRow("altered_checksum") << altered(good.indexOf("sha256=") + 7, 'g');
-    QTest::newRow("other_version") << altered(good.indexOf("JOURNAL ") + 8, '3');
+    QTest::newRow("other_version") << altered(good.indexOf("JOURNAL ") + 8, '9');
     QTest::newRow("foreign_file") << QByteArray("<HTML><BODY>hello</BODY></HTML>\r\n");
     QByteArray noBlankLine = good;
     noBlankLine.remove(textAt - 1, 1);
