@@ -52,6 +52,7 @@ frmMain::frmMain(AppState& state, QWidget* parent)
 
     const QFont font = EditorFont();
     mainText_->setObjectName(QStringLiteral("MainText"));
+    mainText_->setSyntaxColoring(state_.SyntaxColoring);
     // The edit box has no label; a screen reader announces it by this name.
     mainText_->setAccessibleName(QStringLiteral("ページのソース"));
     gutter_->setObjectName(QStringLiteral("subText1"));

@@ -35,6 +35,7 @@ void PrepareSettings(AppState& state)
     if (!FileExists(ProgramFile(kPathFile)))
         CreatePathIniFile(kPathFile);
     state.ImageSelectMode = ReadImageSelectMode();
+    state.SyntaxColoring = ReadSyntaxColoring();
 }
 
 frmSplash::frmSplash(QWidget* parent)

@@ -57,6 +57,8 @@ struct AppState {
     QString MarkerColumnText;
     // 1 = image fields are picked with the open-file dialog; other values = the image browser.
     int ImageSelectMode = 1;
+    // The edit box colours tags, attributes, comments and ASP blocks; read once at start-up.
+    bool SyntaxColoring = true;
     bool InputMode = false;
     // The input method's status (4 and above: a conversion mode). Qt cannot read it on this
     // platform, so by default there is none; tests put a fake here.

@@ -117,6 +117,12 @@ int ReadImageSelectMode()
     return ok ? mode : 1;
 }
 
+bool ReadSyntaxColoring()
+{
+    return ReadIniValue(QStringLiteral("ImgFlgSection"), QStringLiteral("Color"), kPathFile)
+               .trimmed() != u"0";
+}
+
 QString LookUpLinkPath(const QString& caption, const QString& section, const QString& linkText)
 {
     if (linkText.isEmpty())

@@ -42,6 +42,10 @@ void LoadUserTexts(AppState& state);
 void CreatePathIniFile(const QString& fileName);
 // "ImgFlg" of "ImgFlgSection" as a number; an empty value gives 1.
 int ReadImageSelectMode();
+// "Color" of "ImgFlgSection": "0" turns the edit box's syntax colours off; any other value, or
+// none, leaves them on. The key sits in the first section, read at start-up, so that a line
+// added there by hand never moves the path list ("Files") from the end of the file.
+bool ReadSyntaxColoring();
 
 // The path list: lines "document path+link text=linked file" at the end of TL_Path.ini.
 // caption is the current document's name (the main window's caption).

@@ -146,8 +146,17 @@ void AccessibleMainText::scrollToSubstring(int startIndex, int endIndex)
 
 QString AccessibleMainText::attributes(int offset, int* startOffset, int* endOffset) const
 {
+    MainTextEdit* e = edit();
     *startOffset = *endOffset = offset;
-    return {};
+    if (offset < 0 || offset >= e->length())
+        return {};
+    // The colour the characters are shown in, as AT-SPI names it: code told from text.
+    qsizetype from = offset;
+    qsizetype to = offset;
+    const QColor color = e->shownColorAt(offset, &from, &to);
+    *startOffset = int(from);
+    *endOffset = int(to);
+    return QStringLiteral("fg-color:%1,%2,%3;").arg(color.red()).arg(color.green()).arg(color.blue());
 }
 
 void AccessibleMainText::deleteText(int startOffset, int endOffset)

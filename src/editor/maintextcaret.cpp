@@ -45,6 +45,7 @@ void MainTextEdit::selectAll()
 
 void MainTextEdit::selectionChanged()
 {
+    pairKnown_ = false;
     restartBlink();
     viewport()->update();
     if (hasFocus())

@@ -3,6 +3,7 @@
 
 #include "editor/accessibletext.h"
 #include "editor/maintexthelpers.h"
+#include "editor/syntaxstates.h"
 #include "platform/keycodes.h"
 #include "platform/surrogates.h"
 
@@ -29,7 +30,8 @@ namespace tl
 using namespace maintext;
 
 MainTextEdit::MainTextEdit(Document& document, QWidget* parent)
-    : QAbstractScrollArea(parent), doc_(document)
+    : QAbstractScrollArea(parent), doc_(document),
+      syntax_(std::make_unique<SyntaxStates>(document))
 {
     static const bool accessible = [] {
         QAccessible::installFactory(AccessibleMainTextFactory);
@@ -66,6 +68,8 @@ void MainTextEdit::setText(QStringView text)
 
 void MainTextEdit::textReset()
 {
+    syntax_->reset();
+    pairKnown_ = false;
     layouts_.clear();
     longLines_.clear();
     wantedX_ = -1;
@@ -163,6 +167,8 @@ void MainTextEdit::edited()
 
 void MainTextEdit::afterChange(const TextChange& change)
 {
+    syntax_->follow(change);
+    pairKnown_ = false;
     if (QAccessible::isActive()) {
         // Readers are told where the text changed, never sent the whole page.
         QAccessibleTextUpdateEvent edited(

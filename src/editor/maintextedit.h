@@ -2,6 +2,8 @@
 
 #include "core/document.h"
 #include "editor/longline.h"
+#include "editor/syntaxlexer.h"
+#include "editor/tagpairs.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
@@ -11,6 +13,7 @@
 #include <QTextLayout>
 
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -20,6 +23,8 @@ class QTextCharFormat;
 
 namespace tl
 {
+
+class SyntaxStates;
 
 // The edit box: a plain-text view without line wrap of a Document (our own text engine, so
 // that a 20 MB page of 400,000 lines loads in a fraction of a second), which it draws and
@@ -133,6 +138,22 @@ public:
     QColor textColorAt(qsizetype pos) const;
     void clearTextColors();
 
+    // ---- Syntax colours and matching pairs ----
+    // Tags, attributes, entities, comments and ASP blocks are shown in colours of their own (on
+    // by default). These colours belong to the view alone: they are no colour runs of the
+    // document, so textColorAt and the stamps never see them.
+    void setSyntaxColoring(bool on);
+    bool syntaxColoring() const { return coloring_; }
+    // The colour the character at pos is shown in (a stamp's over the syntax colour; black for
+    // plain text and line breaks) and the characters [*from, *to) around it shown in the same.
+    QColor shownColorAt(qsizetype pos, qsizetype* from, qsizetype* to) const;
+    // The tag the caret is in and its partner, highlighted; none without a partner near enough.
+    std::optional<TagPair> matchingPair() const;
+    // Ctrl+]: the caret goes to the partner of the tag it is in, wherever that is. False (and no
+    // move) without one.
+    bool jumpToPartner();
+    SyntaxStates& syntaxStates() const { return *syntax_; }
+
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 Q_SIGNALS:
@@ -206,9 +227,13 @@ private:
     // A copy of layout with the text being composed shown at column `at`.
     std::unique_ptr<QTextLayout> preeditLayout(const QTextLayout& layout, const QFont& font,
                                                int at) const;
-    // The colour runs and the selection within [start, end), counted from start.
+    // The matching pair's highlight, the colour runs and the selection within [start, end),
+    // counted from start, drawn over the text.
     QList<QTextLayout::FormatRange> formatsFor(qsizetype start, qsizetype end,
                                                const QTextCharFormat& selected) const;
+    // Gives the layout of the characters [from, from + its length) of line the line's syntax
+    // colours (none while colouring is off), laying it out again only when they changed.
+    void colorLayout(QTextLayout* layout, int line, qsizetype from) const;
 
     // Lines too long to lay out whole, drawn and measured a chunk at a time: see LongLine.
     bool isLongLine(int line) const;
@@ -243,6 +268,12 @@ private:
     mutable CharAdvances advances_;
     mutable std::unordered_map<int, std::unique_ptr<LongLine>> longLines_; // by line
     bool longLinesEdited_ = false; // some long line waits to be measured after an edit
+
+    std::unique_ptr<SyntaxStates> syntax_;
+    bool coloring_ = true;
+    mutable std::vector<SyntaxRun> runs_; // scratch for colorLayout
+    mutable std::optional<TagPair> pair_;
+    mutable bool pairKnown_ = false; // pair_ is up to date with the caret and the text
 
     QString preedit_;
     QList<QInputMethodEvent::Attribute> preeditAttributes_;

@@ -3,6 +3,7 @@
 // Helpers shared by the edit box's source files (maintextedit*.cpp); not for other code.
 
 #include <QChar>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QString>
 #include <QStringList>
@@ -69,6 +70,13 @@ inline bool IsPrintableInput(const QString& text)
         if (c.category() == QChar::Other_Control && c != u'\t')
             return false;
     return true;
+}
+
+// Ctrl+]: the caret goes to the partner of the tag it is in.
+inline bool IsJumpToPartner(const QKeyEvent& key)
+{
+    return key.key() == Qt::Key_BracketRight &&
+           (key.modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
 }
 
 constexpr int kLineWidthForLayout = 1'000'000;

@@ -46,7 +46,8 @@ bool MainTextEdit::event(QEvent* event)
             key == QKeySequence::SelectNextWord || key == QKeySequence::SelectPreviousWord ||
             key == QKeySequence::MoveToStartOfDocument ||
             key == QKeySequence::MoveToEndOfDocument ||
-            key == QKeySequence::SelectStartOfDocument || key == QKeySequence::SelectEndOfDocument;
+            key == QKeySequence::SelectStartOfDocument ||
+            key == QKeySequence::SelectEndOfDocument || IsJumpToPartner(*key);
         const bool typing = (mods == Qt::NoModifier || mods == Qt::ShiftModifier) &&
                             (IsPrintableInput(key->text()) || key->key() == Qt::Key_Backspace ||
                              key->key() == Qt::Key_Home || key->key() == Qt::Key_End ||
@@ -111,6 +112,10 @@ void MainTextEdit::keyReleaseEvent(QKeyEvent* event)
 
 bool MainTextEdit::handleMovementKey(QKeyEvent* e)
 {
+    if (IsJumpToPartner(*e)) {
+        jumpToPartner();
+        return true;
+    }
     struct Move {
         QKeySequence::StandardKey move;
         QKeySequence::StandardKey select;

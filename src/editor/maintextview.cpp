@@ -154,7 +154,19 @@ std::unique_ptr<QTextLayout> MainTextEdit::preeditLayout(const QTextLayout& layo
     auto withPreedit = std::make_unique<QTextLayout>(layout.text(), font);
     withPreedit->setTextOption(layout.textOption());
     withPreedit->setPreeditArea(at, preedit_);
+    // The line's colours stay, those after the caret moved past the text being composed.
     QList<QTextLayout::FormatRange> formats;
+    const int shift = int(preedit_.size());
+    for (QTextLayout::FormatRange r : layout.formats()) {
+        if (r.start < at && r.start + r.length > at) {
+            formats.append({r.start, at - r.start, r.format});
+            r.length -= at - r.start;
+            r.start = at;
+        }
+        if (r.start >= at)
+            r.start += shift;
+        formats.append(r);
+    }
     for (const auto& a : preeditAttributes_) {
         if (a.type != QInputMethodEvent::TextFormat)
             continue;
@@ -175,6 +187,18 @@ QList<QTextLayout::FormatRange> MainTextEdit::formatsFor(qsizetype start, qsizet
                                                          const QTextCharFormat& selected) const
 {
     QList<QTextLayout::FormatRange> ranges;
+    if (const std::optional<TagPair> pair = matchingPair()) {
+        // Under the stamps' colours and the selection, which are drawn after it.
+        QTextCharFormat f;
+        f.setBackground(QColor(0xFF, 0xE4, 0x9C));
+        for (const auto& [from, to] : {std::pair(pair->openFrom, pair->openTo),
+                                      std::pair(pair->closeFrom, pair->closeTo)}) {
+            const qsizetype a = std::max(from, start);
+            const qsizetype b = std::min(to, end);
+            if (a < b)
+                ranges.append({int(a - start), int(b - a), f});
+        }
+    }
     for (const ColorRun& run : doc_.colorRuns()) {
         const qsizetype a = std::max(run.from, start);
         const qsizetype b = std::min(run.to, end);
@@ -344,6 +368,7 @@ void MainTextEdit::paintLongLine(QPainter& painter, int line, const QRect& area,
     qreal shift = 0;
     if (caretHere && !preedit_.isEmpty()) {
         QTextLayout* layout = chunkLayout(l, caretChunk);
+        colorLayout(layout, line, l.chunkStart(caretChunk));
         const int length = int(layout->text().size());
         preeditAt = int(doc_.caret() - start - l.chunkStart(caretChunk));
         withPreedit = preeditLayout(*layout, advances_.font(), preeditAt);
@@ -366,9 +391,10 @@ void MainTextEdit::paintLongLine(QPainter& painter, int line, const QRect& area,
         if (first < 0)
             first = k;
         last = k;
-        QTextLayout* layout =
-            k == caretChunk && withPreedit ? withPreedit.get() : chunkLayout(l, k);
         const qsizetype from = l.chunkStart(k);
+        QTextLayout* layout = k == caretChunk && withPreedit ? withPreedit.get() : chunkLayout(l, k);
+        if (layout != withPreedit.get())
+            colorLayout(layout, line, from);
         const qsizetype to = from + l.chunk(k).length;
         QList<QTextLayout::FormatRange> inChunk;
         for (const auto& r : ranges) {
@@ -463,6 +489,7 @@ void MainTextEdit::paintEvent(QPaintEvent* event)
         const qsizetype start = doc_.lineStart(line);
         const qsizetype end = doc_.lineEnd(line);
         QTextLayout* layout = layoutFor(line);
+        colorLayout(layout, line, 0);
         std::unique_ptr<QTextLayout> withPreedit;
         int preeditAt = -1;
         if (line == caretLine && !preedit_.isEmpty()) {

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "editor/syntaxlexer.h"
+
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace tl
+{
+
+class Document;
+struct TextChange;
+
+// The lexer's state at the start of each line of a document, computed when asked for and kept
+// through edits, so that colouring a screen costs the lines on it.
+//
+// States are exact up to exactTo_. Beyond it the states computed before an edit are kept: when
+// re-lexing after the edit meets a line whose state is the one kept, and no edited line lies
+// between it and the next edit, the states up to that edit are exact again without lexing
+// them. Typing `<!--` at the top of a page re-lexes only the lines drawn; deleting it again
+// re-lexes them until the kept states are met. A line of thousands of characters keeps states
+// inside it every few thousand characters too, so that a piece of it is coloured without
+// lexing it from its start.
+class SyntaxStates
+{
+public:
+    explicit SyntaxStates(Document& document) : doc_(document) {}
+
+    // The whole text was replaced.
+    void reset();
+    // One change of the text (Document::changed).
+    void follow(const TextChange& change);
+
+    // The lexer state at the start of line (0-based).
+    LexState stateAt(int line);
+    // Runs of the line that reach into [from, to) (offsets in the line), whole.
+    void runsIn(int line, qsizetype from, qsizetype to, std::vector<SyntaxRun>* runs);
+    // The whole line's runs and marks.
+    void lexLine(int line, std::vector<SyntaxRun>* runs, std::vector<LexMark>* marks);
+
+    // Lines whose states are known exactly (for tests of the laziness).
+    int exactLines() const { return exactTo_ + 1; }
+
+private:
+    struct Checkpoint {
+        qsizetype offset = 0;
+        LexState state;
+    };
+    // Lexes the line from its exact start state; with runs, only as far as needed for
+    // [from, to), else to its end. Returns the state reached.
+    LexState lexLong(int line, qsizetype from, qsizetype to, std::vector<SyntaxRun>* runs);
+    LexState endState(int line);
+
+    Document& doc_;
+    std::vector<LexState> states_{LexState{}}; // [i]: start of line i, for i < size()
+    int exactTo_ = 0;
+    // Lines edited since the states after them were computed: sorted, disjoint [first, last].
+    std::vector<std::pair<int, int>> dirty_;
+    // A long line's states inside it, [0] at its start. The line's start and length, followed
+    // through the changes, tell whether they still belong to the text.
+    struct LineCheckpoints {
+        qsizetype start = 0;
+        qsizetype length = 0;
+        std::vector<Checkpoint> points;
+    };
+    std::unordered_map<int, LineCheckpoints> checkpoints_;
+};
+
+} // namespace tl

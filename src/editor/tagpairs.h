@@ -1,0 +1,73 @@
+#pragma once
+
+#include "editor/syntaxlexer.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+#include <vector>
+
+namespace tl
+{
+
+// A text as the pair matcher reads it: line by line, lexed from the state each line starts in.
+// Positions are 0-based and count a line break as CR LF.
+class LexedLines
+{
+public:
+    virtual ~LexedLines() = default;
+    virtual int lineCount() const = 0;
+    virtual qsizetype lineStart(int line) const = 0;
+    virtual int lineOf(qsizetype pos) const = 0;
+    // The line's text (without its line break) and its marks.
+    virtual void lexLine(int line, QString* text, std::vector<LexMark>* marks) = 0;
+};
+
+// A whole text held as a string, with CR LF line breaks.
+class StringLexedLines final : public LexedLines
+{
+public:
+    explicit StringLexedLines(QStringView text);
+    int lineCount() const override { return int(starts_.size()); }
+    qsizetype lineStart(int line) const override { return starts_[size_t(line)]; }
+    int lineOf(qsizetype pos) const override;
+    void lexLine(int line, QString* text, std::vector<LexMark>* marks) override;
+
+private:
+    QStringView text_;
+    std::vector<qsizetype> starts_;
+    std::vector<qsizetype> ends_;
+    std::vector<LexState> states_; // lexed up to states_.size() - 1
+};
+
+// A tag and its partner, or an ASP block's two delimiters: [from, to) each, the start tag (or
+// "<%") first.
+struct TagPair {
+    qsizetype openFrom = 0;
+    qsizetype openTo = 0;
+    qsizetype closeFrom = 0;
+    qsizetype closeTo = 0;
+    bool operator==(const TagPair&) const = default;
+};
+
+// With the caret inside a start tag or an end tag (after its "<", up to just after its ">"),
+// the tag and its partner: the next end tag of the same name after a start tag, the last start
+// tag before an end tag, counting the tags of that name between (names without regard to case;
+// tags in comments, ASP blocks and script text do not count). With the caret inside an ASP
+// block, "<%" and "%>". None when the caret is in neither, for elements without an end tag (BR,
+// IMG...), and when the partner is not found within maxLines lines of the caret (-1: the
+// whole text).
+std::optional<TagPair> FindTagPair(LexedLines& text, qsizetype caret, int maxLines = -1);
+
+inline std::optional<TagPair> FindTagPair(QStringView text, qsizetype caret)
+{
+    StringLexedLines lines(text);
+    return FindTagPair(lines, caret);
+}
+
+// Where Ctrl+] takes the caret: after the end of the partner of the tag the caret is in (after
+// "<%" from the end of an ASP block, after "%>" from elsewhere in it).
+qsizetype PartnerJumpTarget(const TagPair& pair, qsizetype caret);
+
+} // namespace tl
