@@ -156,7 +156,10 @@ QString AccessibleMainText::attributes(int offset, int* startOffset, int* endOff
     const QColor color = e->shownColorAt(offset, &from, &to);
     *startOffset = int(from);
     *endOffset = int(to);
-    return QStringLiteral("fg-color:%1,%2,%3;").arg(color.red()).arg(color.green()).arg(color.blue());
+    return QStringLiteral("fg-color:%1,%2,%3;")
+        .arg(color.red())
+        .arg(color.green())
+        .arg(color.blue());
 }
 
 void AccessibleMainText::deleteText(int startOffset, int endOffset)

@@ -30,8 +30,7 @@ namespace tl
 using namespace maintext;
 
 MainTextEdit::MainTextEdit(Document& document, QWidget* parent)
-    : QAbstractScrollArea(parent), doc_(document),
-      syntax_(std::make_unique<SyntaxStates>(document))
+    : QAbstractScrollArea(parent), doc_(document), syntax_(std::make_unique<SyntaxStates>(document))
 {
     static const bool accessible = [] {
         QAccessible::installFactory(AccessibleMainTextFactory);

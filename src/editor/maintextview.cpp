@@ -191,8 +191,8 @@ QList<QTextLayout::FormatRange> MainTextEdit::formatsFor(qsizetype start, qsizet
         // Under the stamps' colours and the selection, which are drawn after it.
         QTextCharFormat f;
         f.setBackground(QColor(0xFF, 0xE4, 0x9C));
-        for (const auto& [from, to] : {std::pair(pair->openFrom, pair->openTo),
-                                      std::pair(pair->closeFrom, pair->closeTo)}) {
+        for (const auto& [from, to] :
+             {std::pair(pair->openFrom, pair->openTo), std::pair(pair->closeFrom, pair->closeTo)}) {
             const qsizetype a = std::max(from, start);
             const qsizetype b = std::min(to, end);
             if (a < b)
@@ -392,7 +392,8 @@ void MainTextEdit::paintLongLine(QPainter& painter, int line, const QRect& area,
             first = k;
         last = k;
         const qsizetype from = l.chunkStart(k);
-        QTextLayout* layout = k == caretChunk && withPreedit ? withPreedit.get() : chunkLayout(l, k);
+        QTextLayout* layout =
+            k == caretChunk && withPreedit ? withPreedit.get() : chunkLayout(l, k);
         if (layout != withPreedit.get())
             colorLayout(layout, line, from);
         const qsizetype to = from + l.chunk(k).length;

@@ -1,8 +1,8 @@
 #include "editor/syntaxlexer.h"
 
 #include <algorithm>
-#include <iterator>
 #include <cstring>
+#include <iterator>
 
 namespace tl
 {
@@ -48,68 +48,14 @@ constexpr bool IsVbIdentChar(char16_t c)
 
 // VBScript's keywords, upper case.
 constexpr const char* kVbKeywords[] = {
-    "AND",
-    "AS",
-    "BYREF",
-    "BYVAL",
-    "CALL",
-    "CASE",
-    "CLASS",
-    "CONST",
-    "DIM",
-    "DO",
-    "EACH",
-    "ELSE",
-    "ELSEIF",
-    "EMPTY",
-    "END",
-    "EQV",
-    "ERASE",
-    "ERROR",
-    "EXIT",
-    "EXPLICIT",
-    "FALSE",
-    "FOR",
-    "FUNCTION",
-    "GET",
-    "GOTO",
-    "IF",
-    "IMP",
-    "IN",
-    "IS",
-    "LET",
-    "LIKE",
-    "LOOP",
-    "MOD",
-    "NEW",
-    "NEXT",
-    "NOT",
-    "NOTHING",
-    "NULL",
-    "ON",
-    "OPTION",
-    "OR",
-    "PRESERVE",
-    "PRIVATE",
-    "PROPERTY",
-    "PUBLIC",
-    "RANDOMIZE",
-    "REDIM",
-    "REM",
-    "RESUME",
-    "SELECT",
-    "SET",
-    "STEP",
-    "STOP",
-    "SUB",
-    "THEN",
-    "TO",
-    "TRUE",
-    "UNTIL",
-    "WEND",
-    "WHILE",
-    "WITH",
-    "XOR",
+    "AND",    "AS",       "BYREF",   "BYVAL",    "CALL",    "CASE",      "CLASS",    "CONST",
+    "DIM",    "DO",       "EACH",    "ELSE",     "ELSEIF",  "EMPTY",     "END",      "EQV",
+    "ERASE",  "ERROR",    "EXIT",    "EXPLICIT", "FALSE",   "FOR",       "FUNCTION", "GET",
+    "GOTO",   "IF",       "IMP",     "IN",       "IS",      "LET",       "LIKE",     "LOOP",
+    "MOD",    "NEW",      "NEXT",    "NOT",      "NOTHING", "NULL",      "ON",       "OPTION",
+    "OR",     "PRESERVE", "PRIVATE", "PROPERTY", "PUBLIC",  "RANDOMIZE", "REDIM",    "REM",
+    "RESUME", "SELECT",   "SET",     "STEP",     "STOP",    "SUB",       "THEN",     "TO",
+    "TRUE",   "UNTIL",    "WEND",    "WHILE",    "WITH",    "XOR",
 };
 
 bool IsVbKeyword(QStringView word)
@@ -313,8 +259,8 @@ private:
         case LexMode::Style:
             if (c == u'<' && at(i_ + 1) == u'%') {
                 openAsp();
-            } else if (c == u'<' && startsWith(i_, st_.mode == LexMode::Script ? "</SCRIPT"
-                                                                                : "</STYLE")) {
+            } else if (c == u'<' &&
+                       startsWith(i_, st_.mode == LexMode::Script ? "</SCRIPT" : "</STYLE")) {
                 st_.mode = LexMode::Text; // the end tag is lexed as text's
             } else {
                 i_ = scanTo(i_ + 1, "<");

@@ -46,9 +46,7 @@ void SyntaxStates::follow(const TextChange& change)
         }
     }
 
-    auto map = [&](int x) {
-        return x <= e ? x : (x <= e + removed ? e : x + inserted - removed);
-    };
+    auto map = [&](int x) { return x <= e ? x : (x <= e + removed ? e : x + inserted - removed); };
     for (auto& [first, last] : dirty_) {
         first = map(first);
         last = map(last);
@@ -78,9 +76,9 @@ void SyntaxStates::follow(const TextChange& change)
             // An edit inside the line: its states before the edit stay.
             const qsizetype offset = change.pos - cp.start;
             cp.length += delta;
-            const auto stale = std::find_if(
-                cp.points.begin() + 1, cp.points.end(),
-                [&](const Checkpoint& p) { return p.offset > offset - kLookahead; });
+            const auto stale =
+                std::find_if(cp.points.begin() + 1, cp.points.end(),
+                             [&](const Checkpoint& p) { return p.offset > offset - kLookahead; });
             cp.points.erase(stale, cp.points.end());
             kept.emplace(line, std::move(cp));
         }
@@ -123,8 +121,7 @@ LexState SyntaxStates::endState(int line)
     return LexLine(doc_.view(start, length), states_[size_t(line)], nullptr);
 }
 
-LexState SyntaxStates::lexLong(int line, qsizetype from, qsizetype to,
-                               std::vector<SyntaxRun>* runs)
+LexState SyntaxStates::lexLong(int line, qsizetype from, qsizetype to, std::vector<SyntaxRun>* runs)
 {
     const LexState start = states_[size_t(line)];
     const qsizetype lineStart = doc_.lineStart(line);

@@ -93,8 +93,7 @@ constexpr int kTagLines = 8;
 std::optional<Item> TagAt(LexedLines& text, qsizetype pos)
 {
     const int line = text.lineOf(pos);
-    for (const Item& item :
-         Collect(text, line, std::min(text.lineCount() - 1, line + kTagLines)))
+    for (const Item& item : Collect(text, line, std::min(text.lineCount() - 1, line + kTagLines)))
         if (item.from == pos)
             return item;
     return std::nullopt;
@@ -128,8 +127,9 @@ void StringLexedLines::lexLine(int line, QString* text, std::vector<LexMark>* ma
 {
     while (int(states_.size()) <= line) {
         const int l = int(states_.size()) - 1;
-        states_.push_back(LexLine(text_.mid(starts_[size_t(l)], ends_[size_t(l)] - starts_[size_t(l)]),
-                                  states_.back(), nullptr));
+        states_.push_back(
+            LexLine(text_.mid(starts_[size_t(l)], ends_[size_t(l)] - starts_[size_t(l)]),
+                    states_.back(), nullptr));
     }
     const QStringView view =
         text_.mid(starts_[size_t(line)], ends_[size_t(line)] - starts_[size_t(line)]);
@@ -181,8 +181,9 @@ std::optional<TagPair> FindTagPair(LexedLines& text, qsizetype caret, int maxLin
             const qsizetype pos = base + m.from;
             if (forward ? pos <= tag.from : pos >= tag.from)
                 continue;
-            if (QStringView(line).mid(m.nameFrom, m.to - m.nameFrom).compare(tag.name,
-                                                                           Qt::CaseInsensitive))
+            if (QStringView(line)
+                    .mid(m.nameFrom, m.to - m.nameFrom)
+                    .compare(tag.name, Qt::CaseInsensitive))
                 continue;
             const bool same = (m.type == LexMark::StartTag) == forward;
             depth += same ? 1 : -1;

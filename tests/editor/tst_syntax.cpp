@@ -86,8 +86,7 @@ QString PairText(const QString& text, const std::optional<TagPair>& pair)
 {
     if (!pair)
         return QStringLiteral("none");
-    return u"%1@%2 | %3@%4"_qs
-        .arg(text.mid(pair->openFrom, pair->openTo - pair->openFrom))
+    return u"%1@%2 | %3@%4"_qs.arg(text.mid(pair->openFrom, pair->openTo - pair->openFrom))
         .arg(pair->openFrom)
         .arg(text.mid(pair->closeFrom, pair->closeTo - pair->closeFrom))
         .arg(pair->closeFrom);
@@ -147,8 +146,7 @@ void TestSyntax::lexLines_data()
     QTest::newRow("asp_block_in_comment")
         << u"<!-- <%=a%> -->"_qs << u"C{<!-- }D{<%=}A{a}D{%>}C{ -->}"_qs;
     QTest::newRow("rem_comment_and_keywords_in_any_case")
-        << u"<% rem x %><% dim Y %>"_qs
-        << u"D{<%}A{ }R{rem x }D{%><%}A{ }K{dim}A{ Y }D{%>}"_qs;
+        << u"<% rem x %><% dim Y %>"_qs << u"D{<%}A{ }R{rem x }D{%><%}A{ }K{dim}A{ Y }D{%>}"_qs;
     QTest::newRow("doubled_quote_inside_vb_string")
         << u"<% s = \"a\"\"b\" %>"_qs << u"D{<%}A{ s = }S{\"a\"\"b\"}A{ }D{%>}"_qs;
     QTest::newRow("block_end_inside_vb_string_ends_the_block")
@@ -224,7 +222,8 @@ void TestSyntax::statesFollowEdits_data()
     QTest::addColumn<int>("pos");
     QTest::addColumn<int>("removed");
     QTest::addColumn<QString>("inserted");
-    const QString page = u"<P>a</P>\r\n<A HREF=\"x\">b</A>\r\n<% x %>\r\nplain\r\n<B>c</B>\r\nend"_qs;
+    const QString page =
+        u"<P>a</P>\r\n<A HREF=\"x\">b</A>\r\n<% x %>\r\nplain\r\n<B>c</B>\r\nend"_qs;
     QTest::newRow("comment_opened_at_the_top") << page << 0 << 0 << u"<!--"_qs;
     QTest::newRow("comment_opened_and_closed") << page << 3 << 0 << u"<!--\r\n-->"_qs;
     QTest::newRow("line_breaks_removed") << page << 5 << 20 << QString();
@@ -299,8 +298,8 @@ void TestSyntax::longLineRunsFromCheckpoints()
         const QString current = doc.lineText(1);
         std::vector<SyntaxRun> whole;
         LexLine(current, LexState{}, &whole);
-        for (const qsizetype from : {qsizetype(0), qsizetype(12'345), qsizetype(30'000),
-                                     current.size() - 10}) {
+        for (const qsizetype from :
+             {qsizetype(0), qsizetype(12'345), qsizetype(30'000), current.size() - 10}) {
             std::vector<SyntaxRun> piece;
             states.runsIn(1, from, from + 600, &piece);
             QVERIFY(!piece.empty());
@@ -334,11 +333,11 @@ void TestSyntax::tagPairs_data()
         << u"<TD ALIGN=\"right\">a</TD>"_qs << u"AL"_qs << u"<TD ALIGN=\"right\">@0 | </TD>@19"_qs;
     QTest::newRow("end_tag_finds_start_tag_ignoring_case")
         << u"<td>a</TD>"_qs << u"</T"_qs << u"<td>@0 | </TD>@5"_qs;
-    QTest::newRow("caret_right_after_the_start_tag") << u"<B>x</B>"_qs << u"<B>"_qs
-                                                     << u"<B>@0 | </B>@4"_qs;
+    QTest::newRow("caret_right_after_the_start_tag")
+        << u"<B>x</B>"_qs << u"<B>"_qs << u"<B>@0 | </B>@4"_qs;
     QTest::newRow("nesting_is_counted")
-        << u"<TABLE><TR><TD><TABLE><TR><TD>a</TD></TR></TABLE></TD></TR></TABLE>"_qs
-        << u"<TA"_qs << u"<TABLE>@0 | </TABLE>@59"_qs;
+        << u"<TABLE><TR><TD><TABLE><TR><TD>a</TD></TR></TABLE></TD></TR></TABLE>"_qs << u"<TA"_qs
+        << u"<TABLE>@0 | </TABLE>@59"_qs;
     QTest::newRow("inner_end_finds_inner_start")
         << u"<DIV>a<DIV>b</DIV>c</DIV>"_qs << u"b</D"_qs << u"<DIV>@6 | </DIV>@12"_qs;
     QTest::newRow("outer_end_finds_outer_start_over_lines")

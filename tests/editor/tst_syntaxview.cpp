@@ -28,9 +28,8 @@ int TintedPixels(const QImage& image, const QRect& rect, const QColor& color)
     for (int y = area.top(); y <= area.bottom(); ++y) {
         for (int x = area.left(); x <= area.right(); ++x) {
             const QColor p = image.pixelColor(x, y);
-            const int channels[3][2] = {{p.red(), color.red()},
-                                        {p.green(), color.green()},
-                                        {p.blue(), color.blue()}};
+            const int channels[3][2] = {
+                {p.red(), color.red()}, {p.green(), color.green()}, {p.blue(), color.blue()}};
             // The measure of colour, from the channel the colour is darkest in.
             int widest = 0;
             for (int c = 1; c < 3; ++c)
