@@ -23,25 +23,12 @@ constexpr qsizetype kLongLine = 1'000'000;
 // Short lines before the long one in the page scrolled down to.
 constexpr int kLinesAbove = 2000;
 
-// Links of a minified list, Japanese and ASCII mixed, cut at exactly kLongLine characters.
 QString MakeLongLine()
 {
-    QString line;
-    line.reserve(kLongLine + 64);
-    for (int i = 0; line.size() < kLongLine; ++i)
-        line += QStringLiteral("<li><a href=\"p%1.htm\">\u9805\u76EE %1</a></li>").arg(i);
-    line.truncate(kLongLine);
-    return line;
+    return bench::MakeLongLine(kLongLine);
 }
 
-QString ShortLines(int count)
-{
-    QString text;
-    for (int i = 0; i < count; ++i)
-        text +=
-            QStringLiteral("<tr><td class=\"item\">%1</td><td>\u5546\u54C1</td></tr>\r\n").arg(i);
-    return text;
-}
+using bench::ShortLines;
 
 // Line 1 is the long line, with short lines after it.
 const QString& LongLinePage()

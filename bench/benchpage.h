@@ -30,4 +30,26 @@ inline QString MakeBenchPage(const QString& lastLine)
     return text;
 }
 
+// Links of a minified list, Japanese and ASCII mixed, cut at exactly `length` characters: a
+// page minified onto one line.
+inline QString MakeLongLine(qsizetype length)
+{
+    QString line;
+    line.reserve(length + 64);
+    for (int i = 0; line.size() < length; ++i)
+        line += QStringLiteral("<li><a href=\"p%1.htm\">\u9805\u76EE %1</a></li>").arg(i);
+    line.truncate(length);
+    return line;
+}
+
+// Short lines of a table, each ending with CR LF.
+inline QString ShortLines(int count)
+{
+    QString text;
+    for (int i = 0; i < count; ++i)
+        text +=
+            QStringLiteral("<tr><td class=\"item\">%1</td><td>\u5546\u54C1</td></tr>\r\n").arg(i);
+    return text;
+}
+
 } // namespace tl::bench

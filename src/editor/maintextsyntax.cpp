@@ -40,11 +40,12 @@ public:
     int lineCount() const override { return doc_.lineCount(); }
     qsizetype lineStart(int line) const override { return doc_.lineStart(line); }
     int lineOf(qsizetype pos) const override { return doc_.lineOf(pos); }
-    void lexLine(int line, QString* text, std::vector<LexMark>* marks) override
+    LexState stateAt(int line) override { return syntax_.stateAt(line); }
+    void lexLine(int line, std::vector<LexMark>* marks) override
     {
         syntax_.lexLine(line, nullptr, marks);
-        *text = doc_.lineText(line);
     }
+    QString mid(qsizetype pos, qsizetype length) const override { return doc_.mid(pos, length); }
 
 private:
     Document& doc_;

@@ -41,11 +41,10 @@ std::vector<Item> Collect(LexedLines& text, int first, int last)
     std::vector<Item> items;
     int openTag = -1;
     int openAsp = -1;
-    QString line;
     std::vector<LexMark> marks;
     for (int l = first; l <= last; ++l) {
         marks.clear();
-        text.lexLine(l, &line, &marks);
+        text.lexLine(l, &marks);
         const qsizetype base = text.lineStart(l);
         for (const LexMark& m : marks) {
             switch (m.type) {
@@ -55,7 +54,7 @@ std::vector<Item> Collect(LexedLines& text, int first, int last)
                     items[size_t(openTag)].to = base + m.from;
                 items.push_back({m.type == LexMark::StartTag ? Item::Start : Item::End,
                                  base + m.from, base + m.to, -1, -1,
-                                 line.mid(m.nameFrom, m.to - m.nameFrom).toUpper()});
+                                 text.mid(base + m.nameFrom, m.to - m.nameFrom).toUpper()});
                 openTag = int(items.size()) - 1;
                 break;
             case LexMark::TagClose:
@@ -85,18 +84,42 @@ bool Holds(const Item& item, qsizetype caret)
     return item.from < caret && (item.to < 0 || caret <= item.to);
 }
 
-// A tag spans a few lines at most; this many are read around the caret to find the one it is in
-// and where a partner ends.
-constexpr int kTagLines = 8;
+// A line starting inside a tag or an ASP block.
+bool StartsInside(const LexState& state)
+{
+    return state.asp || (state.mode != LexMode::Text && state.mode != LexMode::Comment &&
+                         state.mode != LexMode::Script && state.mode != LexMode::Style);
+}
 
-// The whole tag starting at pos, which begins line `line` or a later one within kTagLines.
-std::optional<Item> TagAt(LexedLines& text, qsizetype pos)
+// A tag spans a few lines, an ASP block some more; no more than this are read to find where
+// the one holding the caret begins and ends.
+constexpr int kSpanLines = 1000;
+
+// The innermost item holding pos (an ASP block inside a tag before the tag), read from the
+// lines around it: back while a line starts inside a tag or block, forward while one goes on
+// into the next line.
+std::optional<Item> ItemAt(LexedLines& text, qsizetype pos)
 {
     const int line = text.lineOf(pos);
-    for (const Item& item : Collect(text, line, std::min(text.lineCount() - 1, line + kTagLines)))
-        if (item.from == pos)
-            return item;
-    return std::nullopt;
+    int first = line;
+    while (first > 0 && line - first < kSpanLines && StartsInside(text.stateAt(first)))
+        --first;
+    int last = line;
+    while (last + 1 < text.lineCount() && last - line < kSpanLines &&
+           StartsInside(text.stateAt(last + 1)))
+        ++last;
+    const std::vector<Item> items = Collect(text, first, last);
+    const Item* found = nullptr;
+    for (const Item& item : items)
+        if (item.kind == Item::Asp && Holds(item, pos))
+            found = &item;
+    if (!found)
+        for (const Item& item : items)
+            if (item.kind != Item::Asp && Holds(item, pos))
+                found = &item;
+    if (!found)
+        return std::nullopt;
+    return *found;
 }
 
 } // namespace
@@ -123,55 +146,43 @@ int StringLexedLines::lineOf(qsizetype pos) const
     return std::max(0, int(it - starts_.begin()) - 1);
 }
 
-void StringLexedLines::lexLine(int line, QString* text, std::vector<LexMark>* marks)
+LexState StringLexedLines::stateAt(int line)
 {
     while (int(states_.size()) <= line) {
         const int l = int(states_.size()) - 1;
-        states_.push_back(
-            LexLine(text_.mid(starts_[size_t(l)], ends_[size_t(l)] - starts_[size_t(l)]),
-                    states_.back(), nullptr));
+        states_.push_back(LexLine(lineView(l), states_.back(), nullptr));
     }
-    const QStringView view =
-        text_.mid(starts_[size_t(line)], ends_[size_t(line)] - starts_[size_t(line)]);
-    *text = view.toString();
-    LexLine(view, states_[size_t(line)], nullptr, marks);
+    return states_[size_t(line)];
+}
+
+void StringLexedLines::lexLine(int line, std::vector<LexMark>* marks)
+{
+    LexLine(lineView(line), stateAt(line), nullptr, marks);
 }
 
 std::optional<TagPair> FindTagPair(LexedLines& text, qsizetype caret, int maxLines)
 {
-    const int caretLine = text.lineOf(caret);
-    const int last = text.lineCount() - 1;
-    const std::vector<Item> around =
-        Collect(text, std::max(0, caretLine - kTagLines), std::min(last, caretLine + kTagLines));
-
-    // The innermost: an ASP block inside a tag comes before the tag.
-    const Item* here = nullptr;
-    for (const Item& item : around)
-        if (item.kind == Item::Asp && Holds(item, caret))
-            here = &item;
-    if (here) {
-        if (here->to < 0)
-            return std::nullopt;
+    const std::optional<Item> here = ItemAt(text, caret);
+    if (!here || here->to < 0)
+        return std::nullopt;
+    if (here->kind == Item::Asp)
         return TagPair{here->from, here->headTo, here->closeFrom, here->to};
-    }
-    for (const Item& item : around)
-        if (item.kind != Item::Asp && Holds(item, caret))
-            here = &item;
-    if (!here || here->to < 0 || HasNoEndTag(here->name))
+    if (HasNoEndTag(here->name))
         return std::nullopt;
 
-    const Item tag = *here;
+    const Item& tag = *here;
     const bool forward = tag.kind == Item::Start;
+    const int last = text.lineCount() - 1;
     const int limit = maxLines < 0 ? last + 1 : maxLines;
+    const int tagLine = text.lineOf(tag.from);
     int depth = 1;
-    QString line;
     std::vector<LexMark> marks;
     for (int step = 0; step <= limit; ++step) {
-        const int l = forward ? text.lineOf(tag.from) + step : text.lineOf(tag.from) - step;
+        const int l = forward ? tagLine + step : tagLine - step;
         if (l < 0 || l > last)
             break;
         marks.clear();
-        text.lexLine(l, &line, &marks);
+        text.lexLine(l, &marks);
         const qsizetype base = text.lineStart(l);
         const qsizetype count = qsizetype(marks.size());
         for (qsizetype k = 0; k < count; ++k) {
@@ -179,18 +190,17 @@ std::optional<TagPair> FindTagPair(LexedLines& text, qsizetype caret, int maxLin
             if (m.type != LexMark::StartTag && m.type != LexMark::EndTag)
                 continue;
             const qsizetype pos = base + m.from;
-            if (forward ? pos <= tag.from : pos >= tag.from)
-                continue;
-            if (QStringView(line)
-                    .mid(m.nameFrom, m.to - m.nameFrom)
+            if ((forward ? pos <= tag.from : pos >= tag.from) ||
+                m.to - m.nameFrom != tag.name.size() ||
+                text.mid(base + m.nameFrom, m.to - m.nameFrom)
                     .compare(tag.name, Qt::CaseInsensitive))
                 continue;
-            const bool same = (m.type == LexMark::StartTag) == forward;
-            depth += same ? 1 : -1;
+            depth += (m.type == LexMark::StartTag) == forward ? 1 : -1;
             if (depth > 0)
                 continue;
-            const std::optional<Item> partner = TagAt(text, pos);
-            if (!partner || partner->to < 0)
+            // The partner, read whole: the caret is put just inside it to find it.
+            const std::optional<Item> partner = ItemAt(text, base + m.to);
+            if (!partner || partner->from != pos || partner->to < 0)
                 return std::nullopt;
             if (forward)
                 return TagPair{tag.from, tag.to, partner->from, partner->to};

@@ -20,8 +20,12 @@ public:
     virtual int lineCount() const = 0;
     virtual qsizetype lineStart(int line) const = 0;
     virtual int lineOf(qsizetype pos) const = 0;
-    // The line's text (without its line break) and its marks.
-    virtual void lexLine(int line, QString* text, std::vector<LexMark>* marks) = 0;
+    // The lexer's state at the line's start.
+    virtual LexState stateAt(int line) = 0;
+    // The marks of the line (without its line break), offsets in the line.
+    virtual void lexLine(int line, std::vector<LexMark>* marks) = 0;
+    // The characters [pos, pos + length).
+    virtual QString mid(qsizetype pos, qsizetype length) const = 0;
 };
 
 // A whole text held as a string, with CR LF line breaks.
@@ -32,9 +36,19 @@ public:
     int lineCount() const override { return int(starts_.size()); }
     qsizetype lineStart(int line) const override { return starts_[size_t(line)]; }
     int lineOf(qsizetype pos) const override;
-    void lexLine(int line, QString* text, std::vector<LexMark>* marks) override;
+    LexState stateAt(int line) override;
+    void lexLine(int line, std::vector<LexMark>* marks) override;
+    QString mid(qsizetype pos, qsizetype length) const override
+    {
+        return text_.mid(pos, length).toString();
+    }
 
 private:
+    QStringView lineView(int line) const
+    {
+        return text_.mid(starts_[size_t(line)], ends_[size_t(line)] - starts_[size_t(line)]);
+    }
+
     QStringView text_;
     std::vector<qsizetype> starts_;
     std::vector<qsizetype> ends_;
