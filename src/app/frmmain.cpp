@@ -10,6 +10,7 @@
 #include "documents/journalkeeper.h"
 #include "documents/pagelist.h"
 #include "editor/editcommands.h"
+#include "editor/frmfindpages.h"
 #include "editor/keyhandler.h"
 #include "editor/maintextedit.h"
 #include "platform/errors.h"
@@ -34,6 +35,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QUrl>
 
 namespace tl
@@ -90,6 +92,10 @@ frmMain::frmMain(AppState& state, QWidget* parent)
     connect(mainText_, &MainTextEdit::FilesDropped, this,
             [this](const QStringList& paths) { files_->OpenDroppedFiles(paths); });
     state_.ShowStatus = [this](const QString& text) { statusBar()->showMessage(text, 10000); };
+    state_.ShowPageSearch = [this](const QString& text, bool matchCase) {
+        ShowPageSearch(text, matchCase);
+    };
+    connect(&state_.Doc, &Document::encodingChanged, this, &frmMain::UpdateEncodingPanel);
     // The title's unsaved-changes mark follows every edit at once (and the timer, saves).
     connect(&state_.Doc, &Document::edited, this,
             [this] { setWindowModified(EditorShown() && state_.Doc.isModified()); });
@@ -117,6 +123,17 @@ frmMain::frmMain(AppState& state, QWidget* parent)
     QDir::setCurrent(ProgramFolder());
     buildMenus();
     files_->LoadRecentFileMenu();
+    // Find across all pages has a key of its own and a button in the find dialog, no menu item.
+    auto* findPages = new QAction(QStringLiteral("全ページから検索"), this);
+    findPages->setObjectName(QStringLiteral("FindAllPages"));
+    findPages->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+    findPages->setShortcutContext(Qt::WindowShortcut);
+    connect(findPages, &QAction::triggered, this, [this] {
+        const QString selected = textBox_.Visible() ? textBox_.SelText() : QString();
+        ShowPageSearch(selected.isEmpty() ? state_.Search.FindText : selected,
+                       state_.Search.MatchCase);
+    });
+    addAction(findPages);
     // The program's keys, the modified flag, stamps following their lines, and clicks.
     InstallMainTextHandlers(
         state_, textBox_, [this] { UpdateInputModeIndicator(); },
@@ -140,6 +157,7 @@ frmMain::~frmMain()
 {
     // The program state outlives the window.
     state_.ShowStatus = nullptr;
+    state_.ShowPageSearch = nullptr;
 }
 
 void frmMain::buildStatusBar()
@@ -158,6 +176,7 @@ void frmMain::buildStatusBar()
         bar->addPermanentWidget(panel);
         panels_[size_t(i)] = panel;
     }
+    buildEncodingMenu();
     UpdateStatusLine();
     UpdateInputModeIndicator();
 }
@@ -344,6 +363,7 @@ void frmMain::ShowEditor(bool visible)
                        static_cast<QWidget*>(lineLabel_)})
         w->setVisible(visible);
     UpdateCommandStates();
+    UpdateEncodingPanel();
 }
 
 bool frmMain::EditorShown() const
@@ -410,6 +430,16 @@ void frmMain::ShowFileList()
     auto* dialog = new frmFileNames(state_, *files_, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
+}
+
+void frmMain::ShowPageSearch(const QString& text, bool matchCase)
+{
+    if (!pageSearch_)
+        pageSearch_ = new frmFindPages(state_, *files_, textBox_, this);
+    pageSearch_->show();
+    pageSearch_->raise();
+    pageSearch_->activateWindow();
+    TrapErrors(*state_.prompts, [&] { pageSearch_->Search(text, matchCase); });
 }
 
 bool frmMain::QueryUnload()

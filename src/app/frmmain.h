@@ -2,10 +2,12 @@
 
 #include "documents/documentwindow.h"
 #include "documents/filecommands.h"
+#include "editor/frmfindpages.h"
 #include "editor/textbox.h"
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <memory>
 #include <optional>
@@ -16,6 +18,7 @@ class QLabel;
 class QMenu;
 class QTimer;
 class QToolBar;
+class QToolButton;
 
 namespace tl
 {
@@ -68,6 +71,9 @@ public:
     RulerLabel* ColumnRuler() const { return ruler_; }
     QLabel* LineLabel() const { return lineLabel_; }
     QLabel* StatusPanel(int index) const { return panels_[size_t(index - 1)]; }
+    // Panel 4: the page's encoding and line ends; a click opens its menu.
+    QToolButton* EncodingPanel() const { return encodingPanel_; }
+    void UpdateEncodingPanel();
     QTimer* Timer1() const { return timer1_; }
 
     // The companions and the status bar.
@@ -104,6 +110,10 @@ public:
     void RestorePageList();
     // The file list dialog, modal.
     void ShowFileList();
+    // The window that searches every page of the session (Ctrl+Shift+F), searching for text at
+    // once when it is not empty.
+    void ShowPageSearch(const QString& text, bool matchCase);
+    frmFindPages* PageSearch() const { return pageSearch_; }
 
     // The close request: true when the close was cancelled. The page list is written either way.
     bool QueryUnload();
@@ -124,6 +134,7 @@ private:
     void buildFileMenu(QMenu* file);
     void buildToolbars();
     void buildStatusBar();
+    void buildEncodingMenu();
     void syncToolbarChecks();
     // A menu item that opens what is registered under registryName, disabled until it is.
     QAction* addRegisteredItem(QMenu* menu, const char* name, const QString& caption,
@@ -139,6 +150,8 @@ private:
     std::array<QToolBar*, 4> toolbars_{};
     std::array<QAction*, 4> toolbarItems_{};
     std::array<QLabel*, 3> panels_{};
+    QToolButton* encodingPanel_ = nullptr;
+    QPointer<frmFindPages> pageSearch_;
     QTimer* timer1_;
     cTextBox textBox_;
     std::unique_ptr<FileCommands> files_;

@@ -70,4 +70,45 @@ InputModeIndicator ComputeInputModeIndicator(int imeStatus, bool inputMode)
     return {QStringLiteral("入力モ-ドＯＦＦ"), GutterColor()};
 }
 
+QString EncodingPanelText(bool documentShown, const TextEncoding& encoding)
+{
+    if (!documentShown)
+        return {};
+    return encoding.displayName() + (encoding.bom ? QStringLiteral(" (BOM)") : QString()) +
+           QStringLiteral(" CRLF");
+}
+
+namespace
+{
+
+TextEncoding Encoding(TextEncoding::Kind kind, const QByteArray& name = {}, bool bom = false)
+{
+    TextEncoding e;
+    e.kind = kind;
+    e.name = name;
+    e.bom = bom;
+    return e;
+}
+
+} // namespace
+
+std::vector<EncodingChoice> ReopenEncodings()
+{
+    using K = TextEncoding::Kind;
+    return {{QStringLiteral("Shift_JIS"), Encoding(K::Cp932)},
+            {QStringLiteral("UTF-8"), Encoding(K::Utf8)},
+            {QStringLiteral("EUC-JP"), Encoding(K::Named, "EUC-JP")},
+            {QStringLiteral("ISO-2022-JP"), Encoding(K::Named, "ISO-2022-JP")},
+            {QStringLiteral("UTF-16LE"), Encoding(K::Utf16LE)},
+            {QStringLiteral("UTF-16BE"), Encoding(K::Utf16BE)}};
+}
+
+std::vector<EncodingChoice> SaveEncodings()
+{
+    using K = TextEncoding::Kind;
+    return {{QStringLiteral("Shift_JIS"), Encoding(K::Cp932)},
+            {QStringLiteral("UTF-8"), Encoding(K::Utf8)},
+            {QStringLiteral("UTF-8 (BOM 付き)"), Encoding(K::Utf8, {}, true)}};
+}
+
 } // namespace tl

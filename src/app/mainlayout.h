@@ -1,8 +1,11 @@
 #pragma once
 
+#include "core/textencoding.h"
+
 #include <QColor>
 #include <QRect>
 #include <QString>
+#include <vector>
 
 namespace tl
 {
@@ -57,6 +60,19 @@ struct InputModeIndicator {
     QColor color;
 };
 InputModeIndicator ComputeInputModeIndicator(int imeStatus, bool inputMode);
+
+// Panel 4: the page's encoding and the line ends its file gets ("Shift_JIS CRLF",
+// "UTF-8 (BOM) CRLF"; pages are always written with CR LF). Empty without a document.
+QString EncodingPanelText(bool documentShown, const TextEncoding& encoding);
+
+// What panel 4's menu offers: reading the page again as another encoding, and saving it in
+// another one from now on.
+struct EncodingChoice {
+    QString caption;
+    TextEncoding encoding;
+};
+std::vector<EncodingChoice> ReopenEncodings();
+std::vector<EncodingChoice> SaveEncodings();
 
 // The companions' colours.
 inline QColor GutterColor()

@@ -71,6 +71,9 @@ struct AppState {
     // Shows a short report in the status bar (how many Replace All replaced); unset in tests
     // without a window.
     std::function<void(const QString& text)> ShowStatus;
+    // Opens the window that searches every page of the session, searching for text at once;
+    // unset without a main window.
+    std::function<void(const QString& text, bool matchCase)> ShowPageSearch;
 
     // The session's pages and the current document.
     DocTable Docs{};

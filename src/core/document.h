@@ -114,7 +114,11 @@ public:
     bool isUntitled() const { return path_.isEmpty(); }
     void setPath(const QString& path) { path_ = path; }
     const TextEncoding& encoding() const { return encoding_; }
-    void setEncoding(const TextEncoding& encoding) { encoding_ = encoding; }
+    void setEncoding(const TextEncoding& encoding)
+    {
+        encoding_ = encoding;
+        Q_EMIT encodingChanged();
+    }
     // Characters the file wrote in another CP932 form than the page's usual one; they follow
     // the edits (see TextBuffer::characterForms). setText empties them.
     const CharacterForms& characterForms() const { return buffer_.characterForms(); }
@@ -147,6 +151,8 @@ Q_SIGNALS:
     // The caret or the anchor moved.
     void selectionChanged(qsizetype oldAnchor, qsizetype oldCaret);
     void colorsChanged();
+    // setEncoding was called: the page was opened, saved or is to be saved another way.
+    void encodingChanged();
 
 private:
     // Reports the changes of one edit and places the selection; caret < 0 keeps the followed one.

@@ -24,4 +24,11 @@ QString TextEncoding::displayName() const
     return QString::fromLatin1(canonical ? QByteArray(canonical) : name);
 }
 
+bool SameEncoding(const TextEncoding& a, const TextEncoding& b)
+{
+    return a.kind == b.kind && a.bom == b.bom &&
+           (a.kind != TextEncoding::Kind::Named ||
+            a.name.compare(b.name, Qt::CaseInsensitive) == 0);
+}
+
 } // namespace tl

@@ -41,4 +41,7 @@ struct TextEncoding {
     QString displayName() const;
 };
 
+// a and b write a page the same way: kind, charset name (case ignored) and byte order mark.
+bool SameEncoding(const TextEncoding& a, const TextEncoding& b);
+
 } // namespace tl

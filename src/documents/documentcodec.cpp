@@ -792,8 +792,18 @@ std::optional<BytePlace> FirstInexactPlace(QStringView raw, const TextEncoding& 
 
 DecodedDocument DecodeDocument(QByteArrayView bytes)
 {
+    return DecodeDocumentAs(bytes, DetectEncoding(bytes));
+}
+
+DecodedDocument DecodeDocumentAs(QByteArrayView bytes, const TextEncoding& chosen)
+{
     DecodedDocument result;
-    result.encoding = DetectEncoding(bytes);
+    result.encoding = chosen;
+    // A byte order mark of the encoding is taken off, and written again on saving.
+    TextEncoding withBom = chosen;
+    withBom.bom = true;
+    const QByteArray bom = ByteOrderMark(withBom);
+    result.encoding.bom = !bom.isEmpty() && bytes.startsWith(bom);
     const TextEncoding& encoding = result.encoding;
     const QByteArrayView body = bytes.sliced(ByteOrderMark(encoding).size());
 

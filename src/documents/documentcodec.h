@@ -42,6 +42,10 @@ struct DecodedDocument {
 // no CP932, or no sensible CP932 (see PrefersEucJp); otherwise CP932.
 DecodedDocument DecodeDocument(QByteArrayView bytes);
 
+// Decodes as encoding, which the user chose, instead of guessing. A byte order mark of that
+// encoding is taken off and recorded (result.encoding.bom), whatever encoding.bom says.
+DecodedDocument DecodeDocumentAs(QByteArrayView bytes, const TextEncoding& encoding);
+
 struct EncodedDocument {
     QByteArray bytes; // empty when firstUnencodable >= 0
     // Index in text of the first character the encoding cannot hold, or -1.

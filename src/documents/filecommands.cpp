@@ -1,6 +1,7 @@
 #include "documents/filecommands.h"
 
 #include "core/appstate.h"
+#include "documents/charrefs.h"
 #include "documents/diskwatch.h"
 #include "documents/documentcodec.h"
 #include "documents/documentwindow.h"
@@ -13,6 +14,7 @@
 #include "platform/fileidentity.h"
 #include "platform/files.h"
 #include "platform/programfolder.h"
+#include "platform/prompts.h"
 
 #include <QAction>
 #include <QFile>
@@ -29,7 +31,6 @@ namespace
 {
 
 const QString kCrLf = QStringLiteral("\r\n");
-const QString kUtf8Charset = QStringLiteral("UTF-8");
 
 // The character at index, whole when it is a surrogate pair.
 QString CharacterAt(QStringView text, qsizetype index)
@@ -49,16 +50,39 @@ QString CodePointName(const QString& ch)
     return QStringLiteral("U+") + QString::number(code, 16).toUpper().rightJustified(4, u'0');
 }
 
-// The question when a character cannot be written in the page's encoding: the character, its
-// code point and line, and the offer to save as UTF-8.
-QString UnencodableQuestion(const QString& content, qsizetype index, const TextEncoding& encoding)
+// The first line of the question when a character cannot be written in the page's encoding:
+// the character, its code point and line.
+QString CannotHoldLine(const QString& content, qsizetype index, const TextEncoding& encoding)
 {
     const QString ch = CharacterAt(content, index);
     return QStringLiteral("「") + ch + QStringLiteral("」(") + CodePointName(ch) +
            QStringLiteral("、") + QString::number(LineNumberOfIndex(content, index)) +
            QStringLiteral(" 行目) は ") + encoding.displayName() +
-           QStringLiteral(" で保存できません。") + kCrLf +
-           QStringLiteral("UTF-8 で保存しますか？ (キャンセルすると何も保存しません)");
+           QStringLiteral(" で保存できません。") + kCrLf;
+}
+
+// What each button of that question does, the equivalents first when they are offered. The
+// buttons say what they do: no "いいえ" that would quietly convert the page.
+const QString kSaveEquivalents = QStringLiteral("置き換えて保存(&E)");
+const QString kSaveReferences = QStringLiteral("文字参照で保存(&R)");
+const QString kSaveUtf8 = QStringLiteral("UTF-8 で保存(&U)");
+const QString kSaveNothing = QStringLiteral("キャンセル");
+
+QString ChoicesExplained(const QString& content, qsizetype index, const TextEncoding& encoding,
+                         bool equivalents)
+{
+    const QString ch = CharacterAt(content, index);
+    const char32_t code =
+        ch.size() == 2 ? QChar::surrogateToUcs4(ch[0], ch[1]) : char32_t(ch[0].unicode());
+    QString text;
+    if (equivalents)
+        text += QStringLiteral("置き換えて保存: 置き換えて ") + encoding.displayName() +
+                QStringLiteral(" で保存します") + kCrLf;
+    return text + QStringLiteral("文字参照で保存: ") + encoding.displayName() +
+           QStringLiteral(" のまま、保存できない文字を ") + CharacterReference(code) +
+           QStringLiteral(" のような文字参照で書きます") + kCrLf +
+           QStringLiteral("UTF-8 で保存: ページを UTF-8 (BOM 付き) に変えて保存します") + kCrLf +
+           QStringLiteral("キャンセル: 何も保存しません");
 }
 
 // The characters of text that have a Shift_JIS equivalent, each with how often it occurs, in
@@ -88,17 +112,13 @@ QString WithEquivalents(QString text)
     return text;
 }
 
-// The question when every character Shift_JIS cannot hold has an equivalent in it: save with
-// the equivalents (Yes), as UTF-8 (No), or not at all.
+// The question when every character Shift_JIS cannot hold has an equivalent in it: the
+// equivalents are listed, then what each button does.
 QString EquivalentsQuestion(const QString& content, qsizetype index, const TextEncoding& encoding,
                             const QList<std::pair<char16_t, int>>& found)
 {
-    const QString ch = CharacterAt(content, index);
-    QString question = QStringLiteral("「") + ch + QStringLiteral("」(") + CodePointName(ch) +
-                       QStringLiteral("、") + QString::number(LineNumberOfIndex(content, index)) +
-                       QStringLiteral(" 行目) は ") + encoding.displayName() +
-                       QStringLiteral(" で保存できません。") + kCrLf +
-                       QStringLiteral("次の文字は ") + encoding.displayName() +
+    QString question = CannotHoldLine(content, index, encoding) + QStringLiteral("次の文字は ") +
+                       encoding.displayName() +
                        QStringLiteral(" の同じ意味の文字に置き換えて保存できます:") + kCrLf;
     for (const auto& [from, count] : found) {
         const QString a(QChar{from});
@@ -108,9 +128,7 @@ QString EquivalentsQuestion(const QString& content, qsizetype index, const TextE
                     QStringLiteral(")  ") + QString::number(count) + QStringLiteral(" か所") +
                     kCrLf;
     }
-    return question + kCrLf + QStringLiteral("はい: 置き換えて ") + encoding.displayName() +
-           QStringLiteral(" で保存します") + kCrLf + QStringLiteral("いいえ: UTF-8 で保存します") +
-           kCrLf + QStringLiteral("キャンセル: 何も保存しません");
+    return question + kCrLf + ChoicesExplained(content, index, encoding, true);
 }
 
 // "3 行目 5 文字目 (先頭から 41 バイト目)": where a file's bytes first differ.
@@ -221,7 +239,10 @@ bool FileCommands::ConfirmSaveChanges(const QString& name)
     return !WriteDocumentFile(fileName, window_.EditorText());
 }
 
-LoadedPage ReadPageFile(const QString& path)
+namespace
+{
+
+LoadedPage ReadAndDecode(const QString& path, const std::optional<TextEncoding>& encoding)
 {
     LoadedPage page;
     const ReadableFile file = OpenRegularFileForReading(NativePath(path));
@@ -237,8 +258,20 @@ LoadedPage ReadPageFile(const QString& path)
     // A read that failed halfway would show part of the page as if it were all of it.
     page.opened = page.error == 0;
     if (page.opened && !bytes.isEmpty())
-        page.decoded = DecodeDocument(bytes);
+        page.decoded = encoding ? DecodeDocumentAs(bytes, *encoding) : DecodeDocument(bytes);
     return page;
+}
+
+} // namespace
+
+LoadedPage ReadPageFile(const QString& path)
+{
+    return ReadAndDecode(path, std::nullopt);
+}
+
+LoadedPage ReadPageFileAs(const QString& path, const TextEncoding& encoding)
+{
+    return ReadAndDecode(path, encoding);
 }
 
 int FileCommands::OpenDocument(const QString& path, std::optional<LoadedPage> preloaded)
@@ -302,7 +335,7 @@ int FileCommands::OpenDocument(const QString& path, std::optional<LoadedPage> pr
     return 0;
 }
 
-int FileCommands::ReloadDocument(const QString& path)
+int FileCommands::ReloadDocument(const QString& path, const std::optional<TextEncoding>& encoding)
 {
     ReentryGuard guard(reloading_);
     // The caret keeps its line and column as far as the new text has them: a page another
@@ -310,13 +343,44 @@ int FileCommands::ReloadDocument(const QString& path)
     Document& doc = state_.Doc;
     const int line = doc.lineOf(doc.caret());
     const qsizetype column = doc.caret() - doc.lineStart(line);
-    const int result = OpenDocument(path);
+    const int result = encoding ? OpenDocument(path, ReadPageFileAs(path, *encoding))
+                                : OpenDocument(path);
     if (result == 0) {
         const int newLine = std::min(line, doc.lineCount() - 1);
         const qsizetype place = std::min(doc.lineStart(newLine) + column, doc.lineEnd(newLine));
         doc.setSelection(place, place);
     }
     return result;
+}
+
+int FileCommands::ReopenWithEncoding(const TextEncoding& encoding)
+{
+    if (!window_.EditorShown() || isUntitled())
+        return -1;
+    const QString path = state_.Doc.path();
+    if (ConfirmSaveChanges(window_.Caption()))
+        return -1;
+    return ReloadDocument(path, encoding);
+}
+
+bool FileCommands::ChangeSaveEncoding(const TextEncoding& encoding)
+{
+    if (!window_.EditorShown())
+        return false;
+    Document& doc = state_.Doc;
+    if (SameEncoding(doc.encoding(), encoding))
+        return true;
+    QString content = doc.text();
+    PageChanges changes;
+    if (!askCharsetDeclaration(content, changes, encoding))
+        return false;
+    if (changes.any())
+        applyToPage(changes);
+    doc.setEncoding(encoding);
+    // The file no longer holds what a save would write: closing must ask.
+    if (!isUntitled())
+        doc.setModified(true);
+    return true;
 }
 
 bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
@@ -335,53 +399,9 @@ bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
     const CharacterForms& forms = state_.Doc.characterForms();
     EncodedDocument encoded = EncodeDocument(content, encoding, forms);
     PageChanges changes;
-    if (encoded.firstUnencodable >= 0) {
-        const QList<std::pair<char16_t, int>> found = encoding.kind == TextEncoding::Kind::Cp932
-                                                          ? CharactersWithEquivalents(content)
-                                                          : QList<std::pair<char16_t, int>>{};
-        QString replaced;
-        EncodedDocument withEquivalents;
-        if (!found.isEmpty()) {
-            replaced = WithEquivalents(content);
-            withEquivalents = EncodeDocument(replaced, encoding, forms);
-        }
-        bool toUtf8 = true;
-        if (!found.isEmpty() && withEquivalents.firstUnencodable < 0) {
-            const MsgAnswer answer = state_.prompts->ask(
-                EquivalentsQuestion(content, encoded.firstUnencodable, encoding, found),
-                kNoDocumentCaption, MsgButtons::YesNoCancel, MsgIcon::Exclamation);
-            if (answer == MsgAnswer::Cancel)
-                return false;
-            toUtf8 = answer == MsgAnswer::No;
-            if (!toUtf8) {
-                content = std::move(replaced);
-                encoded = std::move(withEquivalents);
-                changes.equivalents = true;
-            }
-        } else if (state_.prompts->ask(
-                       UnencodableQuestion(content, encoded.firstUnencodable, encoding),
-                       kNoDocumentCaption, MsgButtons::OkCancel,
-                       MsgIcon::Exclamation) != MsgAnswer::Ok) {
-            return false;
-        }
-        if (toUtf8) {
-            encoding = TextEncoding{};
-            encoding.kind = TextEncoding::Kind::Utf8;
-            encoding.bom = true;
-            if (!askCharsetDeclaration(content, changes))
-                return false;
-            encoded = EncodeDocument(content, encoding);
-        }
-        // UTF-8 holds every character but half of a surrogate pair.
-        if (encoded.firstUnencodable >= 0) {
-            const QString ch = CharacterAt(content, encoded.firstUnencodable);
-            reportSaveFailure(path, QStringLiteral("「") + ch + QStringLiteral("」(") +
-                                        CodePointName(ch) + QStringLiteral(") は ") +
-                                        encoding.displayName() +
-                                        QStringLiteral(" でも保存できません。"));
-            return false;
-        }
-    }
+    if (encoded.firstUnencodable >= 0 &&
+        !resolveUnencodable(path, content, encoding, forms, encoded, changes))
+        return false;
     if (encoded.bytes.isEmpty()) {
         reportSaveFailure(path, QStringLiteral("文字コードの変換に失敗しました。"));
         return false;
@@ -502,17 +522,91 @@ void FileCommands::listPage(const QString& path)
     RegisterDocPath(state_.Docs, path);
 }
 
-bool FileCommands::askCharsetDeclaration(QString& content, PageChanges& changes)
+bool FileCommands::resolveUnencodable(const QString& path, QString& content,
+                                      TextEncoding& encoding, const CharacterForms& forms,
+                                      EncodedDocument& encoded,
+                                      PageChanges& changes)
+{
+    const QList<std::pair<char16_t, int>> found = encoding.kind == TextEncoding::Kind::Cp932
+                                                      ? CharactersWithEquivalents(content)
+                                                      : QList<std::pair<char16_t, int>>{};
+    QString replaced;
+    EncodedDocument withEquivalents;
+    if (!found.isEmpty()) {
+        replaced = WithEquivalents(content);
+        // Equivalents replace one character by one, so the kept forms stay at their places.
+        withEquivalents = EncodeDocument(replaced, encoding, forms);
+    }
+    const bool equivalents = !found.isEmpty() && withEquivalents.firstUnencodable < 0;
+    const qsizetype first = encoded.firstUnencodable;
+
+    enum class Save { Equivalents, References, Utf8, Nothing };
+    std::vector<Save> answers;
+    ChoiceRequest question;
+    question.title = kNoDocumentCaption;
+    question.icon = MsgIcon::Exclamation;
+    if (equivalents) {
+        question.text = EquivalentsQuestion(content, first, encoding, found);
+        question.choices << kSaveEquivalents;
+        answers.push_back(Save::Equivalents);
+    } else {
+        question.text = CannotHoldLine(content, first, encoding) + kCrLf +
+                        ChoicesExplained(content, first, encoding, false);
+    }
+    question.choices << kSaveReferences << kSaveUtf8 << kSaveNothing;
+    answers.insert(answers.end(), {Save::References, Save::Utf8, Save::Nothing});
+    // Enter and Esc both choose the answer that changes nothing.
+    question.defaultChoice = question.escapeChoice = int(answers.size()) - 1;
+    const int chosen = state_.prompts->choose(question);
+    const Save save = chosen >= 0 && size_t(chosen) < answers.size() ? answers[size_t(chosen)]
+                                                                     : Save::Nothing;
+    switch (save) {
+    case Save::Nothing:
+        return false;
+    case Save::Equivalents:
+        content = std::move(replaced);
+        encoded = std::move(withEquivalents);
+        changes.equivalents = true;
+        return true;
+    case Save::References:
+        content = WithCharacterReferences(content, encoding);
+        changes.references = true;
+        break;
+    case Save::Utf8:
+        encoding = TextEncoding{};
+        encoding.kind = TextEncoding::Kind::Utf8;
+        encoding.bom = true;
+        if (!askCharsetDeclaration(content, changes, encoding))
+            return false;
+        break;
+    }
+    encoded = EncodeDocument(content, encoding);
+    // UTF-8 holds every character but half of a surrogate pair, and references are ASCII.
+    if (encoded.firstUnencodable >= 0) {
+        const QString ch = CharacterAt(content, encoded.firstUnencodable);
+        reportSaveFailure(path, QStringLiteral("「") + ch + QStringLiteral("」(") +
+                                    CodePointName(ch) + QStringLiteral(") は ") +
+                                    encoding.displayName() +
+                                    QStringLiteral(" でも保存できません。"));
+        return false;
+    }
+    return true;
+}
+
+bool FileCommands::askCharsetDeclaration(QString& content, PageChanges& changes,
+                                         const TextEncoding& target)
 {
     const std::optional<DeclaredCharset> declared = FindDeclaredCharset(content);
-    if (!declared || declared->encoding.kind == TextEncoding::Kind::Utf8)
+    if (!declared || declared->encoding.kind == target.kind)
         return true;
     const QString name = content.mid(declared->begin, declared->end - declared->begin);
+    const QString targetName = target.displayName();
     const MsgAnswer answer = state_.prompts->ask(
         QStringLiteral("このページの META は charset=") + name +
-            QStringLiteral(" と宣言しています。") + kCrLf +
-            QStringLiteral("UTF-8 で保存するので、この宣言を charset=UTF-8 に書き換えますか？") +
-            kCrLf + kCrLf + QStringLiteral("はい: 書き換えて保存します") + kCrLf +
+            QStringLiteral(" と宣言しています。") + kCrLf + targetName +
+            QStringLiteral(" で保存するので、この宣言を charset=") + targetName +
+            QStringLiteral(" に書き換えますか？") + kCrLf + kCrLf +
+            QStringLiteral("はい: 書き換えて保存します") + kCrLf +
             QStringLiteral("いいえ: 宣言はそのままで保存します") + kCrLf +
             QStringLiteral("キャンセル: 何も保存しません"),
         kNoDocumentCaption, MsgButtons::YesNoCancel, MsgIcon::Question);
@@ -521,7 +615,8 @@ bool FileCommands::askCharsetDeclaration(QString& content, PageChanges& changes)
     if (answer == MsgAnswer::Yes) {
         changes.charsetBegin = declared->begin;
         changes.charsetLength = declared->end - declared->begin;
-        content.replace(changes.charsetBegin, changes.charsetLength, kUtf8Charset);
+        changes.charsetName = targetName;
+        content.replace(changes.charsetBegin, changes.charsetLength, targetName);
     }
     return true;
 }
@@ -541,8 +636,20 @@ void FileCommands::applyToPage(const PageChanges& changes)
             doc.replaceEach(places, QString(QChar(from)), QString(QChar(Cp932Equivalent(from))));
         }
     }
+    if (changes.references) {
+        // From the end, so that the places still ahead keep their positions.
+        const QString text = doc.text();
+        const auto places = UnencodableCharacters(text, doc.encoding());
+        for (auto it = places.rbegin(); it != places.rend(); ++it) {
+            const auto [index, length] = *it;
+            const char32_t code = length == 2
+                                      ? QChar::surrogateToUcs4(text[index], text[index + 1])
+                                      : char32_t(text[index].unicode());
+            doc.replace(index, length, CharacterReference(code));
+        }
+    }
     if (changes.charsetBegin >= 0)
-        doc.replace(changes.charsetBegin, changes.charsetLength, kUtf8Charset);
+        doc.replace(changes.charsetBegin, changes.charsetLength, changes.charsetName);
     doc.endUndoGroup();
 }
 

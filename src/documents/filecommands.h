@@ -45,6 +45,8 @@ struct LoadedPage {
     DecodedDocument decoded;
 };
 LoadedPage ReadPageFile(const QString& path);
+// The same, decoded as encoding (the user chose it) instead of guessing.
+LoadedPage ReadPageFileAs(const QString& path, const TextEncoding& encoding);
 
 class FileCommands
 {
@@ -71,7 +73,16 @@ public:
     int OpenDocument(const QString& path, std::optional<LoadedPage> preloaded = std::nullopt);
     // Opens the page's file again without the unsaved-changes question (the user chose to
     // read it again).
-    int ReloadDocument(const QString& path);
+    // encoding: read as that encoding instead of guessing it.
+    int ReloadDocument(const QString& path,
+                       const std::optional<TextEncoding>& encoding = std::nullopt);
+    // Reads the current page's file again as encoding (the user chose it), after the question
+    // about unsaved changes. 0 when the page was read again.
+    int ReopenWithEncoding(const TextEncoding& encoding);
+    // The page is saved in encoding from now on. When its text declares another charset, asks
+    // whether to declare the new one (changed in the page, one undo step). False when the user
+    // cancelled: nothing changed.
+    bool ChangeSaveEncoding(const TextEncoding& encoding);
     // Writes the text (CR LF breaks) ending with one CR LF (added when missing), after a backup
     // of the old file.
     // True when the file was written.
@@ -111,13 +122,22 @@ private:
     // What the user agreed, in the save's questions, to change in the page.
     struct PageChanges {
         bool equivalents = false;    // characters Shift_JIS cannot hold became their equivalents
-        qsizetype charsetBegin = -1; // the declared charset's name became "UTF-8"
+        bool references = false;     // characters the encoding cannot hold became "&#x...;"
+        qsizetype charsetBegin = -1; // the declared charset's name became charsetName
         qsizetype charsetLength = 0;
-        bool any() const { return equivalents || charsetBegin >= 0; }
+        QString charsetName;
+        bool any() const { return equivalents || references || charsetBegin >= 0; }
     };
-    // Before a page is converted to UTF-8: when its text declares another charset, asks whether
-    // to declare UTF-8 instead, and does so in content. False when the user cancelled the save.
-    bool askCharsetDeclaration(QString& content, PageChanges& changes);
+    // The save's one question when encoding cannot hold every character of content: keep the
+    // encoding with equivalents (Shift_JIS, when every such character has one) or with numeric
+    // character references, convert the page to UTF-8, or save nothing, the default. Prepares
+    // content, encoding and encoded for the answer; false when nothing is to be written.
+    bool resolveUnencodable(const QString& path, QString& content, TextEncoding& encoding,
+                            const CharacterForms& forms, EncodedDocument& encoded,
+                            PageChanges& changes);
+    // Before a page is saved in target: when its text declares another charset, asks whether
+    // to declare target instead, and does so in content. False when the user cancelled.
+    bool askCharsetDeclaration(QString& content, PageChanges& changes, const TextEncoding& target);
     void applyToPage(const PageChanges& changes);
     // Puts the page in the page list, unless its path holds a line break (told once).
     void listPage(const QString& path);

@@ -47,6 +47,7 @@ frmFind::frmFind(AppState& state, cTextBox& box, QWidget* parent)
       matchCaseBox_(new QCheckBox(QStringLiteral("大文字と小文字を区別する(&C)"), this)),
       findButton_(Button(this, "cmdFind", QStringLiteral("検索(&F)"))),
       replaceButton_(Button(this, "cmdrep", QStringLiteral("置き換え"))),
+      findPagesButton_(Button(this, "cmdFindPages", QStringLiteral("全ページ検索(&A)"))),
       cancelButton_(Button(this, "cmdcancel", QStringLiteral("ｷｬﾝｾﾙ")))
 {
     setObjectName(QStringLiteral("frmFind"));
@@ -66,6 +67,7 @@ frmFind::frmFind(AppState& state, cTextBox& box, QWidget* parent)
     matchCaseBox_->setObjectName(QStringLiteral("chkCase"));
     matchCaseBox_->setToolTip(QStringLiteral("大文字と小文字を区別します"));
     findButton_->setToolTip(QStringLiteral("検索を開始します"));
+    findPagesButton_->setToolTip(QStringLiteral("ページ一覧のすべてのページを検索します"));
     cancelButton_->setToolTip(QStringLiteral("[ﾒﾓ帳] に戻ります"));
 
     auto* grid = new QGridLayout(this);
@@ -80,23 +82,32 @@ frmFind::frmFind(AppState& state, cTextBox& box, QWidget* parent)
     buttons->addWidget(findButton_);
     buttons->addWidget(cancelButton_);
     buttons->addWidget(replaceButton_);
+    buttons->addWidget(findPagesButton_);
     buttons->addStretch();
     grid->addLayout(buttons, 0, 2, 7, 1);
     resize(460, 240);
 
     // As loaded: nothing to find yet, and no replacement until cmdrep asks for one.
     findButton_->setEnabled(false);
+    findPagesButton_->setEnabled(false);
     replaceField_->setEnabled(false);
     replaceLabel_->setEnabled(false);
 
     connect(findField_, &QLineEdit::textChanged, this, [this](const QString& text) {
         state_.Search.NewSearch = true;
         findButton_->setEnabled(!text.isEmpty());
+        findPagesButton_->setEnabled(!text.isEmpty() && state_.ShowPageSearch);
+    });
+    // Enter in the search text finds the next occurrence, as cmdFind does.
+    connect(findField_, &QLineEdit::returnPressed, this, [this] {
+        if (findButton_->isEnabled())
+            cmdFind_Click();
     });
     connect(matchCaseBox_, &QCheckBox::clicked, this,
             [this](bool checked) { state_.Search.MatchCase = checked; });
     connect(findButton_, &QPushButton::clicked, this, &frmFind::cmdFind_Click);
     connect(replaceButton_, &QPushButton::clicked, this, &frmFind::cmdrep_Click);
+    connect(findPagesButton_, &QPushButton::clicked, this, &frmFind::cmdFindPages_Click);
     connect(cancelButton_, &QPushButton::clicked, this, &frmFind::reject);
     findField_->installEventFilter(this);
     replaceField_->installEventFilter(this);
@@ -106,6 +117,7 @@ void frmFind::Load(const QString& text)
 {
     findField_->setText(text);
     findButton_->setEnabled(!text.isEmpty());
+    findPagesButton_->setEnabled(!text.isEmpty() && state_.ShowPageSearch);
     state_.Search.NewSearch = true;
     if (state_.Search.MatchCase)
         matchCaseBox_->setChecked(true);
@@ -133,6 +145,17 @@ void frmFind::cmdrep_Click()
     state_.Search.FindText = findField_->text();
     state_.Search.ReplaceText = replaceField_->text();
     ReplaceAll(state_, box_, this);
+}
+
+void frmFind::cmdFindPages_Click()
+{
+    const QString text = findField_->text();
+    if (text.isEmpty() || !state_.ShowPageSearch)
+        return;
+    state_.Search.FindText = text;
+    state_.Search.MatchCase = matchCaseBox_->isChecked();
+    QDialog::accept();
+    state_.ShowPageSearch(text, state_.Search.MatchCase);
 }
 
 void frmFind::reject()

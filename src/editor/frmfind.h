@@ -14,8 +14,9 @@ struct AppState;
 class cTextBox;
 
 // The find dialog "文字列の検索": the search text (Text1), case matching (chkCase), find-next
-// (cmdFind), and a replacement text (Text2) that the first press of cmdrep opens and a later
-// press replaces everywhere with. Esc and cmdcancel keep the search text for F3.
+// (cmdFind, or Enter in Text1), a replacement text (Text2) that the first press of cmdrep opens
+// and a later press replaces everywhere with, and the search across all pages (cmdFindPages).
+// Esc and cmdcancel keep the search text for F3.
 class frmFind : public QDialog
 {
     Q_OBJECT
@@ -30,9 +31,12 @@ public:
     QCheckBox* MatchCaseBox() const { return matchCaseBox_; }
     QPushButton* FindButton() const { return findButton_; }
     QPushButton* ReplaceButton() const { return replaceButton_; }
+    QPushButton* FindPagesButton() const { return findPagesButton_; }
 
     void cmdFind_Click();
     void cmdrep_Click();
+    // Closes the dialog and searches every page of the session for the text.
+    void cmdFindPages_Click();
 
     // Esc, cmdcancel and the close button: keeps the search text and case, back to the text.
     void reject() override;
@@ -49,6 +53,7 @@ private:
     QCheckBox* matchCaseBox_;
     QPushButton* findButton_;
     QPushButton* replaceButton_;
+    QPushButton* findPagesButton_;
     QPushButton* cancelButton_;
 };
 

@@ -45,8 +45,10 @@ bool FindNext(AppState& state, cTextBox& box, QDialog* findDialog)
         SearchState& s = state.Search;
         const qint64 start = box.SelStart();
         const bool repeat = start == s.LastFoundPos && !s.NewSearch;
-        const qsizetype p =
-            FindTextIn(WholeText(box), s.FindText, start + 2 + (repeat ? 1 : 0), s.MatchCase);
+        const QStringView text = WholeText(box);
+        qsizetype p = FindTextIn(text, s.FindText, start + 2 + (repeat ? 1 : 0), s.MatchCase);
+        // Past the last occurrence the search goes round to the top of the page.
+        const bool wrapped = p < 0 && (p = FindTextIn(text, s.FindText, 0, s.MatchCase)) >= 0;
         if (p >= 0) {
             found = true;
             if (findDialog)
@@ -54,6 +56,8 @@ bool FindNext(AppState& state, cTextBox& box, QDialog* findDialog)
             box.SetFocus();
             box.SetSelStart(p);
             box.SetSelLength(s.FindText.size());
+            if (wrapped && state.ShowStatus)
+                state.ShowStatus(QStringLiteral("先頭から検索しました"));
         } else {
             state.prompts->inform(QStringLiteral("文字列 ") + kQuote + s.FindText + kQuote +
                                       QStringLiteral(" が見つかりません。"),

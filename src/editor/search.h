@@ -18,7 +18,8 @@ void ShowFindDialog(AppState& state, cTextBox& box, QWidget* parent);
 
 // Selects the next occurrence of the search text. The search starts two characters after the
 // selection start, three when the caret still stands where the last find-next left it, so that
-// the match just found is passed over. Closes findDialog when it finds something; otherwise
+// the match just found is passed over. Past the last occurrence it goes on from the top of the
+// page and says so in the status bar. Closes findDialog when it finds something; otherwise
 // tells the user and leaves the caret alone. Returns whether it found the text.
 bool FindNext(AppState& state, cTextBox& box, QDialog* findDialog = nullptr);
 

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace tl
 {
@@ -45,6 +46,33 @@ QString SuffixForFilter(const QString& pipeFilter, int index, const QString& fal
     return suffix;
 }
 
+namespace
+{
+
+QMessageBox::Icon BoxIcon(MsgIcon icon)
+{
+    switch (icon) {
+    case MsgIcon::None:
+        break;
+    case MsgIcon::Information:
+        return QMessageBox::Information;
+    case MsgIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MsgIcon::Question:
+        return QMessageBox::Question;
+    case MsgIcon::Critical:
+        return QMessageBox::Critical;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+int Prompter::choose(const ChoiceRequest& request)
+{
+    return request.escapeChoice;
+}
+
 MsgAnswer WidgetPrompter::message(const MessageRequest& request)
 {
     // A record of what the user was told, for a test of the real program: a message box's text
@@ -59,23 +87,7 @@ MsgAnswer WidgetPrompter::message(const MessageRequest& request)
     // Messages quote page text ("<HTML>" not found): never read it as rich text.
     box.setTextFormat(Qt::PlainText);
     box.setText(request.text);
-    switch (request.icon) {
-    case MsgIcon::None:
-        box.setIcon(QMessageBox::NoIcon);
-        break;
-    case MsgIcon::Information:
-        box.setIcon(QMessageBox::Information);
-        break;
-    case MsgIcon::Exclamation:
-        box.setIcon(QMessageBox::Warning);
-        break;
-    case MsgIcon::Question:
-        box.setIcon(QMessageBox::Question);
-        break;
-    case MsgIcon::Critical:
-        box.setIcon(QMessageBox::Critical);
-        break;
-    }
+    box.setIcon(BoxIcon(request.icon));
     switch (request.buttons) {
     case MsgButtons::Ok:
         box.setStandardButtons(QMessageBox::Ok);
@@ -164,6 +176,25 @@ QString WidgetPrompter::fontName(const QString& proposed)
     bool ok = false;
     const QFont chosen = QFontDialog::getFont(&ok, font, parent_);
     return ok ? chosen.family() : QString();
+}
+
+int WidgetPrompter::choose(const ChoiceRequest& request)
+{
+    QMessageBox box(parent_);
+    box.setWindowTitle(request.title);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(request.text);
+    box.setIcon(BoxIcon(request.icon));
+    QList<QAbstractButton*> buttons;
+    for (const QString& caption : request.choices)
+        buttons << box.addButton(caption, QMessageBox::ActionRole);
+    if (request.defaultChoice >= 0 && request.defaultChoice < buttons.size())
+        box.setDefaultButton(static_cast<QPushButton*>(buttons[request.defaultChoice]));
+    if (request.escapeChoice >= 0 && request.escapeChoice < buttons.size())
+        box.setEscapeButton(buttons[request.escapeChoice]);
+    box.exec();
+    const qsizetype chosen = buttons.indexOf(box.clickedButton());
+    return chosen >= 0 ? int(chosen) : request.escapeChoice;
 }
 
 } // namespace tl

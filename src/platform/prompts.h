@@ -24,6 +24,17 @@ struct MessageRequest {
     std::optional<MsgAnswer> defaultAnswer = std::nullopt;
 };
 
+// A question answered by one of several buttons that say what each answer does, for when Yes
+// and No would be ambiguous ("いいえ" must not mean "convert the page").
+struct ChoiceRequest {
+    QString text;
+    QString title;
+    MsgIcon icon = MsgIcon::Question;
+    QStringList choices; // the buttons' captions, in order
+    int defaultChoice = -1; // the button Enter chooses; -1: none
+    int escapeChoice = -1;  // Esc and the window's close button; also the answer with no dialog
+};
+
 // One file dialog. The filter uses the "description|patterns|description|patterns" form.
 struct FileRequest {
     enum class Kind { Open, Save };
@@ -49,6 +60,8 @@ public:
     // The font family the user chose in the font dialog, which opens on proposed; an empty
     // string when the user cancelled. Without a font dialog: cancelled.
     virtual QString fontName(const QString& proposed);
+    // The index of the chosen button. Without a dialog to show: escapeChoice.
+    virtual int choose(const ChoiceRequest& request);
 
     MsgAnswer inform(const QString& text, const QString& title, MsgIcon icon = MsgIcon::None)
     {
@@ -79,6 +92,7 @@ public:
     MsgAnswer message(const MessageRequest& request) override;
     QString fileName(const FileRequest& request) override;
     QString fontName(const QString& proposed) override;
+    int choose(const ChoiceRequest& request) override;
 
 private:
     QWidget* parent_;

@@ -747,16 +747,28 @@ void TestFileCommands::characterOutsideEncodingWritesNothingUnlessUtf8Chosen()
     s.box().SetSelStart(7);
     s.box().SetSelText(QStringLiteral("caf\u00e9 "));
 
-    s.prompts.planAnswer(MsgAnswer::Cancel);
+    // The answer that changes nothing is the one Enter and Esc give.
+    s.prompts.planChoice(2);
     s.files().SaveDocument();
-    QCOMPARE(s.prompts.messages.size(), 1);
-    QVERIFY(s.prompts.messages[0].text.contains(QStringLiteral("「\u00e9」")));
-    QVERIFY(s.prompts.messages[0].text.contains(QStringLiteral("2 行目")));
+    QVERIFY(s.prompts.messages.isEmpty());
+    QCOMPARE(s.prompts.choiceRequests.size(), 1);
+    const ChoiceRequest& question = s.prompts.choiceRequests[0];
+    QCOMPARE(question.text,
+             QStringLiteral("「\u00e9」(U+00E9、2 行目) は Shift_JIS で保存できません。\r\n\r\n"
+                            "文字参照で保存: Shift_JIS のまま、保存できない文字を &#xE9; の"
+                            "ような文字参照で書きます\r\n"
+                            "UTF-8 で保存: ページを UTF-8 (BOM 付き) に変えて保存します\r\n"
+                            "キャンセル: 何も保存しません"));
+    QCOMPARE(question.choices, (QStringList{QStringLiteral("文字参照で保存(&R)"),
+                                            QStringLiteral("UTF-8 で保存(&U)"),
+                                            QStringLiteral("キャンセル")}));
+    QCOMPARE(question.defaultChoice, 2);
+    QCOMPARE(question.escapeChoice, 2);
     QCOMPARE(Session::read(path), QByteArray("line1\r\nline2\r\n"));
     QVERIFY(!QFile::exists(s.docs() + QStringLiteral("/p.bak")));
     QVERIFY(s.state.Doc.isModified());
 
-    s.prompts.planAnswer(MsgAnswer::Ok);
+    s.prompts.planChoice(1);
     s.files().SaveDocument();
     QCOMPARE(Session::read(path), QByteArray("\xEF\xBB\xBFline1\r\ncaf\xC3\xA9 line2\r\n"));
     QVERIFY(!s.state.Doc.isModified());
@@ -771,10 +783,12 @@ void TestFileCommands::unencodableCharactersOffers_data()
 {
     QTest::addColumn<QByteArray>("file"); // the page before (CP932)
     QTest::addColumn<QString>("typed");   // typed at its start
-    QTest::addColumn<QList<MsgAnswer>>("answers");
-    QTest::addColumn<QList<MsgButtons>>("asked"); // the questions' buttons, in order
-    QTest::addColumn<QByteArray>("saved");        // the file afterwards
-    QTest::addColumn<QString>("shown");           // the page's text afterwards
+    QTest::addColumn<QStringList>("offered"); // the save question's buttons
+    QTest::addColumn<int>("choice");          // the button pressed
+    QTest::addColumn<QList<MsgAnswer>>("answers"); // to the questions after it
+    QTest::addColumn<QList<MsgButtons>>("asked");  // those questions' buttons, in order
+    QTest::addColumn<QByteArray>("saved");         // the file afterwards
+    QTest::addColumn<QString>("shown");            // the page's text afterwards
 
     const QByteArray meta =
         "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=Shift_JIS\">\r\n";
@@ -782,43 +796,65 @@ void TestFileCommands::unencodableCharactersOffers_data()
     const QString metaUtf8 =
         QString(metaText).replace(QStringLiteral("Shift_JIS"), QStringLiteral("UTF-8"));
     const QString symbols = QStringLiteral("〜−‖—¢£¬〜 ");
+    const QString e = QStringLiteral("置き換えて保存(&E)");
+    const QString r = QStringLiteral("文字参照で保存(&R)");
+    const QString u = QStringLiteral("UTF-8 で保存(&U)");
+    const QString c = QStringLiteral("キャンセル");
+    const QStringList withEquivalents{e, r, u, c};
+    const QStringList without{r, u, c};
     using A = MsgAnswer;
     using B = MsgButtons;
 
-    QTest::newRow("every_one_has_an_equivalent_yes_saves_them_in_shift_jis")
-        << QByteArray("x\r\n") << symbols << QList<A>{A::Yes} << QList<B>{B::YesNoCancel}
+    QTest::newRow("every_one_has_an_equivalent_saves_them_in_shift_jis")
+        << QByteArray("x\r\n") << symbols << withEquivalents << 0 << QList<A>{} << QList<B>{}
         << QByteArray("\x81\x60\x81\x7C\x81\x61\x81\x5C\x81\x91\x81\x92\x81\xCA\x81\x60 x\r\n")
         << QStringLiteral("～－∥―￠￡￢～ x\r\n");
-    QTest::newRow("no_saves_them_as_utf8")
-        << QByteArray("x\r\n") << QStringLiteral("〜 ") << QList<A>{A::No}
-        << QList<B>{B::YesNoCancel} << QByteArray("\xEF\xBB\xBF\xE3\x80\x9C x\r\n")
-        << QStringLiteral("〜 x\r\n");
-    QTest::newRow("cancel_saves_nothing")
-        << QByteArray("x\r\n") << QStringLiteral("〜 ") << QList<A>{A::Cancel}
-        << QList<B>{B::YesNoCancel} << QByteArray("x\r\n") << QStringLiteral("〜 x\r\n");
-    QTest::newRow("one_without_an_equivalent_offers_only_utf8")
-        << QByteArray("x\r\n") << QStringLiteral("〜é ") << QList<A>{A::Ok} << QList<B>{B::OkCancel}
-        << QByteArray("\xEF\xBB\xBF\xE3\x80\x9C\xC3\xA9 x\r\n") << QStringLiteral("〜é x\r\n");
+    QTest::newRow("equivalents_offered_references_keep_shift_jis")
+        << QByteArray("x\r\n") << QStringLiteral("〜− ") << withEquivalents << 1 << QList<A>{}
+        << QList<B>{} << QByteArray("&#x301C;&#x2212; x\r\n")
+        << QStringLiteral("&#x301C;&#x2212; x\r\n");
+    QTest::newRow("equivalents_offered_utf8_converts")
+        << QByteArray("x\r\n") << QStringLiteral("〜 ") << withEquivalents << 2 << QList<A>{}
+        << QList<B>{} << QByteArray("\xEF\xBB\xBF\xE3\x80\x9C x\r\n") << QStringLiteral("〜 x\r\n");
+    QTest::newRow("equivalents_offered_cancel_saves_nothing")
+        << QByteArray("x\r\n") << QStringLiteral("〜 ") << withEquivalents << 3 << QList<A>{}
+        << QList<B>{} << QByteArray("x\r\n") << QStringLiteral("〜 x\r\n");
+    QTest::newRow("emoji_written_as_a_reference")
+        << QByteArray("x\r\n") << QStringLiteral("😀\u00e9 ") << without << 0 << QList<A>{}
+        << QList<B>{} << QByteArray("&#x1F600;&#xE9; x\r\n")
+        << QStringLiteral("&#x1F600;&#xE9; x\r\n");
+    QTest::newRow("one_without_an_equivalent_offers_references_or_utf8")
+        << QByteArray("x\r\n") << QStringLiteral("〜é ") << without << 1 << QList<A>{}
+        << QList<B>{} << QByteArray("\xEF\xBB\xBF\xE3\x80\x9C\xC3\xA9 x\r\n")
+        << QStringLiteral("〜é x\r\n");
+    QTest::newRow("without_equivalents_cancel_saves_nothing")
+        << QByteArray("x\r\n") << QStringLiteral("😀") << without << 2 << QList<A>{}
+        << QList<B>{} << QByteArray("x\r\n") << QStringLiteral("😀x\r\n");
     QTest::newRow("declared_charset_updated_on_yes")
-        << meta << QStringLiteral("é") << QList<A>{A::Ok, A::Yes}
-        << QList<B>{B::OkCancel, B::YesNoCancel}
-        << QByteArray("\xEF\xBB\xBF\xC3\xA9") + metaUtf8.toLatin1() << u'é' + metaUtf8;
+        << meta << QStringLiteral("é") << without << 1 << QList<A>{A::Yes}
+        << QList<B>{B::YesNoCancel} << QByteArray("\xEF\xBB\xBF\xC3\xA9") + metaUtf8.toLatin1()
+        << u'é' + metaUtf8;
     QTest::newRow("declared_charset_kept_on_no")
-        << meta << QStringLiteral("é") << QList<A>{A::Ok, A::No}
-        << QList<B>{B::OkCancel, B::YesNoCancel} << QByteArray("\xEF\xBB\xBF\xC3\xA9") + meta
+        << meta << QStringLiteral("é") << without << 1 << QList<A>{A::No}
+        << QList<B>{B::YesNoCancel} << QByteArray("\xEF\xBB\xBF\xC3\xA9") + meta
         << u'é' + metaText;
     QTest::newRow("declared_charset_question_cancelled_saves_nothing")
-        << meta << QStringLiteral("é") << QList<A>{A::Ok, A::Cancel}
-        << QList<B>{B::OkCancel, B::YesNoCancel} << meta << u'é' + metaText;
+        << meta << QStringLiteral("é") << without << 1 << QList<A>{A::Cancel}
+        << QList<B>{B::YesNoCancel} << meta << u'é' + metaText;
     QTest::newRow("equivalents_leave_the_declaration_alone")
-        << meta << QStringLiteral("〜") << QList<A>{A::Yes} << QList<B>{B::YesNoCancel}
+        << meta << QStringLiteral("〜") << withEquivalents << 0 << QList<A>{} << QList<B>{}
         << QByteArray("\x81\x60") + meta << u'～' + metaText;
+    QTest::newRow("references_leave_the_declaration_alone")
+        << meta << QStringLiteral("é") << without << 0 << QList<A>{} << QList<B>{}
+        << QByteArray("&#xE9;") + meta << QStringLiteral("&#xE9;") + metaText;
 }
 
 void TestFileCommands::unencodableCharactersOffers()
 {
     QFETCH(QByteArray, file);
     QFETCH(QString, typed);
+    QFETCH(QStringList, offered);
+    QFETCH(int, choice);
     QFETCH(QList<MsgAnswer>, answers);
     QFETCH(QList<MsgButtons>, asked);
     QFETCH(QByteArray, saved);
@@ -828,11 +864,18 @@ void TestFileCommands::unencodableCharactersOffers()
     const QString path = s.write(QStringLiteral("p.htm"), file);
     QCOMPARE(s.files().OpenDocument(path), 0);
     s.type(typed);
+    s.prompts.planChoice(choice);
     for (MsgAnswer answer : answers)
         s.prompts.planAnswer(answer);
     s.files().SaveDocument();
 
     QVERIFY(!s.prompts.unplanned);
+    QCOMPARE(s.prompts.choiceRequests.size(), 1);
+    const ChoiceRequest& question = s.prompts.choiceRequests[0];
+    QCOMPARE(question.choices, offered);
+    // Enter and Esc change nothing: the last button, キャンセル.
+    QCOMPARE(question.defaultChoice, int(offered.size()) - 1);
+    QCOMPARE(question.escapeChoice, int(offered.size()) - 1);
     QCOMPARE(s.prompts.messages.size(), asked.size());
     for (qsizetype i = 0; i < asked.size(); ++i)
         QCOMPARE(s.prompts.messages[i].buttons, asked[i]);
@@ -845,6 +888,14 @@ void TestFileCommands::unencodableCharactersOffers()
         s.state.Doc.undo();
         QCOMPARE(s.box().Text(), typed + QString::fromLatin1(file));
     }
+    // The page is then saved as it was written: a second save asks nothing and writes the same.
+    if (written) {
+        s.state.Doc.redo();
+        s.state.Doc.setModified(true);
+        s.files().SaveDocument();
+        QCOMPARE(s.prompts.choiceRequests.size(), 1);
+        QCOMPARE(Session::read(path), saved);
+    }
 }
 
 void TestFileCommands::equivalentsQuestionNamesThem()
@@ -854,17 +905,19 @@ void TestFileCommands::equivalentsQuestionNamesThem()
     QCOMPARE(s.files().OpenDocument(path), 0);
     s.box().SetSelStart(3);
     s.box().SetSelText(QStringLiteral("〜〜−"));
-    s.prompts.planAnswer(MsgAnswer::Cancel);
+    s.prompts.planChoice(3);
     s.files().SaveDocument();
-    QCOMPARE(s.prompts.messages.size(), 1);
-    QCOMPARE(s.prompts.messages[0].text,
+    QCOMPARE(s.prompts.choiceRequests.size(), 1);
+    QCOMPARE(s.prompts.choiceRequests[0].text,
              QStringLiteral("「〜」(U+301C、2 行目) は Shift_JIS で保存できません。\r\n"
                             "次の文字は Shift_JIS の同じ意味の文字に置き換えて保存できます:\r\n"
                             "  〜 (U+301C) → ～ (U+FF5E)  2 か所\r\n"
                             "  − (U+2212) → － (U+FF0D)  1 か所\r\n"
                             "\r\n"
-                            "はい: 置き換えて Shift_JIS で保存します\r\n"
-                            "いいえ: UTF-8 で保存します\r\n"
+                            "置き換えて保存: 置き換えて Shift_JIS で保存します\r\n"
+                            "文字参照で保存: Shift_JIS のまま、保存できない文字を &#x301C; の"
+                            "ような文字参照で書きます\r\n"
+                            "UTF-8 で保存: ページを UTF-8 (BOM 付き) に変えて保存します\r\n"
                             "キャンセル: 何も保存しません"));
 }
 

@@ -300,7 +300,7 @@ void TestSaveFaults::failedUtf8RetryWritesNothing()
     s.type(QStringLiteral("x"));
     // Half of a pair cannot be written in CP932 or in UTF-8: the offer of UTF-8 is taken, and
     // the second encoding must be checked too, not written as an empty file.
-    s.prompts.planAnswer(MsgAnswer::Ok);
+    s.prompts.planChoice(1);
     QVERIFY(!s.files().WriteDocumentFile(page, QStringLiteral("a") + QChar(0xD842) + u'b'));
     const QByteArray after = FileSession::read(page);
     Tally(old, after);
@@ -308,9 +308,10 @@ void TestSaveFaults::failedUtf8RetryWritesNothing()
     QVERIFY(!QFile::exists(s.docs() + QStringLiteral("/p.bak")));
     QVERIFY(s.state.Doc.isModified());
     QCOMPARE(s.window.Caption(), page);
-    QCOMPARE(s.prompts.messages.size(), 2);
-    QVERIFY(s.prompts.messages[1].text.startsWith(page + QStringLiteral("\r\n")));
-    QVERIFY(s.prompts.messages[1].text.contains(QStringLiteral("U+D842")));
+    QCOMPARE(s.prompts.choiceRequests.size(), 1);
+    QCOMPARE(s.prompts.messages.size(), 1);
+    QVERIFY(s.prompts.messages[0].text.startsWith(page + QStringLiteral("\r\n")));
+    QVERIFY(s.prompts.messages[0].text.contains(QStringLiteral("U+D842")));
 }
 
 // A save replaces the text, not the file: its owner, group, permission bits and other names

@@ -73,6 +73,9 @@ private Q_SLOTS:
 
     void findNextByF3_data();
     void findNextByF3();
+    void findNextWrapsRoundAtTheEnd_data();
+    void findNextWrapsRoundAtTheEnd();
+    void enterInTheSearchTextFindsNext();
     void f3WithoutSearchTextOpensTheDialog();
     void findDialogFillsFromSelectionAndKeepsTextOnEsc();
     void findDialogStaysOpenWhenNothingIsFound();
@@ -111,8 +114,9 @@ void TestSearch::findNextByF3_data()
         << "abcabc" << I(0) << "abc" << false << 1 << I(3) << I(3) << QStringList();
     QTest::newRow("repeated_find_skips_overlapping_occurrences")
         << "ababababab" << I(0) << "aba" << false << 2 << I(6) << I(3) << QStringList();
+    // The second press goes round to the top and finds the same occurrence again.
     QTest::newRow("repeat_past_the_last_occurrence_leaves_it_selected")
-        << "x abc" << I(0) << "abc" << false << 2 << I(2) << I(3) << QStringList{NotFound("abc")};
+        << "x abc" << I(0) << "abc" << false << 2 << I(2) << I(3) << QStringList();
     QTest::newRow("match_case_off_finds_upper_case")
         << "<HTML><BODY>" << I(0) << "body" << false << 1 << I(7) << I(4) << QStringList();
     QTest::newRow("match_case_on_misses_upper_case")
@@ -148,6 +152,68 @@ void TestSearch::findNextByF3()
     QCOMPARE(s->box().SelLength(), selLength);
     QCOMPARE(s->messages(), messages);
     QCOMPARE(s->state.Search.LastFoundPos, selStart);
+}
+
+void TestSearch::findNextWrapsRoundAtTheEnd_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qint64>("caret");
+    QTest::addColumn<QString>("find");
+    QTest::addColumn<qint64>("selStart");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QStringList>("messages");
+
+    using I = qint64;
+    const QString wrapped = QStringLiteral("先頭から検索しました");
+    QTest::newRow("past_the_last_goes_on_from_the_top")
+        << "<P>a</P> <P>b</P>" << I(9) << "<p>" << I(0) << wrapped << QStringList();
+    // The search starts two characters after the caret; going round finds what it skipped.
+    QTest::newRow("occurrence_at_the_caret_found_by_going_round")
+        << "abc" << I(0) << "abc" << I(0) << wrapped << QStringList();
+    QTest::newRow("found_before_the_end_says_nothing")
+        << "abc abc" << I(0) << "abc" << I(4) << QString() << QStringList();
+    QTest::newRow("nowhere_in_the_page_still_reports_it")
+        << "abc abc" << I(5) << "zzz" << I(5) << QString() << QStringList{NotFound("zzz")};
+}
+
+void TestSearch::findNextWrapsRoundAtTheEnd()
+{
+    QFETCH(QString, text);
+    QFETCH(qint64, caret);
+    QFETCH(QString, find);
+    QFETCH(qint64, selStart);
+    QFETCH(QString, status);
+    QFETCH(QStringList, messages);
+
+    s->load(text, caret);
+    s->window.statusBar()->clearMessage();
+    s->state.Search.FindText = find;
+    s->state.Search.NewSearch = true;
+    s->key(Qt::Key_F3);
+    QCOMPARE(s->box().SelStart(), selStart);
+    QCOMPARE(s->box().SelLength(), messages.isEmpty() ? qint64(find.size()) : qint64(0));
+    QCOMPARE(s->window.statusBar()->currentMessage(), status);
+    QCOMPARE(s->messages(), messages);
+}
+
+void TestSearch::enterInTheSearchTextFindsNext()
+{
+    s->load(QStringLiteral("abc <BODY> abc"));
+    bool closed = false;
+    const auto modal = OnModal([&](QWidget* w) {
+        auto* d = qobject_cast<frmFind*>(w);
+        QVERIFY(d);
+        d->FindField()->setText(QStringLiteral("body"));
+        QTest::keyClick(d->FindField(), Qt::Key_Return);
+        closed = !d->isVisible();
+        if (!closed)
+            d->reject();
+    });
+    s->action("mnuSearchFind")->trigger();
+    QVERIFY(closed);
+    QCOMPARE(s->box().SelStart(), qint64(5));
+    QCOMPARE(s->box().SelText(), QStringLiteral("BODY"));
+    QCOMPARE(s->state.Search.FindText, QStringLiteral("body"));
 }
 
 void TestSearch::f3WithoutSearchTextOpensTheDialog()

@@ -21,6 +21,8 @@ private Q_SLOTS:
     void buttonsAreJapanese();
     void enterChoosesTheDefaultAnswer_data();
     void enterChoosesTheDefaultAnswer();
+    void choiceButtonsSayWhatTheyDo_data();
+    void choiceButtonsSayWhatTheyDo();
     void qtTextsAreJapaneseInAJapaneseLocale();
     void saveDialogAddsTheChosenFiltersExtension_data();
     void saveDialogAddsTheChosenFiltersExtension();
@@ -91,6 +93,50 @@ void TestPrompts::enterChoosesTheDefaultAnswer()
         QTest::keyClick(box, Qt::Key_Return);
     });
     QCOMPARE(prompter.message(request), defaultAnswer);
+}
+
+void TestPrompts::choiceButtonsSayWhatTheyDo_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("clicked"); // the button clicked instead of a key; -1 none
+    QTest::addColumn<int>("expected");
+    QTest::newRow("enter_gives_the_default") << int(Qt::Key_Return) << -1 << 2;
+    QTest::newRow("escape_gives_the_escape_choice") << int(Qt::Key_Escape) << -1 << 2;
+    QTest::newRow("a_click_gives_its_button") << 0 << 0 << 0;
+}
+
+void TestPrompts::choiceButtonsSayWhatTheyDo()
+{
+    QFETCH(int, key);
+    QFETCH(int, clicked);
+    QFETCH(int, expected);
+    WidgetPrompter prompter;
+    ChoiceRequest request;
+    request.text = QStringLiteral("保存できません。");
+    request.title = QStringLiteral("Tagloom");
+    request.choices = QStringList{QStringLiteral("文字参照で保存(&R)"),
+                                  QStringLiteral("UTF-8 で保存(&U)"), QStringLiteral("キャンセル")};
+    request.defaultChoice = request.escapeChoice = 2;
+    QStringList captions;
+    test::OnNextModal([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        QVERIFY(box);
+        for (QAbstractButton* b : box->buttons())
+            captions << b->text();
+        QAbstractButton* target = nullptr;
+        for (QAbstractButton* b : box->buttons())
+            if (clicked >= 0 && b->text() == request.choices[clicked])
+                target = b;
+        if (target)
+            target->click();
+        else
+            QTest::keyClick(box, Qt::Key(key));
+    });
+    QCOMPARE(prompter.choose(request), expected);
+    captions.sort();
+    QStringList wanted = request.choices;
+    wanted.sort();
+    QCOMPARE(captions, wanted);
 }
 
 void TestPrompts::qtTextsAreJapaneseInAJapaneseLocale()

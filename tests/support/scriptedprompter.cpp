@@ -38,4 +38,14 @@ QString ScriptedPrompter::fontName(const QString& proposed)
     return {};
 }
 
+int ScriptedPrompter::choose(const ChoiceRequest& request)
+{
+    choiceRequests << request;
+    if (!choices_.isEmpty())
+        return choices_.takeFirst();
+    unplanned = true;
+    qWarning("Unplanned choice: %s", qPrintable(request.text));
+    return request.escapeChoice;
+}
+
 } // namespace tl::test

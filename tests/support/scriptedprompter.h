@@ -16,15 +16,19 @@ public:
     MsgAnswer message(const MessageRequest& request) override;
     QString fileName(const FileRequest& request) override;
     QString fontName(const QString& proposed) override;
+    int choose(const ChoiceRequest& request) override;
 
     // Plans the answers to the next questions, in order.
     void planAnswer(MsgAnswer answer) { answers_ << answer; }
     void planFileName(const QString& path) { files_ << path; }
     // An empty name plays a cancelled font dialog.
     void planFontName(const QString& family) { fonts_ << family; }
+    // The index of the button to press on the next choice question.
+    void planChoice(int index) { choices_ << index; }
 
     QList<MessageRequest> messages;
     QList<FileRequest> fileRequests;
+    QList<ChoiceRequest> choiceRequests;
     // The font each font dialog opened on.
     QStringList fontProposals;
     // Set when a question came that had no planned answer.
@@ -34,6 +38,7 @@ private:
     QList<MsgAnswer> answers_;
     QList<QString> files_;
     QList<QString> fonts_;
+    QList<int> choices_;
 };
 
 } // namespace tl::test

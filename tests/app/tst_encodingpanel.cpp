@@ -1,0 +1,195 @@
+#include "app/frmmain.h"
+#include "app/mainlayout.h"
+#include "captionfit.h"
+#include "core/appstate.h"
+#include "filesession.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace tl;
+using Session = test::FileSession;
+
+Q_DECLARE_METATYPE(tl::TextEncoding)
+
+namespace
+{
+
+TextEncoding Encoding(TextEncoding::Kind kind, const QByteArray& name = {}, bool bom = false)
+{
+    TextEncoding e;
+    e.kind = kind;
+    e.name = name;
+    e.bom = bom;
+    return e;
+}
+
+const QByteArray kMeta =
+    "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=Shift_JIS\">\r\n";
+
+} // namespace
+
+class TestEncodingPanel : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void panelText_data();
+    void panelText();
+    void panelFollowsThePage();
+    void clickOpensItsMenu();
+    void toUtf8AndBackToShiftJis();
+    void reopenWithAnotherEncodingAsksAboutChanges();
+};
+
+void TestEncodingPanel::panelText_data()
+{
+    QTest::addColumn<bool>("shown");
+    QTest::addColumn<TextEncoding>("encoding");
+    QTest::addColumn<QString>("expected");
+    using K = TextEncoding::Kind;
+    QTest::newRow("shift_jis") << true << Encoding(K::Cp932) << QStringLiteral("Shift_JIS CRLF");
+    QTest::newRow("utf8_with_bom")
+        << true << Encoding(K::Utf8, {}, true) << QStringLiteral("UTF-8 (BOM) CRLF");
+    QTest::newRow("utf8") << true << Encoding(K::Utf8) << QStringLiteral("UTF-8 CRLF");
+    QTest::newRow("declared_charset_by_its_canonical_name")
+        << true << Encoding(K::Named, "euc-jp") << QStringLiteral("EUC-JP CRLF");
+    QTest::newRow("no_document") << false << Encoding(K::Cp932) << QString();
+}
+
+void TestEncodingPanel::panelText()
+{
+    QFETCH(bool, shown);
+    QFETCH(TextEncoding, encoding);
+    QFETCH(QString, expected);
+    QCOMPARE(EncodingPanelText(shown, encoding), expected);
+}
+
+void TestEncodingPanel::panelFollowsThePage()
+{
+    Session s;
+    QToolButton* panel = s.window.EncodingPanel();
+    QCOMPARE(panel->objectName(), QStringLiteral("Panel4"));
+    QCOMPARE(panel->text(), QString());
+    QVERIFY(!panel->isEnabled());
+    const QString sjis = s.write(QStringLiteral("s.htm"), "\x93\xfa\x96\x7b\r\n");
+    const QString utf8 = s.write(QStringLiteral("u.htm"), "\xEF\xBB\xBF\xE6\x97\xA5\r\n");
+    QCOMPARE(s.files().OpenDocument(sjis), 0);
+    QCOMPARE(panel->text(), QStringLiteral("Shift_JIS CRLF"));
+    // A reader hears what it shows.
+    QCOMPARE(panel->accessibleName(), QStringLiteral("Shift_JIS CRLF"));
+    QCOMPARE(s.files().OpenDocument(utf8), 0);
+    QCOMPARE(panel->text(), QStringLiteral("UTF-8 (BOM) CRLF"));
+    QCOMPARE(panel->accessibleName(), QStringLiteral("UTF-8 (BOM) CRLF"));
+    s.files().NewDocument();
+    QCOMPARE(panel->text(), QStringLiteral("Shift_JIS CRLF"));
+    s.files().CloseDocument();
+    QCOMPARE(panel->text(), QString());
+}
+
+void TestEncodingPanel::clickOpensItsMenu()
+{
+    Session s;
+    const QString page = s.write(QStringLiteral("p.htm"), "x\r\n");
+    QCOMPARE(s.files().OpenDocument(page), 0);
+    s.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&s.window));
+    QStringList shown;
+    QTimer timer;
+    timer.setInterval(5);
+    connect(&timer, &QTimer::timeout, this, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        timer.stop();
+        for (QAction* a : menu->actions())
+            shown << a->text();
+        auto* save = menu->findChild<QMenu*>(QStringLiteral("SaveEncodingMenu"));
+        for (QAction* a : save->actions())
+            shown << a->text() + (a->isChecked() ? QStringLiteral(" *") : QString());
+        menu->close();
+    });
+    timer.start();
+    QTest::mouseClick(s.window.EncodingPanel(), Qt::LeftButton);
+    QTRY_VERIFY(!timer.isActive());
+    QCOMPARE(shown, (QStringList{QStringLiteral("別の文字コードで開き直す(&R)"),
+                                 QStringLiteral("保存する文字コード(&S)"),
+                                 QStringLiteral("Shift_JIS *"), QStringLiteral("UTF-8"),
+                                 QStringLiteral("UTF-8 (BOM 付き)")}));
+}
+
+void TestEncodingPanel::toUtf8AndBackToShiftJis()
+{
+    Session s;
+    // Shift-JIS: the declaration, then "<P>日本</P>".
+    const QByteArray original = kMeta + "<P>\x93\xfa\x96\x7b</P>\r\n";
+    const QString page = s.write(QStringLiteral("p.htm"), original);
+    QCOMPARE(s.files().OpenDocument(page), 0);
+    QToolButton* panel = s.window.EncodingPanel();
+
+    // UTF-8 with a BOM from now on, the declaration following (one undo step).
+    s.prompts.planAnswer(MsgAnswer::Yes);
+    s.window.findChild<QAction*>(QStringLiteral("SaveAs UTF-8 (BOM 付き)"))->trigger();
+    QCOMPARE(panel->text(), QStringLiteral("UTF-8 (BOM) CRLF"));
+    QVERIFY(s.state.Doc.isModified());
+    QCOMPARE(Session::read(page), original);
+    s.files().SaveDocument();
+    QByteArray utf8Meta = kMeta;
+    utf8Meta.replace("Shift_JIS", "UTF-8");
+    QCOMPARE(Session::read(page), "\xEF\xBB\xBF" + utf8Meta + "<P>\xE6\x97\xA5\xE6\x9C\xAC</P>\r\n");
+    QVERIFY(!s.state.Doc.isModified());
+
+    // Opened again it is UTF-8; then back to Shift_JIS with a character Shift_JIS cannot hold:
+    // the save asks, and a reference keeps the page in Shift_JIS.
+    QCOMPARE(s.files().OpenDocument(page), 0);
+    QCOMPARE(panel->text(), QStringLiteral("UTF-8 (BOM) CRLF"));
+    s.box().SetSelStart(s.box().Text().indexOf(QStringLiteral("</P>")));
+    s.box().SetSelText(QStringLiteral("😀"));
+    s.prompts.planAnswer(MsgAnswer::Yes);
+    s.window.findChild<QAction*>(QStringLiteral("SaveAs Shift_JIS"))->trigger();
+    QCOMPARE(panel->text(), QStringLiteral("Shift_JIS CRLF"));
+    s.prompts.planChoice(0);
+    s.files().SaveDocument();
+    QVERIFY(!s.prompts.unplanned);
+    QCOMPARE(Session::read(page), kMeta + "<P>\x93\xfa\x96\x7b&#x1F600;</P>\r\n");
+    QCOMPARE(panel->text(), QStringLiteral("Shift_JIS CRLF"));
+    QCOMPARE(s.prompts.messages.size(), 2);
+    QCOMPARE(s.prompts.choiceRequests.size(), 1);
+}
+
+void TestEncodingPanel::reopenWithAnotherEncodingAsksAboutChanges()
+{
+    Session s;
+    // "日本語" in EUC-JP, without a declaration: read as Shift_JIS, it is garbled.
+    const QByteArray eucjp = "<P>\xC6\xFC\xCB\xDC\xB8\xEC</P>\r\n";
+    const QString page = s.write(QStringLiteral("e.htm"), eucjp);
+    QCOMPARE(s.files().OpenDocument(page), 0);
+    QCOMPARE(s.prompts.messages.size(), 1); // the bytes Shift_JIS cannot read
+    s.type(QStringLiteral("x"));
+    QAction* reopen = s.window.findChild<QAction*>(QStringLiteral("ReopenAs EUC-JP"));
+
+    s.prompts.planAnswer(MsgAnswer::Cancel);
+    reopen->trigger();
+    QCOMPARE(s.window.EncodingPanel()->text(), QStringLiteral("Shift_JIS CRLF"));
+    QVERIFY(s.box().Text().startsWith(u'x'));
+
+    s.prompts.planAnswer(MsgAnswer::No);
+    reopen->trigger();
+    QVERIFY(!s.prompts.unplanned);
+    QCOMPARE(s.prompts.messages.size(), 3);
+    QCOMPARE(s.box().Text(), QStringLiteral("<P>日本語</P>\r\n"));
+    QCOMPARE(s.window.EncodingPanel()->text(), QStringLiteral("EUC-JP CRLF"));
+    QVERIFY(!s.state.Doc.isModified());
+    QCOMPARE(Session::read(page), eucjp);
+    // Saved, it stays EUC-JP byte for byte, with no question about unreadable bytes.
+    s.state.Doc.setModified(true);
+    s.files().SaveDocument();
+    QCOMPARE(s.prompts.messages.size(), 3);
+    QCOMPARE(Session::read(page), eucjp);
+}
+
+QTEST_MAIN(TestEncodingPanel)
+#include "tst_encodingpanel.moc"
