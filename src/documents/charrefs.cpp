@@ -13,16 +13,14 @@ QString CharacterReference(char32_t code)
 }
 
 std::vector<std::pair<qsizetype, qsizetype>> UnencodableCharacters(QStringView text,
-                                                                    const TextEncoding& encoding)
+                                                                   const TextEncoding& encoding)
 {
     std::vector<std::pair<qsizetype, qsizetype>> found;
     // Each distinct character is tried once: a table for the common plane, a hash beyond it.
     enum : signed char { Unknown, Holds, Lacks };
     std::vector<signed char> common(0x10000, Unknown);
     QHash<char32_t, bool> beyond;
-    auto lacks = [&](QStringView ch) {
-        return EncodeDocument(ch, encoding).firstUnencodable >= 0;
-    };
+    auto lacks = [&](QStringView ch) { return EncodeDocument(ch, encoding).firstUnencodable >= 0; };
     for (qsizetype i = 0; i < text.size();) {
         const char16_t unit = text[i].unicode();
         if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {

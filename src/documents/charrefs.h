@@ -16,7 +16,7 @@ QString CharacterReference(char32_t code);
 // The characters of text that encoding cannot hold: (index, length) of each, in text order; a
 // surrogate pair is one character of length 2.
 std::vector<std::pair<qsizetype, qsizetype>> UnencodableCharacters(QStringView text,
-                                                                    const TextEncoding& encoding);
+                                                                   const TextEncoding& encoding);
 
 // text with each character encoding cannot hold written as its numeric character reference,
 // so that the page keeps its encoding and loses nothing.

@@ -343,8 +343,8 @@ int FileCommands::ReloadDocument(const QString& path, const std::optional<TextEn
     Document& doc = state_.Doc;
     const int line = doc.lineOf(doc.caret());
     const qsizetype column = doc.caret() - doc.lineStart(line);
-    const int result = encoding ? OpenDocument(path, ReadPageFileAs(path, *encoding))
-                                : OpenDocument(path);
+    const int result =
+        encoding ? OpenDocument(path, ReadPageFileAs(path, *encoding)) : OpenDocument(path);
     if (result == 0) {
         const int newLine = std::min(line, doc.lineCount() - 1);
         const qsizetype place = std::min(doc.lineStart(newLine) + column, doc.lineEnd(newLine));
@@ -558,8 +558,8 @@ bool FileCommands::resolveUnencodable(const QString& path, QString& content,
     // Enter and Esc both choose the answer that changes nothing.
     question.defaultChoice = question.escapeChoice = int(answers.size()) - 1;
     const int chosen = state_.prompts->choose(question);
-    const Save save = chosen >= 0 && size_t(chosen) < answers.size() ? answers[size_t(chosen)]
-                                                                     : Save::Nothing;
+    const Save save =
+        chosen >= 0 && size_t(chosen) < answers.size() ? answers[size_t(chosen)] : Save::Nothing;
     switch (save) {
     case Save::Nothing:
         return false;
@@ -601,15 +601,15 @@ bool FileCommands::askCharsetDeclaration(QString& content, PageChanges& changes,
         return true;
     const QString name = content.mid(declared->begin, declared->end - declared->begin);
     const QString targetName = target.displayName();
-    const MsgAnswer answer = state_.prompts->ask(
-        QStringLiteral("このページの META は charset=") + name +
-            QStringLiteral(" と宣言しています。") + kCrLf + targetName +
-            QStringLiteral(" で保存するので、この宣言を charset=") + targetName +
-            QStringLiteral(" に書き換えますか？") + kCrLf + kCrLf +
-            QStringLiteral("はい: 書き換えて保存します") + kCrLf +
-            QStringLiteral("いいえ: 宣言はそのままで保存します") + kCrLf +
-            QStringLiteral("キャンセル: 何も保存しません"),
-        kNoDocumentCaption, MsgButtons::YesNoCancel, MsgIcon::Question);
+    const MsgAnswer answer =
+        state_.prompts->ask(QStringLiteral("このページの META は charset=") + name +
+                                QStringLiteral(" と宣言しています。") + kCrLf + targetName +
+                                QStringLiteral(" で保存するので、この宣言を charset=") +
+                                targetName + QStringLiteral(" に書き換えますか？") + kCrLf + kCrLf +
+                                QStringLiteral("はい: 書き換えて保存します") + kCrLf +
+                                QStringLiteral("いいえ: 宣言はそのままで保存します") + kCrLf +
+                                QStringLiteral("キャンセル: 何も保存しません"),
+                            kNoDocumentCaption, MsgButtons::YesNoCancel, MsgIcon::Question);
     if (answer == MsgAnswer::Cancel)
         return false;
     if (answer == MsgAnswer::Yes) {
@@ -642,9 +642,8 @@ void FileCommands::applyToPage(const PageChanges& changes)
         const auto places = UnencodableCharacters(text, doc.encoding());
         for (auto it = places.rbegin(); it != places.rend(); ++it) {
             const auto [index, length] = *it;
-            const char32_t code = length == 2
-                                      ? QChar::surrogateToUcs4(text[index], text[index + 1])
-                                      : char32_t(text[index].unicode());
+            const char32_t code = length == 2 ? QChar::surrogateToUcs4(text[index], text[index + 1])
+                                              : char32_t(text[index].unicode());
             doc.replace(index, length, CharacterReference(code));
         }
     }

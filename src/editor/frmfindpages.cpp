@@ -97,8 +97,8 @@ QString PageSearchSummary(const PageSearchResult& result)
                QString::number(result.matches.size()) + QStringLiteral(" 件見つかりました。");
     }
     if (!result.unreadable.isEmpty()) {
-        text += QStringLiteral(" 読めなかったページ: ") +
-                result.unreadable.join(QStringLiteral("、"));
+        text +=
+            QStringLiteral(" 読めなかったページ: ") + result.unreadable.join(QStringLiteral("、"));
     }
     return text;
 }
@@ -238,8 +238,8 @@ void frmFindPages::cmdFind_Click()
         return;
     BusyCursor busy;
     model_->setResult(nullptr);
-    result_ = SearchSessionPages(state_, files_.Window().EditorShown(), key,
-                                 matchCaseBox_->isChecked());
+    result_ =
+        SearchSessionPages(state_, files_.Window().EditorShown(), key, matchCaseBox_->isChecked());
     model_->setResult(&result_);
     list_->resizeColumnToContents(0);
     list_->resizeColumnToContents(1);
@@ -257,8 +257,7 @@ bool frmFindPages::OpenMatch(int row)
     const QString path = result_.paths[m.page];
     Document& doc = state_.Doc;
     const bool shown = files_.Window().EditorShown();
-    const bool current =
-        shown && (path.isEmpty() ? doc.isUntitled() : SamePage(path, doc.path()));
+    const bool current = shown && (path.isEmpty() ? doc.isUntitled() : SamePage(path, doc.path()));
     if (!current && (path.isEmpty() || files_.OpenDocument(path) != 0))
         return false;
     // The page may have changed since the search: positions are kept inside its lines.

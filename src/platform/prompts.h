@@ -30,7 +30,7 @@ struct ChoiceRequest {
     QString text;
     QString title;
     MsgIcon icon = MsgIcon::Question;
-    QStringList choices; // the buttons' captions, in order
+    QStringList choices;    // the buttons' captions, in order
     int defaultChoice = -1; // the button Enter chooses; -1: none
     int escapeChoice = -1;  // Esc and the window's close button; also the answer with no dialog
 };

@@ -115,10 +115,10 @@ void TestEncodingPanel::clickOpensItsMenu()
     timer.start();
     QTest::mouseClick(s.window.EncodingPanel(), Qt::LeftButton);
     QTRY_VERIFY(!timer.isActive());
-    QCOMPARE(shown, (QStringList{QStringLiteral("別の文字コードで開き直す(&R)"),
-                                 QStringLiteral("保存する文字コード(&S)"),
-                                 QStringLiteral("Shift_JIS *"), QStringLiteral("UTF-8"),
-                                 QStringLiteral("UTF-8 (BOM 付き)")}));
+    QCOMPARE(shown,
+             (QStringList{QStringLiteral("別の文字コードで開き直す(&R)"),
+                          QStringLiteral("保存する文字コード(&S)"), QStringLiteral("Shift_JIS *"),
+                          QStringLiteral("UTF-8"), QStringLiteral("UTF-8 (BOM 付き)")}));
 }
 
 void TestEncodingPanel::toUtf8AndBackToShiftJis()
@@ -139,7 +139,8 @@ void TestEncodingPanel::toUtf8AndBackToShiftJis()
     s.files().SaveDocument();
     QByteArray utf8Meta = kMeta;
     utf8Meta.replace("Shift_JIS", "UTF-8");
-    QCOMPARE(Session::read(page), "\xEF\xBB\xBF" + utf8Meta + "<P>\xE6\x97\xA5\xE6\x9C\xAC</P>\r\n");
+    QCOMPARE(Session::read(page),
+             "\xEF\xBB\xBF" + utf8Meta + "<P>\xE6\x97\xA5\xE6\x9C\xAC</P>\r\n");
     QVERIFY(!s.state.Doc.isModified());
 
     // Opened again it is UTF-8; then back to Shift_JIS with a character Shift_JIS cannot hold:

@@ -759,9 +759,9 @@ void TestFileCommands::characterOutsideEncodingWritesNothingUnlessUtf8Chosen()
                             "ような文字参照で書きます\r\n"
                             "UTF-8 で保存: ページを UTF-8 (BOM 付き) に変えて保存します\r\n"
                             "キャンセル: 何も保存しません"));
-    QCOMPARE(question.choices, (QStringList{QStringLiteral("文字参照で保存(&R)"),
-                                            QStringLiteral("UTF-8 で保存(&U)"),
-                                            QStringLiteral("キャンセル")}));
+    QCOMPARE(question.choices,
+             (QStringList{QStringLiteral("文字参照で保存(&R)"), QStringLiteral("UTF-8 で保存(&U)"),
+                          QStringLiteral("キャンセル")}));
     QCOMPARE(question.defaultChoice, 2);
     QCOMPARE(question.escapeChoice, 2);
     QCOMPARE(Session::read(path), QByteArray("line1\r\nline2\r\n"));
@@ -781,10 +781,10 @@ Q_DECLARE_METATYPE(QList<tl::MsgButtons>)
 // what the page shows afterwards.
 void TestFileCommands::unencodableCharactersOffers_data()
 {
-    QTest::addColumn<QByteArray>("file"); // the page before (CP932)
-    QTest::addColumn<QString>("typed");   // typed at its start
-    QTest::addColumn<QStringList>("offered"); // the save question's buttons
-    QTest::addColumn<int>("choice");          // the button pressed
+    QTest::addColumn<QByteArray>("file");          // the page before (CP932)
+    QTest::addColumn<QString>("typed");            // typed at its start
+    QTest::addColumn<QStringList>("offered");      // the save question's buttons
+    QTest::addColumn<int>("choice");               // the button pressed
     QTest::addColumn<QList<MsgAnswer>>("answers"); // to the questions after it
     QTest::addColumn<QList<MsgButtons>>("asked");  // those questions' buttons, in order
     QTest::addColumn<QByteArray>("saved");         // the file afterwards
@@ -824,20 +824,18 @@ void TestFileCommands::unencodableCharactersOffers_data()
         << QList<B>{} << QByteArray("&#x1F600;&#xE9; x\r\n")
         << QStringLiteral("&#x1F600;&#xE9; x\r\n");
     QTest::newRow("one_without_an_equivalent_offers_references_or_utf8")
-        << QByteArray("x\r\n") << QStringLiteral("〜é ") << without << 1 << QList<A>{}
-        << QList<B>{} << QByteArray("\xEF\xBB\xBF\xE3\x80\x9C\xC3\xA9 x\r\n")
-        << QStringLiteral("〜é x\r\n");
+        << QByteArray("x\r\n") << QStringLiteral("〜é ") << without << 1 << QList<A>{} << QList<B>{}
+        << QByteArray("\xEF\xBB\xBF\xE3\x80\x9C\xC3\xA9 x\r\n") << QStringLiteral("〜é x\r\n");
     QTest::newRow("without_equivalents_cancel_saves_nothing")
-        << QByteArray("x\r\n") << QStringLiteral("😀") << without << 2 << QList<A>{}
-        << QList<B>{} << QByteArray("x\r\n") << QStringLiteral("😀x\r\n");
+        << QByteArray("x\r\n") << QStringLiteral("😀") << without << 2 << QList<A>{} << QList<B>{}
+        << QByteArray("x\r\n") << QStringLiteral("😀x\r\n");
     QTest::newRow("declared_charset_updated_on_yes")
         << meta << QStringLiteral("é") << without << 1 << QList<A>{A::Yes}
         << QList<B>{B::YesNoCancel} << QByteArray("\xEF\xBB\xBF\xC3\xA9") + metaUtf8.toLatin1()
         << u'é' + metaUtf8;
     QTest::newRow("declared_charset_kept_on_no")
         << meta << QStringLiteral("é") << without << 1 << QList<A>{A::No}
-        << QList<B>{B::YesNoCancel} << QByteArray("\xEF\xBB\xBF\xC3\xA9") + meta
-        << u'é' + metaText;
+        << QList<B>{B::YesNoCancel} << QByteArray("\xEF\xBB\xBF\xC3\xA9") + meta << u'é' + metaText;
     QTest::newRow("declared_charset_question_cancelled_saves_nothing")
         << meta << QStringLiteral("é") << without << 1 << QList<A>{A::Cancel}
         << QList<B>{B::YesNoCancel} << meta << u'é' + metaText;

@@ -57,8 +57,8 @@ void TestPageSearch::findInPages_data()
 
     using V = std::vector<PageMatch>;
     QTest::newRow("each_match_with_its_page_line_and_text")
-        << QStringList{QStringLiteral("<P>a</P>\r\n<BODY>\r\nx body"),
-                       QStringLiteral("none"), QStringLiteral("\n\nbody")}
+        << QStringList{QStringLiteral("<P>a</P>\r\n<BODY>\r\nx body"), QStringLiteral("none"),
+                       QStringLiteral("\n\nbody")}
         << QStringLiteral("body") << false
         << V{Match(0, 2, 1, 2, 5, QStringLiteral("<BODY>")),
              Match(0, 3, 2, 3, 6, QStringLiteral("x body")),
@@ -135,8 +135,7 @@ void TestPageSearch::searchesOpenPageAndFilesOnDiskWithoutChangingThem()
     const QFileInfo before(sjis);
     const QDateTime sjisTime = before.lastModified();
 
-    const PageSearchResult r =
-        SearchSessionPages(s.state, true, QStringLiteral("検索"), false);
+    const PageSearchResult r = SearchSessionPages(s.state, true, QStringLiteral("検索"), false);
     QCOMPARE(r.paths, (QStringList{sjis, lf, gone, open}));
     QCOMPARE(r.unreadable, QStringList{gone});
     QCOMPARE(r.matches.size(), size_t(4));
