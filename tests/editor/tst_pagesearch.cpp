@@ -223,6 +223,9 @@ void TestPageSearch::reachedByKeyAndFromTheFindDialog()
     const auto modal = test::OnModal([&](QWidget* dialog) {
         auto* d = qobject_cast<frmFind*>(dialog);
         QVERIFY(d);
+        // The new button fits its caption and is named like the others.
+        QCOMPARE(test::CutCaptions(d), QStringList());
+        QCOMPARE(test::UnnamedControls(d), QStringList());
         d->FindField()->setText(QStringLiteral("abc"));
         d->MatchCaseBox()->setChecked(true);
         QTest::mouseClick(d->FindPagesButton(), Qt::LeftButton);
