@@ -42,8 +42,8 @@ QByteArray MakePage(int number)
         QStringLiteral("<% Response.Write \"%1\" %> <IMG SRC=\"img/pic%1.gif\">"),
     };
     QString text;
-    // Japanese characters take two bytes: about 1.2 bytes a character over the patterns.
-    for (int i = 0; text.size() * 6 / 5 < kPageBytes; ++i)
+    // Japanese characters take two bytes, so 400 K characters make at least 400 KB.
+    for (int i = 0; text.size() < kPageBytes; ++i)
         text += patterns.at(i % patterns.size()).arg(i) + QStringLiteral("\r\n");
     text += QStringLiteral("<DIV CLASS=\"footer\">Page %1</DIV>\r\n").arg(number);
     return EncodeDocument(text, TextEncoding{}).bytes;
