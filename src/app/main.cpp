@@ -14,7 +14,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(TAGLOOM_VERSION));
     // Desktops match the windows to the installed menu entry (tagloom.desktop) and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("tagloom"));
-    tl::InstallQtTranslations(app, QLocale::system());
+    tl::InstallQtTranslations(app);
     // The program ends only through the main window's unload.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -28,6 +28,19 @@ namespace tl
 
 using namespace maintext;
 
+namespace
+{
+
+// Redo: the desktop's own key (Ctrl+Shift+Z on most Linux desktops) and Ctrl+Y, which page
+// authors coming from Windows editors press and which no other command of the program uses.
+bool IsRedoKey(const QKeyEvent* key)
+{
+    const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+    return key == QKeySequence::Redo || (key->key() == Qt::Key_Y && mods == Qt::ControlModifier);
+}
+
+} // namespace
+
 // ---- Keyboard ----
 
 bool MainTextEdit::event(QEvent* event)
@@ -39,7 +52,7 @@ bool MainTextEdit::event(QEvent* event)
         const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
         const bool editing =
             key == QKeySequence::Copy || key == QKeySequence::Cut || key == QKeySequence::Paste ||
-            key == QKeySequence::Undo || key == QKeySequence::Redo ||
+            key == QKeySequence::Undo || IsRedoKey(key) ||
             key == QKeySequence::SelectAll || key == QKeySequence::Delete ||
             key == QKeySequence::DeleteStartOfWord || key == QKeySequence::DeleteEndOfWord ||
             key == QKeySequence::MoveToNextWord || key == QKeySequence::MoveToPreviousWord ||
@@ -197,7 +210,7 @@ bool MainTextEdit::handleEditingKey(QKeyEvent* e)
 {
     if (e == QKeySequence::Undo) {
         undo();
-    } else if (e == QKeySequence::Redo) {
+    } else if (IsRedoKey(e)) {
         redo();
     } else if (e == QKeySequence::Cut) {
         cut();

@@ -2,17 +2,17 @@
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 
 namespace tl
 {
 
-bool InstallQtTranslations(QCoreApplication& app, const QLocale& locale)
+bool InstallQtTranslations(QCoreApplication& app)
 {
-    if (locale.language() != QLocale::Japanese)
-        return false;
     auto* translator = new QTranslator(&app);
-    if (!translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+    if (!translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                          QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete translator;
         return false;

@@ -144,6 +144,8 @@ private Q_SLOTS:
     void writeFillsTheFivePageColours();
     void writeGoesIntoTheCallersFocusedField_data();
     void writeGoesIntoTheCallersFocusedField();
+    void untouchedWriteGivesBackTheCallersOwnColour_data();
+    void untouchedWriteGivesBackTheCallersOwnColour();
     void writeWithoutCallerInsertsAtCaretSelected_data();
     void writeWithoutCallerInsertsAtCaretSelected();
     void everyCloseSavesThePalette_data();
@@ -434,6 +436,43 @@ void TestFrmColor::writeGoesIntoTheCallersFocusedField()
     });
     QCOMPARE(standIn.dump(), result);
     QCOMPARE(f.editor.box.Text(), QStringLiteral("<P>"));
+}
+
+void TestFrmColor::untouchedWriteGivesBackTheCallersOwnColour_data()
+{
+    QTest::addColumn<QString>("caller");
+    QTest::addColumn<QString>("field"); // the caller's colour field, focused
+    QTest::addColumn<int>("slot");      // the caller's own slot
+
+    QTest::newRow("font_text_colour") << QStringLiteral("frmFont") << QStringLiteral("Text1") << 1;
+    QTest::newRow("rule_line_colour") << QStringLiteral("frmLines") << QStringLiteral("Text3") << 5;
+    QTest::newRow("marquee_box_colour")
+        << QStringLiteral("frmScroll") << QStringLiteral("Text2") << 6;
+    QTest::newRow("table_box_colour") << QStringLiteral("frmTable") << QStringLiteral("Text9") << 6;
+    QTest::newRow("row_box_colour") << QStringLiteral("frmTR") << QStringLiteral("Text1") << 6;
+    QTest::newRow("cell_box_colour") << QStringLiteral("frmTHD") << QStringLiteral("Text1") << 6;
+}
+
+void TestFrmColor::untouchedWriteGivesBackTheCallersOwnColour()
+{
+    QFETCH(QString, caller);
+    QFETCH(QString, field);
+    QFETCH(int, slot);
+
+    Fixture f;
+    StandIn standIn(caller, {QStringLiteral("Other"), field},
+                    {QString(), QStringLiteral("#12ab34")});
+    standIn.field(field)->setFocus();
+    f.pick(&standIn.dialog, [&](frmColor& picker) {
+        // The caller's slot is the one chosen, its option button checked and on the sliders.
+        QCOMPARE(picker.SelectedSlot(), slot);
+        auto* option = Child<QAbstractButton>(&picker, QStringLiteral("Option%1").arg(slot + 1));
+        QVERIFY(option && option->isChecked());
+        picker.Tick();
+        Click(&picker, QStringLiteral("CmdWrite"));
+    });
+    // Not the background colour (#000000): the field's own colour, as the picker writes it.
+    QCOMPARE(standIn.dump(), QStringLiteral("Other=[] ") + field + QStringLiteral("=[#12AB34]"));
 }
 
 void TestFrmColor::writeWithoutCallerInsertsAtCaretSelected_data()

@@ -153,6 +153,13 @@ const std::vector<ColorCaller>& ColorCallers()
     return callers;
 }
 
+int InitialSlot(const ColorCaller* caller)
+{
+    if (!caller || !caller->writtenFields.isEmpty() || caller->presets.size() != 1)
+        return 0;
+    return caller->presets.front().slot;
+}
+
 const ColorCaller* FindColorCaller(QStringView name)
 {
     for (const ColorCaller& caller : ColorCallers())

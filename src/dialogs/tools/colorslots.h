@@ -77,6 +77,10 @@ struct ColorCaller {
 };
 
 const std::vector<ColorCaller>& ColorCallers();
+
+// The slot selected as the picker opens: the caller's own colour for a dialog with one colour
+// field, so that "Write" at once gives back that field's colour; slot 0 otherwise.
+int InitialSlot(const ColorCaller* caller);
 // Nullptr when name is no caller's.
 const ColorCaller* FindColorCaller(QStringView name);
 

@@ -317,7 +317,7 @@ void frmColor::Activate()
 {
     activated_ = true;
     PaintSamples();
-    SelectSlot(0);
+    SelectSlot(InitialSlot(callerEntry_));
     StartTimer();
 }
 
