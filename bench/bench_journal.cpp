@@ -55,7 +55,6 @@ struct Fixture {
         state = std::make_unique<tl::AppState>(prompts);
         tl::BuildMarkerColumn(state->MarkerColumnText);
         window = std::make_unique<tl::frmMain>(*state);
-        window->Timer1()->stop();
         window->resize(1000, 700);
         window->show();
         window->Files().OpenDocument(path);

@@ -1,6 +1,6 @@
-// One tick of the main window's 50 ms timer on a 400,000-line page: gutter, marker, status
-// bar and input-mode indicator. The timer runs twenty times a second for the whole session, so
-// a tick that finds nothing changed must cost next to nothing.
+// One update of the main window's companions on a 400,000-line page: gutter, marker, status
+// bar and input-mode indicator. It runs after every caret move and edit, so an update that finds
+// nothing changed must cost next to nothing.
 #include "app/frmmain.h"
 #include "app/startup.h"
 #include "benchapp.h"
@@ -47,7 +47,6 @@ struct Fixture {
         state = std::make_unique<tl::AppState>(prompts);
         tl::BuildMarkerColumn(state->MarkerColumnText);
         window = std::make_unique<tl::frmMain>(*state);
-        window->Timer1()->stop(); // ticks are driven by the benchmark
         window->resize(1000, 700);
         window->show();
         window->Files().OpenDocument(path);
@@ -56,7 +55,7 @@ struct Fixture {
         lineA = LineStartPos(box, 250'001);
         lineB = LineStartPos(box, 250'002);
         QCoreApplication::processEvents();
-        window->TimerTick();
+        window->UpdateCompanions();
     }
 };
 
@@ -66,11 +65,11 @@ void BM_TickNothingChanged(benchmark::State& state)
 {
     Fixture& f = *theFixture;
     for (auto _ : state)
-        f.window->TimerTick();
+        f.window->UpdateCompanions();
 }
 BENCHMARK(BM_TickNothingChanged)->Unit(benchmark::kMicrosecond);
 
-// The caret moves to the next line between ticks, within the view: the marker is rebuilt and
+// The caret moves to the next line between updates, within the view: the marker is rebuilt and
 // repainted. The caret move itself is part of the figure.
 void BM_TickCaretLineChanged(benchmark::State& state)
 {
@@ -79,7 +78,7 @@ void BM_TickCaretLineChanged(benchmark::State& state)
     for (auto _ : state) {
         f.window->TextBox().SetSelStart(flip ? f.lineA : f.lineB);
         flip = !flip;
-        f.window->TimerTick();
+        f.window->UpdateCompanions();
     }
 }
 BENCHMARK(BM_TickCaretLineChanged)->Unit(benchmark::kMicrosecond);

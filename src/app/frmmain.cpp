@@ -19,6 +19,7 @@
 #include "platform/programfolder.h"
 
 #include "app/companions.h"
+#include "app/diskchangebar.h"
 #include "app/frmabout.h"
 #include "app/mainlayout.h"
 #include "documents/paths.h"
@@ -27,13 +28,14 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QGuiApplication>
+#include <QInputMethod>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPointer>
 #include <QStatusBar>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
@@ -45,7 +47,7 @@ frmMain::frmMain(AppState& state, QWidget* parent)
     : QMainWindow(parent), state_(state), mainText_(new MainTextEdit(state.Doc)),
       gutter_(new RowsLabel(mainText_)), ruler_(new RulerLabel(mainText_)),
       caretMarker_(new RowsLabel(mainText_)), lineLabel_(new QLabel), central_(new QWidget(this)),
-      timer1_(new QTimer(this))
+      diskBar_(new DiskChangeBar(central_))
 {
     setObjectName(QStringLiteral("frmMain"));
     SetCaption(kNoDocumentCaption);
@@ -88,6 +90,22 @@ frmMain::frmMain(AppState& state, QWidget* parent)
     });
 
     files_ = std::make_unique<FileCommands>(state_, *this);
+    // Changes on disk are told in the bar; the user answers there when it suits.
+    connect(&files_->Disk(), &DiskWatch::Noticed, this, [this](const QString& text, bool reload) {
+        diskBar_->Tell(text, reload);
+        ApplyLayout();
+    });
+    connect(&files_->Disk(), &DiskWatch::NoticeWithdrawn, this, &frmMain::hideDiskBar);
+    connect(diskBar_, &DiskChangeBar::ReloadChosen, this, [this] {
+        hideDiskBar();
+        files_->Disk().Reload();
+        FocusEditor();
+    });
+    connect(diskBar_, &DiskChangeBar::IgnoreChosen, this, [this] {
+        hideDiskBar();
+        files_->Disk().Keep();
+        FocusEditor();
+    });
     journal_ = std::make_unique<JournalKeeper>(state_, *files_);
     connect(mainText_, &MainTextEdit::FilesDropped, this,
             [this](const QStringList& paths) { files_->OpenDroppedFiles(paths); });
@@ -146,10 +164,17 @@ frmMain::frmMain(AppState& state, QWidget* parent)
             window->UpdateCommandStates();
     });
 
-    timer1_->setObjectName(QStringLiteral("Timer1"));
-    timer1_->setInterval(50);
-    connect(timer1_, &QTimer::timeout, this, &frmMain::TimerTick);
-    timer1_->start();
+    // The companions and the status bar follow what they show, rather than a timer that would
+    // wake the program twenty times a second while nothing happens.
+    connect(&state_.Doc, &Document::edited, this, &frmMain::scheduleUpdate);
+    connect(&state_.Doc, &Document::textReset, this, &frmMain::scheduleUpdate);
+    connect(&state_.Doc, &Document::selectionChanged, this, &frmMain::scheduleUpdate);
+    connect(&state_.Doc, &Document::modifiedSet, this,
+            [this] { setWindowModified(EditorShown() && state_.Doc.isModified()); });
+    // The input method's state has no signal of its own; these come with its switches.
+    QInputMethod* inputMethod = QGuiApplication::inputMethod();
+    connect(inputMethod, &QInputMethod::localeChanged, this, &frmMain::UpdateInputModeIndicator);
+    connect(inputMethod, &QInputMethod::visibleChanged, this, &frmMain::UpdateInputModeIndicator);
     resize(900, 680);
 }
 
@@ -209,6 +234,13 @@ void frmMain::ApplyLayout()
     place(caretMarker_, l.subText3);
     place(ruler_, l.subText2);
     place(lineLabel_, l.labLinNo);
+    // The bar over the changed file takes the top of the edit box, which gives up as much.
+    if (!diskBar_->isHidden()) {
+        const QRect box = mainText_->geometry();
+        const int height = std::min(diskBar_->sizeHint().height(), box.height());
+        diskBar_->setGeometry(box.x(), box.y(), std::max(0, central_->width() - box.x()), height);
+        mainText_->setGeometry(box.adjusted(0, height, 0, 0));
+    }
     // Toolbars drawn taller than 420 twips would push the box under the status bar.
     if (mainText_->geometry().bottom() >= central_->height())
         mainText_->resize(mainText_->width(), std::max(0, central_->height() - mainText_->y()));
@@ -230,8 +262,16 @@ void frmMain::changeEvent(QEvent* event)
         // Another program may have changed the page's file meanwhile. Asked once the
         // activation is over, not from inside it.
         QMetaObject::invokeMethod(
-            this, [this] { files_->Disk().CheckWhenIdle(); }, Qt::QueuedConnection);
+            this, [this] { files_->Disk().Check(); }, Qt::QueuedConnection);
     }
+}
+
+void frmMain::hideDiskBar()
+{
+    if (diskBar_->isHidden())
+        return;
+    diskBar_->hide();
+    ApplyLayout();
 }
 
 void frmMain::syncToolbarChecks()
@@ -287,7 +327,7 @@ void frmMain::UpdateStatusLine()
     const StatusTexts t =
         ComputeStatusTexts(textBox_.Visible(), textBox_.TotalLine(), textBox_.LineFromChar());
     // The label shows a bare number; its name says what the number is. Set only on a change:
-    // this runs every 50 ms, and each new name is an event for assistive technology.
+    // this runs on every caret move, and each new name is an event for assistive technology.
     if (lineLabel_->text() != t.lineLabel || lineLabel_->accessibleName().isEmpty())
         lineLabel_->setAccessibleName(QStringLiteral("現在行：") + t.lineLabel);
     lineLabel_->setText(t.lineLabel);
@@ -314,7 +354,23 @@ void frmMain::SetCaption(const QString& caption)
     setWindowTitle(shown + QStringLiteral("[*]"));
 }
 
-void frmMain::TimerTick()
+void frmMain::scheduleUpdate()
+{
+    // One update after the edit or the command that moved things: a burst of changes (a
+    // replace-all, a reload) costs one, and it reads the box once its view has followed.
+    if (updatePending_)
+        return;
+    updatePending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            updatePending_ = false;
+            UpdateCompanions();
+        },
+        Qt::QueuedConnection);
+}
+
+void frmMain::UpdateCompanions()
 {
     setWindowModified(EditorShown() && state_.Doc.isModified());
     UpdateLineGutter(true);
@@ -362,8 +418,12 @@ void frmMain::ShowEditor(bool visible)
                        static_cast<QWidget*>(ruler_), static_cast<QWidget*>(caretMarker_),
                        static_cast<QWidget*>(lineLabel_)})
         w->setVisible(visible);
+    if (!visible)
+        hideDiskBar();
     UpdateCommandStates();
     UpdateEncodingPanel();
+    // No page shows 0 and 0.
+    scheduleUpdate();
 }
 
 bool frmMain::EditorShown() const
@@ -378,6 +438,8 @@ QString frmMain::EditorText() const
 
 void frmMain::ResetEditor(const QString& text)
 {
+    // Another page, or the page read again: a notice about the old one no longer applies.
+    hideDiskBar();
     mainText_->clearTextColors();
     textBox_.SetText(text);
     ClearCompanions();
@@ -399,15 +461,23 @@ void frmMain::ClearCompanions()
 {
     gutter_->setText(QString());
     caretMarker_->setText(QString());
-    // The next tick draws them afresh.
+    // The next update draws them afresh.
     lastCaretLine_ = lastTopLine_ = lastTotalLine_ = 0;
 }
 
 void frmMain::OpenCommandLineFile(const QString& argumentText, std::optional<LoadedPage> preloaded)
 {
-    // Anything at that path but a regular file is refused by the open, which says why.
-    if (argumentText.isEmpty() || FileKindOf(argumentText) == FileKind::Missing)
+    if (argumentText.isEmpty())
         return;
+    if (FileKindOf(argumentText) == FileKind::Missing) {
+        // Nothing by that name (not even a dangling link): the page is to be written, as an
+        // editor started on a new file's name is expected to do.
+        const QFileInfo info(NativePath(argumentText));
+        if (!info.exists() && !info.isSymLink())
+            files_->OpenMissingDocument(argumentText);
+        return;
+    }
+    // Anything at that path but a regular file is refused by the open, which says why.
     files_->OpenDocument(argumentText, std::move(preloaded));
 }
 

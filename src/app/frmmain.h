@@ -16,7 +16,6 @@ class QAction;
 class QKeySequence;
 class QLabel;
 class QMenu;
-class QTimer;
 class QToolBar;
 class QToolButton;
 
@@ -24,6 +23,7 @@ namespace tl
 {
 
 struct AppState;
+class DiskChangeBar;
 class FileCommands;
 class JournalKeeper;
 class MainTextEdit;
@@ -32,7 +32,8 @@ class RulerLabel;
 struct ToolbarButton;
 
 // The main window: four toolbars, the edit box MainText with its line-number gutter, caret
-// marker, column ruler and line label, the menus, and the status bar kept current by Timer1.
+// marker, column ruler and line label, the menus, and the status bar. These follow the page, the
+// caret, the view and the input mode through their signals; no timer polls them.
 class frmMain : public QMainWindow, public DocumentWindow
 {
     Q_OBJECT
@@ -70,19 +71,21 @@ public:
     RowsLabel* CaretMarker() const { return caretMarker_; }
     RulerLabel* ColumnRuler() const { return ruler_; }
     QLabel* LineLabel() const { return lineLabel_; }
+    // The bar that tells of changes another program made to the page's file.
+    DiskChangeBar* DiskBar() const { return diskBar_; }
     QLabel* StatusPanel(int index) const { return panels_[size_t(index - 1)]; }
     // Panel 4: the page's encoding and line ends; a click opens its menu.
     QToolButton* EncodingPanel() const { return encodingPanel_; }
     void UpdateEncodingPanel();
-    QTimer* Timer1() const { return timer1_; }
 
     // The companions and the status bar.
     void UpdateLineGutter(bool onlyIfChanged);
     void DrawColumnRuler();
     void UpdateStatusLine();
     void UpdateInputModeIndicator();
-    // One tick of Timer1.
-    void TimerTick();
+    // Brings the title's unsaved-changes mark, the gutter, the marker, the status panels and the
+    // input-mode display up to date. Runs after each edit, caret move and page change.
+    void UpdateCompanions();
     // Flips toolbar 0-3 and its Options menu check mark, then lays the window out again.
     void ToggleToolbar(int index);
     // Places the edit box and its companions by the toolbars shown and the client size.
@@ -99,9 +102,9 @@ public:
     // page to act on (or, as the file and page buttons, needs none).
     void UpdateCommandStates();
 
-    // At load: opens the command-line file when the path names something (a pipe, a folder
-    // or a device is refused, and the user told why).
-    // The whole argument text is one path, taken as it stands.
+    // At load: opens the command-line file when it names an existing file (a pipe, a folder
+    // or a device is refused, and the user told why), or an empty page under its name when
+    // nothing by that name exists. The whole argument text is one path.
     // preloaded: the file as start-up already read it.
     void OpenCommandLineFile(const QString& argumentText,
                              std::optional<LoadedPage> preloaded = std::nullopt);
@@ -136,6 +139,9 @@ private:
     void buildStatusBar();
     void buildEncodingMenu();
     void syncToolbarChecks();
+    void hideDiskBar();
+    // UpdateCompanions once the current event is handled.
+    void scheduleUpdate();
     // A menu item that opens what is registered under registryName, disabled until it is.
     QAction* addRegisteredItem(QMenu* menu, const char* name, const QString& caption,
                                const QString& registryName, const QKeySequence& shortcut = {});
@@ -147,12 +153,12 @@ private:
     RowsLabel* caretMarker_;
     QLabel* lineLabel_;
     QWidget* central_;
+    DiskChangeBar* diskBar_;
     std::array<QToolBar*, 4> toolbars_{};
     std::array<QAction*, 4> toolbarItems_{};
     std::array<QLabel*, 3> panels_{};
     QToolButton* encodingPanel_ = nullptr;
     QPointer<frmFindPages> pageSearch_;
-    QTimer* timer1_;
     cTextBox textBox_;
     std::unique_ptr<FileCommands> files_;
     // After files_: it goes first, while the file commands it watches still exist.
@@ -164,6 +170,7 @@ private:
     // Toolbar buttons that act only on an open page.
     QList<QAction*> needsPage_;
     bool unloaded_ = false;
+    bool updatePending_ = false;
     // UpdateLineGutter's remembered caret line, first visible line and line count.
     int lastCaretLine_ = 0;
     int lastTopLine_ = 0;

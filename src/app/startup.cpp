@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -80,6 +81,10 @@ void frmSplash::showEvent(QShowEvent* event)
 Application::Application(QString argumentText)
     : argumentText_(std::move(argumentText)), state_(prompter_)
 {
+    // A relative name means the folder the program was started in: the main window moves the
+    // current folder to the program folder before it opens the page.
+    if (!argumentText_.isEmpty())
+        argumentText_ = QFileInfo(argumentText_).absoluteFilePath();
 }
 
 Application::~Application() = default;

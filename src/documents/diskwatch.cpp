@@ -3,12 +3,12 @@
 #include "core/appstate.h"
 #include "documents/documentwindow.h"
 #include "documents/filecommands.h"
-#include "platform/busycursor.h"
 #include "platform/files.h"
 #include "platform/prompts.h"
 
-#include <QApplication>
 #include <QFileInfo>
+
+#include <utility>
 
 namespace tl
 {
@@ -34,10 +34,10 @@ DiskWatch::DiskWatch(AppState& state, FileCommands& files) : state_(state), file
     settle_.setInterval(kSettleMs);
     connect(&watcher_, &QFileSystemWatcher::fileChanged, this, &DiskWatch::changedOnDisk);
     connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, &DiskWatch::changedOnDisk);
+    // The notice takes no focus and asks nothing, so it is shown at once, also while the
+    // program is in the background or a dialog is open.
     connect(&settle_, &QTimer::timeout, this, [this] {
-        // In the background the question waits for the window's activation.
-        if (QGuiApplication::applicationState() == Qt::ApplicationActive)
-            CheckWhenIdle();
+        Check();
         Q_EMIT Settled();
     });
 }
@@ -47,6 +47,10 @@ void DiskWatch::Record(const FileIdentity& identity)
     known_ = identity;
     seen_ = identity;
     watch();
+    if (!noticed_.isEmpty()) {
+        noticed_.clear();
+        Q_EMIT NoticeWithdrawn();
+    }
 }
 
 void DiskWatch::watch()
@@ -78,16 +82,8 @@ void DiskWatch::changedOnDisk()
     settle_.start();
 }
 
-void DiskWatch::CheckWhenIdle()
-{
-    if (!QApplication::activeModalWidget())
-        Check();
-}
-
 void DiskWatch::Check()
 {
-    if (checking_)
-        return;
     const QString path = known_.path;
     // Only the open page's file counts (not after New or Close).
     if (path.isEmpty() || state_.Doc.path() != path || !files_.Window().EditorShown())
@@ -97,39 +93,41 @@ void DiskWatch::Check()
     const DiskChange change = CompareDiskFile(known_, seen_, now);
     if (change == DiskChange::None)
         return;
-    ReentryGuard guard(checking_);
-    // Told once: this state of the file is not asked about again.
+    // Told once: this state of the file is not told of again.
     seen_ = now;
+    noticed_ = path;
 
     if (change == DiskChange::Deleted) {
-        state_.prompts->inform(
-            path + kCrLf +
-                QStringLiteral("このファイルは削除されたか、ほかの場所へ移動されました。") + kCrLf +
-                QStringLiteral(
-                    "ページは開いたままです。保存すると、この名前でファイルを作り直します。"),
-            kNoDocumentCaption, MsgIcon::Exclamation);
         // The page is no longer on disk: closing it must ask to save it.
         state_.Doc.setModified(true);
+        Q_EMIT Noticed(path + QStringLiteral(" は削除されたか、ほかの場所へ移動されました。") +
+                           QStringLiteral("ページは開いたままです。保存すると、この名前でファイル"
+                                          "を作り直します。"),
+                       false);
         return;
     }
+    Q_EMIT Noticed(path + QStringLiteral(" はほかのプログラムによって変更されました。") +
+                       (state_.Doc.isModified()
+                            ? QStringLiteral("再読み込みすると、このページで行った変更は失われます。")
+                            : QString()),
+                   true);
+}
 
-    const bool modified = state_.Doc.isModified();
-    MessageRequest question;
-    question.text =
-        path + kCrLf + QStringLiteral("このファイルはほかのプログラムによって変更されました。") +
-        kCrLf +
-        (modified ? QStringLiteral("読み込み直すと、このページで行った変更は失われます。") + kCrLf
-                  : QString()) +
-        QStringLiteral("ファイルを読み込み直しますか？");
-    question.title = kNoDocumentCaption;
-    question.buttons = MsgButtons::YesNo;
-    question.icon = MsgIcon::Question;
-    // Unsaved changes are kept unless the user chooses otherwise.
-    question.defaultAnswer = modified ? MsgAnswer::No : MsgAnswer::Yes;
-    if (state_.prompts->message(question) == MsgAnswer::Yes && files_.ReloadDocument(path) == 0)
+void DiskWatch::Reload()
+{
+    const QString path = std::exchange(noticed_, QString());
+    // The page shown is no longer the one the notice was about.
+    if (path.isEmpty() || state_.Doc.path() != path)
         return;
-    // Kept (or the file could not be read): the page no longer matches the file.
-    state_.Doc.setModified(true);
+    if (files_.ReloadDocument(path) != 0)
+        state_.Doc.setModified(true); // not read: the page no longer matches the file
+}
+
+void DiskWatch::Keep()
+{
+    const QString path = std::exchange(noticed_, QString());
+    if (!path.isEmpty() && state_.Doc.path() == path)
+        state_.Doc.setModified(true);
 }
 
 bool DiskWatch::ConfirmOverwrite(const QString& path)

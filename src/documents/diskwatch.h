@@ -22,24 +22,28 @@ DiskChange CompareDiskFile(const FileIdentity& known, const FileIdentity& seen,
                            const FileIdentity& now);
 
 // Notices when another program changes or deletes the open page's file: at window activation
-// (the window calls CheckWhenIdle) and through a file system watcher on the file and its folder
-// (a save through a rename replaces the file, which ends a watch on the file alone). A change
-// asks whether to read the file again; a deletion is told once. The program's own saves are
-// recorded, so they never count as changes.
+// and through a file system watcher on the file and its folder (a save through a rename
+// replaces the file, which ends a watch on the file alone). A change is told through Noticed,
+// which the window shows as a bar that takes no focus; the user then reloads or keeps the page.
+// Each state of the file is told once. The program's own saves are recorded, so they never
+// count as changes.
 class DiskWatch : public QObject
 {
     Q_OBJECT
 public:
     DiskWatch(AppState& state, FileCommands& files);
 
-    // The page's file as the program has just read or written it; watched from now on.
+    // The page's file as the program has just read or written it; watched from now on. A notice
+    // still shown is withdrawn: the page and the file agree again.
     void Record(const FileIdentity& identity);
     // The state last recorded: what the page's text is based on.
     const FileIdentity& Recorded() const { return known_; }
-    // Looks at the page's file now and asks or tells about a change.
+    // Looks at the page's file now and tells of a change.
     void Check();
-    // Check, unless a modal dialog is open (the window's activation after it closes checks).
-    void CheckWhenIdle();
+    // The user's answers to a notice. Reload reads the file again, keeping the caret's place;
+    // Keep leaves the page as it is, marked modified since it no longer matches the file.
+    void Reload();
+    void Keep();
     // Before the page's file at path is overwritten: when another program changed it since it
     // was read or saved, asks whether to overwrite it (default No). True to go on.
     bool ConfirmOverwrite(const QString& path);
@@ -50,8 +54,12 @@ public:
     bool Settling() const { return settle_.isActive(); }
 
 Q_SIGNALS:
-    // A burst of changes in the folder ended and was looked at (asked about, if it was one).
+    // A burst of changes in the folder ended and was looked at (told of, if it was one).
     void Settled();
+
+    // The page's file changed (canReload) or is gone; text says so, naming the file.
+    void Noticed(const QString& text, bool canReload);
+    void NoticeWithdrawn();
 
 private:
     void watch();
@@ -63,7 +71,8 @@ private:
     QTimer settle_;
     FileIdentity known_;
     FileIdentity seen_;
-    bool checking_ = false;
+    // The file a shown notice is about; empty when none is shown.
+    QString noticed_;
 };
 
 } // namespace tl

@@ -300,8 +300,12 @@ int FileCommands::OpenDocument(const QString& path, std::optional<LoadedPage> pr
     }
     DecodedDocument& decoded = page.decoded;
     const FileIdentity& identity = page.identity;
-    if (decoded.text.isEmpty())
+    // An empty file opens as an empty page; a file that had bytes but gave none was not read,
+    // and an empty page saved over it would lose them.
+    if (decoded.text.isEmpty() && identity.size != 0) {
+        state_.prompts->inform(path + QStringLiteral(" ﾌｧｲﾙを開けません。"), kNoDocumentCaption);
         return -1;
+    }
 
     window_.SetCaption(path);
     window_.ResetEditor(decoded.text);
@@ -728,6 +732,25 @@ void FileCommands::NewDocument()
     state_.Doc.setEncoding(TextEncoding{});
     state_.Doc.setUndecodableFile(QString());
     state_.Doc.setInexactFile(QString());
+}
+
+void FileCommands::OpenMissingDocument(const QString& path)
+{
+    if (ConfirmSaveChanges(window_.Caption()))
+        return;
+    window_.SetCaption(path);
+    window_.ResetEditor(QString());
+    window_.ShowEditor(true);
+    window_.FocusEditor();
+    state_.StampTable.fill(StampEntry{});
+    state_.Doc.setPath(path);
+    state_.Doc.setEncoding(TextEncoding{});
+    state_.Doc.setUndecodableFile(QString());
+    // Watched from now on: a file another program creates under the name is noticed.
+    disk_->Record(ReadFileIdentity(path));
+    if (state_.ShowStatus)
+        state_.ShowStatus(path + QStringLiteral(" はありません。空のページを開きました。") +
+                          QStringLiteral("保存するとこの名前でファイルを作ります。"));
 }
 
 void FileCommands::CloseDocument()

@@ -90,6 +90,9 @@ public:
     void SaveDocument();
     void SaveDocumentAs();
     void NewDocument();
+    // An empty page under the name of a file that does not exist yet; the first save creates
+    // it. Said in the status bar, since the page looks like any other.
+    void OpenMissingDocument(const QString& path);
     void CloseDocument();
     void OpenDocumentByDialog(const QString& filter, const QString& startFolder);
     void OpenDroppedFiles(const QStringList& paths);

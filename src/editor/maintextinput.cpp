@@ -36,7 +36,7 @@ namespace
 bool IsRedoKey(const QKeyEvent* key)
 {
     const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
-    return key == QKeySequence::Redo || (key->key() == Qt::Key_Y && mods == Qt::ControlModifier);
+    return key->matches(QKeySequence::Redo) || (key->key() == Qt::Key_Y && mods == Qt::ControlModifier);
 }
 
 } // namespace

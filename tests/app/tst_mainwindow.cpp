@@ -27,6 +27,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QtTest>
 
@@ -72,6 +73,7 @@ private Q_SLOTS:
     void inputModeIndicator_data();
     void inputModeIndicator();
     void statusWithoutDocument();
+    void companionsFollowWithoutATimer();
     void gutterAndRulerLineUpWithTheBox();
     void gutterWidensPastTenThousandLines();
     void standardKeys_data();
@@ -174,7 +176,7 @@ void TestMainWindow::inputModeIndicator()
     Session s;
     s.state.ImeStatus = [ime] { return ime; };
     s.state.InputMode = inputMode;
-    s.window.TimerTick();
+    s.window.UpdateCompanions();
     QCOMPARE(s.window.StatusPanel(1)->text(), text);
     QCOMPARE(s.window.LineGutter()->textColor(), color);
     QCOMPARE(s.window.ColumnRuler()->textColor(), color);
@@ -183,14 +185,14 @@ void TestMainWindow::inputModeIndicator()
 void TestMainWindow::statusWithoutDocument()
 {
     Session s;
-    s.window.TimerTick();
+    s.window.UpdateCompanions();
     QCOMPARE(s.window.StatusPanel(2)->text(), QStringLiteral("全行数：0"));
     QCOMPARE(s.window.StatusPanel(3)->text(), QStringLiteral("現在行：0"));
     QCOMPARE(s.window.LineLabel()->text(), QStringLiteral("0"));
 
     s.openText(QStringLiteral("a\r\nb\r\nc"));
     s.box().SetSelStart(3);
-    s.window.TimerTick();
+    s.window.UpdateCompanions();
     QCOMPARE(s.window.StatusPanel(2)->text(), QStringLiteral("全行数：4"));
     QCOMPARE(s.window.StatusPanel(3)->text(), QStringLiteral("現在行：2"));
     QCOMPARE(s.window.LineLabel()->text(), QStringLiteral("2"));
@@ -213,6 +215,65 @@ void TestMainWindow::statusWithoutDocument()
         QVERIFY(s.window.StatusPanel(i)->isVisible());
 }
 
+void TestMainWindow::companionsFollowWithoutATimer()
+{
+    Session s;
+    s.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&s.window));
+    // Nothing polls: no timer of the window repeats while the program waits for the user.
+    for (const QTimer* timer : s.window.findChildren<QTimer*>())
+        QVERIFY2(!timer->isActive() || timer->isSingleShot(), qPrintable(timer->objectName()));
+
+    // Posted events only, never a timer's: what follows shows without any timer firing.
+    auto settle = [] { QCoreApplication::sendPostedEvents(); };
+    QString text;
+    for (int i = 1; i <= 30; ++i)
+        text += QStringLiteral("line %1\r\n").arg(i);
+    s.openText(text);
+    settle();
+    QCOMPARE(s.window.StatusPanel(2)->text(), QStringLiteral("全行数：32"));
+    QCOMPARE(s.window.StatusPanel(3)->text(), QStringLiteral("現在行：1"));
+    QCOMPARE(Rows(s.window.LineGutter()->text()).first(), QStringLiteral("1"));
+    QCOMPARE(Rows(s.window.CaretMarker()->text()).first(), QStringLiteral(">"));
+
+    // A caret move by key: the line panel, the line label and the marker follow.
+    MainTextEdit* edit = s.window.MainText();
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Down);
+    QTest::keyClick(edit, Qt::Key_Down);
+    settle();
+    QCOMPARE(s.window.StatusPanel(3)->text(), QStringLiteral("現在行：3"));
+    QCOMPARE(s.window.LineLabel()->text(), QStringLiteral("3"));
+    QCOMPARE(Rows(s.window.CaretMarker()->text()).indexOf(QStringLiteral(">")), 2);
+
+    // An edit that adds lines: the count and the gutter follow, and the title's mark.
+    QTest::keyClick(edit, Qt::Key_Return);
+    QTest::keyClick(edit, Qt::Key_Return);
+    settle();
+    QCOMPARE(s.window.StatusPanel(2)->text(), QStringLiteral("全行数：34"));
+    QCOMPARE(s.window.StatusPanel(3)->text(), QStringLiteral("現在行：5"));
+    QVERIFY(Rows(s.window.LineGutter()->text()).contains(QStringLiteral("33")));
+    QVERIFY(s.window.isWindowModified());
+
+    // A caret move by the program (a command, a jump) counts as well as a key.
+    s.box().SetSelStart(LineStartPos(s.box(), 20));
+    settle();
+    QCOMPARE(s.window.StatusPanel(3)->text(), QStringLiteral("現在行：20"));
+
+    // The input-mode step shows at once.
+    const QString modeBefore = s.window.StatusPanel(1)->text();
+    QTest::keyClick(edit, Qt::Key_F1);
+    QVERIFY(s.window.StatusPanel(1)->text() != modeBefore);
+
+    // Closing the page shows 0 and 0.
+    s.window.Files().SaveDocument();
+    s.window.Files().CloseDocument();
+    settle();
+    QCOMPARE(s.window.StatusPanel(2)->text(), QStringLiteral("全行数：0"));
+    QCOMPARE(s.window.StatusPanel(3)->text(), QStringLiteral("現在行：0"));
+    QVERIFY(!s.window.isWindowModified());
+}
+
 void TestMainWindow::gutterAndRulerLineUpWithTheBox()
 {
     Session s;
@@ -225,7 +286,7 @@ void TestMainWindow::gutterAndRulerLineUpWithTheBox()
     MainTextEdit* edit = s.window.MainText();
     edit->setFirstVisibleLine(120);
     s.box().SetSelStart(LineStartPos(s.box(), 124) + 2);
-    s.window.TimerTick();
+    s.window.UpdateCompanions();
 
     // The gutter lists the visible lines, and row k stands level with line TopLine + k.
     QCOMPARE(s.box().TopLine(), 121);
@@ -268,7 +329,7 @@ void TestMainWindow::gutterWidensPastTenThousandLines()
     QVERIFY(QTest::qWaitForWindowExposed(&s.window));
     MainTextEdit* edit = s.window.MainText();
     s.box().ShowBottom();
-    s.window.TimerTick();
+    s.window.UpdateCompanions();
 
     // Line numbers keep all five digits, and the box has moved over to make room for them.
     const QStringList rows = Rows(s.window.LineGutter()->text());

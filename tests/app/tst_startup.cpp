@@ -15,6 +15,7 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QtTest>
 
 #include <cmath>
@@ -54,6 +55,8 @@ private Q_SLOTS:
     void splashIsReadable();
     void splashThenMainWindowThenEnd();
     void journalIsOfferedWithAFileOnTheCommandLine();
+    void commandLineFile_data();
+    void commandLineFile();
     void realExecutableWritesSettingsAndEndsOnRequest();
     void realExecutableRefusesWhatIsNotAFile_data();
     void realExecutableRefusesWhatIsNotAFile();
@@ -189,6 +192,55 @@ void TestStartup::journalIsOfferedWithAFileOnTheCommandLine()
     QCOMPARE(w->Caption(), page);
     QCOMPARE(w->TextBox().Text(), QStringLiteral("<P>saved</P>\r\n"));
     QVERIFY(w->close());
+}
+
+void TestStartup::commandLineFile_data()
+{
+    QTest::addColumn<QString>("argument"); // relative to the folder the program starts in
+    QTest::addColumn<QByteArray>("bytes"); // of the file there; null for none
+    QTest::addColumn<bool>("told");        // the status bar says the file is new
+
+    QTest::newRow("missing_file_opens_an_empty_page") << "new.htm" << QByteArray() << true;
+    QTest::newRow("missing_file_in_a_folder_below") << "sub/new.htm" << QByteArray() << true;
+    QTest::newRow("empty_file_opens_an_empty_page") << "empty.htm" << QByteArray("") << false;
+    QTest::newRow("existing_file_by_a_relative_name")
+        << "page.htm" << QByteArray("<P>a</P>\r\n") << false;
+}
+
+void TestStartup::commandLineFile()
+{
+    QFETCH(QString, argument);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, told);
+
+    test::TempHome home;
+    const QString folder = home.path() + QStringLiteral("/site");
+    QVERIFY(QDir().mkpath(folder + QStringLiteral("/sub")));
+    const QString path = folder + u'/' + argument;
+    if (!bytes.isNull())
+        test::TempHome::writeBytes(path, bytes);
+    const QString before = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(folder));
+    Application app(argument);
+    app.Main();
+    QTRY_VERIFY_WITH_TIMEOUT(app.mainWindow() && app.mainWindow()->isVisible(), 10000);
+    QDir::setCurrent(before);
+    frmMain* w = app.mainWindow();
+
+    // The page is open under the file's full name, as it is on disk (or empty).
+    QVERIFY(!w->MainText()->isHidden());
+    QCOMPARE(w->Caption(), path);
+    QCOMPARE(w->TextBox().Text(), QString::fromLatin1(bytes));
+    QVERIFY(!app.state().Doc.isModified());
+    const QString status = w->statusBar()->currentMessage();
+    QCOMPARE(status.contains(path), told);
+    QVERIFY(!QFile::exists(path) || !bytes.isNull()); // nothing written before a save
+
+    // The first save writes the file under that name.
+    w->TextBox().SetSelText(QStringLiteral("x"));
+    w->Files().SaveDocument();
+    QCOMPARE(test::TempHome::readBytes(path), bytes.isEmpty() ? QByteArray("x\r\n") : "x" + bytes);
+    w->close();
 }
 
 // True once a window titled "Tagloom" at least as wide as the main window is on the X display;

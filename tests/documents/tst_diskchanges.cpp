@@ -1,10 +1,15 @@
+#include "app/diskchangebar.h"
 #include "documents/diskwatch.h"
+#include "editor/maintextedit.h"
 #include "documents/filecommands.h"
 #include "filesession.h"
 #include "platform/atomicwrite.h"
 #include "platform/fileidentity.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QFile>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -73,6 +78,11 @@ bool WatcherIdle(DiskWatch& disk)
     return !disk.Settling();
 }
 
+bool BarShown(Session& s)
+{
+    return !s.window.DiskBar()->isHidden();
+}
+
 // A page as text, as the edit box shows it.
 QString PageText(const QByteArray& bytes)
 {
@@ -87,8 +97,9 @@ class TestDiskChanges : public QObject
 private Q_SLOTS:
     void compareDiskFile_data();
     void compareDiskFile();
-    void changedFileAsksToReload_data();
-    void changedFileAsksToReload();
+    void changedFileIsToldInTheBar_data();
+    void changedFileIsToldInTheBar();
+    void barTakesNoFocusAndIsReadable();
     void reloadKeepsTheCaretsPlace_data();
     void reloadKeepsTheCaretsPlace();
     void ownSavesAskNothing();
@@ -138,26 +149,25 @@ void TestDiskChanges::compareDiskFile()
     QCOMPARE(CompareDiskFile(known, seenBefore ? now : known, now), expected);
 }
 
-void TestDiskChanges::changedFileAsksToReload_data()
+void TestDiskChanges::changedFileIsToldInTheBar_data()
 {
     QTest::addColumn<bool>("modified");
     QTest::addColumn<Change>("change");
-    QTest::addColumn<MsgAnswer>("answer");
-    QTest::newRow("clean_rewritten_reload") << false << Change::Rewritten << MsgAnswer::Yes;
-    QTest::newRow("clean_same_size_later_reload")
-        << false << Change::SameSizeLater << MsgAnswer::Yes;
-    QTest::newRow("clean_renamed_reload") << false << Change::ReplacedByRename << MsgAnswer::Yes;
-    QTest::newRow("clean_keep") << false << Change::Rewritten << MsgAnswer::No;
-    QTest::newRow("modified_rewritten_keep") << true << Change::Rewritten << MsgAnswer::No;
-    QTest::newRow("modified_renamed_keep") << true << Change::ReplacedByRename << MsgAnswer::No;
-    QTest::newRow("modified_reload") << true << Change::Rewritten << MsgAnswer::Yes;
+    QTest::addColumn<bool>("reload"); // 再読み込み, else 無視
+    QTest::newRow("clean_rewritten_reload") << false << Change::Rewritten << true;
+    QTest::newRow("clean_same_size_later_reload") << false << Change::SameSizeLater << true;
+    QTest::newRow("clean_renamed_reload") << false << Change::ReplacedByRename << true;
+    QTest::newRow("clean_keep") << false << Change::Rewritten << false;
+    QTest::newRow("modified_rewritten_keep") << true << Change::Rewritten << false;
+    QTest::newRow("modified_renamed_keep") << true << Change::ReplacedByRename << false;
+    QTest::newRow("modified_reload") << true << Change::Rewritten << true;
 }
 
-void TestDiskChanges::changedFileAsksToReload()
+void TestDiskChanges::changedFileIsToldInTheBar()
 {
     QFETCH(bool, modified);
     QFETCH(Change, change);
-    QFETCH(MsgAnswer, answer);
+    QFETCH(bool, reload);
     Session s;
     const QString path = s.write(QStringLiteral("page.htm"), kOriginal);
     QCOMPARE(s.files().OpenDocument(path), 0);
@@ -169,17 +179,22 @@ void TestDiskChanges::changedFileAsksToReload()
                                                               : QByteArray("<P>theirs</P>\r\n");
     QCOMPARE(theirs.size() == kOriginal.size(), change == Change::SameSizeLater);
     ChangeFile(change, path, theirs);
-    s.prompts.planAnswer(answer);
     s.files().Disk().Check();
 
-    // One question, naming the file; it proposes to keep unsaved changes, else to reload. A
-    // reload asks nothing more (no "save changes?": the user has just chosen).
-    QCOMPARE(s.prompts.messages.size(), 1);
-    const MessageRequest& question = s.prompts.messages.first();
-    QVERIFY(question.text.contains(path));
-    QCOMPARE(question.buttons, MsgButtons::YesNo);
-    QVERIFY(question.defaultAnswer == (modified ? MsgAnswer::No : MsgAnswer::Yes));
-    if (answer == MsgAnswer::Yes) {
+    // The bar names the file and warns of unsaved changes; nothing is asked, nothing changes yet.
+    DiskChangeBar* bar = s.window.DiskBar();
+    QVERIFY(BarShown(s));
+    QVERIFY(bar->text().contains(path));
+    QCOMPARE(bar->text().contains(QStringLiteral("変更は失われます")), modified);
+    QVERIFY(!bar->ReloadButton()->isHidden());
+    QVERIFY(s.prompts.messages.isEmpty());
+    QCOMPARE(s.box().Text(), before);
+    // The bar stands over the top of the edit box, which gives up the room.
+    QCOMPARE(bar->geometry().bottom() + 1, s.window.MainText()->y());
+
+    (reload ? bar->ReloadButton() : bar->IgnoreButton())->click();
+    QVERIFY(!BarShown(s));
+    if (reload) {
         QCOMPARE(s.box().Text(), PageText(theirs));
         QVERIFY(!s.state.Doc.isModified());
     } else {
@@ -188,18 +203,54 @@ void TestDiskChanges::changedFileAsksToReload()
         QVERIFY(s.state.Doc.isModified());
     }
     QCOMPARE(s.read(path), theirs);
+    QVERIFY(s.prompts.messages.isEmpty());
 
-    // The same change is not asked about again; another change is.
+    // The same change is not told again; another change is.
     s.files().Disk().Check();
-    QCOMPARE(s.prompts.messages.size(), 1);
-    const bool modifiedNow = s.state.Doc.isModified();
+    QVERIFY(!BarShown(s));
     ChangeFile(Change::Rewritten, path, "<P>again, longer</P>\r\n");
-    s.prompts.planAnswer(MsgAnswer::No);
     s.files().Disk().Check();
-    QCOMPARE(s.prompts.messages.size(), 2);
-    QVERIFY(s.prompts.messages.last().defaultAnswer ==
-            (modifiedNow ? MsgAnswer::No : MsgAnswer::Yes));
-    QVERIFY(!s.prompts.unplanned);
+    QVERIFY(BarShown(s));
+    QVERIFY(s.prompts.messages.isEmpty());
+}
+
+void TestDiskChanges::barTakesNoFocusAndIsReadable()
+{
+    Session s;
+    const QString path = s.write(QStringLiteral("page.htm"), kOriginal);
+    QCOMPARE(s.files().OpenDocument(path), 0);
+    s.window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&s.window));
+    MainTextEdit* edit = s.window.MainText();
+    edit->setFocus();
+    QTRY_VERIFY(edit->hasFocus());
+
+    // The watcher alone brings the bar, while the window stays active; typing goes on.
+    ChangeFile(Change::Rewritten, path, "<P>theirs</P>\r\n");
+    QTRY_VERIFY_WITH_TIMEOUT(BarShown(s), 5000);
+    QVERIFY(s.window.DiskBar()->isVisible());
+    QCOMPARE(QApplication::focusWidget(), edit);
+    QTest::keyClicks(edit, QStringLiteral("z"));
+    QCOMPARE(s.box().Text(), QStringLiteral("z") + PageText(kOriginal));
+    QVERIFY(s.prompts.messages.isEmpty());
+
+    // Assistive technology reads the bar's name and message, and each button by its caption.
+    auto read = [](QObject* o, QAccessible::Text what) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(o);
+        return a ? a->text(what) : QString();
+    };
+    DiskChangeBar* bar = s.window.DiskBar();
+    QCOMPARE(read(bar, QAccessible::Name), QStringLiteral("ファイルの変更"));
+    QCOMPARE(read(bar, QAccessible::Description), bar->text());
+    QVERIFY(bar->text().contains(path));
+    QCOMPARE(read(bar->ReloadButton(), QAccessible::Name), QStringLiteral("再読み込み"));
+    QCOMPARE(read(bar->IgnoreButton(), QAccessible::Name), QStringLiteral("無視"));
+
+    // A click on a button does its job and leaves the typing in the edit box.
+    QTest::mouseClick(bar->IgnoreButton(), Qt::LeftButton);
+    QVERIFY(!BarShown(s));
+    QCOMPARE(QApplication::focusWidget(), edit);
+    QCOMPARE(s.box().Text(), QStringLiteral("z") + PageText(kOriginal));
 }
 
 void TestDiskChanges::reloadKeepsTheCaretsPlace_data()
@@ -224,8 +275,8 @@ void TestDiskChanges::reloadKeepsTheCaretsPlace()
     const qsizetype caret = s.state.Doc.lineStart(2) + 4;
     s.state.Doc.setSelection(caret, caret);
     ChangeFile(Change::Rewritten, path, theirs);
-    s.prompts.planAnswer(MsgAnswer::Yes);
     s.files().Disk().Check();
+    s.window.DiskBar()->ReloadButton()->click();
     QCOMPARE(s.box().Text(), PageText(theirs));
     QCOMPARE(s.state.Doc.lineOf(s.state.Doc.caret()), line);
     QCOMPARE(s.state.Doc.caret() - s.state.Doc.lineStart(line), qsizetype(column));
@@ -253,6 +304,7 @@ void TestDiskChanges::ownSavesAskNothing()
     }
     QCOMPARE(s.read(path), "two one " + kOriginal);
     QVERIFY(s.prompts.messages.isEmpty());
+    QVERIFY(!BarShown(s));
 }
 
 void TestDiskChanges::deletedFileIsToldOnce()
@@ -263,25 +315,30 @@ void TestDiskChanges::deletedFileIsToldOnce()
     QVERIFY(QFile::remove(path));
 
     s.files().Disk().Check();
+    QVERIFY(BarShown(s));
+    DiskChangeBar* bar = s.window.DiskBar();
+    QVERIFY(bar->text().contains(path));
+    QVERIFY(bar->text().contains(QStringLiteral("削除")));
+    // Nothing to read again: only 無視.
+    QVERIFY(bar->ReloadButton()->isHidden());
+    bar->IgnoreButton()->click();
     s.files().Disk().Check();
-    QCOMPARE(s.prompts.messages.size(), 1);
-    QVERIFY(s.prompts.messages.first().text.contains(path));
-    QVERIFY(s.prompts.messages.first().text.contains(QStringLiteral("削除")));
-    QCOMPARE(s.prompts.messages.first().buttons, MsgButtons::Ok);
+    QVERIFY(!BarShown(s));
+    QVERIFY(s.prompts.messages.isEmpty());
     // The page stays, and closing it asks to save it.
     QVERIFY(!s.window.MainText()->isHidden());
     QCOMPARE(s.box().Text(), PageText(kOriginal));
     QVERIFY(s.state.Doc.isModified());
     s.prompts.planAnswer(MsgAnswer::Cancel);
     s.files().CloseDocument();
-    QCOMPARE(s.prompts.messages.size(), 2);
+    QCOMPARE(s.prompts.messages.size(), 1);
     QVERIFY(s.prompts.messages.last().text.contains(QStringLiteral("変更を保存しますか")));
     QVERIFY(!s.window.MainText()->isHidden());
 
     // Saving puts the file back, without an overwrite question.
     s.files().SaveDocument();
     QCOMPARE(s.read(path), kOriginal);
-    QCOMPARE(s.prompts.messages.size(), 2);
+    QCOMPARE(s.prompts.messages.size(), 1);
 }
 
 void TestDiskChanges::saveOverChangedFileAsks_data()
@@ -318,9 +375,10 @@ void TestDiskChanges::saveOverChangedFileAsks()
         QCOMPARE(s.read(backup), theirs);
         QVERIFY(!s.state.Doc.isModified());
     }
-    // The user has heard of this change: no reload question follows.
+    // The user has heard of this change: no bar follows.
     s.files().Disk().Check();
     QCOMPARE(s.prompts.messages.size(), 1);
+    QVERIFY(!BarShown(s));
 }
 
 void TestDiskChanges::windowActivationChecks()
@@ -334,11 +392,12 @@ void TestDiskChanges::windowActivationChecks()
     ChangeFile(Change::Rewritten, path, theirs);
 
     // The activation's check runs from the posted events, before any watcher could report.
-    s.prompts.planAnswer(MsgAnswer::Yes);
     QEvent activation(QEvent::ActivationChange);
     QCoreApplication::sendEvent(&s.window, &activation);
     QCoreApplication::sendPostedEvents();
-    QCOMPARE(s.prompts.messages.size(), 1);
+    QVERIFY(BarShown(s));
+    s.window.DiskBar()->ReloadButton()->click();
+    QVERIFY(s.prompts.messages.isEmpty());
     QCOMPARE(s.box().Text(), PageText(theirs));
     QVERIFY(!s.state.Doc.isModified());
 }
@@ -360,20 +419,23 @@ void TestDiskChanges::watcherNotices()
     QVERIFY(QTest::qWaitForWindowActive(&s.window));
 
     // Twice: the watch outlives a file replaced under it.
+    DiskChangeBar* bar = s.window.DiskBar();
     const QList<QByteArray> versions{"<P>first</P>\r\n", "<P>second one</P>\r\n"};
-    for (qsizetype i = 0; i < versions.size(); ++i) {
-        s.prompts.planAnswer(MsgAnswer::Yes);
-        ChangeFile(change, path, versions[i]);
-        QTRY_COMPARE_WITH_TIMEOUT(s.prompts.messages.size(), i + 1, 5000);
-        QCOMPARE(s.box().Text(), PageText(versions[i]));
+    for (const QByteArray& version : versions) {
+        ChangeFile(change, path, version);
+        QTRY_VERIFY_WITH_TIMEOUT(BarShown(s), 5000);
+        bar->ReloadButton()->click();
+        QCOMPARE(s.box().Text(), PageText(version));
     }
     // Deleted: told once.
     QVERIFY(QFile::remove(path));
-    QTRY_COMPARE_WITH_TIMEOUT(s.prompts.messages.size(), 3, 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(WatcherIdle(s.files().Disk()), 5000);
-    QCOMPARE(s.prompts.messages.size(), 3);
+    QTRY_VERIFY_WITH_TIMEOUT(BarShown(s), 5000);
+    QVERIFY(bar->ReloadButton()->isHidden());
+    bar->IgnoreButton()->click();
+    QTest::qWait(3 * DiskWatch::kSettleMs);
+    QVERIFY(!BarShown(s));
     QVERIFY(s.state.Doc.isModified());
-    QVERIFY(!s.prompts.unplanned);
+    QVERIFY(s.prompts.messages.isEmpty());
 }
 
 // Another program writes to the page's file right after a save put it there, before the save

@@ -287,13 +287,13 @@ void TestKeys::inputModeKeys()
 void TestKeys::altWithAnotherKeyIsNoInputModeKey()
 {
     s->load(QStringLiteral("ab"), 1);
-    s->window.TimerTick();
+    s->window.UpdateCompanions();
     const QString before = s->window.StatusPanel(1)->text();
     // Alt held for Alt+X, as for a menu's access key: neither a mode step nor a typed "x".
     QTest::keyPress(s->window.MainText(), Qt::Key_Alt, Qt::AltModifier);
     QTest::keyClick(s->window.MainText(), Qt::Key_X, Qt::AltModifier);
     QTest::keyRelease(s->window.MainText(), Qt::Key_Alt, Qt::NoModifier);
-    s->window.TimerTick();
+    s->window.UpdateCompanions();
     QCOMPARE(s->window.StatusPanel(1)->text(), before);
     QCOMPARE(s->box().Text(), QStringLiteral("ab"));
 }
