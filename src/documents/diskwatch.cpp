@@ -106,11 +106,12 @@ void DiskWatch::Check()
                        false);
         return;
     }
-    Q_EMIT Noticed(path + QStringLiteral(" はほかのプログラムによって変更されました。") +
-                       (state_.Doc.isModified()
-                            ? QStringLiteral("再読み込みすると、このページで行った変更は失われます。")
-                            : QString()),
-                   true);
+    Q_EMIT Noticed(
+        path + QStringLiteral(" はほかのプログラムによって変更されました。") +
+            (state_.Doc.isModified()
+                 ? QStringLiteral("再読み込みすると、このページで行った変更は失われます。")
+                 : QString()),
+        true);
 }
 
 void DiskWatch::Reload()

@@ -36,7 +36,8 @@ namespace
 bool IsRedoKey(const QKeyEvent* key)
 {
     const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
-    return key->matches(QKeySequence::Redo) || (key->key() == Qt::Key_Y && mods == Qt::ControlModifier);
+    return key->matches(QKeySequence::Redo) ||
+           (key->key() == Qt::Key_Y && mods == Qt::ControlModifier);
 }
 
 } // namespace
@@ -52,12 +53,11 @@ bool MainTextEdit::event(QEvent* event)
         const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
         const bool editing =
             key == QKeySequence::Copy || key == QKeySequence::Cut || key == QKeySequence::Paste ||
-            key == QKeySequence::Undo || IsRedoKey(key) ||
-            key == QKeySequence::SelectAll || key == QKeySequence::Delete ||
-            key == QKeySequence::DeleteStartOfWord || key == QKeySequence::DeleteEndOfWord ||
-            key == QKeySequence::MoveToNextWord || key == QKeySequence::MoveToPreviousWord ||
-            key == QKeySequence::SelectNextWord || key == QKeySequence::SelectPreviousWord ||
-            key == QKeySequence::MoveToStartOfDocument ||
+            key == QKeySequence::Undo || IsRedoKey(key) || key == QKeySequence::SelectAll ||
+            key == QKeySequence::Delete || key == QKeySequence::DeleteStartOfWord ||
+            key == QKeySequence::DeleteEndOfWord || key == QKeySequence::MoveToNextWord ||
+            key == QKeySequence::MoveToPreviousWord || key == QKeySequence::SelectNextWord ||
+            key == QKeySequence::SelectPreviousWord || key == QKeySequence::MoveToStartOfDocument ||
             key == QKeySequence::MoveToEndOfDocument ||
             key == QKeySequence::SelectStartOfDocument ||
             key == QKeySequence::SelectEndOfDocument || IsJumpToPartner(*key);

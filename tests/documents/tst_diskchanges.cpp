@@ -1,7 +1,7 @@
 #include "app/diskchangebar.h"
 #include "documents/diskwatch.h"
-#include "editor/maintextedit.h"
 #include "documents/filecommands.h"
+#include "editor/maintextedit.h"
 #include "filesession.h"
 #include "platform/atomicwrite.h"
 #include "platform/fileidentity.h"
