@@ -171,7 +171,8 @@ frmMain::frmMain(AppState& state, QWidget* parent)
     connect(&state_.Doc, &Document::selectionChanged, this, &frmMain::scheduleUpdate);
     connect(&state_.Doc, &Document::modifiedSet, this,
             [this] { setWindowModified(EditorShown() && state_.Doc.isModified()); });
-    // The input method's state has no signal of its own; these come with its switches.
+    // A switch of the input method comes with one of these; the program's own input mode is
+    // reported by the key handler.
     QInputMethod* inputMethod = QGuiApplication::inputMethod();
     connect(inputMethod, &QInputMethod::localeChanged, this, &frmMain::UpdateInputModeIndicator);
     connect(inputMethod, &QInputMethod::visibleChanged, this, &frmMain::UpdateInputModeIndicator);
@@ -259,7 +260,7 @@ void frmMain::changeEvent(QEvent* event)
         UpdateLineGutter(false);
         DrawColumnRuler();
         syncToolbarChecks();
-        // Another program may have changed the page's file meanwhile. Asked once the
+        // Another program may have changed the page's file meanwhile. Looked at once the
         // activation is over, not from inside it.
         QMetaObject::invokeMethod(
             this, [this] { files_->Disk().Check(); }, Qt::QueuedConnection);
