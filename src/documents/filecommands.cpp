@@ -526,9 +526,8 @@ void FileCommands::listPage(const QString& path)
     RegisterDocPath(state_.Docs, path);
 }
 
-bool FileCommands::resolveUnencodable(const QString& path, QString& content,
-                                      TextEncoding& encoding, const CharacterForms& forms,
-                                      EncodedDocument& encoded,
+bool FileCommands::resolveUnencodable(const QString& path, QString& content, TextEncoding& encoding,
+                                      const CharacterForms& forms, EncodedDocument& encoded,
                                       PageChanges& changes)
 {
     const QList<std::pair<char16_t, int>> found = encoding.kind == TextEncoding::Kind::Cp932
