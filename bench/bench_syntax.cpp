@@ -138,6 +138,16 @@ void BM_TypeAfterLongLine(benchmark::State& state)
 }
 BENCHMARK(BM_TypeAfterLongLine)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
+// A key typed in the start tag before the long line, whose end tag is never met: the highlight's
+// search for it reads as far as its bound.
+void BM_TypeInTagBeforeLongLine(benchmark::State& state)
+{
+    Editor& e = LongLinePage();
+    e.edit.setFirstVisibleLine(0);
+    TypeKeys(state, e, e.edit.lineStart(0) + 9); // <html><bo|dy>
+}
+BENCHMARK(BM_TypeInTagBeforeLongLine)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
 // A key typed in the middle of the long line itself.
 void BM_TypeOnLongLine(benchmark::State& state)
 {

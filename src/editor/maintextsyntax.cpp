@@ -16,10 +16,12 @@ using namespace maintext;
 namespace
 {
 
-// The highlight of a matching pair is looked for this many lines around the caret, so that a
-// caret in a start tag whose element is never closed costs a key stroke little on a long page.
-// Ctrl+] looks through the whole page.
+// The highlight of a matching pair is looked for this many lines around the caret, reading no
+// more than this many characters, so that a caret in a start tag whose element is never closed
+// (or is closed past a line of a million characters) costs a key stroke little. Ctrl+] looks
+// through the whole page.
 constexpr int kPairSearchLines = 2000;
+constexpr qsizetype kPairSearchChars = 256 * 1024;
 
 const QTextCharFormat& FormatOf(SyntaxKind kind)
 {
@@ -39,11 +41,20 @@ public:
     BoxLexedLines(Document& doc, SyntaxStates& syntax) : doc_(doc), syntax_(syntax) {}
     int lineCount() const override { return doc_.lineCount(); }
     qsizetype lineStart(int line) const override { return doc_.lineStart(line); }
+    qsizetype lineLength(int line) const override
+    {
+        return doc_.lineEnd(line) - doc_.lineStart(line);
+    }
     int lineOf(qsizetype pos) const override { return doc_.lineOf(pos); }
     LexState stateAt(int line) override { return syntax_.stateAt(line); }
-    void lexLine(int line, std::vector<LexMark>* marks) override
+    std::vector<LexPoint> pointsUpTo(int line, qsizetype offset) override
     {
-        syntax_.lexLine(line, nullptr, marks);
+        return syntax_.pointsUpTo(line, offset);
+    }
+    LexState lexPart(int line, qsizetype from, LexState in, qsizetype stopAt,
+                     std::vector<LexMark>* marks, qsizetype* stopped) override
+    {
+        return syntax_.lexPart(line, from, in, stopAt, marks, stopped);
     }
     QString mid(qsizetype pos, qsizetype length) const override { return doc_.mid(pos, length); }
 
@@ -147,7 +158,7 @@ std::optional<TagPair> MainTextEdit::matchingPair() const
         pair_.reset();
         if (!hasSelection()) {
             BoxLexedLines lines(doc_, *syntax_);
-            pair_ = FindTagPair(lines, doc_.caret(), kPairSearchLines);
+            pair_ = FindTagPair(lines, doc_.caret(), kPairSearchLines, kPairSearchChars);
         }
     }
     return pair_;

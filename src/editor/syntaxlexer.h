@@ -56,6 +56,12 @@ struct LexState {
     bool operator==(const LexState&) const = default;
 };
 
+// A point of a line between two tokens where the lexer's state is known: offset in the line.
+struct LexPoint {
+    qsizetype offset = 0;
+    LexState state;
+};
+
 // Tags and ASP delimiters met while lexing, for the matching of pairs. Positions are offsets
 // in the line.
 struct LexMark {

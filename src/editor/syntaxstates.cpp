@@ -78,7 +78,7 @@ void SyntaxStates::follow(const TextChange& change)
             cp.length += delta;
             const auto stale =
                 std::find_if(cp.points.begin() + 1, cp.points.end(),
-                             [&](const Checkpoint& p) { return p.offset > offset - kLookahead; });
+                             [&](const LexPoint& p) { return p.offset > offset - kLookahead; });
             cp.points.erase(stale, cp.points.end());
             kept.emplace(line, std::move(cp));
         }
@@ -132,14 +132,14 @@ LexState SyntaxStates::lexLong(int line, qsizetype from, qsizetype to, std::vect
         cp.length != length) {
         cp.start = lineStart;
         cp.length = length;
-        points.assign(1, Checkpoint{0, start});
+        points.assign(1, LexPoint{0, start});
     }
     const QStringView text = doc_.view(lineStart, length);
     const auto after = std::upper_bound(points.begin(), points.end(), from,
                                         [](qsizetype f, const auto& p) { return f < p.offset; });
     qsizetype pos = (after - 1)->offset;
     LexState state = (after - 1)->state;
-    while (pos < length && !(runs && pos >= to)) {
+    while (pos < length && pos < to) {
         qsizetype stopped = pos;
         state = LexSpan(text, pos, state, pos + kStep, runs, &stopped);
         pos = stopped;
@@ -160,11 +160,26 @@ void SyntaxStates::runsIn(int line, qsizetype from, qsizetype to, std::vector<Sy
         LexLine(doc_.view(lineStart, length), start, runs);
 }
 
-void SyntaxStates::lexLine(int line, std::vector<SyntaxRun>* runs, std::vector<LexMark>* marks)
+std::vector<LexPoint> SyntaxStates::pointsUpTo(int line, qsizetype offset)
 {
     const LexState start = stateAt(line);
+    const qsizetype length = doc_.lineEnd(line) - doc_.lineStart(line);
+    if (length < kLongLine)
+        return {LexPoint{0, start}};
+    lexLong(line, offset, offset, nullptr);
+    const std::vector<LexPoint>& points = checkpoints_[line].points;
+    const auto after =
+        std::upper_bound(points.begin(), points.end(), offset,
+                         [](qsizetype f, const LexPoint& p) { return f < p.offset; });
+    return std::vector<LexPoint>(points.begin(), after);
+}
+
+LexState SyntaxStates::lexPart(int line, qsizetype from, LexState in, qsizetype stopAt,
+                               std::vector<LexMark>* marks, qsizetype* stopped)
+{
     const qsizetype lineStart = doc_.lineStart(line);
-    LexLine(doc_.view(lineStart, doc_.lineEnd(line) - lineStart), start, runs, marks);
+    return LexSpan(doc_.view(lineStart, doc_.lineEnd(line) - lineStart), from, in, stopAt, nullptr,
+                   stopped, marks);
 }
 
 } // namespace tl

@@ -36,19 +36,21 @@ public:
     LexState stateAt(int line);
     // Runs of the line that reach into [from, to) (offsets in the line), whole.
     void runsIn(int line, qsizetype from, qsizetype to, std::vector<SyntaxRun>* runs);
-    // The whole line's runs and marks.
-    void lexLine(int line, std::vector<SyntaxRun>* runs, std::vector<LexMark>* marks);
+    // The points of the line at or before offset whose state is kept, in order: its start, and
+    // in a long line one about every 4,096 characters (lexed as far as offset when not yet).
+    // Lexing from one with a stop at the next (lexPart) stops exactly there.
+    std::vector<LexPoint> pointsUpTo(int line, qsizetype offset);
+    // Lexes the line from `from` in state `in` to the first point between tokens at or after
+    // stopAt (or its end); appends the marks, *stopped receives where it stopped.
+    LexState lexPart(int line, qsizetype from, LexState in, qsizetype stopAt,
+                     std::vector<LexMark>* marks, qsizetype* stopped);
 
     // Lines whose states are known exactly (for tests of the laziness).
     int exactLines() const { return exactTo_ + 1; }
 
 private:
-    struct Checkpoint {
-        qsizetype offset = 0;
-        LexState state;
-    };
-    // Lexes the line from its exact start state; with runs, only as far as needed for
-    // [from, to), else to its end. Returns the state reached.
+    // Lexes the line from its exact start state, from the kept point before `from` as far as
+    // needed for [from, to), keeping points on the way. Returns the state reached.
     LexState lexLong(int line, qsizetype from, qsizetype to, std::vector<SyntaxRun>* runs);
     LexState endState(int line);
 
@@ -62,7 +64,7 @@ private:
     struct LineCheckpoints {
         qsizetype start = 0;
         qsizetype length = 0;
-        std::vector<Checkpoint> points;
+        std::vector<LexPoint> points;
     };
     std::unordered_map<int, LineCheckpoints> checkpoints_;
 };

@@ -34,18 +34,136 @@ struct Item {
     QString name;             // upper case
 };
 
-// The tags and blocks of lines [first, last], in order. A tag that the next one starts inside
-// ends where that one begins.
-std::vector<Item> Collect(LexedLines& text, int first, int last)
+// A tag spans a few lines, an ASP block some more; no more than this are read to find where
+// the one holding the caret begins and ends.
+constexpr int kSpanLines = 1000;
+// The characters lexed at a time.
+constexpr qsizetype kPiece = 4096;
+
+bool Holds(const Item& item, qsizetype caret)
 {
+    return item.from < caret && (item.to < 0 || caret <= item.to);
+}
+
+// A line starting inside a tag or an ASP block.
+bool StartsInside(const LexState& state)
+{
+    return state.asp || (state.mode != LexMode::Text && state.mode != LexMode::Comment &&
+                         state.mode != LexMode::Script && state.mode != LexMode::Style);
+}
+
+// What a search may still read: characters lexed, -1 for no bound.
+struct Budget {
+    qsizetype left = -1;
+    // Counts n characters read; false once more were read than allowed.
+    bool spend(qsizetype n)
+    {
+        if (left < 0)
+            return true;
+        left -= n;
+        return left >= 0;
+    }
+};
+
+// Reads a text forward a piece at a time from a point of a line whose state is known.
+class ForwardReader
+{
+public:
+    ForwardReader(LexedLines& text, int line, LexPoint from, Budget& budget)
+        : text_(text), budget_(budget), line_(line), pos_(from.offset), state_(from.state)
+    {
+    }
+
+    // The next piece's marks, the start of their line and the text position it ended at; false
+    // at the end of the text or of the budget.
+    bool next(std::vector<LexMark>& marks, qsizetype& base, qsizetype& end)
+    {
+        if (line_ >= text_.lineCount())
+            return false;
+        marks.clear();
+        base = text_.lineStart(line_);
+        const qsizetype length = text_.lineLength(line_);
+        qsizetype stopped = length;
+        state_ = text_.lexPart(line_, pos_, state_, pos_ + kPiece, &marks, &stopped);
+        if (!budget_.spend(stopped - pos_ + 1))
+            return false;
+        end = base + stopped;
+        if (stopped >= length) {
+            // The state at the line's end is the one the next line starts in.
+            ++line_;
+            pos_ = 0;
+        } else {
+            pos_ = stopped;
+        }
+        return true;
+    }
+    int line() const { return line_; }
+
+private:
+    LexedLines& text_;
+    Budget& budget_;
+    int line_;
+    qsizetype pos_;
+    LexState state_;
+};
+
+// The marks of a line before offset `upTo` (the whole line when it is its length), a piece at a
+// time from the last piece back; f(marks, base) returns true to stop. False when the budget ran
+// out or f stopped.
+template <typename F>
+bool ReadLineBackward(LexedLines& text, int line, qsizetype upTo, Budget& budget, F&& f)
+{
+    const std::vector<LexPoint> points = text.pointsUpTo(line, upTo);
+    const qsizetype base = text.lineStart(line);
+    std::vector<LexMark> marks;
+    for (size_t i = points.size(); i-- > 0;) {
+        const qsizetype stopAt = i + 1 < points.size() ? points[i + 1].offset : upTo;
+        marks.clear();
+        qsizetype stopped = stopAt;
+        text.lexPart(line, points[i].offset, points[i].state, stopAt, &marks, &stopped);
+        if (!budget.spend(stopped - points[i].offset + 1) || f(marks, base))
+            return false;
+    }
+    return true;
+}
+
+// The innermost item holding pos (an ASP block inside a tag before the tag). Read from the last
+// point before pos where the lexer stands outside every tag and block (back over lines that
+// start inside one), on while one holding pos goes on.
+std::optional<Item> ItemAt(LexedLines& text, qsizetype pos, Budget& budget)
+{
+    const int line = text.lineOf(pos);
+    const qsizetype offset = pos - text.lineStart(line);
+    int first = line;
+    LexPoint start;
+    for (;;) {
+        // A point at pos itself could stand right after the ">" of the tag that holds pos.
+        const qsizetype upTo =
+            first == line ? std::max<qsizetype>(0, offset - 1) : text.lineLength(first);
+        const std::vector<LexPoint> points = text.pointsUpTo(first, upTo);
+        const auto outside = std::find_if(points.rbegin(), points.rend(),
+                                          [](const LexPoint& p) { return !StartsInside(p.state); });
+        if (outside != points.rend()) {
+            start = *outside;
+            break;
+        }
+        if (first == 0 || line - first >= kSpanLines) {
+            start = points.front();
+            break;
+        }
+        --first;
+    }
+
+    // The tags and blocks from there, in order. A tag that the next one starts inside ends where
+    // that one begins.
     std::vector<Item> items;
     int openTag = -1;
     int openAsp = -1;
     std::vector<LexMark> marks;
-    for (int l = first; l <= last; ++l) {
-        marks.clear();
-        text.lexLine(l, &marks);
-        const qsizetype base = text.lineStart(l);
+    ForwardReader reader(text, first, start, budget);
+    qsizetype base = 0;
+    qsizetype end = 0;
+    while (reader.next(marks, base, end)) {
         for (const LexMark& m : marks) {
             switch (m.type) {
             case LexMark::StartTag:
@@ -75,40 +193,11 @@ std::vector<Item> Collect(LexedLines& text, int first, int last)
                 break;
             }
         }
+        // Past pos, nothing still open can hold it any more once it is closed.
+        if (end >= pos && ((openTag < 0 && openAsp < 0) || reader.line() - line > kSpanLines))
+            break;
     }
-    return items;
-}
 
-bool Holds(const Item& item, qsizetype caret)
-{
-    return item.from < caret && (item.to < 0 || caret <= item.to);
-}
-
-// A line starting inside a tag or an ASP block.
-bool StartsInside(const LexState& state)
-{
-    return state.asp || (state.mode != LexMode::Text && state.mode != LexMode::Comment &&
-                         state.mode != LexMode::Script && state.mode != LexMode::Style);
-}
-
-// A tag spans a few lines, an ASP block some more; no more than this are read to find where
-// the one holding the caret begins and ends.
-constexpr int kSpanLines = 1000;
-
-// The innermost item holding pos (an ASP block inside a tag before the tag), read from the
-// lines around it: back while a line starts inside a tag or block, forward while one goes on
-// into the next line.
-std::optional<Item> ItemAt(LexedLines& text, qsizetype pos)
-{
-    const int line = text.lineOf(pos);
-    int first = line;
-    while (first > 0 && line - first < kSpanLines && StartsInside(text.stateAt(first)))
-        --first;
-    int last = line;
-    while (last + 1 < text.lineCount() && last - line < kSpanLines &&
-           StartsInside(text.stateAt(last + 1)))
-        ++last;
-    const std::vector<Item> items = Collect(text, first, last);
     const Item* found = nullptr;
     for (const Item& item : items)
         if (item.kind == Item::Asp && Holds(item, pos))
@@ -155,14 +244,11 @@ LexState StringLexedLines::stateAt(int line)
     return states_[size_t(line)];
 }
 
-void StringLexedLines::lexLine(int line, std::vector<LexMark>* marks)
+std::optional<TagPair> FindTagPair(LexedLines& text, qsizetype caret, int maxLines,
+                                   qsizetype maxChars)
 {
-    LexLine(lineView(line), stateAt(line), nullptr, marks);
-}
-
-std::optional<TagPair> FindTagPair(LexedLines& text, qsizetype caret, int maxLines)
-{
-    const std::optional<Item> here = ItemAt(text, caret);
+    Budget budget{maxChars};
+    const std::optional<Item> here = ItemAt(text, caret, budget);
     if (!here || here->to < 0)
         return std::nullopt;
     if (here->kind == Item::Asp)
@@ -172,21 +258,20 @@ std::optional<TagPair> FindTagPair(LexedLines& text, qsizetype caret, int maxLin
 
     const Item& tag = *here;
     const bool forward = tag.kind == Item::Start;
-    const int last = text.lineCount() - 1;
-    const int limit = maxLines < 0 ? last + 1 : maxLines;
     const int tagLine = text.lineOf(tag.from);
+    const qsizetype tagOffset = tag.from - text.lineStart(tagLine);
+    const int lastLine =
+        maxLines < 0 ? text.lineCount() - 1 : std::min(text.lineCount() - 1, tagLine + maxLines);
+    const int firstLine = maxLines < 0 ? 0 : std::max(0, tagLine - maxLines);
     int depth = 1;
-    std::vector<LexMark> marks;
-    for (int step = 0; step <= limit; ++step) {
-        const int l = forward ? tagLine + step : tagLine - step;
-        if (l < 0 || l > last)
-            break;
-        marks.clear();
-        text.lexLine(l, &marks);
-        const qsizetype base = text.lineStart(l);
-        const qsizetype count = qsizetype(marks.size());
-        for (qsizetype k = 0; k < count; ++k) {
-            const LexMark& m = marks[size_t(forward ? k : count - 1 - k)];
+    // The partner's "<" and the end of its name.
+    std::optional<std::pair<qsizetype, qsizetype>> partnerAt;
+    // Counts the tags of the name in one piece's marks, in reading order; true once the partner
+    // is met.
+    auto count = [&](const std::vector<LexMark>& marks, qsizetype base) {
+        const qsizetype n = qsizetype(marks.size());
+        for (qsizetype k = 0; k < n; ++k) {
+            const LexMark& m = marks[size_t(forward ? k : n - 1 - k)];
             if (m.type != LexMark::StartTag && m.type != LexMark::EndTag)
                 continue;
             const qsizetype pos = base + m.from;
@@ -196,18 +281,40 @@ std::optional<TagPair> FindTagPair(LexedLines& text, qsizetype caret, int maxLin
                     .compare(tag.name, Qt::CaseInsensitive))
                 continue;
             depth += (m.type == LexMark::StartTag) == forward ? 1 : -1;
-            if (depth > 0)
-                continue;
-            // The partner, read whole: the caret is put just inside it to find it.
-            const std::optional<Item> partner = ItemAt(text, base + m.to);
-            if (!partner || partner->from != pos || partner->to < 0)
-                return std::nullopt;
-            if (forward)
-                return TagPair{tag.from, tag.to, partner->from, partner->to};
-            return TagPair{partner->from, partner->to, tag.from, tag.to};
+            if (depth == 0) {
+                partnerAt = {pos, base + m.to};
+                return true;
+            }
+        }
+        return false;
+    };
+
+    if (forward) {
+        // From the last kept point before the tag.
+        const std::vector<LexPoint> points = text.pointsUpTo(tagLine, tagOffset);
+        ForwardReader reader(text, tagLine, points.back(), budget);
+        std::vector<LexMark> marks;
+        qsizetype base = 0;
+        qsizetype end = 0;
+        while (reader.line() <= lastLine && reader.next(marks, base, end))
+            if (count(marks, base))
+                break;
+    } else {
+        for (int l = tagLine; l >= firstLine; --l) {
+            const qsizetype upTo = l == tagLine ? tagOffset : text.lineLength(l);
+            if (!ReadLineBackward(text, l, upTo, budget, count))
+                break;
         }
     }
-    return std::nullopt;
+    if (!partnerAt)
+        return std::nullopt;
+    // The partner, read whole: the caret is put just inside it to find it.
+    const std::optional<Item> partner = ItemAt(text, partnerAt->second, budget);
+    if (!partner || partner->from != partnerAt->first || partner->to < 0)
+        return std::nullopt;
+    if (forward)
+        return TagPair{tag.from, tag.to, partner->from, partner->to};
+    return TagPair{partner->from, partner->to, tag.from, tag.to};
 }
 
 qsizetype PartnerJumpTarget(const TagPair& pair, qsizetype caret)

@@ -96,6 +96,8 @@ private Q_SLOTS:
     void settingTurnsColouringOff_data();
     void settingTurnsColouringOff();
     void pairIsHighlighted();
+    void pairsOverLongLines_data();
+    void pairsOverLongLines();
     void ctrlBracketJumpsToPartner();
 };
 
@@ -272,6 +274,52 @@ void TestSyntaxView::pairIsHighlighted()
     QCOMPARE(box.edit.matchingPair(), std::nullopt);
     QCOMPARE(highlighted(0), 0);
     QCOMPARE(highlighted(2), 0);
+}
+
+// Lines long enough to be lexed a piece at a time (states kept every few thousand characters):
+// the box finds the pair the whole text lexed at once gives, wherever the pieces cut.
+void TestSyntaxView::pairsOverLongLines_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("marker"); // the caret stands after its first occurrence
+    QTest::addColumn<bool>("paired");
+    const QString items = u"<LI><A HREF=\"p.htm\">\u9805\u76EE</A></LI>"_qs.repeated(400);
+    QTest::newRow("start_tag_before_a_long_line")
+        << u"<UL>\r\n"_qs + items + u"\r\n</UL>"_qs << u"<U"_qs << true;
+    QTest::newRow("end_tag_after_a_long_line")
+        << u"<UL>\r\n"_qs + items + u"\r\n</UL>"_qs << u"</U"_qs << true;
+    QTest::newRow("pair_in_the_middle_of_a_long_line")
+        << items + u"<B>x</B>"_qs + items << u"<B"_qs << true;
+    QTest::newRow("end_tag_in_the_middle_of_a_long_line")
+        << items + u"<B>x</B>"_qs + items << u"</B"_qs << true;
+    QTest::newRow("tag_begun_at_the_end_of_a_long_line")
+        << items + u"<TD ALIGN=\r\n\"right\">a</TD>"_qs << u"\"ri"_qs << true;
+    QTest::newRow("asp_block_longer_than_a_piece")
+        << items + u"<% s = \"</B>\" "_qs + u"x = x + 1 "_qs.repeated(1500) + u"%>"_qs
+        << u"x = x + 1 "_qs.repeated(1200) << true;
+    QTest::newRow("nesting_over_many_pieces")
+        << u"<DIV>"_qs + u"<DIV>a</DIV>"_qs.repeated(2000) + u"</DIV>"_qs << u"<D"_qs << true;
+    QTest::newRow("comment_longer_than_a_piece")
+        << u"<B><!-- </B> "_qs + items + u"-->b</B>"_qs << u"<B"_qs << true;
+    QTest::newRow("unclosed_start_tag_in_a_long_line")
+        << items + u"<TD "_qs + items << u"<TD "_qs << false;
+}
+
+void TestSyntaxView::pairsOverLongLines()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, marker);
+    QFETCH(bool, paired);
+    const qsizetype caret = text.indexOf(marker) + marker.size();
+    const std::optional<TagPair> expected = FindTagPair(text, caret);
+    QCOMPARE(expected.has_value(), paired);
+    Box box(text);
+    box.edit.setCaret(caret);
+    // Drawn first, as a key leaves it: the lines on screen are lexed and their states kept.
+    (void)box.shot();
+    QCOMPARE(box.edit.matchingPair(), expected);
+    QVERIFY(!expected || box.edit.jumpToPartner());
+    QCOMPARE(box.edit.position(), expected ? PartnerJumpTarget(*expected, caret) : caret);
 }
 
 // Ctrl+] in the main window: from the start tag to after its end tag, and back; in an element
