@@ -34,35 +34,6 @@ const QTextCharFormat& FormatOf(SyntaxKind kind)
     return formats[size_t(kind)];
 }
 
-// The edit box's text as the pair matcher reads it: lexed from the states the box keeps.
-class BoxLexedLines final : public LexedLines
-{
-public:
-    BoxLexedLines(Document& doc, SyntaxStates& syntax) : doc_(doc), syntax_(syntax) {}
-    int lineCount() const override { return doc_.lineCount(); }
-    qsizetype lineStart(int line) const override { return doc_.lineStart(line); }
-    qsizetype lineLength(int line) const override
-    {
-        return doc_.lineEnd(line) - doc_.lineStart(line);
-    }
-    int lineOf(qsizetype pos) const override { return doc_.lineOf(pos); }
-    LexState stateAt(int line) override { return syntax_.stateAt(line); }
-    std::vector<LexPoint> pointsUpTo(int line, qsizetype offset) override
-    {
-        return syntax_.pointsUpTo(line, offset);
-    }
-    LexState lexPart(int line, qsizetype from, LexState in, qsizetype stopAt,
-                     std::vector<LexMark>* marks, qsizetype* stopped) override
-    {
-        return syntax_.lexPart(line, from, in, stopAt, marks, stopped);
-    }
-    QString mid(qsizetype pos, qsizetype length) const override { return doc_.mid(pos, length); }
-
-private:
-    Document& doc_;
-    SyntaxStates& syntax_;
-};
-
 } // namespace
 
 void MainTextEdit::setSyntaxColoring(bool on)
@@ -157,7 +128,7 @@ std::optional<TagPair> MainTextEdit::matchingPair() const
         pairKnown_ = true;
         pair_.reset();
         if (!hasSelection()) {
-            BoxLexedLines lines(doc_, *syntax_);
+            DocumentLexedLines lines(doc_, *syntax_);
             pair_ = FindTagPair(lines, doc_.caret(), kPairSearchLines, kPairSearchChars);
         }
     }
@@ -166,7 +137,7 @@ std::optional<TagPair> MainTextEdit::matchingPair() const
 
 bool MainTextEdit::jumpToPartner()
 {
-    BoxLexedLines lines(doc_, *syntax_);
+    DocumentLexedLines lines(doc_, *syntax_);
     const std::optional<TagPair> pair = FindTagPair(lines, doc_.caret());
     if (!pair)
         return false;

@@ -182,4 +182,29 @@ LexState SyntaxStates::lexPart(int line, qsizetype from, LexState in, qsizetype 
                    stopped, marks);
 }
 
+int DocumentLexedLines::lineCount() const
+{
+    return doc_.lineCount();
+}
+
+qsizetype DocumentLexedLines::lineStart(int line) const
+{
+    return doc_.lineStart(line);
+}
+
+qsizetype DocumentLexedLines::lineLength(int line) const
+{
+    return doc_.lineEnd(line) - doc_.lineStart(line);
+}
+
+int DocumentLexedLines::lineOf(qsizetype pos) const
+{
+    return doc_.lineOf(pos);
+}
+
+QString DocumentLexedLines::mid(qsizetype pos, qsizetype length) const
+{
+    return doc_.mid(pos, length);
+}
+
 } // namespace tl

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/syntaxlexer.h"
+#include "editor/tagpairs.h"
 
 #include <unordered_map>
 #include <utility>
@@ -67,6 +68,32 @@ private:
         std::vector<LexPoint> points;
     };
     std::unordered_map<int, LineCheckpoints> checkpoints_;
+};
+
+// A document as the pair matcher reads it: lexed from the states kept for it.
+class DocumentLexedLines final : public LexedLines
+{
+public:
+    DocumentLexedLines(Document& doc, SyntaxStates& syntax) : doc_(doc), syntax_(syntax) {}
+    int lineCount() const override;
+    qsizetype lineStart(int line) const override;
+    qsizetype lineLength(int line) const override;
+    int lineOf(qsizetype pos) const override;
+    LexState stateAt(int line) override { return syntax_.stateAt(line); }
+    std::vector<LexPoint> pointsUpTo(int line, qsizetype offset) override
+    {
+        return syntax_.pointsUpTo(line, offset);
+    }
+    LexState lexPart(int line, qsizetype from, LexState in, qsizetype stopAt,
+                     std::vector<LexMark>* marks, qsizetype* stopped) override
+    {
+        return syntax_.lexPart(line, from, in, stopAt, marks, stopped);
+    }
+    QString mid(qsizetype pos, qsizetype length) const override;
+
+private:
+    Document& doc_;
+    SyntaxStates& syntax_;
 };
 
 } // namespace tl
