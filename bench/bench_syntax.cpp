@@ -5,6 +5,7 @@
 // Every figure includes the repaint of the edit box, shown offscreen.
 #include "app/frmmain.h"
 #include "benchapp.h"
+#include "benchbox.h"
 #include "benchpage.h"
 #include "core/appstate.h"
 #include "documents/documentcodec.h"
@@ -35,36 +36,7 @@ public:
     QString fileName(const FileRequest&) override { return {}; }
 };
 
-// Counts the paints of the box's viewport, so that a figure without one is caught.
-class PaintCounter : public QObject
-{
-public:
-    int paints = 0;
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
-
-struct Editor {
-    Document doc;
-    MainTextEdit edit{doc};
-    PaintCounter counter;
-
-    explicit Editor(const QString& text)
-    {
-        edit.viewport()->installEventFilter(&counter);
-        edit.resize(800, 600);
-        edit.setText(text);
-        edit.show();
-        edit.activateWindow();
-        edit.setFocus();
-        QCoreApplication::processEvents();
-    }
-    void Settle() { QCoreApplication::processEvents(); }
-};
+using bench::Editor;
 
 std::unique_ptr<Editor> largePage;
 std::unique_ptr<Editor> longLinePage;
@@ -86,46 +58,20 @@ Editor& LongLinePage()
     return *longLinePage;
 }
 
-void SendKey(QWidget* w, Qt::Key key, const QString& text)
-{
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QCoreApplication::sendEvent(w, &press);
-}
+using bench::SendKey;
 
-// One key per iteration with its repaint: "x" and Backspace by turns, so that the text is the
-// same after every second key and the caret stays where it was put.
-void TypeKeys(benchmark::State& state, Editor& e, qsizetype caret)
+// Keys typed with colouring on (argument 1) or off (0).
+void TypeColoured(benchmark::State& state, Editor& e, qsizetype caret)
 {
     e.edit.setSyntaxColoring(state.range(0) != 0);
-    const QString before = e.edit.text();
-    e.edit.setCaret(caret);
-    e.Settle();
-    const int paintsBefore = e.counter.paints;
-    bool type = true;
-    for (auto _ : state) {
-        if (type)
-            SendKey(&e.edit, Qt::Key_X, QStringLiteral("x"));
-        else
-            SendKey(&e.edit, Qt::Key_Backspace, QString());
-        type = !type;
-        e.Settle();
-    }
-    if (!type) {
-        SendKey(&e.edit, Qt::Key_Backspace, QString());
-        e.Settle();
-    }
-    if (e.counter.paints - paintsBefore < int(state.iterations()))
-        state.SkipWithError("a key was not repainted");
-    if (e.edit.position() != caret || e.edit.text() != before)
-        state.SkipWithError("the keys did not type and delete");
-    e.edit.clearUndo();
+    bench::TypeKeys(state, e, caret);
 }
 
 // A key typed in the middle of the large page, inside a tag.
 void BM_TypeOnLargePage(benchmark::State& state)
 {
     Editor& e = LargePage();
-    TypeKeys(state, e, e.edit.lineStart(bench::kPageLines / 2) + 10);
+    TypeColoured(state, e, e.edit.lineStart(bench::kPageLines / 2) + 10);
 }
 BENCHMARK(BM_TypeOnLargePage)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
@@ -134,7 +80,7 @@ void BM_TypeAfterLongLine(benchmark::State& state)
 {
     Editor& e = LongLinePage();
     e.edit.setFirstVisibleLine(0);
-    TypeKeys(state, e, e.edit.lineStart(2) + 5);
+    TypeColoured(state, e, e.edit.lineStart(2) + 5);
 }
 BENCHMARK(BM_TypeAfterLongLine)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
@@ -144,7 +90,7 @@ void BM_TypeInTagBeforeLongLine(benchmark::State& state)
 {
     Editor& e = LongLinePage();
     e.edit.setFirstVisibleLine(0);
-    TypeKeys(state, e, e.edit.lineStart(0) + 9); // <html><bo|dy>
+    TypeColoured(state, e, e.edit.lineStart(0) + 9); // <html><bo|dy>
 }
 BENCHMARK(BM_TypeInTagBeforeLongLine)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
@@ -153,7 +99,7 @@ void BM_TypeOnLongLine(benchmark::State& state)
 {
     Editor& e = LongLinePage();
     e.edit.setFirstVisibleLine(0);
-    TypeKeys(state, e, e.edit.lineStart(1) + kLongLine / 2);
+    TypeColoured(state, e, e.edit.lineStart(1) + kLongLine / 2);
 }
 BENCHMARK(BM_TypeOnLongLine)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
