@@ -7,6 +7,7 @@
 #include "editor/maintextedit.h"
 #include "editor/textbox.h"
 #include "fuzzinput.h"
+#include "fuzzsession.h"
 #include "platform/prompts.h"
 
 #include <QApplication>
@@ -18,25 +19,7 @@
 namespace
 {
 
-// Answers every message with its first button and cancels every file dialog.
-class SilentPrompter final : public tl::Prompter
-{
-public:
-    tl::MsgAnswer message(const tl::MessageRequest& request) override
-    {
-        return request.buttons == tl::MsgButtons::Ok || request.buttons == tl::MsgButtons::OkCancel
-                   ? tl::MsgAnswer::Ok
-                   : tl::MsgAnswer::Yes;
-    }
-    QString fileName(const tl::FileRequest&) override { return {}; }
-};
-
-struct Session {
-    SilentPrompter prompts;
-    tl::AppState state{prompts};
-    tl::MainTextEdit edit{state.Doc};
-    tl::cTextBox box{&edit};
-};
+using Session = tl::fuzz::EditSession;
 
 Session* session = nullptr;
 

@@ -19,6 +19,7 @@
 #include "editor/maintextedit.h"
 #include "editor/textbox.h"
 #include "fuzzinput.h"
+#include "fuzzsession.h"
 #include "platform/prompts.h"
 
 #include <QAbstractButton>
@@ -33,24 +34,7 @@
 namespace
 {
 
-// Answers every message with its first button and cancels every file and font dialog.
-class SilentPrompter final : public tl::Prompter
-{
-public:
-    tl::MsgAnswer message(const tl::MessageRequest& request) override
-    {
-        return request.buttons == tl::MsgButtons::Ok || request.buttons == tl::MsgButtons::OkCancel
-                   ? tl::MsgAnswer::Ok
-                   : tl::MsgAnswer::Yes;
-    }
-    QString fileName(const tl::FileRequest&) override { return {}; }
-};
-
-struct Session {
-    SilentPrompter prompts;
-    tl::AppState state{prompts};
-    tl::MainTextEdit edit{state.Doc};
-    tl::cTextBox box{&edit};
+struct Session : tl::fuzz::EditSession {
     int change = -1; // which control the dialog changes; -1: none
     std::optional<QStringList> known;
     QString old; // the re-edited tag
