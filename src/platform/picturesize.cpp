@@ -1,5 +1,7 @@
 #include "platform/picturesize.h"
 
+#include "platform/files.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -403,25 +405,19 @@ std::optional<QSize> PictureSize(const QByteArray& bytes)
 
 std::optional<QSize> PictureFileSize(const QString& path)
 {
-    // Only a regular file is opened, and without waiting: a pipe, device, socket or folder is
-    // refused by its status first; O_NONBLOCK keeps an open from blocking should the path be
-    // replaced in between, and the opened file's own status is checked again.
-    const QByteArray name = QFile::encodeName(path);
-    struct stat st;
-    if (name.isEmpty() || ::stat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode))
-        return std::nullopt;
-    int fd;
-    do {
-        fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
+    // Only a regular file is opened, and without waiting (a pipe, device, socket or folder is
+    // refused).
+    const ReadableFile file = OpenRegularFileForReading(path);
+    if (file.fd < 0)
         return std::nullopt;
     std::optional<QSize> size;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        FileBytes in(fd, st.st_size);
+    struct stat st {
+    };
+    if (::fstat(file.fd, &st) == 0) {
+        FileBytes in(file.fd, st.st_size);
         size = Measure(in);
     }
-    ::close(fd);
+    ::close(file.fd);
     return size;
 }
 
