@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6 qt6-translations-l10n
-  fonts-ipafont-mincho fonts-ipafont-gothic fonts-dejavu-core
+  fonts-noto-cjk fonts-ipafont-mincho fonts-ipafont-gothic fonts-dejavu-core
   libbenchmark-dev libuchardet-dev clang libfuzzer-14-dev
   xvfb xauth x11-utils xdotool
   dpkg-dev desktop-file-utils
