@@ -22,6 +22,13 @@ bool IsPlain(char16_t c)
            (c >= 0x30A1 && c <= 0x30FA) || (c >= 0x4E00 && c <= 0x9FFF);
 }
 
+// A combining mark, which goes with the character before it; nearly every character of a page
+// is told apart from one without the character table.
+bool Combines(char16_t c)
+{
+    return c >= 0x300 && !IsPlain(c) && QChar::isMark(c);
+}
+
 } // namespace
 
 // ---- CharAdvances ----
@@ -34,6 +41,7 @@ void CharAdvances::reset(const QFont& font, qreal tabStop)
     tabStop_ = std::max<qint64>(1, qRound64(tabStop * 64));
     bmp_.clear();
     pairs_.clear();
+    clusters_.clear();
 }
 
 qint64 CharAdvances::ofPair(char16_t high, char16_t low)
@@ -45,6 +53,17 @@ qint64 CharAdvances::ofPair(char16_t high, char16_t low)
     const QChar pair[2] = {QChar(high), QChar(low)};
     const qint32 a = measure(QString(pair, 2));
     pairs_.emplace(code, a);
+    return a;
+}
+
+qint64 CharAdvances::ofCluster(const char16_t* text, qsizetype length)
+{
+    QString cluster(reinterpret_cast<const QChar*>(text), length);
+    const auto it = clusters_.find(cluster);
+    if (it != clusters_.end())
+        return it->second;
+    const qint32 a = measure(ShownText(cluster));
+    clusters_.emplace(std::move(cluster), a);
     return a;
 }
 
@@ -182,12 +201,21 @@ int LongLine::resplit(int a, int b, const TextBuffer& text, CharAdvances& advanc
                     c.lead = x;
                     x = 0;
                 }
-            } else if (QChar::isHighSurrogate(u) && j + 1 < c.length &&
-                       QChar::isLowSurrogate(p[j + 1])) {
-                x += advances.ofPair(u, p[j + 1]);
-                ++j;
             } else {
-                x += advances.of(u);
+                const qsizetype base =
+                    QChar::isHighSurrogate(u) && j + 1 < c.length && QChar::isLowSurrogate(p[j + 1])
+                        ? 2
+                        : 1;
+                qsizetype end = j + base;
+                while (end < c.length && Combines(p[end]))
+                    ++end;
+                if (end > j + base)
+                    x += advances.ofCluster(p + j, end - j);
+                else if (base == 2)
+                    x += advances.ofPair(u, p[j + 1]);
+                else
+                    x += advances.of(u);
+                j = end - 1;
             }
         }
         (c.hasTab ? c.tail : c.lead) = x;

@@ -28,7 +28,8 @@ class TextBuffer;
 
 // Advances of single characters in one font, in 1/64 pixel (the unit text layouts work in).
 // The font applies no kerning, so a run of text laid out in it is exactly as wide as its
-// characters' advances added up: text can be placed without being shaped.
+// characters' advances added up (a character with its combining marks counting as one): text
+// can be placed without being shaped.
 class CharAdvances
 {
 public:
@@ -49,6 +50,9 @@ public:
         return a;
     }
     qint64 ofPair(char16_t high, char16_t low);
+    // A character with the combining marks after it, shaped together: a face may draw a letter
+    // and its mark as one precomposed glyph of another width (e + U+0301 as é).
+    qint64 ofCluster(const char16_t* text, qsizetype length);
 
 private:
     qint32 measure(char16_t c);
@@ -59,6 +63,7 @@ private:
     qint64 tabStop_ = 48 * 64;
     std::vector<qint32> bmp_;
     std::unordered_map<char32_t, qint32> pairs_;
+    std::unordered_map<QString, qint32> clusters_;
 };
 
 // The geometry of a line too long to be shaped whole: its characters in chunks of about
