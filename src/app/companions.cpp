@@ -121,7 +121,14 @@ void RulerLabel::paintEvent(QPaintEvent*)
     painter.setFont(font);
     painter.setPen(color_);
     const QFontMetrics metrics(font);
-    const int baseline = std::max(metrics.ascent(), height() - metrics.descent());
+    int baseline = std::max(metrics.ascent(), height() - metrics.descent());
+    // The label is 240 twips high. A face whose line is taller than that counts room above
+    // its marks in its ascent: placed by the ascent, the marks would be cut off at the bottom,
+    // so their ink is centred instead.
+    if (metrics.height() > height()) {
+        const QRect ink = metrics.tightBoundingRect(text_);
+        baseline = (height() - ink.top() - ink.bottom()) / 2;
+    }
     // One glyph per column, so a fallback font can never drift off the box's columns.
     for (int c = 0; c < text_.size(); ++c) {
         const int x = columnLeft(c);

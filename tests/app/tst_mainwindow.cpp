@@ -23,6 +23,8 @@
 #include <QDialog>
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QHash>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -30,6 +32,8 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QtTest>
+
+#include <algorithm>
 
 using namespace tl;
 
@@ -316,6 +320,36 @@ void TestMainWindow::gutterAndRulerLineUpWithTheBox()
                                .x();
         QCOMPARE(rulerX, textX);
     }
+
+    // The ruler's marks are drawn in its 240 twips, however tall the face's line is: placed by
+    // a tall ascent, the bars were cut to their upper half.
+    RulerLabel* ruler = s.window.ColumnRuler();
+    const QImage drawn = ruler->grab().toImage();
+    QHash<QRgb, int> uses;
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x)
+            ++uses[drawn.pixel(x, y)];
+    const QRgb background =
+        std::max_element(uses.keyValueBegin(), uses.keyValueEnd(),
+                         [](const auto& a, const auto& b) { return a.second < b.second; })
+            ->first;
+    int inkTop = drawn.height();
+    int inkBottom = -1;
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x)
+            if (drawn.pixel(x, y) != background) {
+                inkTop = std::min(inkTop, y);
+                inkBottom = std::max(inkBottom, y);
+            }
+    const int markHeight =
+        QFontMetrics(edit->font()).tightBoundingRect(QStringLiteral("|")).height();
+    // "|" may be a little taller than the label: then it takes the label's whole height.
+    QVERIFY2(inkBottom - inkTop + 1 >= std::min(markHeight, ruler->height()) - 1,
+             qPrintable(QStringLiteral("ink rows %1-%2 of %3; a mark is %4 high")
+                            .arg(inkTop)
+                            .arg(inkBottom)
+                            .arg(ruler->height())
+                            .arg(markHeight)));
 }
 
 void TestMainWindow::gutterWidensPastTenThousandLines()

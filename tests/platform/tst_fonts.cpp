@@ -93,8 +93,12 @@ void TestFonts::quotesAreStraight_data()
     QTest::addColumn<QString>("straight");
     QTest::addColumn<QString>("opening");
     QTest::addColumn<QString>("closing");
-    QTest::newRow("double") << "\"" << "“" << "”";
-    QTest::newRow("single") << "'" << "‘" << "’";
+    QTest::newRow("double") << "\""
+                            << "“"
+                            << "”";
+    QTest::newRow("single") << "'"
+                            << "‘"
+                            << "’";
 }
 
 void TestFonts::quotesAreStraight()
