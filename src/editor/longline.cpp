@@ -189,9 +189,14 @@ int LongLine::resplit(int a, int b, const TextBuffer& text, CharAdvances& advanc
         c.dirty = false;
         const char16_t* p = reinterpret_cast<const char16_t*>(s.utf16()) + cuts[i];
         qint64 x = 0;
+        // The character a mark would go with, and x before it: marks are rare, so a character is
+        // measured alone and again with its marks when one follows.
+        qsizetype base = -1;
+        qint64 baseX = 0;
         for (qsizetype j = 0; j < c.length; ++j) {
             const char16_t u = p[j];
             if (u == u'\t') {
+                base = -1;
                 if (c.hasTab) {
                     x = advances.nextStop(x);
                 } else {
@@ -201,22 +206,30 @@ int LongLine::resplit(int a, int b, const TextBuffer& text, CharAdvances& advanc
                     c.lead = x;
                     x = 0;
                 }
-            } else {
-                const qsizetype base =
-                    QChar::isHighSurrogate(u) && j + 1 < c.length && QChar::isLowSurrogate(p[j + 1])
-                        ? 2
-                        : 1;
-                qsizetype end = j + base;
-                while (end < c.length && Combines(p[end]))
-                    ++end;
-                if (end > j + base)
-                    x += advances.ofCluster(p + j, end - j);
-                else if (base == 2)
-                    x += advances.ofPair(u, p[j + 1]);
-                else
-                    x += advances.of(u);
-                j = end - 1;
+                continue;
             }
+            if (u >= 0x300 && !IsPlain(u)) {
+                if (base >= 0 && QChar::isMark(u)) {
+                    qsizetype end = j + 1;
+                    while (end < c.length && Combines(p[end]))
+                        ++end;
+                    x = baseX + advances.ofCluster(p + base, end - base);
+                    j = end - 1;
+                    base = -1;
+                    continue;
+                }
+                if (QChar::isHighSurrogate(u) && j + 1 < c.length &&
+                    QChar::isLowSurrogate(p[j + 1])) {
+                    base = j;
+                    baseX = x;
+                    x += advances.ofPair(u, p[j + 1]);
+                    ++j;
+                    continue;
+                }
+            }
+            base = j;
+            baseX = x;
+            x += advances.of(u);
         }
         (c.hasTab ? c.tail : c.lead) = x;
     }
