@@ -4,6 +4,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 namespace tl
 {
 
@@ -57,6 +59,31 @@ QString WithCharacterReferences(QStringView text, const TextEncoding& encoding)
     }
     out += text.sliced(from);
     return out;
+}
+
+CharacterForms FormsAfterReferences(QStringView text, const TextEncoding& encoding,
+                                    const CharacterForms& forms)
+{
+    if (forms.empty())
+        return {};
+    // Where each reference begins, and how many characters the text has grown by after it.
+    std::vector<std::pair<qsizetype, qsizetype>> grown;
+    qsizetype shift = 0;
+    for (const auto& [index, length] : UnencodableCharacters(text, encoding)) {
+        const char32_t code = length == 2 ? QChar::surrogateToUcs4(text[index], text[index + 1])
+                                          : char32_t(text[index].unicode());
+        shift += CharacterReference(code).size() - length;
+        grown.emplace_back(index, shift);
+    }
+    CharacterForms moved = forms;
+    for (CharacterForm& form : moved) {
+        const auto after = std::upper_bound(
+            grown.begin(), grown.end(), form.pos,
+            [](qsizetype pos, const std::pair<qsizetype, qsizetype>& g) { return pos < g.first; });
+        if (after != grown.begin())
+            form.pos += (after - 1)->second;
+    }
+    return moved;
 }
 
 } // namespace tl

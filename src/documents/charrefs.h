@@ -22,4 +22,9 @@ std::vector<std::pair<qsizetype, qsizetype>> UnencodableCharacters(QStringView t
 // so that the page keeps its encoding and loses nothing.
 QString WithCharacterReferences(QStringView text, const TextEncoding& encoding);
 
+// The kept CP932 forms of text moved to where their characters stand once
+// WithCharacterReferences(text, encoding) has written the references before them.
+CharacterForms FormsAfterReferences(QStringView text, const TextEncoding& encoding,
+                                    const CharacterForms& forms);
+
 } // namespace tl

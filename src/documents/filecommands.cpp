@@ -544,6 +544,7 @@ bool FileCommands::resolveUnencodable(const QString& path, QString& content, Tex
     const qsizetype first = encoded.firstUnencodable;
 
     enum class Save { Equivalents, References, Utf8, Nothing };
+    CharacterForms movedForms;
     std::vector<Save> answers;
     ChoiceRequest question;
     question.title = kNoDocumentCaption;
@@ -572,6 +573,8 @@ bool FileCommands::resolveUnencodable(const QString& path, QString& content, Tex
         changes.equivalents = true;
         return true;
     case Save::References:
+        // The characters kept in their other form move with the references written before them.
+        movedForms = FormsAfterReferences(content, encoding, forms);
         content = WithCharacterReferences(content, encoding);
         changes.references = true;
         break;
@@ -583,7 +586,7 @@ bool FileCommands::resolveUnencodable(const QString& path, QString& content, Tex
             return false;
         break;
     }
-    encoded = EncodeDocument(content, encoding);
+    encoded = EncodeDocument(content, encoding, movedForms);
     // UTF-8 holds every character but half of a surrogate pair, and references are ASCII.
     if (encoded.firstUnencodable >= 0) {
         const QString ch = CharacterAt(content, encoded.firstUnencodable);

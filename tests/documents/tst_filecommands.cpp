@@ -65,6 +65,7 @@ private Q_SLOTS:
     void characterOutsideEncodingWritesNothingUnlessUtf8Chosen();
     void unencodableCharactersOffers_data();
     void unencodableCharactersOffers();
+    void referencesKeepTheFormsAroundThem();
     void equivalentsQuestionNamesThem();
     void failedWriteKeepsDocumentModified();
     void savedFileKeepsItsPermissions();
@@ -898,6 +899,28 @@ void TestFileCommands::unencodableCharactersOffers()
         QCOMPARE(s.prompts.choiceRequests.size(), 1);
         QCOMPARE(Session::read(path), saved);
     }
+}
+
+// A page keeping two CP932 forms of one character (纊: ED 40 usually, FA 5C before and after)
+// saved with references for characters typed between them: each occurrence keeps its form, on
+// that save and the next.
+void TestFileCommands::referencesKeepTheFormsAroundThem()
+{
+    Session s;
+    const QString path = s.write(QStringLiteral("p.htm"),
+                                 QByteArray("\xFA\x5C\xED\x40\xED\x40\xED\x40\xFA\x5C\r\n"));
+    QCOMPARE(s.files().OpenDocument(path), 0);
+    s.box().SetSelStart(1);
+    s.box().SetSelText(QStringLiteral("\U0001F600\u00e9"));
+    s.prompts.planChoice(0); // 文字参照で保存
+    s.files().SaveDocument();
+    QVERIFY(!s.prompts.unplanned);
+    const QByteArray saved = "\xFA\x5C&#x1F600;&#xE9;\xED\x40\xED\x40\xED\x40\xFA\x5C\r\n";
+    QCOMPARE(Session::read(path), saved);
+    QVERIFY(!s.state.Doc.isModified());
+    s.state.Doc.setModified(true);
+    s.files().SaveDocument();
+    QCOMPARE(Session::read(path), saved);
 }
 
 void TestFileCommands::equivalentsQuestionNamesThem()
