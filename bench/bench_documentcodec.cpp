@@ -1,7 +1,7 @@
 // Opening and saving a large page: about 20 MB and 400,000 lines of CP932 HTML, Japanese and
 // ASCII mixed, CR LF line breaks.
 
-#include "documents/documentcodec.h"
+#include "encodings/documentcodec.h"
 
 #include <QRegularExpression>
 

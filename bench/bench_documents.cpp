@@ -7,10 +7,10 @@
 #include "app/frmmain.h"
 #include "benchapp.h"
 #include "core/appstate.h"
-#include "documents/documentcodec.h"
-#include "documents/filecommands.h"
-#include "editor/maintextedit.h"
-#include "editor/textbox.h"
+#include "editbox/maintextedit.h"
+#include "editbox/textbox.h"
+#include "encodings/documentcodec.h"
+#include "files/filecommands.h"
 #include "platform/prompts.h"
 
 #include <QApplication>

@@ -6,11 +6,11 @@
 #include "app/startup.h"
 #include "benchapp.h"
 #include "core/appstate.h"
-#include "documents/filecommands.h"
-#include "documents/journalkeeper.h"
-#include "editor/maintextedit.h"
-#include "editor/textbox.h"
+#include "editbox/maintextedit.h"
+#include "editbox/textbox.h"
+#include "files/filecommands.h"
 #include "platform/prompts.h"
+#include "recovery/journalkeeper.h"
 
 #include <QApplication>
 #include <QFile>

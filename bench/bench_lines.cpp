@@ -2,9 +2,9 @@
 // handler ask for the line of a position and the start of a line on every use, so both must
 // stay cheap however long the page is.
 #include "benchapp.h"
-#include "editor/insertion.h"
-#include "editor/maintextedit.h"
-#include "editor/textbox.h"
+#include "editbox/maintextedit.h"
+#include "editbox/textbox.h"
+#include "editing/insertion.h"
 
 #include <QApplication>
 #include <QStringList>

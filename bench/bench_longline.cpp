@@ -6,7 +6,7 @@
 #include "benchapp.h"
 #include "benchbox.h"
 #include "benchpage.h"
-#include "editor/maintextedit.h"
+#include "editbox/maintextedit.h"
 
 #include <QApplication>
 #include <QKeyEvent>

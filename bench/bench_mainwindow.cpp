@@ -5,8 +5,8 @@
 #include "app/startup.h"
 #include "benchapp.h"
 #include "core/appstate.h"
-#include "documents/filecommands.h"
-#include "editor/insertion.h"
+#include "editing/insertion.h"
+#include "files/filecommands.h"
 #include "platform/prompts.h"
 
 #include <QApplication>

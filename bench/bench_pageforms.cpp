@@ -5,7 +5,7 @@
 // kept by position through the edits.
 
 #include "core/textbuffer.h"
-#include "documents/documentcodec.h"
+#include "encodings/documentcodec.h"
 
 #include <benchmark/benchmark.h>
 
@@ -62,7 +62,7 @@ void Load(Loaded& page, const QByteArray& bytes)
 {
     tl::DecodedDocument doc = tl::DecodeDocument(bytes);
     page.buffer.setText(doc.text);
-    page.buffer.setCharacterForms(std::move(doc.forms));
+    page.buffer.setByteVariants(std::move(doc.forms));
     page.encoding = doc.encoding;
 }
 
@@ -94,14 +94,14 @@ void Save(benchmark::State& state, bool mixedForms)
     Loaded page;
     Load(page, Page(mixedForms));
     const QString text = page.buffer.text();
-    if (tl::EncodeDocument(text, page.encoding, page.buffer.characterForms()).bytes !=
+    if (tl::EncodeDocument(text, page.encoding, page.buffer.byteVariants()).bytes !=
         Page(mixedForms)) {
         state.SkipWithError("saving did not give back the page's bytes");
         return;
     }
     for (auto _ : state) {
         tl::EncodedDocument out =
-            tl::EncodeDocument(text, page.encoding, page.buffer.characterForms());
+            tl::EncodeDocument(text, page.encoding, page.buffer.byteVariants());
         benchmark::DoNotOptimize(out.bytes.constData());
     }
 }

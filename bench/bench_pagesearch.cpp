@@ -6,8 +6,8 @@
 //   building the result rows is counted too.
 #include "benchapp.h"
 #include "core/appstate.h"
-#include "documents/documentcodec.h"
-#include "editor/frmfindpages.h"
+#include "dialogs/find/frmfindpages.h"
+#include "encodings/documentcodec.h"
 #include "platform/prompts.h"
 
 #include <QFile>

@@ -9,12 +9,12 @@
 #include "benchapp.h"
 #include "benchpage.h"
 #include "core/appstate.h"
-#include "editor/insertion.h"
-#include "editor/keyhandler.h"
-#include "editor/maintextedit.h"
-#include "editor/search.h"
-#include "editor/textbox.h"
+#include "editbox/maintextedit.h"
+#include "editbox/textbox.h"
+#include "editing/insertion.h"
+#include "editing/keyhandler.h"
 #include "platform/prompts.h"
+#include "search/search.h"
 
 #include <QApplication>
 #include <QChar>

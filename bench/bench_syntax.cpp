@@ -8,9 +8,9 @@
 #include "benchbox.h"
 #include "benchpage.h"
 #include "core/appstate.h"
-#include "documents/documentcodec.h"
-#include "documents/filecommands.h"
-#include "editor/maintextedit.h"
+#include "editbox/maintextedit.h"
+#include "encodings/documentcodec.h"
+#include "files/filecommands.h"
 #include "platform/prompts.h"
 
 #include <QApplication>

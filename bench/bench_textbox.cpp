@@ -2,9 +2,9 @@
 // reads TopLine, TotalLine and LineFromChar every 50 ms and on every key stroke, so they must
 // stay cheap however long the page is.
 #include "benchapp.h"
-#include "editor/insertion.h"
-#include "editor/maintextedit.h"
-#include "editor/textbox.h"
+#include "editbox/maintextedit.h"
+#include "editbox/textbox.h"
+#include "editing/insertion.h"
 
 #include <QApplication>
 #include <QStringList>

@@ -4,7 +4,7 @@
 // benchmarks share.
 
 #include "core/document.h"
-#include "editor/maintextedit.h"
+#include "editbox/maintextedit.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

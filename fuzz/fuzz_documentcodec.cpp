@@ -1,7 +1,7 @@
 // Opening a page's bytes and saving the text unchanged: the bytes come back as they were
 // whenever the opening reported nothing lost (no undecodable bytes, no lone line breaks) and
 // no place where they would differ.
-#include "documents/documentcodec.h"
+#include "encodings/documentcodec.h"
 
 #include <cstdio>
 #include <cstdlib>

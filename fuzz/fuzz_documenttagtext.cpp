@@ -1,8 +1,8 @@
 // The recognizer reading the edit box's own buffer against the same text held as a string:
 // the line, the search for a closing marker, the ranges and the decision must agree.
 #include "core/document.h"
-#include "editor/documenttagtext.h"
-#include "editor/maintextedit.h"
+#include "editbox/maintextedit.h"
+#include "editing/documenttagtext.h"
 #include "fuzzinput.h"
 #include "reedit/tagrecognizer.h"
 

@@ -3,9 +3,9 @@
 // command is one undo step: undoing it gives back the text it started from.
 #include "commands/dispatcher.h"
 #include "core/appstate.h"
-#include "editor/insertion.h"
-#include "editor/maintextedit.h"
-#include "editor/textbox.h"
+#include "editbox/maintextedit.h"
+#include "editbox/textbox.h"
+#include "editing/insertion.h"
 #include "fuzzinput.h"
 #include "fuzzsession.h"
 #include "platform/prompts.h"

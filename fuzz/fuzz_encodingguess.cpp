@@ -1,5 +1,5 @@
 // The CP932 validity check, the plausibility test and the UTF-8/CP932 choice on random bytes.
-#include "documents/encodingguess.h"
+#include "encodings/encodingguess.h"
 #include "platform/codepage.h"
 
 #include <QString>

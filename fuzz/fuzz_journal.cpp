@@ -1,7 +1,7 @@
 // The recovery journal: random bytes must be refused or read, never crash; an entry written
 // reads back equal.
-#include "documents/journal.h"
 #include "fuzzinput.h"
+#include "recovery/journal.h"
 
 #include <QTimeZone>
 

@@ -1,5 +1,5 @@
 // The page-list reader on random bytes; a list written from the table reads back the same.
-#include "documents/pagelist.h"
+#include "files/pagelist.h"
 #include "platform/inifile.h"
 
 #include <QString>

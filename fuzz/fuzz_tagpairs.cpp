@@ -3,9 +3,9 @@
 // lines long enough to keep states inside them; some carets are asked about, the text is edited,
 // and carets are asked about again. The line start states and every pair must agree.
 #include "core/document.h"
-#include "editor/syntaxstates.h"
-#include "editor/tagpairs.h"
 #include "fuzzinput.h"
+#include "syntax/syntaxstates.h"
+#include "syntax/tagpairs.h"
 
 #include <QCoreApplication>
 

@@ -4,8 +4,8 @@
 // without a window: what the fuzz targets that drive commands share.
 
 #include "core/appstate.h"
-#include "editor/maintextedit.h"
-#include "editor/textbox.h"
+#include "editbox/maintextedit.h"
+#include "editbox/textbox.h"
 #include "platform/prompts.h"
 
 namespace tl::fuzz

@@ -4,25 +4,23 @@
 #include "commands/tagreedit.h"
 #include "core/appstate.h"
 #include "core/dialogregistry.h"
-#include "documents/diskwatch.h"
-#include "documents/filecommands.h"
-#include "documents/frmfilenames.h"
-#include "documents/journalkeeper.h"
-#include "documents/pagelist.h"
-#include "editor/editcommands.h"
-#include "editor/frmfindpages.h"
-#include "editor/keyhandler.h"
-#include "editor/maintextedit.h"
+#include "editbox/maintextedit.h"
+#include "editing/editcommands.h"
+#include "editing/keyhandler.h"
+#include "files/diskwatch.h"
+#include "files/filecommands.h"
+#include "files/pagelist.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/fonts.h"
 #include "platform/programfolder.h"
+#include "recovery/journalkeeper.h"
 
-#include "app/companions.h"
 #include "app/diskchangebar.h"
 #include "app/frmabout.h"
+#include "app/gutterruler.h"
 #include "app/mainlayout.h"
-#include "documents/paths.h"
+#include "files/paths.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -54,6 +52,40 @@ frmMain::frmMain(AppState& state, QWidget* parent)
     setAcceptDrops(true);
     state_.InputMode = false;
 
+    buildEditArea();
+    connectFileCommands();
+
+    buildToolbars();
+    buildStatusBar();
+    // The ruler never changes; drawing it now also covers a desktop that never activates us.
+    DrawColumnRuler();
+    // No document is open until one is loaded.
+    ShowEditor(false);
+
+    QDir::setCurrent(ProgramFolder());
+    buildMenus();
+    files_->LoadRecentFileMenu();
+    addPageSearchKey();
+    // The program's keys, the modified flag, stamps following their lines, and clicks.
+    InstallMainTextHandlers(
+        state_, textBox_, [this] { UpdateInputModeIndicator(); },
+        [this](qint64 pos) { ReeditTagAt(state_, textBox_, this, pos); });
+    RegisterDialogs(state_.Dialogs);
+    UpdateCommandStates();
+    // The registry belongs to the program state, which may outlive this window.
+    state_.Dialogs.Watch([window = QPointer<frmMain>(this)] {
+        if (window)
+            window->UpdateCommandStates();
+    });
+
+    followDocument();
+    resize(900, 680);
+}
+
+// The edit box and its companions (gutter, ruler, caret-line marker, line number) in the
+// central widget.
+void frmMain::buildEditArea()
+{
     const QFont font = EditorFont();
     mainText_->setObjectName(QStringLiteral("MainText"));
     mainText_->setSyntaxColoring(state_.SyntaxColoring);
@@ -88,7 +120,11 @@ frmMain::frmMain(AppState& state, QWidget* parent)
         UpdateLineGutter(true);
         ruler_->update();
     });
+}
 
+// The file commands, the changes-on-disk bar, the journal, and what the edit box reports.
+void frmMain::connectFileCommands()
+{
     files_ = std::make_unique<FileCommands>(state_, *this);
     // Changes on disk are told in the bar; the user answers there when it suits.
     connect(&files_->Disk(), &DiskWatch::Noticed, this, [this](const QString& text, bool reload) {
@@ -130,17 +166,10 @@ frmMain::frmMain(AppState& state, QWidget* parent)
     // A double click re-edits the tag at the clicked position.
     connect(mainText_, &MainTextEdit::DblClick, this,
             [this](qint64 pos) { ReeditTagAt(state_, textBox_, this, pos); });
+}
 
-    buildToolbars();
-    buildStatusBar();
-    // The ruler never changes; drawing it now also covers a desktop that never activates us.
-    DrawColumnRuler();
-    // No document is open until one is loaded.
-    ShowEditor(false);
-
-    QDir::setCurrent(ProgramFolder());
-    buildMenus();
-    files_->LoadRecentFileMenu();
+void frmMain::addPageSearchKey()
+{
     // Find across all pages has a key of its own and a button in the find dialog, no menu item.
     auto* findPages = new QAction(QStringLiteral("全ページから検索"), this);
     findPages->setObjectName(QStringLiteral("FindAllPages"));
@@ -152,18 +181,10 @@ frmMain::frmMain(AppState& state, QWidget* parent)
                        state_.Search.MatchCase);
     });
     addAction(findPages);
-    // The program's keys, the modified flag, stamps following their lines, and clicks.
-    InstallMainTextHandlers(
-        state_, textBox_, [this] { UpdateInputModeIndicator(); },
-        [this](qint64 pos) { ReeditTagAt(state_, textBox_, this, pos); });
-    RegisterDialogs(state_.Dialogs);
-    UpdateCommandStates();
-    // The registry belongs to the program state, which may outlive this window.
-    state_.Dialogs.Watch([window = QPointer<frmMain>(this)] {
-        if (window)
-            window->UpdateCommandStates();
-    });
+}
 
+void frmMain::followDocument()
+{
     // The companions and the status bar follow what they show, rather than a timer that would
     // wake the program twenty times a second while nothing happens.
     connect(&state_.Doc, &Document::edited, this, &frmMain::scheduleUpdate);
@@ -176,7 +197,6 @@ frmMain::frmMain(AppState& state, QWidget* parent)
     QInputMethod* inputMethod = QGuiApplication::inputMethod();
     connect(inputMethod, &QInputMethod::localeChanged, this, &frmMain::UpdateInputModeIndicator);
     connect(inputMethod, &QInputMethod::visibleChanged, this, &frmMain::UpdateInputModeIndicator);
-    resize(900, 680);
 }
 
 frmMain::~frmMain()
@@ -498,19 +518,19 @@ void frmMain::RestorePageList()
 
 void frmMain::ShowFileList()
 {
-    auto* dialog = new frmFileNames(state_, *files_, this);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->open();
+    state_.Dialogs.Open(QStringLiteral("frmFileNames"), DialogRequest{state_, textBox_, this, {}});
+}
+
+QDialog* frmMain::PageSearch() const
+{
+    return findChild<QDialog*>(QStringLiteral("frmFindPages"), Qt::FindDirectChildrenOnly);
 }
 
 void frmMain::ShowPageSearch(const QString& text, bool matchCase)
 {
-    if (!pageSearch_)
-        pageSearch_ = new frmFindPages(state_, *files_, textBox_, this);
-    pageSearch_->show();
-    pageSearch_->raise();
-    pageSearch_->activateWindow();
-    TrapErrors(*state_.prompts, [&] { pageSearch_->Search(text, matchCase); });
+    state_.Search.PagesText = text;
+    state_.Search.PagesMatchCase = matchCase;
+    state_.Dialogs.Open(QStringLiteral("frmFindPages"), DialogRequest{state_, textBox_, this, {}});
 }
 
 bool frmMain::QueryUnload()

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "documents/documentwindow.h"
-#include "documents/filecommands.h"
-#include "editor/frmfindpages.h"
-#include "editor/textbox.h"
+#include "editbox/textbox.h"
+#include "files/documentwindow.h"
+#include "files/filecommands.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -13,6 +12,7 @@
 #include <optional>
 
 class QAction;
+class QDialog;
 class QKeySequence;
 class QLabel;
 class QMenu;
@@ -46,7 +46,7 @@ public:
     AppState& state() { return state_; }
     MainTextEdit* MainText() const { return mainText_; }
     cTextBox& TextBox() { return textBox_; }
-    FileCommands& Files() { return *files_; }
+    FileCommands& Files() override { return *files_; }
     // The current page's recovery journal.
     JournalKeeper& Journal() { return *journal_; }
 
@@ -116,7 +116,8 @@ public:
     // The window that searches every page of the session (Ctrl+Shift+F), searching for text at
     // once when it is not empty.
     void ShowPageSearch(const QString& text, bool matchCase);
-    frmFindPages* PageSearch() const { return pageSearch_; }
+    // The window searching every page, once opened.
+    QDialog* PageSearch() const;
 
     // The close request: true when the close was cancelled. The page list is written either way.
     bool QueryUnload();
@@ -133,6 +134,10 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    void buildEditArea();
+    void connectFileCommands();
+    void addPageSearchKey();
+    void followDocument();
     void buildMenus();
     void buildFileMenu(QMenu* file);
     void buildToolbars();
@@ -158,7 +163,6 @@ private:
     std::array<QAction*, 4> toolbarItems_{};
     std::array<QLabel*, 3> panels_{};
     QToolButton* encodingPanel_ = nullptr;
-    QPointer<frmFindPages> pageSearch_;
     cTextBox textBox_;
     std::unique_ptr<FileCommands> files_;
     // After files_: it goes first, while the file commands it watches still exist.

@@ -5,13 +5,13 @@
 #include "commands/dispatcher.h"
 #include "commands/toolbarmap.h"
 #include "core/appstate.h"
-#include "documents/filecommands.h"
-#include "editor/editcommands.h"
-#include "editor/maintextedit.h"
-#include "editor/navigation.h"
-#include "editor/search.h"
+#include "editbox/maintextedit.h"
+#include "editing/editcommands.h"
+#include "editing/navigation.h"
+#include "files/filecommands.h"
 #include "platform/errors.h"
 #include "platform/programfolder.h"
+#include "search/search.h"
 
 #include <QMenuBar>
 #include <QToolBar>

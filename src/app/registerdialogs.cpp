@@ -1,8 +1,10 @@
 #include "app/registerdialogs.h"
 
+#include "dialogs/find/registerfind.h"
 #include "dialogs/html/registerhtml.h"
+#include "dialogs/pages/registerpages.h"
 #include "dialogs/tools/registertools.h"
-#include "editor/editordialogs.h"
+#include "editing/registerediting.h"
 
 namespace tl
 {
@@ -10,6 +12,8 @@ namespace tl
 void RegisterDialogs(DialogRegistry& registry)
 {
     RegisterEditorCommands(registry);
+    RegisterFindDialogs(registry);
+    RegisterPageDialogs(registry);
     RegisterHtmlDialogs(registry);
     RegisterToolDialogs(registry);
 }

@@ -1,11 +1,11 @@
 #include "app/startup.h"
 
 #include "app/frmmain.h"
-#include "documents/journalkeeper.h"
-#include "documents/settingsfiles.h"
+#include "files/settingsfiles.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/programfolder.h"
+#include "recovery/journalkeeper.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/appstate.h"
-#include "documents/filecommands.h"
+#include "files/filecommands.h"
 #include "platform/prompts.h"
 
 #include <QString>

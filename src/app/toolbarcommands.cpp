@@ -5,9 +5,9 @@
 #include "commands/dispatcher.h"
 #include "commands/toolbarmap.h"
 #include "core/appstate.h"
-#include "documents/filecommands.h"
-#include "editor/editcommands.h"
-#include "editor/insertion.h"
+#include "editing/editcommands.h"
+#include "editing/insertion.h"
+#include "files/filecommands.h"
 #include "platform/programfolder.h"
 
 #include <QAction>

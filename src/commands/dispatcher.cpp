@@ -2,8 +2,8 @@
 
 #include "commands/catalogue.h"
 #include "core/appstate.h"
-#include "editor/insertion.h"
-#include "editor/textbox.h"
+#include "editbox/textbox.h"
+#include "editing/insertion.h"
 #include "platform/errors.h"
 
 namespace tl

@@ -1,9 +1,9 @@
 #include "commands/tagreedit.h"
 
 #include "core/appstate.h"
-#include "editor/documenttagtext.h"
-#include "editor/insertion.h"
-#include "editor/textbox.h"
+#include "editbox/textbox.h"
+#include "editing/documenttagtext.h"
+#include "editing/insertion.h"
 #include "platform/errors.h"
 #include "reedit/tagrecognizer.h"
 

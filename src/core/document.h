@@ -120,9 +120,9 @@ public:
         Q_EMIT encodingChanged();
     }
     // Characters the file wrote in another CP932 form than the page's usual one; they follow
-    // the edits (see TextBuffer::characterForms). setText empties them.
-    const CharacterForms& characterForms() const { return buffer_.characterForms(); }
-    void setCharacterForms(CharacterForms forms) { buffer_.setCharacterForms(std::move(forms)); }
+    // the edits (see TextBuffer::byteVariants). setText empties them.
+    const ByteVariants& byteVariants() const { return buffer_.byteVariants(); }
+    void setByteVariants(ByteVariants forms) { buffer_.setByteVariants(std::move(forms)); }
     // The file at this path held bytes that could not be decoded (the user is asked once before
     // that file is overwritten); empty when none.
     const QString& undecodableFile() const { return undecodableFile_; }

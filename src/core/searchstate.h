@@ -15,6 +15,9 @@ struct SearchState {
     qint64 LastFoundPos = 0;
     // Set when the find dialog opens or its text changes; cleared by find-next.
     bool NewSearch = false;
+    // What the window searching every page searches for when it is opened.
+    QString PagesText;
+    bool PagesMatchCase = false;
 };
 
 // Where the definition finder and the three go-to commands return to.

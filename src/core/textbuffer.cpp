@@ -254,7 +254,7 @@ TextChange TextBuffer::apply(qsizetype pos, qsizetype count, QStringView crlfTex
     change.inserted = crlfText.size();
     change.line = lines_.lineOf(pos);
     if (!forms_.empty())
-        followForms(pos, count, crlfText.size());
+        followVariants(pos, count, crlfText.size());
 
     if (count > 0) {
         // Every removed CR starts a removed line break (a CR is always followed by its LF).
@@ -299,7 +299,7 @@ void TextBuffer::record(Action&& action, Merge merge)
                 return;
             }
             if (!action.insert && action.pos + action.text.size() == last.pos) { // Backspace
-                for (CharacterForm& form : last.forms)
+                for (ByteVariant& form : last.forms)
                     form.pos += action.text.size();
                 last.forms.insert(last.forms.begin(), action.forms.begin(), action.forms.end());
                 last.text.prepend(action.text);
@@ -307,7 +307,7 @@ void TextBuffer::record(Action&& action, Merge merge)
                 return;
             }
             if (!action.insert && action.pos == last.pos) { // Delete
-                for (CharacterForm form : action.forms) {
+                for (ByteVariant form : action.forms) {
                     form.pos += last.text.size();
                     last.forms.push_back(form);
                 }
@@ -455,7 +455,7 @@ TextChange TextBuffer::applyEach(std::shared_ptr<const std::vector<qsizetype>> p
     change.eachRemoved = removeLength;
     change.eachInserted = inserted;
     if (!forms_.empty())
-        followFormsEach(at, removeLength, inserted);
+        followVariantsEach(at, removeLength, inserted);
 
     auto breaksIn = [](const char16_t* s, qsizetype size) {
         return int(std::count(s, s + size, u'\r'));
@@ -533,7 +533,7 @@ std::vector<TextChange> TextBuffer::undo(SelectionRange* selection)
             changes.push_back(apply(a.pos, a.text.size(), {}));
         else
             changes.push_back(apply(a.pos, 0, a.text));
-        restoreForms(a.pos, a.forms);
+        restoreVariants(a.pos, a.forms);
         // The group's first action, undone last, holds the selection the step started from.
         *selection = a.before;
     }
@@ -563,12 +563,12 @@ std::vector<TextChange> TextBuffer::redo(qsizetype* caret)
     return changes;
 }
 
-void TextBuffer::setCharacterForms(CharacterForms forms)
+void TextBuffer::setByteVariants(ByteVariants forms)
 {
     std::stable_sort(forms.begin(), forms.end(),
-                     [](const CharacterForm& a, const CharacterForm& b) { return a.pos < b.pos; });
+                     [](const ByteVariant& a, const ByteVariant& b) { return a.pos < b.pos; });
     qsizetype last = -1; // of two at one place, the first is taken
-    std::erase_if(forms, [&](const CharacterForm& form) {
+    std::erase_if(forms, [&](const ByteVariant& form) {
         const bool keep =
             form.pos > last && form.pos < length() && chars_.at(form.pos) == form.character;
         if (keep)
@@ -581,16 +581,16 @@ void TextBuffer::setCharacterForms(CharacterForms forms)
 namespace
 {
 
-bool FormBefore(const CharacterForm& form, qsizetype pos)
+bool FormBefore(const ByteVariant& form, qsizetype pos)
 {
     return form.pos < pos;
 }
 
 } // namespace
 
-CharacterForms TextBuffer::formsIn(qsizetype from, qsizetype to) const
+ByteVariants TextBuffer::formsIn(qsizetype from, qsizetype to) const
 {
-    CharacterForms in;
+    ByteVariants in;
     if (forms_.empty())
         return in;
     for (auto it = std::lower_bound(forms_.begin(), forms_.end(), from, FormBefore);
@@ -599,14 +599,13 @@ CharacterForms TextBuffer::formsIn(qsizetype from, qsizetype to) const
     return in;
 }
 
-CharacterForms TextBuffer::formsInPlaces(const std::vector<qsizetype>& places,
-                                         qsizetype length) const
+ByteVariants TextBuffer::formsInPlaces(const std::vector<qsizetype>& places, qsizetype length) const
 {
-    CharacterForms in;
+    ByteVariants in;
     for (const qsizetype p : places) {
         if (forms_.empty() || p >= forms_.back().pos + 1)
             break;
-        for (CharacterForm form : formsIn(p, p + length)) {
+        for (ByteVariant form : formsIn(p, p + length)) {
             form.pos += p - places.front();
             in.push_back(form);
         }
@@ -614,7 +613,7 @@ CharacterForms TextBuffer::formsInPlaces(const std::vector<qsizetype>& places,
     return in;
 }
 
-void TextBuffer::followForms(qsizetype pos, qsizetype removed, qsizetype inserted)
+void TextBuffer::followVariants(qsizetype pos, qsizetype removed, qsizetype inserted)
 {
     const auto first = std::lower_bound(forms_.begin(), forms_.end(), pos, FormBefore);
     const auto last = std::lower_bound(first, forms_.end(), pos + removed, FormBefore);
@@ -623,12 +622,12 @@ void TextBuffer::followForms(qsizetype pos, qsizetype removed, qsizetype inserte
         it->pos += inserted - removed;
 }
 
-void TextBuffer::followFormsEach(const std::vector<qsizetype>& places, qsizetype removed,
-                                 qsizetype inserted)
+void TextBuffer::followVariantsEach(const std::vector<qsizetype>& places, qsizetype removed,
+                                    qsizetype inserted)
 {
     // Both lists ascend: one pass, each form moved by the places wholly before it.
     size_t next = 0;
-    std::erase_if(forms_, [&](CharacterForm& form) {
+    std::erase_if(forms_, [&](ByteVariant& form) {
         while (next < places.size() && places[next] + removed <= form.pos)
             ++next;
         if (next < places.size() && places[next] <= form.pos)
@@ -638,20 +637,20 @@ void TextBuffer::followFormsEach(const std::vector<qsizetype>& places, qsizetype
     });
 }
 
-void TextBuffer::restoreForms(qsizetype pos, const CharacterForms& relative)
+void TextBuffer::restoreVariants(qsizetype pos, const ByteVariants& relative)
 {
     if (relative.empty())
         return;
-    CharacterForms back;
+    ByteVariants back;
     back.reserve(relative.size());
-    for (CharacterForm form : relative) {
+    for (ByteVariant form : relative) {
         form.pos += pos;
         back.push_back(form);
     }
-    CharacterForms merged;
+    ByteVariants merged;
     merged.reserve(forms_.size() + back.size());
     std::merge(forms_.begin(), forms_.end(), back.begin(), back.end(), std::back_inserter(merged),
-               [](const CharacterForm& a, const CharacterForm& b) { return a.pos < b.pos; });
+               [](const ByteVariant& a, const ByteVariant& b) { return a.pos < b.pos; });
     forms_ = std::move(merged);
 }
 

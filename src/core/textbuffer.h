@@ -149,12 +149,12 @@ public:
 
     size_t memoryBytes() const { return chars_.capacityBytes(); }
 
-    // The characters kept in another form than the page's usual one (see CharacterForm),
+    // The characters kept in another form than the page's usual one (see ByteVariant),
     // ascending by position. They follow every edit: a removed character's form goes with it,
     // and undo brings it back. Edits touch them only while there are any.
-    const CharacterForms& characterForms() const { return forms_; }
+    const ByteVariants& byteVariants() const { return forms_; }
     // Replaces them; an entry that does not name the character at its position is left out.
-    void setCharacterForms(CharacterForms forms);
+    void setByteVariants(ByteVariants forms);
 
 private:
     // The places of a replaceEach (before it) with the text found there and its replacement.
@@ -174,7 +174,7 @@ private:
         SelectionRange before;
         std::shared_ptr<const EachEdit> each; // set for a replaceEach; the fields above unused
         // The kept forms of the removed characters, their positions relative to pos.
-        CharacterForms forms;
+        ByteVariants forms;
     };
 
     TextChange apply(qsizetype pos, qsizetype length, QStringView crlfText);
@@ -184,21 +184,21 @@ private:
     static std::shared_ptr<const std::vector<qsizetype>> placesAfter(const EachEdit& each);
     void record(Action&& action, Merge merge);
     // The kept forms in [from, to), relative to from.
-    CharacterForms formsIn(qsizetype from, qsizetype to) const;
+    ByteVariants formsIn(qsizetype from, qsizetype to) const;
     // The same for the places of a replaceEach, relative to the first place.
-    CharacterForms formsInPlaces(const std::vector<qsizetype>& places, qsizetype length) const;
+    ByteVariants formsInPlaces(const std::vector<qsizetype>& places, qsizetype length) const;
     // Kept forms follow an edit: those in the removed text go, those after it move.
-    void followForms(qsizetype pos, qsizetype removed, qsizetype inserted);
-    void followFormsEach(const std::vector<qsizetype>& places, qsizetype removed,
-                         qsizetype inserted);
+    void followVariants(qsizetype pos, qsizetype removed, qsizetype inserted);
+    void followVariantsEach(const std::vector<qsizetype>& places, qsizetype removed,
+                            qsizetype inserted);
     // Puts back forms that an undone removal took, relative to pos.
-    void restoreForms(qsizetype pos, const CharacterForms& relative);
+    void restoreVariants(qsizetype pos, const ByteVariants& relative);
     // Cheap checks of the structure after an edit at pos (test build only).
     void checkInvariants(qsizetype pos) const;
 
     GapVector<char16_t> chars_;
     LineIndex lines_;
-    CharacterForms forms_;
+    ByteVariants forms_;
     std::vector<Action> actions_;
     size_t current_ = 0; // actions [0, current_) are applied
     static constexpr size_t kNoSavePoint = size_t(-1);

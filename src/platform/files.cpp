@@ -144,6 +144,14 @@ ReadableFile OpenRegularFileForReading(const QString& path)
         ::close(fd);
         return file;
     }
+    // A regular file after all: reads block as usual from here (a file system may honour the
+    // flag on regular files too, and a read would then fail with EAGAIN).
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        file.error = errno;
+        ::close(fd);
+        return file;
+    }
     file.fd = fd;
     return file;
 }

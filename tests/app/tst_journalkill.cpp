@@ -1,7 +1,7 @@
 // The real program killed (SIGKILL) after typing on a page: the next start offers the typed
 // text back, and a save writes it to the page. Runs under xvfb-run and drives the windows with
 // xdotool.
-#include "documents/journal.h"
+#include "recovery/journal.h"
 #include "temphome.h"
 
 #include <QDirIterator>

@@ -1,8 +1,8 @@
 #include "app/frmmain.h"
 #include "app/startup.h"
-#include "documents/journal.h"
-#include "documents/settingsfiles.h"
+#include "files/settingsfiles.h"
 #include "killedcopy.h"
+#include "recovery/journal.h"
 #include "scriptedprompter.h"
 #include "temphome.h"
 

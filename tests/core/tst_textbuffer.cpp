@@ -50,9 +50,9 @@ struct FormModel {
         forms.erase(forms.begin() + pos, forms.begin() + pos + count);
         forms.insert(forms.begin() + pos, size_t(crlf.size()), quint16(0));
     }
-    CharacterForms kept() const
+    ByteVariants kept() const
     {
-        CharacterForms kept;
+        ByteVariants kept;
         for (qsizetype i = 0; i < text.size(); ++i)
             if (forms[size_t(i)])
                 kept.push_back({i, text[i].unicode(), forms[size_t(i)]});
@@ -394,8 +394,8 @@ void TestTextBuffer::keptFormsFollowEditsUndoAndRedo()
             model.forms[size_t(i)] = quint16(0xED00 + i % 200);
     TextBuffer buffer;
     buffer.setText(model.text);
-    buffer.setCharacterForms(model.kept());
-    QCOMPARE(buffer.characterForms(), model.kept());
+    buffer.setByteVariants(model.kept());
+    QCOMPARE(buffer.byteVariants(), model.kept());
 
     std::vector<FormModel> history{model};
     size_t current = 0;
@@ -437,22 +437,22 @@ void TestTextBuffer::keptFormsFollowEditsUndoAndRedo()
             history.push_back(model);
         }
         QCOMPARE(buffer.text(), model.text);
-        if (buffer.characterForms() != model.kept())
+        if (buffer.byteVariants() != model.kept())
             QFAIL(qPrintable(QStringLiteral("step %1: %2 kept forms, expected %3")
                                  .arg(step)
-                                 .arg(buffer.characterForms().size())
+                                 .arg(buffer.byteVariants().size())
                                  .arg(model.kept().size())));
     }
     SelectionRange selection;
     while (buffer.canUndo())
         buffer.undo(&selection);
     QCOMPARE(buffer.text(), history.front().text);
-    QCOMPARE(buffer.characterForms(), history.front().kept());
+    QCOMPARE(buffer.byteVariants(), history.front().kept());
     qsizetype caret = 0;
     while (buffer.canRedo())
         buffer.redo(&caret);
     QCOMPARE(buffer.text(), history[current].text);
-    QCOMPARE(buffer.characterForms(), history[current].kept());
+    QCOMPARE(buffer.byteVariants(), history[current].kept());
 }
 
 // Backspace and Delete over kept kanji merge into one undo step; undoing it puts every form
@@ -461,44 +461,44 @@ void TestTextBuffer::keptFormsComeBackWithMergedTyping()
 {
     const QString text = QStringLiteral("a") + QChar{kKanji} + QChar{kKanji} + QStringLiteral("b") +
                          QChar{kKanji} + QChar{kKanji} + QStringLiteral("c");
-    const CharacterForms kept = {
+    const ByteVariants kept = {
         {1, kKanji, 0xED40}, {2, kKanji, 0xFA5C}, {4, kKanji, 0xED40}, {5, kKanji, 0xFA5C}};
     TextBuffer buffer;
     buffer.setText(text);
-    buffer.setCharacterForms(kept);
+    buffer.setByteVariants(kept);
     using Merge = TextBuffer::Merge;
     for (qsizetype pos = 3; pos > 1; --pos) // Backspace from after the first pair
         buffer.replace(pos - 1, 1, {}, Merge::Typing);
     QCOMPARE(buffer.text(), QStringLiteral("ab") + QChar{kKanji} + QChar{kKanji} + u'c');
-    QCOMPARE(buffer.characterForms(), (CharacterForms{{2, kKanji, 0xED40}, {3, kKanji, 0xFA5C}}));
+    QCOMPARE(buffer.byteVariants(), (ByteVariants{{2, kKanji, 0xED40}, {3, kKanji, 0xFA5C}}));
     for (int k = 0; k < 2; ++k) // Delete at the second pair
         buffer.replace(2, 1, {}, Merge::Typing);
-    QCOMPARE(buffer.characterForms(), CharacterForms{});
+    QCOMPARE(buffer.byteVariants(), ByteVariants{});
     SelectionRange selection;
     buffer.undo(&selection);
     buffer.undo(&selection);
     QVERIFY(!buffer.canUndo());
     QCOMPARE(buffer.text(), text);
-    QCOMPARE(buffer.characterForms(), kept);
+    QCOMPARE(buffer.byteVariants(), kept);
     // Typed again, the kanji takes the page's usual form: nothing is kept for it.
     buffer.replace(1, 1, QString(QChar{kKanji}));
-    QCOMPARE(buffer.characterForms(),
-             (CharacterForms{{2, kKanji, 0xFA5C}, {4, kKanji, 0xED40}, {5, kKanji, 0xFA5C}}));
+    QCOMPARE(buffer.byteVariants(),
+             (ByteVariants{{2, kKanji, 0xFA5C}, {4, kKanji, 0xED40}, {5, kKanji, 0xFA5C}}));
 }
 
 void TestTextBuffer::keptFormsMustNameTheirCharacter()
 {
     TextBuffer buffer;
     buffer.setText(QStringLiteral("a") + QChar{kKanji} + QStringLiteral("\n") + QChar{kKanji});
-    buffer.setCharacterForms({{4, kKanji, 2},
-                              {0, kKanji, 1},
-                              {1, kKanji, 3},
-                              {1, kKanji, 4},
-                              {2, kKanji, 5},
-                              {9, kKanji, 6}});
-    QCOMPARE(buffer.characterForms(), (CharacterForms{{1, kKanji, 3}, {4, kKanji, 2}}));
+    buffer.setByteVariants({{4, kKanji, 2},
+                            {0, kKanji, 1},
+                            {1, kKanji, 3},
+                            {1, kKanji, 4},
+                            {2, kKanji, 5},
+                            {9, kKanji, 6}});
+    QCOMPARE(buffer.byteVariants(), (ByteVariants{{1, kKanji, 3}, {4, kKanji, 2}}));
     buffer.setText(QStringLiteral("x"));
-    QCOMPARE(buffer.characterForms(), CharacterForms{});
+    QCOMPARE(buffer.byteVariants(), ByteVariants{});
 }
 
 QTEST_GUILESS_MAIN(TestTextBuffer)

@@ -9,8 +9,8 @@
 #include "core/appstate.h"
 #include "dialogkit/tagdialog.h"
 #include "dialogs/tools/colorslots.h"
-#include "editor/maintextedit.h"
-#include "editor/textbox.h"
+#include "editbox/maintextedit.h"
+#include "editbox/textbox.h"
 #include "fixtures.h"
 #include "modaldialogs.h"
 

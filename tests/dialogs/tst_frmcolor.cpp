@@ -6,7 +6,7 @@
 #include "dialogs/tools/colorslots.h"
 #include "dialogs/tools/frmcolor.h"
 #include "dialogs/tools/registertools.h"
-#include "editor/textbox.h"
+#include "editbox/textbox.h"
 #include "fixtures.h"
 #include "modaldialogs.h"
 #include "platform/atomicwrite.h"

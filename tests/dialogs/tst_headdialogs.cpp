@@ -5,8 +5,8 @@
 #include "dialogs/html/frmbasefont.h"
 #include "dialogs/html/frmpage.h"
 #include "dialogs/html/frmtitle.h"
-#include "editor/maintextedit.h"
-#include "editor/textbox.h"
+#include "editbox/maintextedit.h"
+#include "editbox/textbox.h"
 #include "fixtures.h"
 #include "modaldialogs.h"
 
@@ -192,6 +192,14 @@ void TestHeadDialogs::titleCompose_data()
                           "<META NAME='Comments' CONTENT='say \"hi\"'>\r\n"
                           "<TITLE>T</TITLE>\r\n"
                           "</HEAD>\r\n");
+    // A value holding the chosen quote takes the other one, so the tag stays whole.
+    TitleFields quoted = Title({Line::Description, Line::Keywords}, QString());
+    quoted.meta[1] = QStringLiteral("say \"hi\"");
+    quoted.meta[2] = QStringLiteral("it's");
+    QTest::newRow("meta_content_holding_the_quote_takes_the_other")
+        << quoted
+        << QStringLiteral("<META NAME=\"Description\" CONTENT='say \"hi\"'>\r\n"
+                          "<META NAME=\"Keywords\" CONTENT=\"it's\">\r\n");
     QTest::newRow("reediting_title_has_no_line_break")
         << Title({Line::Title}, QStringLiteral("Old"), QuoteStyle::Double, true)
         << QStringLiteral("<TITLE>Old</TITLE>");

@@ -2,8 +2,8 @@
 // colour and file buttons, and failures inside a dialog's handlers.
 #include "core/appstate.h"
 #include "dialogkit/tagdialog.h"
-#include "editor/maintextedit.h"
-#include "editor/textbox.h"
+#include "editbox/maintextedit.h"
+#include "editbox/textbox.h"
 #include "fixtures.h"
 #include "platform/errors.h"
 #include "platform/programfolder.h"

@@ -9,8 +9,8 @@
 #include "dialogs/html/frmh.h"
 #include "dialogs/html/frmlines.h"
 #include "dialogs/html/frmmarker.h"
-#include "editor/maintextedit.h"
-#include "editor/textbox.h"
+#include "editbox/maintextedit.h"
+#include "editbox/textbox.h"
 #include "fixtures.h"
 #include "modaldialogs.h"
 #include "scriptedprompter.h"
@@ -510,6 +510,17 @@ void TestTextDialogs::open_data()
         QStringLiteral("<HR SIZE='3' WIDTH=300 ALIGN=center COLOR=red>"), none,
         QStringLiteral("size=[3] width=[300] color=[red] align=center quote='"),
         QStringLiteral("<HR SIZE='3' COLOR='red' WIDTH='300' ALIGN='Center'>"));
+    row("lines_percent_without_quotes_before_the_close", "frmLines",
+        QStringLiteral("<hr width=50%>"), none,
+        QStringLiteral("size=[0] width=[50] color=[] align=none quote=\" percent"),
+        QStringLiteral("<HR WIDTH=\"50%\">"));
+    row("lines_percent_of_an_asp_block_is_not_the_width's", "frmLines",
+        QStringLiteral("<HR WIDTH=\"300\" COLOR=\"<%=c%>\">"), none,
+        QStringLiteral("size=[0] width=[300] color=[<] align=none quote=\""),
+        QStringLiteral("<HR COLOR=\"<\" WIDTH=\"300\">"));
+    row("lines_width_of_an_asp_block_is_no_percent", "frmLines",
+        QStringLiteral("<HR WIDTH=\"<%=w%>\">"), none,
+        QStringLiteral("size=[0] width=[0] color=[] align=none quote=\""), QStringLiteral("<HR>"));
     row("lines_non_number_shows_0", "frmLines", QStringLiteral("<HR SIZE=abc WIDTH=>"), none,
         QStringLiteral("size=[0] width=[0] color=[] align=none quote=\""), QStringLiteral("<HR>"));
     row("lines_fraction_shown_as_read", "frmLines", QStringLiteral("<HR SIZE=1.5>"), none,

@@ -71,6 +71,7 @@ private Q_SLOTS:
     void writeThroughLinkWhoseFileIsGone();
     void onlyRegularFilesAreCopiedOrWrittenInPlace_data();
     void onlyRegularFilesAreCopiedOrWrittenInPlace();
+    void regularFileOpensForBlockingReads();
     void failedCallLeavesTheOldFile_data();
     void failedCallLeavesTheOldFile();
     void copyThatCannotTakeTheGroupGivesItNoMore();
@@ -350,6 +351,25 @@ void TestAtomicWrite::onlyRegularFilesAreCopiedOrWrittenInPlace()
         QVERIFY2(!pipe->fired(), "waited on the pipe");
     QCOMPARE(QDir(home.home()).entryList(QDir::Files | QDir::Hidden),
              QStringList{QStringLiteral("odd.bak")});
+}
+
+// The look-then-open guard opens without waiting, but the descriptor it hands on reads as any
+// other: a file system that honours O_NONBLOCK on regular files would otherwise fail the read.
+void TestAtomicWrite::regularFileOpensForBlockingReads()
+{
+    TempHome home;
+    const QString page = home.file(QStringLiteral("page.htm"));
+    TempHome::writeBytes(page, "<HTML>\r\n");
+    ReadableFile file = OpenRegularFileForReading(page);
+    QCOMPARE(file.error, 0);
+    QVERIFY(file.fd >= 0);
+    const int flags = ::fcntl(file.fd, F_GETFL);
+    QVERIFY(flags >= 0);
+    QCOMPARE(flags & O_NONBLOCK, 0);
+    QByteArray bytes;
+    QCOMPARE(ReadRest(file.fd, bytes), 0);
+    ::close(file.fd);
+    QCOMPARE(bytes, QByteArray("<HTML>\r\n"));
 }
 
 // A call that fails while the new file takes the old one's place leaves the old file as it was

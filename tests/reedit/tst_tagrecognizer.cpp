@@ -1,10 +1,10 @@
 // The decision a double click makes on the tag at the caret: which dialogs open, in which
 // order, on which range, or a beep.
-#include "editor/documenttagtext.h"
+#include "editing/documenttagtext.h"
 #include "reedit/tagend.h"
 #include "reedit/tagrecognizer.h"
 
-#include "editor/maintextedit.h"
+#include "editbox/maintextedit.h"
 #include <QStringList>
 #include <QTest>
 

@@ -2,7 +2,7 @@
 
 #include "app/frmmain.h"
 #include "core/appstate.h"
-#include "editor/maintextedit.h"
+#include "editbox/maintextedit.h"
 #include "scriptedprompter.h"
 #include "temphome.h"
 

@@ -2,7 +2,7 @@
 
 #include "app/frmmain.h"
 #include "core/appstate.h"
-#include "documents/filecommands.h"
+#include "files/filecommands.h"
 #include "scriptedprompter.h"
 #include "temphome.h"
 

@@ -2,8 +2,8 @@
 
 #include "app/frmmain.h"
 #include "core/appstate.h"
-#include "editor/maintextedit.h"
-#include "editor/textbox.h"
+#include "editbox/maintextedit.h"
+#include "editbox/textbox.h"
 #include "scriptedprompter.h"
 #include "temphome.h"
 

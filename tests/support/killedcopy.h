@@ -1,6 +1,6 @@
 #pragma once
 
-#include "documents/journal.h"
+#include "recovery/journal.h"
 
 #include <QFile>
 #include <QTest>

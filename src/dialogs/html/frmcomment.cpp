@@ -1,6 +1,6 @@
 #include "dialogs/html/frmcomment.h"
 
-#include "editor/insertion.h"
+#include "editing/insertion.h"
 
 #include <QEvent>
 

@@ -2,7 +2,7 @@
 
 #include "core/appstate.h"
 #include "dialogkit/dialogtext.h"
-#include "editor/insertion.h"
+#include "editing/insertion.h"
 #include "platform/errors.h"
 #include "reedit/attrreaders.h"
 #include "reedit/markersearch.h"

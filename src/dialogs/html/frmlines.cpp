@@ -34,6 +34,23 @@ const DialogRules<LinesFields> kRules{
                 QStringLiteral("ALIGN"), QStringLiteral("NOSHADE")},
 };
 
+// Whether the WIDTH value read from tag is followed by "%" ("50%"). A "%" elsewhere in the tag
+// (an ASP block, another attribute) says nothing of the width.
+bool WidthIsPercent(QStringView tag, const QString& width)
+{
+    if (width.isEmpty() || width.startsWith(u'<'))
+        return false;
+    constexpr QStringView name = u"WIDTH=";
+    const qsizetype at = tag.indexOf(name, 0, Qt::CaseInsensitive);
+    if (at < 0)
+        return false;
+    qsizetype pos = at + name.size();
+    while (pos < tag.size() && QStringView(u"\"'=>").contains(tag[pos]))
+        ++pos;
+    pos += width.size();
+    return pos < tag.size() && tag[pos] == u'%';
+}
+
 } // namespace
 
 LinesFields OpenLines(const QString& old)
@@ -43,7 +60,7 @@ LinesFields OpenLines(const QString& old)
         f.size = ReadAttrWord(old, u"SIZE=");
         f.width = ReadAttrWord(old, u"WIDTH=");
         f.color = ReadAttrWord(old, u"COLOR=");
-        f.percent = old.contains(u'%');
+        f.percent = WidthIsPercent(old, f.width);
         f.noShade = ContainsNoCase(old, u"NOSHADE");
         f.align = AlignOf(ReadAttrWord(old, u"ALIGN="));
         f.quote = QuoteStyleOf(old);

@@ -1,7 +1,7 @@
 #include "dialogs/html/frmmarker.h"
 
 #include "dialogkit/dialogtext.h"
-#include "editor/insertion.h"
+#include "editing/insertion.h"
 #include "reedit/attrreaders.h"
 #include "reedit/markersearch.h"
 

@@ -1,6 +1,6 @@
 #include "dialogs/html/frmp.h"
 
-#include "editor/insertion.h"
+#include "editing/insertion.h"
 #include "reedit/attrreaders.h"
 #include "reedit/markersearch.h"
 

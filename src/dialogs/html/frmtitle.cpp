@@ -1,7 +1,7 @@
 #include "dialogs/html/frmtitle.h"
 
-#include "editor/insertion.h"
-#include "editor/textbox.h"
+#include "editbox/textbox.h"
+#include "editing/insertion.h"
 #include "reedit/markersearch.h"
 #include "reedit/tagend.h"
 
@@ -66,7 +66,7 @@ QString LineText(const TitleFields& f, Line line)
     case Line::Comments: {
         const int i = line - Line::Author;
         return QStringLiteral("<META NAME=") + Quoted(kMetaNames[i], q) +
-               QStringLiteral(" CONTENT=") + Quoted(f.meta[i], q) + u'>' + kCrLf;
+               QStringLiteral(" CONTENT=") + QuotedValue(f.meta[i], f.quote) + u'>' + kCrLf;
     }
     case Line::Title: {
         if (f.openingTagOnly)

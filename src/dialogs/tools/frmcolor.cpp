@@ -1,7 +1,7 @@
 #include "dialogs/tools/frmcolor.h"
 
 #include "core/appstate.h"
-#include "editor/textbox.h"
+#include "editbox/textbox.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/inifile.h"
@@ -103,7 +103,48 @@ frmColor::frmColor(const DialogRequest& request)
     auto* page = new QFrame(this);
     BuildMockPage(page);
 
-    // The slots: option button, caption, value, "OldColor...".
+    QGridLayout* slotGrid = BuildSlots();
+    QGridLayout* sliderGrid = BuildSliders();
+    QGridLayout* swatchGrid = BuildSwatches();
+
+    writeButton_->setObjectName(QStringLiteral("CmdWrite"));
+    clearButton_->setObjectName(QStringLiteral("CmdClear"));
+    closeButton_->setObjectName(QStringLiteral("CmdClose"));
+    for (QPushButton* button : {writeButton_, clearButton_, closeButton_})
+        button->setAutoDefault(false);
+    connect(writeButton_, &QPushButton::clicked, this, &frmColor::WriteClicked);
+    connect(clearButton_, &QPushButton::clicked, this, &frmColor::ClearClicked);
+    connect(closeButton_, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(page, 1);
+    left->addLayout(sliderGrid);
+    auto* top = new QHBoxLayout;
+    top->addLayout(left, 1);
+    top->addLayout(slotGrid);
+    top->addLayout(swatchGrid);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(writeButton_);
+    buttons->addWidget(clearButton_);
+    buttons->addWidget(closeButton_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(buttons);
+
+    SetKeyboardOrder();
+
+    EnsurePaletteFile();
+    LoadPalette();
+    PresetFromCaller();
+    // With no calling dialog "Write" goes into the page; while no page is shown there is none
+    // to write into (the picker still edits and saves the palette).
+    writeButton_->setEnabled(caller_ || box_.Visible());
+}
+
+QGridLayout* frmColor::BuildSlots()
+{
+    // Per slot: option button, caption, value, "OldColor...".
     auto* slotGrid = new QGridLayout;
     auto* optionGroup = new QButtonGroup(this);
     for (int i = 0; i < kSlotCount; ++i) {
@@ -137,8 +178,11 @@ frmColor::frmColor(const DialogRequest& request)
         });
         connect(old, &QPushButton::clicked, this, [this, i] { RestoreOldColor(i); });
     }
+    return slotGrid;
+}
 
-    // The sliders.
+QGridLayout* frmColor::BuildSliders()
+{
     auto* sliderGrid = new QGridLayout;
     static const char* const kSliderCaptions[] = {"RED", "GREEN", "BLUE"};
     for (int i = 0; i < 3; ++i) {
@@ -156,8 +200,12 @@ frmColor::frmColor(const DialogRequest& request)
         sliderGrid->addWidget(slider, i, 1);
         sliders_[size_t(i)] = slider;
     }
+    return sliderGrid;
+}
 
-    // The swatches, in columns top to bottom.
+QGridLayout* frmColor::BuildSwatches()
+{
+    // In columns top to bottom.
     auto* swatchGrid = new QGridLayout;
     swatchGrid->setSpacing(2);
     for (int i = 0; i < kSwatchCount; ++i) {
@@ -176,33 +224,12 @@ frmColor::frmColor(const DialogRequest& request)
         connect(swatch, &QToolButton::clicked, this,
                 [this, value] { SetSliderColor(ColorValueToRgb(value)); });
     }
+    return swatchGrid;
+}
 
-    writeButton_->setObjectName(QStringLiteral("CmdWrite"));
-    clearButton_->setObjectName(QStringLiteral("CmdClear"));
-    closeButton_->setObjectName(QStringLiteral("CmdClose"));
-    for (QPushButton* button : {writeButton_, clearButton_, closeButton_})
-        button->setAutoDefault(false);
-    connect(writeButton_, &QPushButton::clicked, this, &frmColor::WriteClicked);
-    connect(clearButton_, &QPushButton::clicked, this, &frmColor::ClearClicked);
-    connect(closeButton_, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* left = new QVBoxLayout;
-    left->addWidget(page, 1);
-    left->addLayout(sliderGrid);
-    auto* top = new QHBoxLayout;
-    top->addLayout(left, 1);
-    top->addLayout(slotGrid);
-    top->addLayout(swatchGrid);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(writeButton_);
-    buttons->addWidget(clearButton_);
-    buttons->addWidget(closeButton_);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addLayout(buttons);
-
-    // Keyboard order: slots, sliders, swatches, then the three buttons.
+// Keyboard order: slots, sliders, swatches, then the three buttons.
+void frmColor::SetKeyboardOrder()
+{
     QWidget* previous = nullptr;
     auto chain = [&](QWidget* next) {
         if (previous)
@@ -221,7 +248,11 @@ frmColor::frmColor(const DialogRequest& request)
     chain(writeButton_);
     chain(clearButton_);
     chain(closeButton_);
+}
 
+// A first start writes the palette with every slot's default.
+void frmColor::EnsurePaletteFile()
+{
     if (!FileExists(palettePath_)) {
         IniDocument fresh;
         for (const ColorSlot& slot : ColorSlots())
@@ -229,11 +260,6 @@ frmColor::frmColor(const DialogRequest& request)
         if (const FileWriteResult written = fresh.write(palettePath_); !written)
             ShowRunTimeError(prompts_, CannotWriteFileText(palettePath_, written.code));
     }
-    LoadPalette();
-    PresetFromCaller();
-    // With no calling dialog "Write" goes into the page; while no page is shown there is none
-    // to write into (the picker still edits and saves the palette).
-    writeButton_->setEnabled(caller_ || box_.Visible());
 }
 
 void frmColor::BuildMockPage(QFrame* page)

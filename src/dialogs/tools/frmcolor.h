@@ -10,6 +10,7 @@
 #include <array>
 
 class QFrame;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -54,6 +55,11 @@ protected:
 
 private:
     void BuildMockPage(QFrame* page);
+    QGridLayout* BuildSlots();
+    QGridLayout* BuildSliders();
+    QGridLayout* BuildSwatches();
+    void SetKeyboardOrder();
+    void EnsurePaletteFile();
     void LoadPalette();
     void SavePalette() const;
     void PresetFromCaller();
