@@ -1,4 +1,4 @@
-// The colour picker: colour text conversions, the palette file, preloading from and writing
+// The colour picker: the palette file, preloading from and writing
 // into the dialog that opened it (or the page), and the timer that moves the sliders' colour
 // into the selected slot, through the real widgets.
 #include "core/appstate.h"
@@ -131,12 +131,6 @@ class TestFrmColor : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void slotText_data();
-    void slotText();
-    void slotValue_data();
-    void slotValue();
-    void colorValue_data();
-    void colorValue();
     void freshPaletteFileHoldsTheDefaults();
     void failedPaletteWriteIsTold();
     void preloadTakesOnlyValidValues_data();
@@ -158,88 +152,6 @@ private Q_SLOTS:
     void swatchFromMainWindowMenuIsInsertedIntoPage();
     void pageDialogsColourButtonFillsItsFiveFields();
 };
-
-void TestFrmColor::slotText_data()
-{
-    QTest::addColumn<int>("red");
-    QTest::addColumn<int>("green");
-    QTest::addColumn<int>("blue");
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("leading_zeros") << 10 << 200 << 5 << QStringLiteral("#0AC805");
-    QTest::newRow("black") << 0 << 0 << 0 << QStringLiteral("#000000");
-    QTest::newRow("white") << 255 << 255 << 255 << QStringLiteral("#FFFFFF");
-    QTest::newRow("order_is_red_green_blue") << 1 << 171 << 240 << QStringLiteral("#01ABF0");
-}
-
-void TestFrmColor::slotText()
-{
-    QFETCH(int, red);
-    QFETCH(int, green);
-    QFETCH(int, blue);
-    QFETCH(QString, text);
-    QCOMPARE(RgbToSlotText(Rgb{red, green, blue}), text);
-    QCOMPARE(SlotTextToRgb(text), std::optional(Rgb{red, green, blue}));
-}
-
-void TestFrmColor::slotValue_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("rgb"); // "r,g,b", empty when refused
-
-    QTest::newRow("upper_case") << QStringLiteral("#FF8000") << QStringLiteral("255,128,0");
-    QTest::newRow("lower_case") << QStringLiteral("#ff80a0") << QStringLiteral("255,128,160");
-    QTest::newRow("six_characters") << QStringLiteral("#12345") << QString();
-    QTest::newRow("eight_characters") << QStringLiteral("#1234567") << QString();
-    QTest::newRow("no_hash") << QStringLiteral("12345678") << QString();
-    QTest::newRow("hash_elsewhere") << QStringLiteral("123456#") << QString();
-    QTest::newRow("not_hex") << QStringLiteral("#GGGGGG") << QString();
-    QTest::newRow("sign") << QStringLiteral("#+12345") << QString();
-    QTest::newRow("space") << QStringLiteral("#12 456") << QString();
-    QTest::newRow("leading_space") << QStringLiteral(" #12345") << QString();
-    QTest::newRow("full_width_digit") << QStringLiteral("#12345１") << QString();
-    QTest::newRow("empty") << QString() << QString();
-}
-
-void TestFrmColor::slotValue()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, rgb);
-    QCOMPARE(IsSlotValue(text), !rgb.isEmpty());
-    const auto converted = SlotTextToRgb(text);
-    QCOMPARE(converted ? QStringLiteral("%1,%2,%3")
-                             .arg(converted->red)
-                             .arg(converted->green)
-                             .arg(converted->blue)
-                       : QString(),
-             rgb);
-}
-
-void TestFrmColor::colorValue_data()
-{
-    QTest::addColumn<qint64>("value");
-    QTest::addColumn<int>("red");
-    QTest::addColumn<int>("green");
-    QTest::addColumn<int>("blue");
-
-    QTest::newRow("zero") << qint64(0) << 0 << 0 << 0;
-    QTest::newRow("red_is_the_low_byte") << qint64(0x0000FF) << 255 << 0 << 0;
-    QTest::newRow("orange") << qint64(0x0080FF) << 255 << 128 << 0;
-    QTest::newRow("blue_is_the_high_byte") << qint64(0xC00000) << 0 << 0 << 192;
-    QTest::newRow("system_colour") << qint64(-2147483633) << 192 << 192 << 192;
-    QTest::newRow("minus_one") << qint64(-1) << 192 << 192 << 192;
-}
-
-void TestFrmColor::colorValue()
-{
-    QFETCH(qint64, value);
-    QFETCH(int, red);
-    QFETCH(int, green);
-    QFETCH(int, blue);
-    QCOMPARE(ColorValueToRgb(value), (Rgb{red, green, blue}));
-    if (value >= 0)
-        QCOMPARE(RgbToColorValue(Rgb{red, green, blue}), value);
-}
 
 void TestFrmColor::freshPaletteFileHoldsTheDefaults()
 {
