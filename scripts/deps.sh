@@ -8,6 +8,7 @@ packages=(
   fonts-noto-cjk fonts-ipafont-mincho fonts-ipafont-gothic fonts-dejavu-core
   libbenchmark-dev libuchardet-dev clang libfuzzer-14-dev
   xvfb xauth x11-utils xdotool
+  dbus dbus-x11 at-spi2-core python3-pyatspi
   dpkg-dev desktop-file-utils
 )
 

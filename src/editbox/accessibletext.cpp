@@ -150,13 +150,15 @@ QString AccessibleMainText::attributes(int offset, int* startOffset, int* endOff
     *startOffset = *endOffset = offset;
     if (offset < 0 || offset >= e->length())
         return {};
-    // The colour the characters are shown in, as AT-SPI names it: code told from text.
+    // The colour the characters are shown in, which tells code from text. Qt's AT-SPI bridge
+    // reads the IAccessible2 name and form ("color:rgb(r,g,b)") and hands it on as AT-SPI's
+    // "fg-color:r,g,b"; a name it does not know it drops.
     qsizetype from = offset;
     qsizetype to = offset;
     const QColor color = e->shownColorAt(offset, &from, &to);
     *startOffset = int(from);
     *endOffset = int(to);
-    return QStringLiteral("fg-color:%1,%2,%3;")
+    return QStringLiteral("color:rgb(%1,%2,%3);")
         .arg(color.red())
         .arg(color.green())
         .arg(color.blue());

@@ -168,13 +168,13 @@ void TestSyntaxView::accessibleColourAttributes_data()
     QTest::addColumn<int>("start");
     QTest::addColumn<int>("end");
     // Text: <B>x&amp;</B>\r\nnext
-    QTest::newRow("tag") << true << false << 1 << u"fg-color:128,32,96;"_qs << 0 << 3;
-    QTest::newRow("plain_text") << true << false << 3 << u"fg-color:0,0,0;"_qs << 3 << 4;
-    QTest::newRow("entity") << true << false << 5 << u"fg-color:0,109,119;"_qs << 4 << 9;
-    QTest::newRow("line_break") << true << false << 13 << u"fg-color:0,0,0;"_qs << 13 << 15;
+    QTest::newRow("tag") << true << false << 1 << u"color:rgb(128,32,96);"_qs << 0 << 3;
+    QTest::newRow("plain_text") << true << false << 3 << u"color:rgb(0,0,0);"_qs << 3 << 4;
+    QTest::newRow("entity") << true << false << 5 << u"color:rgb(0,109,119);"_qs << 4 << 9;
+    QTest::newRow("line_break") << true << false << 13 << u"color:rgb(0,0,0);"_qs << 13 << 15;
     QTest::newRow("stamp_blue_over_the_tag")
-        << true << true << 1 << u"fg-color:0,0,255;"_qs << 0 << 13;
-    QTest::newRow("coloring_off") << false << false << 1 << u"fg-color:0,0,0;"_qs << 0 << 13;
+        << true << true << 1 << u"color:rgb(0,0,255);"_qs << 0 << 13;
+    QTest::newRow("coloring_off") << false << false << 1 << u"color:rgb(0,0,0);"_qs << 0 << 13;
     QTest::newRow("end_of_text") << true << false << 19 << QString() << 19 << 19;
 }
 
