@@ -46,8 +46,8 @@ QString OwnerName(const CopyLock& owner)
 
 QByteArray EncodeSaveMark(const SaveMark& mark)
 {
-    return kMagic + "page=" + mark.page.toUtf8().toPercentEncoding() +
-           "\nbackup=" + mark.backup.toUtf8().toPercentEncoding() + '\n';
+    return kMagic + "page=" + mark.page.toUtf8().toPercentEncoding("/") +
+           "\nbackup=" + mark.backup.toUtf8().toPercentEncoding("/") + '\n';
 }
 
 std::optional<SaveMark> DecodeSaveMark(QByteArrayView bytes)
@@ -56,10 +56,8 @@ std::optional<SaveMark> DecodeSaveMark(QByteArrayView bytes)
         return std::nullopt;
     qsizetype pos = kMagic.size();
     const auto page = ReadField(bytes, pos, "page");
-    // An empty backup is "backup=" alone.
-    const auto backup = bytes.sliced(pos) == "backup=\n" ? std::optional<QString>(QString())
-                                                         : ReadField(bytes, pos, "backup");
-    if (!page || page->isEmpty() || !backup || (pos != bytes.size() && !backup->isEmpty()))
+    const auto backup = ReadField(bytes, pos, "backup"); // empty: saved without one
+    if (!page || page->isEmpty() || !backup || pos != bytes.size())
         return std::nullopt;
     return SaveMark{*page, *backup};
 }
@@ -81,9 +79,9 @@ std::optional<CopyLock> SaveMarkOwner(const QString& fileName)
     const QStringList parts = fileName.chopped(kSuffix.size()).split(u'-');
     bool pidOk = false, startOk = false, numberOk = parts.size() == 2;
     const qint64 pid = parts.value(0).toLongLong(&pidOk);
-    parts.value(1).toULongLong(&startOk);
+    (void)parts.value(1).toULongLong(&startOk);
     if (parts.size() == 3)
-        parts[2].toUInt(&numberOk);
+        (void)parts[2].toUInt(&numberOk);
     if (!pidOk || pid <= 0 || !startOk || !numberOk)
         return std::nullopt;
     return CopyLock{pid, parts[1] == u'0' ? QByteArray() : parts[1].toLatin1()};
