@@ -186,15 +186,21 @@ void TestSaveKill::killDuringInPlaceSaveIsToldAtNextStart()
                  QStringLiteral("x")});
         XdoTool({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("0"),
                  QStringLiteral("ctrl+s")});
-        // The mark shows that the write in place has begun: the kill comes a little later,
-        // later at each attempt, until one lands inside the write.
-        // Looked for without the event loop: the bytes reach the page within some 20 ms.
+        // The mark shows that the write in place is about to begin, and the page's first byte
+        // that its first bytes are in: the kill comes then, while the rest is still to come.
+        // Looked for without the event loop, since the whole write takes some 20 ms.
         QElapsedTimer waited;
         waited.start();
         while (MarksIn(run.home()).isEmpty() && waited.elapsed() < 60000)
             ::usleep(500);
         QVERIFY2(!MarksIn(run.home()).isEmpty(), "the write in place was not marked");
-        ::usleep(useconds_t(attempt * 4000));
+        while (!MarksIn(run.home()).isEmpty() && waited.elapsed() < 60000) {
+            QFile head(page);
+            if (head.open(QIODevice::ReadOnly) && head.read(1) == "x")
+                break;
+            ::usleep(200);
+        }
+        ::usleep(useconds_t(attempt * 1000));
         ::kill(pid_t(first.processId()), SIGKILL);
         QVERIFY(first.waitForFinished(10000));
         const QByteArray torn = TempHome::readBytes(page);
