@@ -135,6 +135,8 @@ void Application::splashTimer()
         main_->show();
         if (unreadable)
             main_->OpenCommandLineFile(argumentText_, std::move(page));
+        // A page a kill left half written in place is told first: its backup may be wanted.
+        main_->Files().OfferTornPages();
         // Pages a crash or a kill left unsaved come back before the previous run's list.
         main_->Journal().OfferRecoveredPages();
         if (argumentText_.isEmpty())

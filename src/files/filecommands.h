@@ -111,6 +111,9 @@ public:
     void ShowPreviousDocument(const QString& name);
     void ShowNextDocument(const QString& name);
     void ClearAllPages();
+    // At start: each page a killed copy was writing in place (savemark.h) is told about, with
+    // its backup offered: written back over the page, opened, or left.
+    void OfferTornPages();
 
 private:
     bool isUntitled() const;
@@ -153,6 +156,8 @@ private:
     void applyToPage(const PageChanges& changes);
     // Puts the page in the page list, unless its path holds a line break (told once).
     void listPage(const QString& path);
+    // Writes the backup's bytes back over page; false (told) when that failed.
+    bool restoreBackup(const QString& page, const QString& backup);
     // The message after a failed save: the path and why.
     void reportSaveFailure(const QString& path, const QString& reason);
 

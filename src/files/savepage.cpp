@@ -9,6 +9,7 @@
 #include "files/documentwindow.h"
 #include "files/pagelist.h"
 #include "files/paths.h"
+#include "files/savemark.h"
 #include "files/settingsfiles.h"
 #include "platform/atomicwrite.h"
 #include "platform/busycursor.h"
@@ -176,9 +177,11 @@ bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
         applyToPage(changes);
 
     BusyCursor busy;
-    const FileWriteResult written = method == ReplaceMethod::InPlace
-                                        ? WriteFileInPlace(native, encoded.bytes)
-                                        : WriteFileAtomically(native, encoded.bytes);
+    // In place, the write is marked in the program folder until the page is on disk, so that a
+    // kill in the middle is told at the next start with the backup to put back.
+    const FileWriteResult written =
+        WritePageBytes(native, backup == Backup::Made ? NativePath(BackupPathFor(path)) : QString(),
+                       encoded.bytes, method);
     if (!written) {
         reportSaveFailure(path, SystemErrorText(written.code));
     } else {

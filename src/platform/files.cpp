@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,6 +19,16 @@ namespace
 
 // Above every errno value, so that the two never meet.
 constexpr int kNotRegularBase = 0x10000;
+
+// What the symbolic link at name holds, as written; nothing when it cannot be read.
+std::optional<QString> LinkText(const QByteArray& name, qint64 size)
+{
+    QByteArray held(std::max<qint64>(size, 255) + 1, Qt::Uninitialized);
+    const ssize_t n = ::readlink(name.constData(), held.data(), size_t(held.size()));
+    if (n <= 0 || n >= held.size())
+        return std::nullopt;
+    return QFile::decodeName(held.first(n));
+}
 
 } // namespace
 
@@ -38,18 +49,53 @@ bool FileExists(const QString& path)
 
 QString FileBehindLinks(const QString& path)
 {
-    QString name = path;
-    // As many as the system itself follows before it gives up with ELOOP.
-    for (int hops = 0; hops < 40; ++hops) {
-        const QFileInfo info(name);
-        if (!info.isSymLink())
-            return name;
-        // Absolute, taken against the link's own folder when the link holds a relative name.
-        name = info.symLinkTarget();
-        if (name.isEmpty())
-            return {};
+    if (path.isEmpty())
+        return {};
+    // The name is walked one component at a time, as the system walks it: a symbolic link met
+    // at the end or in a folder on the way gives way to what it holds, read from the folder the
+    // walk has reached, and ".." leaves that folder. Tidying ".." away as text would go wrong
+    // after a folder link: "dirlink/.." is the folder above the one dirlink names.
+    const QString absolute = path.startsWith(u'/') ? path : QDir::currentPath() + u'/' + path;
+    QStringList rest = absolute.split(u'/', Qt::SkipEmptyParts);
+    std::reverse(rest.begin(), rest.end()); // the next component last
+    QString reached;                        // holds no link; empty: the root folder
+    int links = 0;
+    while (!rest.isEmpty()) {
+        const QString part = rest.takeLast();
+        if (part == u'.')
+            continue;
+        if (part == QStringLiteral("..")) {
+            reached.truncate(std::max<qsizetype>(reached.lastIndexOf(u'/'), 0));
+            continue;
+        }
+        const QString next = reached + u'/' + part;
+        const QByteArray name = QFile::encodeName(next);
+        struct stat st {
+        };
+        const bool found = ::lstat(name.constData(), &st) == 0;
+        if (found && S_ISLNK(st.st_mode)) {
+            if (const auto held = LinkText(name, st.st_size)) {
+                // As many as the system itself follows before it gives up with ELOOP.
+                if (++links > 40)
+                    return {};
+                if (held->startsWith(u'/'))
+                    reached.clear();
+                const QStringList parts = held->split(u'/', Qt::SkipEmptyParts);
+                for (auto it = parts.rbegin(); it != parts.rend(); ++it)
+                    rest.append(*it);
+                continue;
+            }
+        }
+        reached = next;
+        if (!rest.isEmpty() && !(found && S_ISDIR(st.st_mode))) {
+            // A folder on the way is missing or no folder: the rest stays as written, and the
+            // write fails there as the system says.
+            std::reverse(rest.begin(), rest.end());
+            return reached + u'/' + rest.join(u'/');
+        }
     }
-    return {};
+    // The last name may be missing: a link whose file was deleted still names where it goes.
+    return reached.isEmpty() ? QStringLiteral("/") : reached;
 }
 
 FileKind FileKindOfMode(unsigned mode)

@@ -11,9 +11,11 @@ QString NativePath(const QString& path);
 // True when the path names an existing file (not a folder).
 bool FileExists(const QString& path);
 
-// The name that holds the bytes of path (native): the symbolic links at its end followed one by
-// one, to a target that need not exist yet, so that a write through a link, even one whose file
-// was deleted, keeps the link. Empty when the links go round in a loop.
+// The name that holds the bytes of path (native), as the system finds it: every symbolic link
+// on the way followed, a folder link's ".." leading above the folder it names, to a last name
+// that need not exist yet, so that a write through a link, even one whose file was deleted,
+// keeps the link. A folder on the way that is missing is left as written (the write then fails
+// there). Empty when the links go round in a loop.
 QString FileBehindLinks(const QString& path);
 
 // What a path names, symbolic links followed. Only regular files are read, copied or written

@@ -73,15 +73,25 @@ int Prompter::choose(const ChoiceRequest& request)
     return request.escapeChoice;
 }
 
-MsgAnswer WidgetPrompter::message(const MessageRequest& request)
+namespace
 {
-    // A record of what the user was told, for a test of the real program: a message box's text
-    // cannot be read back from another process.
+
+// A record of what the user was told, for a test of the real program: a message box's text
+// cannot be read back from another process.
+void LogMessage(const QString& title, const QString& text)
+{
     if (const QString log = qEnvironmentVariable("TAGLOOM_MESSAGE_LOG"); !log.isEmpty()) {
         QFile file(log);
         if (file.open(QIODevice::WriteOnly | QIODevice::Append))
-            file.write((request.title + u'\n' + request.text + QStringLiteral("\n\n")).toUtf8());
+            file.write((title + u'\n' + text + QStringLiteral("\n\n")).toUtf8());
     }
+}
+
+} // namespace
+
+MsgAnswer WidgetPrompter::message(const MessageRequest& request)
+{
+    LogMessage(request.title, request.text);
     QMessageBox box(parent_);
     box.setWindowTitle(request.title);
     // Messages quote page text ("<HTML>" not found): never read it as rich text.
@@ -180,6 +190,7 @@ QString WidgetPrompter::fontName(const QString& proposed)
 
 int WidgetPrompter::choose(const ChoiceRequest& request)
 {
+    LogMessage(request.title, request.text);
     QMessageBox box(parent_);
     box.setWindowTitle(request.title);
     box.setTextFormat(Qt::PlainText);

@@ -82,7 +82,7 @@ QString QtFileFilter(const QString& pipeFilter);
 QString SuffixForFilter(const QString& pipeFilter, int index, const QString& fallback);
 
 // The real prompts: QMessageBox, QFileDialog and QFontDialog, parented to the given window.
-// With TAGLOOM_MESSAGE_LOG=<path> set, each message box's title and text are appended to path
+// With TAGLOOM_MESSAGE_LOG=<path> set, each message box's and choice's title and text go to path
 // (UTF-8, one blank line after each) before it is shown.
 class WidgetPrompter : public Prompter
 {

@@ -2,6 +2,7 @@
 
 #include "core/textencoding.h"
 #include "platform/fileidentity.h"
+#include "platform/runningcopy.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -56,24 +57,14 @@ bool JournalFileChanged(const JournalEntry& entry, const FileIdentity& now);
 // "2024/05/01 12:34:56".
 QString JournalTimeText(const QDateTime& time);
 
-// The lock file of a journal folder: the owner's process id and its start time (the kernel's
-// clock ticks since boot; empty where unknown), so that a reused process id is not taken for
-// the owner.
-struct JournalLock {
-    qint64 pid = 0;
-    QByteArray start;
-    bool operator==(const JournalLock&) const = default;
-};
+// The lock file of a journal folder names the copy that owns it.
+using JournalLock = CopyLock;
 QByteArray EncodeJournalLock(const JournalLock& lock);
 std::optional<JournalLock> DecodeJournalLock(QByteArrayView bytes);
 
-// The running process's lock.
+// The running process's lock (CurrentCopyLock).
 JournalLock CurrentJournalLock();
-// The start time of process pid as the kernel keeps it; empty when it cannot be read.
-QByteArray ProcessStartTime(qint64 pid);
-// Whether the process named by lock still runs: the process id exists (kill(pid, 0) does not
-// fail with ESRCH), it is not a killed process its parent has yet to reap (a zombie), and,
-// when both start times are known, it started when the lock says.
+// Whether the copy named by lock still runs (CopyRunning).
 bool JournalOwnerRunning(const JournalLock& lock);
 
 inline const QString kJournalLockName = QStringLiteral("lock");

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QtTest>
 
+#include <cstdlib>
 #include <optional>
 
 #include <fcntl.h>
@@ -69,6 +70,8 @@ private Q_SLOTS:
     void inPlaceWriteShrinksAndGrows();
     void writeThroughLinkWhoseFileIsGone_data();
     void writeThroughLinkWhoseFileIsGone();
+    void linkWithParentFolderWritesWhatTheSystemOpens_data();
+    void linkWithParentFolderWritesWhatTheSystemOpens();
     void onlyRegularFilesAreCopiedOrWrittenInPlace_data();
     void onlyRegularFilesAreCopiedOrWrittenInPlace();
     void regularFileOpensForBlockingReads();
@@ -306,6 +309,79 @@ void TestAtomicWrite::writeThroughLinkWhoseFileIsGone()
         QCOMPARE(TempHome::readBytes(home.file(file)), QByteArray("through the link"));
     }
     QVERIFY(!QFileInfo::exists(home.file(QStringLiteral("gone"))));
+    QDirIterator left(home.home(), {QStringLiteral("*.tl-*")},
+                      QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    QVERIFY2(!left.hasNext(), "a temporary was left");
+}
+
+// A ".." in a link's text leaves the folder the path has reached by then, which a folder link
+// may have moved: dirlink -> deep/a/b makes dirlink/.. deep/a, not the link's own folder. The
+// write goes to the file the system opens through the link (made there when missing), and the
+// file named by the text with ".." tidied away, a decoy, is left alone.
+void TestAtomicWrite::linkWithParentFolderWritesWhatTheSystemOpens_data()
+{
+    QTest::addColumn<QStringList>("links"); // link name -> what it holds, in order; "@": home
+    QTest::addColumn<QString>("file");      // the file the system opens through link.htm
+    QTest::newRow("relative") << QStringList{"dirlink", "deep/a/b", "link.htm",
+                                             "dirlink/../real.htm"}
+                              << QStringLiteral("deep/a/real.htm");
+    QTest::newRow("absolute") << QStringList{"dirlink", "@/deep/a/b", "link.htm",
+                                             "@/dirlink/../real.htm"}
+                              << QStringLiteral("deep/a/real.htm");
+    QTest::newRow("two_levels_up")
+        << QStringList{"dirlink", "deep/a/b", "link.htm", "dirlink/../../real.htm"}
+        << QStringLiteral("deep/real.htm");
+    // The second link is read from the folder it really is in, deep/a/b, not from sub.
+    QTest::newRow("chain_through_folder_link")
+        << QStringList{"sub",         "deep/a/b", "deep/a/b/next.htm",
+                       "../real.htm", "link.htm", "sub/next.htm"}
+        << QStringLiteral("deep/a/real.htm");
+    QTest::newRow("folder_link_holding_parent")
+        << QStringList{"dirlink", "deep/a/b", "up", "dirlink/..", "link.htm", "up/real.htm"}
+        << QStringLiteral("deep/a/real.htm");
+    QTest::newRow("file_gone") << QStringList{"dirlink", "deep/a/b", "link.htm",
+                                              "dirlink/../new.htm"}
+                               << QStringLiteral("deep/a/new.htm");
+}
+
+void TestAtomicWrite::linkWithParentFolderWritesWhatTheSystemOpens()
+{
+    QFETCH(QStringList, links);
+    QFETCH(QString, file);
+    TempHome home;
+    QVERIFY(QDir(home.home()).mkpath(QStringLiteral("deep/a/b")));
+    const QStringList decoys{QStringLiteral("real.htm"), QStringLiteral("new.htm"),
+                             QStringLiteral("deep/a/b/real.htm")};
+    for (const QString& decoy : decoys)
+        TempHome::writeBytes(home.file(decoy), "decoy");
+    TempHome::writeBytes(home.file(QStringLiteral("deep/a/real.htm")), "old");
+    TempHome::writeBytes(home.file(QStringLiteral("deep/real.htm")), "old");
+    for (qsizetype i = 0; i + 1 < links.size(); i += 2) {
+        const QString target =
+            links[i + 1].startsWith(u'@') ? home.home() + links[i + 1].mid(1) : links[i + 1];
+        QVERIFY(::symlink(QFile::encodeName(target).constData(),
+                          QFile::encodeName(home.file(links[i])).constData()) == 0);
+    }
+    const QString link = home.file(QStringLiteral("link.htm"));
+    if (QFileInfo::exists(home.file(file))) {
+        // What the system resolves: the name of the file behind the links, whole.
+        char* real = ::realpath(QFile::encodeName(link).constData(), nullptr);
+        QVERIFY(real != nullptr);
+        const QString resolved = QFile::decodeName(real);
+        ::free(real);
+        QCOMPARE(FileBehindLinks(link), resolved);
+    }
+
+    QVERIFY(WriteFileAtomically(link, "through the link"));
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(TempHome::readBytes(home.file(file)), QByteArray("through the link"));
+    // The file the system now opens through the link is the one written.
+    const struct stat opened = StatOf(link);
+    const struct stat written = StatOf(home.file(file));
+    QCOMPARE(opened.st_ino, written.st_ino);
+    QCOMPARE(opened.st_dev, written.st_dev);
+    for (const QString& decoy : decoys)
+        QCOMPARE(TempHome::readBytes(home.file(decoy)), QByteArray("decoy"));
     QDirIterator left(home.home(), {QStringLiteral("*.tl-*")},
                       QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
     QVERIFY2(!left.hasNext(), "a temporary was left");
