@@ -30,15 +30,17 @@ void Document::setSelection(qsizetype anchor, qsizetype caret)
         Q_EMIT selectionChanged(old.anchor, old.caret);
 }
 
-void Document::replace(qsizetype pos, qsizetype count, QStringView text, Merge merge)
+void Document::replace(qsizetype pos, qsizetype count, QStringView text, Merge merge,
+                       const ByteVariants& variants)
 {
-    const TextChange change = buffer_.replace(pos, count, text, merge, selection());
+    const TextChange change = buffer_.replace(pos, count, text, merge, selection(), variants);
     finishEdit({change}, {change.map(anchor_), change.map(caret_)});
 }
 
-void Document::replaceAndPlaceCaret(qsizetype pos, qsizetype count, QStringView text, Merge merge)
+void Document::replaceAndPlaceCaret(qsizetype pos, qsizetype count, QStringView text, Merge merge,
+                                    const ByteVariants& variants)
 {
-    const TextChange change = buffer_.replace(pos, count, text, merge, selection());
+    const TextChange change = buffer_.replace(pos, count, text, merge, selection(), variants);
     const qsizetype end = change.pos + change.inserted;
     finishEdit({change}, {end, end});
 }

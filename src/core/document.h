@@ -67,15 +67,17 @@ public:
     // ---- Editing ----
     using Merge = TextBuffer::Merge;
     // Replaces [pos, pos + count) by text as one undo step. The caret and the anchor follow the
-    // text around them.
-    void replace(qsizetype pos, qsizetype count, QStringView text, Merge merge = Merge::No);
+    // text around them. variants: the new text's kept forms (see TextBuffer::replace).
+    void replace(qsizetype pos, qsizetype count, QStringView text, Merge merge = Merge::No,
+                 const ByteVariants& variants = {});
     // The same, then the caret goes after the new text with nothing selected.
     void replaceAndPlaceCaret(qsizetype pos, qsizetype count, QStringView text,
-                              Merge merge = Merge::No);
+                              Merge merge = Merge::No, const ByteVariants& variants = {});
     // Replaces the selection (or inserts at the caret); the caret after the new text.
-    void replaceSelection(QStringView text)
+    void replaceSelection(QStringView text, const ByteVariants& variants = {})
     {
-        replaceAndPlaceCaret(selectionStart(), selectionEnd() - selectionStart(), text);
+        replaceAndPlaceCaret(selectionStart(), selectionEnd() - selectionStart(), text, Merge::No,
+                             variants);
     }
     // Replaces `found` at each of `places` (ascending, not overlapping) by text, as one undo
     // step in one pass; places not holding `found` are skipped. Returns how many were replaced.
@@ -122,6 +124,11 @@ public:
     // Characters the file wrote in another CP932 form than the page's usual one; they follow
     // the edits (see TextBuffer::byteVariants). setText empties them.
     const ByteVariants& byteVariants() const { return buffer_.byteVariants(); }
+    // Those of the selection, their positions relative to its start.
+    ByteVariants selectedByteVariants() const
+    {
+        return buffer_.byteVariantsIn(selectionStart(), selectionEnd());
+    }
     void setByteVariants(ByteVariants forms) { buffer_.setByteVariants(std::move(forms)); }
     // The file at this path held bytes that could not be decoded (the user is asked once before
     // that file is overwritten); empty when none.

@@ -325,11 +325,18 @@ void TextBuffer::record(Action&& action, Merge merge)
 }
 
 TextChange TextBuffer::replace(qsizetype pos, qsizetype count, QStringView text, Merge merge,
-                               SelectionRange before)
+                               SelectionRange before, const ByteVariants& variants)
 {
     const qsizetype from = snap(pos);
     const qsizetype to = std::max(from, snap(pos + std::max<qsizetype>(count, 0)));
     const QString crlf = ToCrLf(text);
+    // The new text's kept forms, ascending, each naming the character it stands at.
+    ByteVariants inserted;
+    for (const ByteVariant& form : variants) {
+        if (form.pos >= 0 && form.pos < crlf.size() && crlf[form.pos] == form.character &&
+            (inserted.empty() || inserted.back().pos < form.pos))
+            inserted.push_back(form);
+    }
     if (to == from && crlf.isEmpty())
         return TextChange{from, 0, 0, lines_.lineOf(from), 0, 0, nullptr, 0, 0};
     // A replacement (typing over a selection, overtyping) is one step: its removal and its
@@ -347,7 +354,7 @@ TextChange TextBuffer::replace(qsizetype pos, qsizetype count, QStringView text,
         record(
             Action{false, from, mid(from, to - from), 0, false, before, nullptr, formsIn(from, to)},
             Merge::No);
-        record(Action{true, from, crlf, 0, false, before, nullptr, {}}, Merge::No);
+        record(Action{true, from, crlf, 0, false, before, nullptr, inserted}, Merge::No);
         endUndoGroup();
         mergeOpen_ = overtypeOpen_ = merge == Merge::Typing;
     } else {
@@ -356,11 +363,13 @@ TextChange TextBuffer::replace(qsizetype pos, qsizetype count, QStringView text,
                           formsIn(from, to)},
                    merge);
         else
-            record(Action{true, from, crlf, 0, false, before, nullptr, {}}, merge);
+            record(Action{true, from, crlf, 0, false, before, nullptr, inserted},
+                   inserted.empty() ? merge : Merge::No);
         overtypeOpen_ = false;
     }
     // Applied after recording so that the removed text is read before it goes.
     const TextChange change = apply(from, to - from, crlf);
+    restoreVariants(from, inserted);
     checkInvariants(from);
     return change;
 }
@@ -533,7 +542,8 @@ std::vector<TextChange> TextBuffer::undo(SelectionRange* selection)
             changes.push_back(apply(a.pos, a.text.size(), {}));
         else
             changes.push_back(apply(a.pos, 0, a.text));
-        restoreVariants(a.pos, a.forms);
+        if (!a.insert)
+            restoreVariants(a.pos, a.forms);
         // The group's first action, undone last, holds the selection the step started from.
         *selection = a.before;
     }
@@ -554,6 +564,7 @@ std::vector<TextChange> TextBuffer::redo(qsizetype* caret)
             *caret = a.pos;
         } else if (a.insert) {
             changes.push_back(apply(a.pos, 0, a.text));
+            restoreVariants(a.pos, a.forms);
             *caret = a.pos + a.text.size();
         } else {
             changes.push_back(apply(a.pos, a.text.size(), {}));

@@ -117,9 +117,12 @@ public:
     // with the selection as it was before (undo puts it back). Typing merges consecutive edits
     // of the same kind into one undo step: inserted characters, deleted ones, and overtyped
     // ones (a replacement typed right after the previous one).
+    // variants: the kept forms of the new text, their positions relative to its start in its
+    // CR LF form (a paste of text cut from a page); those not naming their character are left
+    // out. Undo takes them away with the text and redo brings them back.
     enum class Merge { No, Typing };
     TextChange replace(qsizetype pos, qsizetype length, QStringView text, Merge merge = Merge::No,
-                       SelectionRange before = {});
+                       SelectionRange before = {}, const ByteVariants& variants = {});
     // Replaces `found`, which stands at each of `places` (ascending, not overlapping), by text
     // (line breaks made CR LF) as one undo step, in one pass over the text. The undo history
     // keeps the places and the two texts only. Places that do not hold `found`, or that would
@@ -153,6 +156,8 @@ public:
     // ascending by position. They follow every edit: a removed character's form goes with it,
     // and undo brings it back. Edits touch them only while there are any.
     const ByteVariants& byteVariants() const { return forms_; }
+    // Those in [from, to), their positions relative to from.
+    ByteVariants byteVariantsIn(qsizetype from, qsizetype to) const { return formsIn(from, to); }
     // Replaces them; an entry that does not name the character at its position is left out.
     void setByteVariants(ByteVariants forms);
 
@@ -173,7 +178,8 @@ private:
         // The selection before the step; undo restores the first action's of its group.
         SelectionRange before;
         std::shared_ptr<const EachEdit> each; // set for a replaceEach; the fields above unused
-        // The kept forms of the removed characters, their positions relative to pos.
+        // The kept forms of the removed characters (of the inserted ones for an insertion),
+        // their positions relative to pos.
         ByteVariants forms;
     };
 

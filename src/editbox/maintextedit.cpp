@@ -2,6 +2,7 @@
 #include "editbox/maintextedit.h"
 
 #include "editbox/accessibletext.h"
+#include "editbox/clipboardvariants.h"
 #include "editbox/maintexthelpers.h"
 #include "platform/keycodes.h"
 #include "platform/surrogates.h"
@@ -220,14 +221,27 @@ void MainTextEdit::copy() const
     // Other programs here expect LF line breaks; pasting back turns them into CR LF again.
     QString text = selectedText();
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QGuiApplication::clipboard()->setText(text);
+    putSelectionOnClipboard(text);
 }
 
 void MainTextEdit::paste()
 {
-    const QString text = QGuiApplication::clipboard()->text();
-    if (!text.isEmpty())
-        replaceSelection(repairExternalText(text));
+    if (!QGuiApplication::clipboard()->text().isEmpty())
+        replaceSelectionFromClipboard();
+}
+
+void MainTextEdit::putSelectionOnClipboard(const QString& text) const
+{
+    QGuiApplication::clipboard()->setMimeData(
+        ClipboardDataWithVariants(text, selectedText(), doc_.selectedByteVariants()));
+}
+
+void MainTextEdit::replaceSelectionFromClipboard()
+{
+    const QString text = repairExternalText(QGuiApplication::clipboard()->text());
+    const ByteVariants variants =
+        PastedVariants(QGuiApplication::clipboard()->mimeData(), ToCrLf(text));
+    doc_.replaceSelection(text, variants);
 }
 
 QString MainTextEdit::repairExternalText(QString text)

@@ -105,6 +105,12 @@ public:
     void cut();
     void copy() const;
     void paste();
+    // Puts text (the selection, with the line breaks the caller gives it) on the clipboard
+    // with the selection's CP932 byte variants.
+    void putSelectionOnClipboard(const QString& text) const;
+    // Replaces the selection by the clipboard's text as one undo step; text cut or copied
+    // from a page keeps the byte variants it had.
+    void replaceSelectionFromClipboard();
     void deleteSelection();
     bool overwriteMode() const { return overwrite_; }
     void setOverwriteMode(bool on);

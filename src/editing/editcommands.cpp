@@ -1,13 +1,13 @@
 #include "editing/editcommands.h"
 
 #include "core/appstate.h"
+#include "editbox/maintextedit.h"
 #include "editbox/textbox.h"
 #include "platform/errors.h"
 #include "platform/keycodes.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
-#include <QClipboard>
 #include <QComboBox>
 #include <QDateTime>
 #include <QLineEdit>
@@ -88,8 +88,9 @@ void EditCopy(AppState& state, cTextBox& box)
     TrapErrors(*state.prompts, [&] {
         if (!box.Visible() || TakeFlag(state.CopyKeyHandled))
             return;
-        // setText replaces whatever the clipboard held.
-        QGuiApplication::clipboard()->setText(box.SelText());
+        // The data replaces whatever the clipboard held.
+        if (MainTextEdit* edit = box.Target())
+            edit->putSelectionOnClipboard(box.SelText());
     });
 }
 
@@ -98,7 +99,8 @@ void EditCut(AppState& state, cTextBox& box)
     TrapErrors(*state.prompts, [&] {
         if (!box.Visible() || TakeFlag(state.CutKeyHandled))
             return;
-        QGuiApplication::clipboard()->setText(box.SelText());
+        if (MainTextEdit* edit = box.Target())
+            edit->putSelectionOnClipboard(box.SelText());
         box.SetSelText(QString());
     });
 }
@@ -108,7 +110,8 @@ void EditPaste(AppState& state, cTextBox& box)
     TrapErrors(*state.prompts, [&] {
         if (!box.Visible() || TakeFlag(state.PasteKeyHandled))
             return;
-        box.SetSelText(QGuiApplication::clipboard()->text());
+        if (MainTextEdit* edit = box.Target())
+            edit->replaceSelectionFromClipboard();
     });
 }
 

@@ -303,14 +303,16 @@ bool PrefersCp932(QByteArrayView bytes, QStringView utf8Reading, QStringView cp9
 
 bool PrefersEucJp(QByteArrayView bytes)
 {
-    if (UchardetCharset(bytes) != "EUC-JP")
-        return false;
     QStringDecoder eucJp("EUC-JP", QStringConverter::Flag::Stateless);
     const QString eucJpReading = eucJp.decode(bytes);
     if (eucJp.hasError())
         return false;
+    // Bytes that only EUC-JP reads are EUC-JP, however few: a short page gives uchardet too
+    // little to name it.
     if (!IsValidCp932(bytes))
         return true;
+    if (UchardetCharset(bytes) != "EUC-JP")
+        return false;
     QStringDecoder cp932("Shift_JIS", QStringConverter::Flag::Stateless);
     const QString cp932Reading = cp932.decode(bytes);
     return IsPlausibleText(eucJpReading) && !IsPlausibleText(cp932Reading);

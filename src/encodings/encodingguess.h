@@ -30,9 +30,9 @@ bool IsPlausibleText(QStringView text);
 bool PrefersCp932(QByteArrayView bytes, QStringView utf8Reading, QStringView cp932Reading);
 
 // For bytes that are not UTF-8 and declare no charset: true when they are EUC-JP rather than
-// CP932. uchardet must name EUC-JP and the bytes must read as EUC-JP without an error; then
-// they are EUC-JP when they are no valid CP932, or when their EUC-JP reading is plausible text
-// and their CP932 reading is not. (uchardet gives no measure of its confidence; the readings
+// CP932. The bytes must read as EUC-JP without an error; then they are EUC-JP when they are no
+// valid CP932, however short, or when uchardet names EUC-JP, their EUC-JP reading is plausible
+// text and their CP932 reading is not. (uchardet gives no measure of its confidence; the readings
 // stand in for one. Short pages of half-width kana are often valid EUC-JP too and read as
 // nonsense in it, so they stay CP932.)
 bool PrefersEucJp(QByteArrayView bytes);

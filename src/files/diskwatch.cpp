@@ -120,7 +120,8 @@ void DiskWatch::Reload()
     // The page shown is no longer the one the notice was about.
     if (path.isEmpty() || state_.Doc.path() != path)
         return;
-    if (files_.ReloadDocument(path) != 0)
+    // Unsaved changes are asked about as any reopening does; the reload is one undo step.
+    if (files_.ReopenDocument() != 0)
         state_.Doc.setModified(true); // not read: the page no longer matches the file
 }
 

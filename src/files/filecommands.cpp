@@ -19,6 +19,7 @@
 #include <QAction>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 #include <cerrno>
@@ -209,8 +210,16 @@ int FileCommands::OpenDocument(const QString& path, std::optional<LoadedPage> pr
     }
 
     window_.SetCaption(path);
-    window_.ResetEditor(decoded.text);
-    state_.Doc.setByteVariants(std::move(decoded.forms));
+    if (reloadKeepsHistory_ && window_.EditorShown() && state_.Doc.path() == path) {
+        // Read again over the page: one undo step gives back the text as it was.
+        Document& doc = state_.Doc;
+        doc.clearTextColors();
+        doc.replace(0, doc.length(), decoded.text, Document::Merge::No, decoded.forms);
+        window_.MarkEditorUnmodified();
+    } else {
+        window_.ResetEditor(decoded.text);
+        state_.Doc.setByteVariants(std::move(decoded.forms));
+    }
     decoded.text = QString();
     if (FileExists(path))
         listPage(path);
@@ -248,6 +257,7 @@ int FileCommands::ReloadDocument(const QString& path, const std::optional<TextEn
     Document& doc = state_.Doc;
     const int line = doc.lineOf(doc.caret());
     const qsizetype column = doc.caret() - doc.lineStart(line);
+    const QScopedValueRollback<bool> keepHistory(reloadKeepsHistory_, !encoding.has_value());
     const int result =
         encoding ? OpenDocument(path, ReadPageFileAs(path, *encoding)) : OpenDocument(path);
     if (result == 0) {
@@ -258,7 +268,7 @@ int FileCommands::ReloadDocument(const QString& path, const std::optional<TextEn
     return result;
 }
 
-int FileCommands::ReopenWithEncoding(const TextEncoding& encoding)
+int FileCommands::ReopenDocument(const std::optional<TextEncoding>& encoding)
 {
     if (!window_.EditorShown() || isUntitled())
         return -1;
@@ -281,7 +291,12 @@ bool FileCommands::ChangeSaveEncoding(const TextEncoding& encoding)
         return false;
     if (changes.any())
         applyToPage(changes);
-    doc.setEncoding(encoding);
+    // The page's usual CP932 variants are those its file was read with: they stay with it
+    // through another encoding, for a switch back.
+    TextEncoding target = encoding;
+    if (target.preferredBytes.isEmpty())
+        target.preferredBytes = doc.encoding().preferredBytes;
+    doc.setEncoding(target);
     // The file no longer holds what a save would write: closing must ask.
     if (!isUntitled())
         doc.setModified(true);

@@ -74,13 +74,15 @@ public:
     // by ReadPageFile (start-up reads the command line's page while the window is built).
     int OpenDocument(const QString& path, std::optional<LoadedPage> preloaded = std::nullopt);
     // Opens the page's file again without the unsaved-changes question (the user chose to
-    // read it again).
-    // encoding: read as that encoding instead of guessing it.
+    // read it again). Read with the encoding guessed, the new text replaces the page's as one
+    // undo step, so that undo gives back the text as it was (modified again).
+    // encoding: read as that encoding instead of guessing it, as a fresh page.
     int ReloadDocument(const QString& path,
                        const std::optional<TextEncoding>& encoding = std::nullopt);
-    // Reads the current page's file again as encoding (the user chose it), after the question
-    // about unsaved changes. 0 when the page was read again.
-    int ReopenWithEncoding(const TextEncoding& encoding);
+    // Reads the current page's file again (as encoding, when given), after the question about
+    // unsaved changes. 0 when the page was read again.
+    int ReopenDocument(const std::optional<TextEncoding>& encoding = std::nullopt);
+    int ReopenWithEncoding(const TextEncoding& encoding) { return ReopenDocument(encoding); }
     // The page is saved in encoding from now on. When its text declares another charset, asks
     // whether to declare the new one (changed in the page, one undo step). False when the user
     // cancelled: nothing changed.
@@ -167,6 +169,7 @@ private:
     bool confirmBusy_ = false;
     bool openBusy_ = false;
     bool reloading_ = false;
+    bool reloadKeepsHistory_ = false; // the reload replaces the text as one undo step
     std::unique_ptr<DiskWatch> disk_;
     std::function<void()> beforeSaveQuestion_;
 };

@@ -42,6 +42,8 @@ private Q_SLOTS:
     void panelFollowsThePage();
     void clickOpensItsMenu();
     void toUtf8AndBackToShiftJis();
+    void switchingBackKeepsTheByteVariants_data();
+    void switchingBackKeepsTheByteVariants();
     void reopenWithAnotherEncodingAsksAboutChanges();
 };
 
@@ -159,6 +161,31 @@ void TestEncodingPanel::toUtf8AndBackToShiftJis()
     QCOMPARE(panel->text(), QStringLiteral("Shift_JIS CRLF"));
     QCOMPARE(s.prompts.messages.size(), 2);
     QCOMPARE(s.prompts.choiceRequests.size(), 1);
+}
+
+void TestEncodingPanel::switchingBackKeepsTheByteVariants_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    // ≒ written 87 90 (NEC row 13) throughout, where Windows writes 81 E0.
+    QTest::newRow("usual_variant") << QByteArray("<P>\x87\x90\x87\x90</P>\r\n");
+    // 纊 mostly ED 40, once FA 5C; ∵ once 87 9A besides 81 E6.
+    QTest::newRow("usual_and_kept_variants")
+        << QByteArray("<P>\xED\x40\xED\x40\xFA\x5C \x81\xE6\x81\xE6\x87\x9A</P>\r\n");
+}
+
+// To UTF-8 and back to Shift_JIS without a save between: the page is written as it was read.
+void TestEncodingPanel::switchingBackKeepsTheByteVariants()
+{
+    QFETCH(QByteArray, bytes);
+    Session s;
+    const QString page = s.write(QStringLiteral("v.htm"), bytes);
+    QCOMPARE(s.files().OpenDocument(page), 0);
+    s.window.findChild<QAction*>(QStringLiteral("SaveAs UTF-8"))->trigger();
+    s.window.findChild<QAction*>(QStringLiteral("SaveAs Shift_JIS"))->trigger();
+    QCOMPARE(s.window.EncodingPanel()->text(), QStringLiteral("Shift_JIS CRLF"));
+    s.files().SaveDocument();
+    QCOMPARE(Session::read(page), bytes);
+    QVERIFY(s.prompts.messages.isEmpty());
 }
 
 void TestEncodingPanel::reopenWithAnotherEncodingAsksAboutChanges()

@@ -28,6 +28,8 @@ void Play(MainTextEdit& edit, const QStringList& script)
 
 } // namespace
 
+Q_DECLARE_METATYPE(tl::ByteVariants)
+
 class TestEditBox : public QObject
 {
     Q_OBJECT
@@ -35,6 +37,8 @@ private Q_SLOTS:
     void keys_data();
     void keys();
     void clipboardUsesPlatformLineBreaks();
+    void pasteKeepsTheByteVariantsItWasCutWith_data();
+    void pasteKeepsTheByteVariantsItWasCutWith();
     void inputMethodComposesOutsideTheText();
     void mouseSelection();
     void largeTextScrollsToTheCaret();
@@ -146,6 +150,65 @@ void TestEditBox::clipboardUsesPlatformLineBreaks()
     QTest::keyClick(&edit, Qt::Key_X, Qt::ControlModifier);
     QCOMPARE(edit.text(), QStringLiteral("cd"));
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("ab\n"));
+}
+
+void TestEditBox::pasteKeepsTheByteVariantsItWasCutWith_data()
+{
+    QTest::addColumn<QStringList>("script");   // run with "纊a\r\nb≒" (1 to 7) selected
+    QTest::addColumn<QString>("otherProgram"); // put on the clipboard before the last key
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<ByteVariants>("variants");
+
+    // "x纊a\r\nb≒y" with 纊 and ≒ in another form than the page's usual one. The variants go
+    // with the text cut or copied and come back where it is pasted.
+    QTest::newRow("cut_and_paste_back")
+        << QStringList{"<Ctrl+X>", "<Ctrl+V>"} << ""
+        << "x纊a\r\nb≒y" << ByteVariants{{1, u'纊', 0xED40}, {6, u'≒', 0x8790}};
+    QTest::newRow("copy_and_paste_at_the_end")
+        << QStringList{"<Ctrl+C>", "<Ctrl+End>", "<Ctrl+V>"} << ""
+        << "x纊a\r\nb≒y纊a\r\nb≒"
+        << ByteVariants{
+               {1, u'纊', 0xED40}, {6, u'≒', 0x8790}, {8, u'纊', 0xED40}, {13, u'≒', 0x8790}};
+    // The same text from another program brings none.
+    QTest::newRow("other_program") << QStringList{"<Ctrl+X>", "<Ctrl+V>"} << "纊a\nb≒"
+                                   << "x纊a\r\nb≒y" << ByteVariants{};
+}
+
+void TestEditBox::pasteKeepsTheByteVariantsItWasCutWith()
+{
+    QFETCH(QStringList, script);
+    QFETCH(QString, otherProgram);
+    QFETCH(QString, text);
+    QFETCH(ByteVariants, variants);
+    const QString start = QStringLiteral("x纊a\r\nb≒y");
+    const ByteVariants asRead{{1, u'纊', 0xED40}, {6, u'≒', 0x8790}};
+    Document doc;
+    MainTextEdit edit{doc};
+    edit.setText(start);
+    doc.setByteVariants(asRead);
+    edit.setSelection(1, 7);
+    if (otherProgram.isEmpty()) {
+        Play(edit, script);
+    } else {
+        Play(edit, script.mid(0, script.size() - 1));
+        QGuiApplication::clipboard()->setText(otherProgram);
+        Play(edit, script.mid(script.size() - 1));
+    }
+    QCOMPARE(edit.text(), text);
+    QCOMPARE(doc.byteVariants(), variants);
+
+    // The paste is one undo step, its variants with it.
+    const ByteVariants pasted = doc.byteVariants();
+    edit.undo();
+    const ByteVariants beforePaste = doc.byteVariants();
+    edit.redo();
+    QCOMPARE(doc.byteVariants(), pasted);
+    edit.undo();
+    QCOMPARE(doc.byteVariants(), beforePaste);
+    while (edit.canUndo())
+        edit.undo();
+    QCOMPARE(edit.text(), start);
+    QCOMPARE(doc.byteVariants(), asRead);
 }
 
 void TestEditBox::inputMethodComposesOutsideTheText()

@@ -152,6 +152,9 @@ void TestDocumentCodec::fixtures_data()
                u"<title>日本語</title>\n</head>\n<body>\n"
                u"<p>こんにちは \uFF71\uFF72\uFF73</p>\n</body>\n</html>\n")
         << false << false << Saved::AsRead;
+    QTest::newRow("eucjp_short_undeclared")
+        << "eucjp_short.htm" << Named("EUC-JP") << Str(u"<html>\n<a href=x>ログイン</a>\n</html>")
+        << false << false << Saved::AsRead;
 }
 
 void TestDocumentCodec::fixtures()

@@ -54,6 +54,7 @@ private Q_SLOTS:
     void uneditedPagesSaveAsRead();
     void keptFormsSurviveEditsUndoAndReload();
     void typedCharacterTakesTheUsualForm();
+    void cutAndPastedBackThroughTheEditMenuSavesAsRead();
     void inexactCharsetIsToldAndAskedOnce();
     void keptFormsGoThroughTheJournal();
     void journalOfVersionOneIsStillRead();
@@ -134,6 +135,26 @@ void TestPageBytes::keptFormsSurviveEditsUndoAndReload()
     QCOMPARE(s.files().ReloadDocument(path), 0);
     QCOMPARE(doc.byteVariants(), (ByteVariants{{5, kKanji, 0xFA5C}}));
     QVERIFY(!s.prompts.unplanned);
+}
+
+// The second line's seven characters are each in another form than the first line's (the
+// page's usual ones): cut with the Edit menu and pasted back, then saved, they keep their bytes.
+void TestPageBytes::cutAndPastedBackThroughTheEditMenuSavesAsRead()
+{
+    test::FileSession s;
+    const QByteArray bytes = "<P>\xFA\x5C\x81\xCA\x81\xE0\x81\xDB\x81\xE6\x87\x54\x87\x8A</P>\r\n"
+                             "<P>\xED\x40\xFA\x54\x87\x90\x87\x96\x87\x9A\xFA\x4A\xFA\x58</P>\r\n";
+    const QString path = s.write(QStringLiteral("cut.htm"), bytes);
+    QCOMPARE(s.files().OpenDocument(path), 0);
+    QCOMPARE(s.state.Doc.byteVariants().size(), size_t(7));
+    const qsizetype from = s.state.Doc.lineStart(1) + 3;
+    s.state.Doc.setSelection(from, from + 7);
+    s.window.findChild<QAction*>(QStringLiteral("mnuEditCut"))->trigger();
+    QVERIFY(s.state.Doc.byteVariants().empty());
+    s.window.findChild<QAction*>(QStringLiteral("mnuEditPaste"))->trigger();
+    s.files().SaveDocument();
+    QCOMPARE(test::FileSession::read(path), bytes);
+    QVERIFY(s.prompts.messages.isEmpty());
 }
 
 // A character typed, pasted or put in by a dialog is written in the page's usual form: here ED 40,

@@ -99,6 +99,7 @@ private Q_SLOTS:
     void compareDiskFile();
     void changedFileIsToldInTheBar_data();
     void changedFileIsToldInTheBar();
+    void reloadOverUnsavedTextAsksAndUndoes();
     void barTakesNoFocusAndIsReadable();
     void reloadKeepsTheCaretsPlace_data();
     void reloadKeepsTheCaretsPlace();
@@ -192,6 +193,10 @@ void TestDiskChanges::changedFileIsToldInTheBar()
     // The bar stands over the top of the edit box, which gives up the room.
     QCOMPARE(bar->geometry().bottom() + 1, s.window.MainText()->y());
 
+    // Unsaved changes are asked about first (here: reloaded without saving them).
+    const bool asks = modified && reload;
+    if (asks)
+        s.prompts.planAnswer(MsgAnswer::No);
     (reload ? bar->ReloadButton() : bar->IgnoreButton())->click();
     QVERIFY(!BarShown(s));
     if (reload) {
@@ -203,7 +208,8 @@ void TestDiskChanges::changedFileIsToldInTheBar()
         QVERIFY(s.state.Doc.isModified());
     }
     QCOMPARE(s.read(path), theirs);
-    QVERIFY(s.prompts.messages.isEmpty());
+    QCOMPARE(s.prompts.messages.size(), asks ? 1 : 0);
+    QVERIFY(!s.prompts.unplanned);
 
     // The same change is not told again; another change is.
     s.files().Disk().Check();
@@ -211,7 +217,56 @@ void TestDiskChanges::changedFileIsToldInTheBar()
     ChangeFile(Change::Rewritten, path, "<P>again, longer</P>\r\n");
     s.files().Disk().Check();
     QVERIFY(BarShown(s));
-    QVERIFY(s.prompts.messages.isEmpty());
+    QCOMPARE(s.prompts.messages.size(), asks ? 1 : 0);
+}
+
+// 再読み込み over unsaved text asks as reopening with another encoding does: キャンセル keeps
+// the text, いいえ reads the file without saving, and Ctrl+Z gives the text back, modified.
+void TestDiskChanges::reloadOverUnsavedTextAsksAndUndoes()
+{
+    Session s;
+    const QString path = s.write(QStringLiteral("page.htm"), kOriginal);
+    QCOMPARE(s.files().OpenDocument(path), 0);
+    s.window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&s.window));
+    MainTextEdit* edit = s.window.MainText();
+    edit->setFocus();
+    QTRY_VERIFY(edit->hasFocus());
+    QTest::keyClicks(edit, QStringLiteral("mine "));
+    const QString mine = s.box().Text();
+    DiskChangeBar* bar = s.window.DiskBar();
+
+    ChangeFile(Change::Rewritten, path, "<P>theirs</P>\r\n");
+    s.files().Disk().Check();
+    s.prompts.planAnswer(MsgAnswer::Cancel);
+    QTest::mouseClick(bar->ReloadButton(), Qt::LeftButton);
+    QCOMPARE(s.prompts.messages.size(), 1);
+    const MessageRequest& question = s.prompts.messages.constLast();
+    QCOMPARE(question.text, QStringLiteral("[") + path +
+                                QStringLiteral("] 内のﾃｷｽﾄは変更されています。\r\n"
+                                               "変更を保存しますか ?"));
+    QCOMPARE(question.buttons, MsgButtons::YesNoCancel);
+    QCOMPARE(s.box().Text(), mine);
+    QVERIFY(s.state.Doc.isModified());
+
+    ChangeFile(Change::Rewritten, path, "<P>theirs, again</P>\r\n");
+    s.files().Disk().Check();
+    s.prompts.planAnswer(MsgAnswer::No);
+    QTest::mouseClick(bar->ReloadButton(), Qt::LeftButton);
+    QCOMPARE(s.prompts.messages.size(), 2);
+    QCOMPARE(s.prompts.messages.constLast().text, question.text);
+    QCOMPARE(s.box().Text(), QStringLiteral("<P>theirs, again</P>\r\n"));
+    QVERIFY(!s.state.Doc.isModified());
+    QCOMPARE(QApplication::focusWidget(), edit);
+
+    QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(s.box().Text(), mine);
+    QVERIFY(s.state.Doc.isModified());
+    QTest::keyClick(edit, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(s.box().Text(), QStringLiteral("<P>theirs, again</P>\r\n"));
+    QVERIFY(!s.state.Doc.isModified());
+    QCOMPARE(s.read(path), QByteArray("<P>theirs, again</P>\r\n"));
+    QVERIFY(!s.prompts.unplanned);
 }
 
 void TestDiskChanges::barTakesNoFocusAndIsReadable()
