@@ -350,7 +350,7 @@ void TestSyntaxView::replaceAllRecoloursEveryPlace_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<qsizetype>("caret"); // inside a tag the comment holds
-    const QString table = u"<P>a--b</P>\r\n<!-- note\r\n<TABLE>\r\n</TABLE> -->"_qs;
+    const QString table = u"<P>a--b</P>\r\n<!-- a > b\r\n<TABLE>\r\n</TABLE> -->"_qs;
     QTest::newRow("comment_opened_on_a_later_line") << table << table.indexOf(u"<TAB"_qs) + 3;
     const QString longLine = u"a--b\r\n<!-- "_qs + u"<B>b</B>"_qs.repeated(2000) + u" -->"_qs;
     QTest::newRow("comment_in_a_long_line") << longLine << longLine.indexOf(u"<B>"_qs, 12'000) + 2;
