@@ -504,10 +504,13 @@ TextChange TextBuffer::applyEach(std::shared_ptr<const std::vector<qsizetype>> p
                 starts.push_back(i + 1);
         starts.push_back(newLength);
     }
+    // The line counts are those of the whole span, so that whoever follows the change by its
+    // lines (kept line states, layouts) takes every line from the first place to the last.
+    const int lastLineBefore = lines_.lineOf(at.back() + removeLength);
     chars_.adopt(std::move(body), newLength);
     lines_.assign(std::move(starts));
-    change.linesRemoved = int(count) * removedBreaks;
-    change.linesInserted = int(count) * insertedBreaks;
+    change.linesRemoved = lastLineBefore - change.line;
+    change.linesInserted = lines_.lineOf(change.pos + change.inserted) - change.line;
     change.places = std::move(places);
     return change;
 }

@@ -10,9 +10,6 @@ namespace tl
 namespace
 {
 
-// A line from this length on keeps states inside it, one about every kStep characters.
-constexpr qsizetype kStep = 4096;
-constexpr qsizetype kLongLine = 2 * kStep;
 // The lexer decides a token by looking at most this far past its end (an entity's length), so
 // a state inside a line stays right while no edit comes this close after it.
 constexpr qsizetype kLookahead = 64;
@@ -51,16 +48,7 @@ void SyntaxStates::follow(const TextChange& change)
         first = map(first);
         last = map(last);
     }
-    dirty_.emplace_back(e, e + inserted);
-    std::sort(dirty_.begin(), dirty_.end());
-    std::vector<std::pair<int, int>> merged;
-    for (const auto& range : dirty_) {
-        if (!merged.empty() && range.first <= merged.back().second + 1)
-            merged.back().second = std::max(merged.back().second, range.second);
-        else
-            merged.push_back(range);
-    }
-    dirty_ = std::move(merged);
+    markDirty(e, e + inserted);
 
     if (checkpoints_.empty())
         return;
@@ -86,9 +74,24 @@ void SyntaxStates::follow(const TextChange& change)
     checkpoints_ = std::move(kept);
 }
 
+void SyntaxStates::markDirty(int first, int last)
+{
+    dirty_.emplace_back(first, last);
+    std::sort(dirty_.begin(), dirty_.end());
+    std::vector<std::pair<int, int>> merged;
+    for (const auto& range : dirty_) {
+        if (!merged.empty() && range.first <= merged.back().second + 1)
+            merged.back().second = std::max(merged.back().second, range.second);
+        else
+            merged.push_back(range);
+    }
+    dirty_ = std::move(merged);
+}
+
 LexState SyntaxStates::stateAt(int line)
 {
     line = std::clamp(line, 0, doc_.lineCount() - 1);
+    bool newStart = false; // the last line lexed started in another state than the one kept
     while (exactTo_ < line) {
         const int j = exactTo_;
         const LexState next = endState(j);
@@ -101,13 +104,21 @@ LexState SyntaxStates::stateAt(int line)
             // The state kept from before is met again: it holds on up to the next edited line.
             const int until = dirty_.empty() ? known : std::min(known, dirty_.front().first);
             exactTo_ = std::max(j + 1, until);
+            newStart = false;
         } else {
-            if (j + 1 <= known)
+            newStart = j + 1 <= known;
+            if (newStart)
                 states_[size_t(j) + 1] = next;
             else
                 states_.push_back(next);
             exactTo_ = j + 1;
         }
+    }
+    if (newStart && exactTo_ + 1 < int(states_.size())) {
+        // The states kept after this line were lexed from its old start state: they hold only
+        // once lexing on from here meets them again, as after an edit of this line. Without the
+        // mark, a later edit above could meet its kept states and take those after it as right.
+        markDirty(exactTo_, exactTo_);
     }
     return states_[size_t(line)];
 }
@@ -116,7 +127,7 @@ LexState SyntaxStates::endState(int line)
 {
     const qsizetype start = doc_.lineStart(line);
     const qsizetype length = doc_.lineEnd(line) - start;
-    if (length >= kLongLine)
+    if (length >= 2 * step_)
         return lexLong(line, length, length, nullptr);
     return LexLine(doc_.view(start, length), states_[size_t(line)], nullptr);
 }
@@ -141,7 +152,7 @@ LexState SyntaxStates::lexLong(int line, qsizetype from, qsizetype to, std::vect
     LexState state = (after - 1)->state;
     while (pos < length && pos < to) {
         qsizetype stopped = pos;
-        state = LexSpan(text, pos, state, pos + kStep, runs, &stopped);
+        state = LexSpan(text, pos, state, pos + step_, runs, &stopped);
         pos = stopped;
         if (pos < length && pos > points.back().offset)
             points.push_back({pos, state});
@@ -154,7 +165,7 @@ void SyntaxStates::runsIn(int line, qsizetype from, qsizetype to, std::vector<Sy
     const LexState start = stateAt(line);
     const qsizetype lineStart = doc_.lineStart(line);
     const qsizetype length = doc_.lineEnd(line) - lineStart;
-    if (length >= kLongLine)
+    if (length >= 2 * step_)
         lexLong(line, from, to, runs);
     else
         LexLine(doc_.view(lineStart, length), start, runs);
@@ -164,7 +175,7 @@ std::vector<LexPoint> SyntaxStates::pointsUpTo(int line, qsizetype offset)
 {
     const LexState start = stateAt(line);
     const qsizetype length = doc_.lineEnd(line) - doc_.lineStart(line);
-    if (length < kLongLine)
+    if (length < 2 * step_)
         return {LexPoint{0, start}};
     lexLong(line, offset, offset, nullptr);
     const std::vector<LexPoint>& points = checkpoints_[line].points;

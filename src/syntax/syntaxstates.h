@@ -26,7 +26,13 @@ struct TextChange;
 class SyntaxStates
 {
 public:
-    explicit SyntaxStates(Document& document) : doc_(document) {}
+    // step: how far apart the states kept inside a long line are (a line from twice that long
+    // keeps them); small in the fuzz target, so that a small page has long lines.
+    explicit SyntaxStates(Document& document, qsizetype step = 4096)
+        : doc_(document), step_(step)
+    {
+    }
+    qsizetype step() const { return step_; }
 
     // The whole text was replaced.
     void reset();
@@ -38,7 +44,7 @@ public:
     // Runs of the line that reach into [from, to) (offsets in the line), whole.
     void runsIn(int line, qsizetype from, qsizetype to, std::vector<SyntaxRun>* runs);
     // The points of the line at or before offset whose state is kept, in order: its start, and
-    // in a long line one about every 4,096 characters (lexed as far as offset when not yet).
+    // in a long line one about every step() characters (lexed as far as offset when not yet).
     // Lexing from one with a stop at the next (lexPart) stops exactly there.
     std::vector<LexPoint> pointsUpTo(int line, qsizetype offset);
     // Lexes the line from `from` in state `in` to the first point between tokens at or after
@@ -54,11 +60,15 @@ private:
     // needed for [from, to), keeping points on the way. Returns the state reached.
     LexState lexLong(int line, qsizetype from, qsizetype to, std::vector<SyntaxRun>* runs);
     LexState endState(int line);
+    // Adds [first, last] to dirty_, kept sorted and merged.
+    void markDirty(int first, int last);
 
     Document& doc_;
+    const qsizetype step_;
     std::vector<LexState> states_{LexState{}}; // [i]: start of line i, for i < size()
     int exactTo_ = 0;
-    // Lines edited since the states after them were computed: sorted, disjoint [first, last].
+    // Lines edited since the states after them were computed, or whose start state changed
+    // when lexing stopped at them: sorted, disjoint [first, last].
     std::vector<std::pair<int, int>> dirty_;
     // A long line's states inside it, [0] at its start. The line's start and length, followed
     // through the changes, tell whether they still belong to the text.
@@ -80,6 +90,7 @@ public:
     qsizetype lineLength(int line) const override;
     int lineOf(qsizetype pos) const override;
     LexState stateAt(int line) override { return syntax_.stateAt(line); }
+    qsizetype pieceLength() const override { return syntax_.step(); }
     std::vector<LexPoint> pointsUpTo(int line, qsizetype offset) override
     {
         return syntax_.pointsUpTo(line, offset);

@@ -37,8 +37,6 @@ struct Item {
 // A tag spans a few lines, an ASP block some more; no more than this are read to find where
 // the one holding the caret begins and ends.
 constexpr int kSpanLines = 1000;
-// The characters lexed at a time.
-constexpr qsizetype kPiece = 4096;
 
 bool Holds(const Item& item, qsizetype caret)
 {
@@ -84,7 +82,7 @@ public:
         base = text_.lineStart(line_);
         const qsizetype length = text_.lineLength(line_);
         qsizetype stopped = length;
-        state_ = text_.lexPart(line_, pos_, state_, pos_ + kPiece, &marks, &stopped);
+        state_ = text_.lexPart(line_, pos_, state_, pos_ + text_.pieceLength(), &marks, &stopped);
         if (!budget_.spend(stopped - pos_ + 1))
             return false;
         end = base + stopped;

@@ -34,6 +34,8 @@ public:
     // marks (offsets in the line) and returns the state where it stopped, *stopped.
     virtual LexState lexPart(int line, qsizetype from, LexState in, qsizetype stopAt,
                              std::vector<LexMark>* marks, qsizetype* stopped) = 0;
+    // The characters lexed at a time: as far apart as the kept points of a long line.
+    virtual qsizetype pieceLength() const { return 4096; }
     // The characters [pos, pos + length).
     virtual QString mid(qsizetype pos, qsizetype length) const = 0;
 };

@@ -100,6 +100,16 @@ void TestDocument::replaceAllReportsItsWholeSpan()
     QCOMPARE(doc.text(), QStringLiteral("a==b==c"));
     // From the first place to the end of the last replacement.
     QCOMPARE(ReportedSpans(doc, changes), QStringList{"==b=="});
+
+    // Its lines too: those between the places are in the span, and a place that adds a line
+    // break adds a line to it.
+    doc.setText(u"a-\r\nb\r\nc-\r\n-");
+    changes.clear();
+    doc.replaceEach({1, 8, 11}, u"-", u"\r\n");
+    QCOMPARE(doc.text(), QStringLiteral("a\r\n\r\nb\r\nc\r\n\r\n\r\n"));
+    const auto change = changes.at(0).at(0).value<TextChange>();
+    QCOMPARE((QList<int>{change.line, change.linesRemoved, change.linesInserted}),
+             (QList<int>{0, 3, 6}));
 }
 
 void TestDocument::undoRestoresTheSelection()

@@ -7,6 +7,7 @@
 #include "editorsession.h"
 #include "files/settingsfiles.h"
 #include "platform/fonts.h"
+#include "search/search.h"
 #include "syntax/syntaxlexer.h"
 #include "temphome.h"
 
@@ -99,6 +100,8 @@ private Q_SLOTS:
     void pairsOverLongLines_data();
     void pairsOverLongLines();
     void ctrlBracketJumpsToPartner();
+    void replaceAllRecoloursEveryPlace_data();
+    void replaceAllRecoloursEveryPlace();
 };
 
 // The tag colour on screen: on an ordinary line, on a line too long to lay out whole (drawn a
@@ -338,6 +341,49 @@ void TestSyntaxView::ctrlBracketJumpsToPartner()
     QCOMPARE(s.box().SelStart(), qint64(42));
     QCOMPARE(s.box().Text(), text);
     QVERIFY(s.messages().isEmpty());
+}
+
+// Replace All of "--" by "==" changes a comment opened below its first place into text: the
+// tags after it take their colour and pair again, on a line of their own and inside a long line
+// kept in pieces; undo makes them a comment again.
+void TestSyntaxView::replaceAllRecoloursEveryPlace_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qsizetype>("caret"); // inside a tag the comment holds
+    const QString table = u"<P>a--b</P>\r\n<!-- a > b\r\n<TABLE>\r\n</TABLE> -->"_qs;
+    QTest::newRow("comment_opened_on_a_later_line") << table << table.indexOf(u"<TAB"_qs) + 3;
+    const QString longLine = u"a--b\r\n<!-- "_qs + u"<B>b</B>"_qs.repeated(2000) + u" -->"_qs;
+    QTest::newRow("comment_in_a_long_line") << longLine << longLine.indexOf(u"<B>"_qs, 12'000) + 2;
+}
+
+void TestSyntaxView::replaceAllRecoloursEveryPlace()
+{
+    QFETCH(QString, text);
+    QFETCH(qsizetype, caret);
+    EditorSession s;
+    s.load(text, caret);
+    const QColor comment = SyntaxColor(SyntaxKind::Comment);
+    qsizetype from = 0;
+    qsizetype to = 0;
+    QCOMPARE(s.edit()->shownColorAt(caret, &from, &to), comment);
+    QCOMPARE(s.edit()->matchingPair(), std::nullopt);
+
+    s.state.Search.FindText = u"--"_qs;
+    s.state.Search.ReplaceText = u"=="_qs;
+    ReplaceAll(s.state, s.box());
+    QString replaced = text;
+    replaced.replace(u"--"_qs, u"=="_qs);
+    QCOMPARE(s.box().Text(), replaced);
+    QCOMPARE(s.box().SelStart(), qint64(caret));
+    QCOMPARE(s.edit()->shownColorAt(caret, &from, &to), kTag);
+    QCOMPARE(s.edit()->matchingPair(), FindTagPair(replaced, caret));
+    QVERIFY(s.edit()->matchingPair());
+
+    s.key(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(s.box().Text(), text);
+    QCOMPARE(s.edit()->shownColorAt(caret, &from, &to), comment);
+    s.box().SetSelStart(caret);
+    QCOMPARE(s.edit()->matchingPair(), std::nullopt);
 }
 
 QTEST_MAIN(TestSyntaxView)

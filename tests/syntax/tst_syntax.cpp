@@ -105,6 +105,8 @@ private Q_SLOTS:
     void statesFollowEdits_data();
     void statesFollowEdits();
     void statesAreLexedLazilyAndMeetAgain();
+    void editBeforeTheLexedLinesKeepsLaterStatesUntrusted_data();
+    void editBeforeTheLexedLinesKeepsLaterStatesUntrusted();
     void longLineRunsFromCheckpoints();
     void tagPairs_data();
     void tagPairs();
@@ -280,6 +282,37 @@ void TestSyntax::statesAreLexedLazilyAndMeetAgain()
     // Line 41 kept its state from before "<!--": everything after it holds again.
     QCOMPARE(states.exactLines(), 1000);
     QVERIFY(states.stateAt(999) == LexState{});
+}
+
+// "<%" opens a block that runs to the end; only the lines drawn are lexed, so the states kept
+// after them are still those of before. A second edit further up, re-lexed until the states
+// meet again, must not take those later states as right.
+void TestSyntax::editBeforeTheLexedLinesKeepsLaterStatesUntrusted_data()
+{
+    QTest::addColumn<int>("line");
+    QTest::addColumn<int>("removed");
+    QTest::addColumn<QString>("inserted");
+    QTest::newRow("text_typed") << 5 << 0 << u"x"_qs;
+    QTest::newRow("lines_removed") << 5 << 20 << QString();
+    QTest::newRow("lines_inserted") << 5 << 0 << u"a\r\nb\r\n"_qs;
+}
+
+void TestSyntax::editBeforeTheLexedLinesKeepsLaterStatesUntrusted()
+{
+    QFETCH(int, line);
+    QFETCH(int, removed);
+    QFETCH(QString, inserted);
+    Document doc;
+    doc.setText(u"<P>x</P>\r\n"_qs.repeated(20));
+    SyntaxStates states(doc);
+    QObject::connect(&doc, &Document::changed, [&](const TextChange& c) { states.follow(c); });
+    states.stateAt(19);
+    doc.replace(doc.lineStart(2), 0, u"<%"_qs);
+    QVERIFY(states.stateAt(10).asp);
+    doc.replace(doc.lineStart(line), removed, inserted);
+    const std::vector<LexState> fresh = FreshStates(doc.text());
+    for (int i = 0; i < doc.lineCount(); ++i)
+        QVERIFY2(states.stateAt(i) == fresh[size_t(i)], qPrintable(QString::number(i)));
 }
 
 // A line of 50,000 characters is coloured a piece at a time from states kept inside it; an edit
