@@ -742,17 +742,6 @@ void TestFileCommands::shiftJisPageSavesBackSameBytes()
     s.state.Doc.setModified(true);
     s.files().SaveDocument();
     QCOMPARE(Session::read(path), bytes);
-
-    // A new page gets one, and only one, however often it is saved.
-    s.files().NewDocument();
-    s.type(QStringLiteral("new"));
-    const QString fresh = s.docs() + QStringLiteral("/new.htm");
-    s.prompts.planFileName(fresh);
-    s.files().SaveDocumentAs();
-    QCOMPARE(Session::read(fresh), QByteArray("new\r\n"));
-    s.state.Doc.setModified(true);
-    s.files().SaveDocument();
-    QCOMPARE(Session::read(fresh), QByteArray("new\r\n"));
 }
 
 void TestFileCommands::characterOutsideEncodingWritesNothingUnlessUtf8Chosen()
