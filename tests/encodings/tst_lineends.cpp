@@ -45,8 +45,10 @@ void TestLineEnds::lineEndsComeBack_data()
                                                LineBreakVariant(10, LineEnd::Cr)};
     QTest::newRow("tie_goes_to_crlf")
         << QByteArray("a\nb\r\n") << crlf << ByteVariants{LineBreakVariant(1, LineEnd::Lf)};
-    QTest::newRow("utf16le_lf") << QByteArrayLiteral("\xFF\xFEa\x00\n\x00b\x00") << lf
-                                << ByteVariants{};
+    QTest::newRow("utf16le_lf") << QByteArrayLiteral("\xFF\xFE"
+                                                     "a\x00\n\x00"
+                                                     "b\x00")
+                                << lf << ByteVariants{};
     QTest::newRow("utf8_mixed") << QByteArray("caf\xC3\xA9\r\n\xE6\x97\xA5\n") << crlf
                                 << ByteVariants{LineBreakVariant(7, LineEnd::Lf)};
     QTest::newRow("eucjp_declared_cr")
