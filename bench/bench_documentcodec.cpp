@@ -1,5 +1,5 @@
 // Opening and saving a large page: about 20 MB and 400,000 lines of CP932 HTML, Japanese and
-// ASCII mixed, CR LF line breaks.
+// ASCII mixed, CR LF line breaks (and the same page with LF ones).
 
 #include "encodings/documentcodec.h"
 
@@ -52,16 +52,17 @@ QByteArray MakePage(bool withDuplicateForm)
     return page;
 }
 
-const QByteArray& Page(bool withDuplicateForm)
+const QByteArray& Page(bool withDuplicateForm, bool lf = false)
 {
     static const QByteArray plain = MakePage(false);
     static const QByteArray duplicates = MakePage(true);
-    return withDuplicateForm ? duplicates : plain;
+    static const QByteArray lfPage = QByteArray(plain).replace("\r\n", "\n");
+    return lf ? lfPage : withDuplicateForm ? duplicates : plain;
 }
 
-void Decode(benchmark::State& state, bool withDuplicateForm)
+void Decode(benchmark::State& state, bool withDuplicateForm, bool lf = false)
 {
-    const QByteArray& page = Page(withDuplicateForm);
+    const QByteArray& page = Page(withDuplicateForm, lf);
     for (auto _ : state) {
         tl::DecodedDocument doc = tl::DecodeDocument(page);
         benchmark::DoNotOptimize(doc.text.constData());
@@ -71,9 +72,9 @@ void Decode(benchmark::State& state, bool withDuplicateForm)
     state.counters["lines"] = double(page.count('\n'));
 }
 
-void Encode(benchmark::State& state, bool withDuplicateForm)
+void Encode(benchmark::State& state, bool withDuplicateForm, bool lf = false)
 {
-    const QByteArray& page = Page(withDuplicateForm);
+    const QByteArray& page = Page(withDuplicateForm, lf);
     const tl::DecodedDocument doc = tl::DecodeDocument(page);
     const QString text = QString(doc.text).replace(u'\n', QStringLiteral("\r\n"));
     if (tl::EncodeDocument(text, doc.encoding).bytes != page) {
@@ -104,6 +105,16 @@ void BM_EncodeCp932PageWithDuplicateForms(benchmark::State& state)
     Encode(state, true);
 }
 
+// The page with LF line breaks: saving writes each CR LF of the editor's text as LF.
+void BM_DecodeCp932LfPage(benchmark::State& state)
+{
+    Decode(state, false, true);
+}
+void BM_EncodeCp932LfPage(benchmark::State& state)
+{
+    Encode(state, false, true);
+}
+
 // The same page in UTF-8 without a declaration: read by its bytes alone, which also tries
 // whether they could be CP932.
 void BM_DecodeUndeclaredUtf8Page(benchmark::State& state)
@@ -132,5 +143,7 @@ BENCHMARK(BM_DecodeCp932Page)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EncodeCp932Page)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeCp932PageWithDuplicateForms)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EncodeCp932PageWithDuplicateForms)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeCp932LfPage)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EncodeCp932LfPage)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -150,6 +150,11 @@ void frmMain::connectFileCommands()
         ShowPageSearch(text, matchCase);
     };
     connect(&state_.Doc, &Document::encodingChanged, this, &frmMain::UpdateEncodingPanel);
+    // A mixed page whose last odd line break goes (or comes back by undo) says so at once.
+    connect(&state_.Doc, &Document::edited, this, [this] {
+        if (mixedLineEnds_ != HasLineBreakVariants(state_.Doc.byteVariants()))
+            UpdateEncodingPanel();
+    });
     // The title's unsaved-changes mark follows every edit at once (and the timer, saves).
     connect(&state_.Doc, &Document::edited, this,
             [this] { setWindowModified(EditorShown() && state_.Doc.isModified()); });

@@ -163,6 +163,7 @@ private:
     std::array<QAction*, 4> toolbarItems_{};
     std::array<QLabel*, 3> panels_{};
     QToolButton* encodingPanel_ = nullptr;
+    bool mixedLineEnds_ = false; // what panel 4 last said
     cTextBox textBox_;
     std::unique_ptr<FileCommands> files_;
     // After files_: it goes first, while the file commands it watches still exist.

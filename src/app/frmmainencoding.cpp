@@ -52,14 +52,41 @@ void frmMain::buildEncodingMenu()
             UpdateEncodingPanel();
         });
     }
+    // The page's line ends from now on; a page of CR or mixed line ends has neither checked.
+    menu->addSeparator();
+    auto* lineEnds = new QActionGroup(menu);
+    lineEnds->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    const std::pair<LineEnd, QString> lineEndChoices[] = {
+        {LineEnd::CrLf, QStringLiteral("mnuLineEndCrLf")},
+        {LineEnd::Lf, QStringLiteral("mnuLineEndLf")}};
+    QList<QAction*> lineEndItems;
+    for (const auto& choice : lineEndChoices) {
+        const LineEnd lineEnd = choice.first;
+        QAction* item = menu->addAction(lineEnd == LineEnd::CrLf ? QStringLiteral("改行 CR+LF")
+                                                                 : QStringLiteral("改行 LF"));
+        item->setObjectName(choice.second);
+        item->setCheckable(true);
+        lineEnds->addAction(item);
+        lineEndItems << item;
+        connect(item, &QAction::triggered, this, [this, lineEnd] {
+            TrapErrors(*state_.prompts, [&] { files_->ChangeLineEnds(lineEnd); });
+            UpdateEncodingPanel();
+        });
+    }
     // Each time it opens: what the page is, and what can be done to it now.
-    connect(menu, &QMenu::aboutToShow, this, [this, reopen, save] {
+    connect(menu, &QMenu::aboutToShow, this, [this, reopen, save, lineEndItems] {
         reopen->setEnabled(EditorShown() && !state_.Doc.isUntitled());
         save->setEnabled(EditorShown());
         const std::vector<EncodingChoice> choices = SaveEncodings();
         const QList<QAction*> items = save->actions();
         for (qsizetype i = 0; i < items.size() && size_t(i) < choices.size(); ++i)
             items[i]->setChecked(SameEncoding(choices[size_t(i)].encoding, state_.Doc.encoding()));
+        const bool mixed = HasLineBreakVariants(state_.Doc.byteVariants());
+        const LineEnd lineEnd = state_.Doc.encoding().lineEnd;
+        lineEndItems[0]->setChecked(!mixed && lineEnd == LineEnd::CrLf);
+        lineEndItems[1]->setChecked(!mixed && lineEnd == LineEnd::Lf);
+        for (QAction* item : lineEndItems)
+            item->setEnabled(EditorShown());
     });
     encodingPanel_->setMenu(menu);
     statusBar()->addPermanentWidget(encodingPanel_);
@@ -70,7 +97,8 @@ void frmMain::UpdateEncodingPanel()
 {
     if (!encodingPanel_)
         return;
-    const QString text = EncodingPanelText(EditorShown(), state_.Doc.encoding());
+    mixedLineEnds_ = HasLineBreakVariants(state_.Doc.byteVariants());
+    const QString text = EncodingPanelText(EditorShown(), state_.Doc.encoding(), mixedLineEnds_);
     encodingPanel_->setText(text);
     encodingPanel_->setAccessibleName(text.isEmpty() ? QStringLiteral("文字コード") : text);
     encodingPanel_->setEnabled(EditorShown());

@@ -70,12 +70,18 @@ InputModeIndicator ComputeInputModeIndicator(int imeStatus, bool inputMode)
     return {QStringLiteral("入力モ-ドＯＦＦ"), GutterColor()};
 }
 
-QString EncodingPanelText(bool documentShown, const TextEncoding& encoding)
+QString EncodingPanelText(bool documentShown, const TextEncoding& encoding, bool mixedLineEnds)
 {
     if (!documentShown)
         return {};
-    return encoding.displayName() + (encoding.bom ? QStringLiteral(" (BOM)") : QString()) +
-           QStringLiteral(" CRLF");
+    QString lineEnds = QStringLiteral("改行混在");
+    if (!mixedLineEnds) {
+        lineEnds = encoding.lineEnd == LineEnd::Lf   ? QStringLiteral("LF")
+                   : encoding.lineEnd == LineEnd::Cr ? QStringLiteral("CR")
+                                                     : QStringLiteral("CRLF");
+    }
+    return encoding.displayName() + (encoding.bom ? QStringLiteral(" (BOM)") : QString()) + u' ' +
+           lineEnds;
 }
 
 namespace

@@ -62,8 +62,10 @@ struct InputModeIndicator {
 InputModeIndicator ComputeInputModeIndicator(int imeStatus, bool inputMode);
 
 // Panel 4: the page's encoding and the line ends its file gets ("Shift_JIS CRLF",
-// "UTF-8 (BOM) CRLF"; pages are always written with CR LF). Empty without a document.
-QString EncodingPanelText(bool documentShown, const TextEncoding& encoding);
+// "UTF-8 (BOM) LF", "EUC-JP CR"; "Shift_JIS 改行混在" when mixedLineEnds, the page keeping
+// line breaks of more than one kind). Empty without a document.
+QString EncodingPanelText(bool documentShown, const TextEncoding& encoding,
+                          bool mixedLineEnds = false);
 
 // What panel 4's menu offers: reading the page again as another encoding, and saving it in
 // another one from now on.

@@ -2,6 +2,8 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace tl
 {
 
@@ -22,6 +24,24 @@ QString TextEncoding::displayName() const
     const QStringDecoder decoder(name.constData());
     const char* canonical = decoder.isValid() ? decoder.name() : nullptr;
     return QString::fromLatin1(canonical ? QByteArray(canonical) : name);
+}
+
+QStringView LineBreakText(LineEnd end)
+{
+    switch (end) {
+    case LineEnd::Lf:
+        return u"\n";
+    case LineEnd::Cr:
+        return u"\r";
+    case LineEnd::CrLf:
+        break;
+    }
+    return u"\r\n";
+}
+
+bool HasLineBreakVariants(const ByteVariants& forms)
+{
+    return std::any_of(forms.begin(), forms.end(), IsLineBreakVariant);
 }
 
 bool SameEncoding(const TextEncoding& a, const TextEncoding& b)

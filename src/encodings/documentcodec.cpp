@@ -338,26 +338,64 @@ QString DecodeRaw(const QByteArray& name, Kind kind, QByteArrayView bytes, bool*
     return text;
 }
 
+// What the file's line breaks were: how many of each, and where a run of one kind begins (the
+// index in the normalised text of its first '\n'). A page with one kind has one run.
+struct LineBreakScan {
+    qsizetype counts[3] = {};
+    std::vector<std::pair<qsizetype, LineEnd>> runs;
+};
+
 // CR LF, lone CR and lone LF each become one '\n', in place; returns the new length.
-qsizetype NormalizeLineBreaks(char16_t* s, qsizetype length, bool* hadLoneBreak)
+qsizetype NormalizeLineBreaks(char16_t* s, qsizetype length, LineBreakScan& scan)
 {
-    bool lone = false;
     qsizetype out = 0;
     for (qsizetype in = 0; in < length; ++in) {
         char16_t c = s[in];
-        if (c == u'\r') {
-            if (in + 1 < length && s[in + 1] == u'\n')
-                ++in;
-            else
-                lone = true;
+        if (c == u'\r' || c == u'\n') {
+            LineEnd end = LineEnd::Lf;
+            if (c == u'\r') {
+                const bool pair = in + 1 < length && s[in + 1] == u'\n';
+                end = pair ? LineEnd::CrLf : LineEnd::Cr;
+                in += pair ? 1 : 0;
+            }
+            ++scan.counts[int(end)];
+            if (scan.runs.empty() || scan.runs.back().second != end)
+                scan.runs.emplace_back(out, end);
             c = u'\n';
-        } else if (c == u'\n') {
-            lone = true;
         }
         s[out++] = c;
     }
-    *hadLoneBreak = lone;
     return out;
+}
+
+// The line end most of the file's line breaks have (a tie goes to CR LF, then LF): the one
+// every new line gets.
+LineEnd UsualLineEnd(const LineBreakScan& scan)
+{
+    LineEnd usual = LineEnd::CrLf;
+    for (LineEnd end : {LineEnd::Lf, LineEnd::Cr}) {
+        if (scan.counts[int(end)] > scan.counts[int(usual)])
+            usual = end;
+    }
+    return usual;
+}
+
+// The line breaks of a page that mixes them which are not the usual one, at their CRs in the
+// CR LF text. text is the normalised text.
+ByteVariants OddLineBreaks(QStringView text, const LineBreakScan& scan, LineEnd usual)
+{
+    ByteVariants odd;
+    if (scan.runs.size() < 2)
+        return odd;
+    qsizetype breaks = 0;
+    size_t run = 0;
+    for (qsizetype i = text.indexOf(u'\n'); i >= 0; i = text.indexOf(u'\n', i + 1), ++breaks) {
+        while (run + 1 < scan.runs.size() && scan.runs[run + 1].first <= i)
+            ++run;
+        if (scan.runs[run].second != usual)
+            odd.push_back(LineBreakVariant(i + breaks, scan.runs[run].second));
+    }
+    return odd;
 }
 
 // ---- Encoding --------------------------------------------------------------------------------
@@ -461,6 +499,79 @@ std::optional<BytePlace> FirstInexactPlace(QStringView raw, const TextEncoding& 
     return place;
 }
 
+// The text as the file writes it: each CR LF of the editor's text made the page's usual line
+// break, or the one kept for it; the CP932 forms moved to their places in it.
+struct WrittenText {
+    QString text;
+    ByteVariants forms;
+};
+
+bool NeedsLineBreakConversion(const TextEncoding& encoding, const ByteVariants& forms)
+{
+    return encoding.lineEnd != LineEnd::CrLf || HasLineBreakVariants(forms);
+}
+
+// Calls onBreak(pos, written) for each CR LF of text in order, written being the line break the
+// file gets there; stops when it returns false.
+template <class OnBreak>
+void ForEachLineBreak(QStringView text, const TextEncoding& encoding, const ByteVariants& forms,
+                      OnBreak onBreak)
+{
+    const QStringView usual = LineBreakText(encoding.lineEnd);
+    auto form = forms.begin();
+    for (qsizetype cr = text.indexOf(u'\r'); cr >= 0; cr = text.indexOf(u'\r', cr + 1)) {
+        if (cr + 1 >= text.size() || text[cr + 1] != u'\n')
+            continue;
+        while (form != forms.end() &&
+               (form->pos < cr || (form->pos == cr && !IsLineBreakVariant(*form))))
+            ++form;
+        const bool kept = form != forms.end() && form->pos == cr && IsLineBreakVariant(*form);
+        if (!onBreak(cr, kept ? LineBreakText(LineEndOf(*form)) : usual))
+            return;
+    }
+}
+
+WrittenText WithPageLineBreaks(QStringView text, const TextEncoding& encoding,
+                               const ByteVariants& forms)
+{
+    WrittenText out;
+    out.text.reserve(text.size());
+    qsizetype from = 0;
+    qsizetype shift = 0; // how many characters the written text is shorter so far
+    auto form = forms.begin();
+    auto keepFormsBefore = [&](qsizetype pos) {
+        for (; form != forms.end() && form->pos < pos; ++form) {
+            if (!IsLineBreakVariant(*form))
+                out.forms.push_back({form->pos - shift, form->character, form->bytes});
+        }
+    };
+    ForEachLineBreak(text, encoding, forms, [&](qsizetype cr, QStringView written) {
+        keepFormsBefore(cr);
+        out.text += text.sliced(from, cr - from);
+        out.text += written;
+        shift += 2 - written.size();
+        from = cr + 2;
+        return true;
+    });
+    keepFormsBefore(text.size());
+    out.text += text.sliced(from);
+    return out;
+}
+
+// Where index of the written text stands in the editor's text.
+qsizetype EditorIndex(QStringView text, const TextEncoding& encoding, const ByteVariants& forms,
+                      qsizetype index)
+{
+    qsizetype shift = 0;
+    ForEachLineBreak(text, encoding, forms, [&](qsizetype cr, QStringView written) {
+        if (cr - shift >= index)
+            return false;
+        shift += 2 - written.size();
+        return true;
+    });
+    return index + shift;
+}
+
 } // namespace
 
 DecodedDocument DecodeDocument(QByteArrayView bytes)
@@ -496,10 +607,18 @@ DecodedDocument DecodeDocumentAs(QByteArrayView bytes, const TextEncoding& chose
         result.inexact = FirstInexactPlace(result.text, encoding, bytes);
 
     QString& text = result.text;
-    text.truncate(NormalizeLineBreaks(reinterpret_cast<char16_t*>(text.data()), text.size(),
-                                      &result.lineBreaksNormalized));
+    LineBreakScan breaks;
+    text.truncate(
+        NormalizeLineBreaks(reinterpret_cast<char16_t*>(text.data()), text.size(), breaks));
     if (text.capacity() > text.size() + text.size() / 4)
         text.squeeze();
+    result.lineBreaksNormalized =
+        breaks.counts[int(LineEnd::Lf)] > 0 || breaks.counts[int(LineEnd::Cr)] > 0;
+    // Saved, the page keeps its line ends and its end: the usual line end for new lines, the
+    // odd ones where they stand, and a final line break only if it had one.
+    result.encoding.lineEnd = UsualLineEnd(breaks);
+    result.encoding.addFinalBreak = false;
+    ByteVariants oddBreaks = OddLineBreaks(text, breaks, result.encoding.lineEnd);
 
     if (encoding.kind == Kind::Cp932) {
         Cp932Variants forms = ReadCp932Variants(body);
@@ -507,17 +626,33 @@ DecodedDocument DecodeDocumentAs(QByteArrayView bytes, const TextEncoding& chose
         if (!forms.kept.empty())
             result.forms = FindKeptVariants(body, forms.kept);
     }
+    if (!oddBreaks.empty()) {
+        ByteVariants merged;
+        merged.reserve(result.forms.size() + oddBreaks.size());
+        std::merge(result.forms.begin(), result.forms.end(), oddBreaks.begin(), oddBreaks.end(),
+                   std::back_inserter(merged),
+                   [](const ByteVariant& a, const ByteVariant& b) { return a.pos < b.pos; });
+        result.forms = std::move(merged);
+    }
     return result;
 }
 
-EncodedDocument EncodeDocument(QStringView text, const TextEncoding& encoding,
-                               const ByteVariants& forms)
+EncodedDocument EncodeDocument(QStringView editorText, const TextEncoding& encoding,
+                               const ByteVariants& editorForms)
 {
+    // A CR LF page without odd line breaks is written as the editor holds it.
+    WrittenText written;
+    const bool converted = NeedsLineBreakConversion(encoding, editorForms);
+    if (converted)
+        written = WithPageLineBreaks(editorText, encoding, editorForms);
+    const QStringView text = converted ? QStringView(written.text) : editorText;
+    const ByteVariants& forms = converted ? written.forms : editorForms;
+
     EncodedDocument result;
     const QByteArray name = ConverterName(encoding);
     QStringEncoder encoder(name.constData(), kEncodeFlags);
     if (!encoder.isValid()) {
-        result.firstUnencodable = text.isEmpty() ? -1 : 0;
+        result.firstUnencodable = editorText.isEmpty() ? -1 : 0;
         return result;
     }
     const QByteArray bom = ByteOrderMark(encoding);
@@ -549,8 +684,12 @@ EncodedDocument EncodeDocument(QStringView text, const TextEncoding& encoding,
             if (result.firstUnencodable < 0 || flagged < result.firstUnencodable)
                 result.firstUnencodable = flagged;
         }
-        if (result.firstUnencodable >= 0)
+        if (result.firstUnencodable >= 0) {
+            if (converted)
+                result.firstUnencodable =
+                    EditorIndex(editorText, encoding, editorForms, result.firstUnencodable);
             return result;
+        }
     }
     result.bytes = std::move(bytes);
     return result;

@@ -22,8 +22,9 @@ struct BytePlace {
 struct DecodedDocument {
     QString text; // line breaks as single '\n' (CR LF, lone CR and lone LF each one break)
     TextEncoding encoding;
-    // CP932: the characters written in another form than the page's usual one, at their
-    // positions in the text with CR LF line breaks (as the editor holds it).
+    // CP932: the characters written in another form than the page's usual one, and in a page
+    // that mixes line ends the line breaks other than its usual one (encoding.lineEnd), at
+    // their positions in the text with CR LF line breaks (as the editor holds it).
     ByteVariants forms;
     // A charset other than CP932 and UTF-8 (whose pages are written back byte for byte by
     // construction) may spell the same text in other bytes (ISO-2022-JP's escape sequences):
@@ -52,12 +53,14 @@ struct EncodedDocument {
     qsizetype firstUnencodable = -1;
 };
 
-// text uses CR LF line breaks (as the editor's Text gives it); written as is, with the BOM when
-// encoding.bom. Every character is checked: one the encoding cannot hold, or would write as a
-// different character, is reported instead of being substituted. A charset Qt cannot open holds
-// nothing: firstUnencodable is 0 for any non-empty text. CP932: the characters of forms (at
-// their positions in text) are written in their kept form, the others in the page's usual one;
-// an entry that does not name the character at its position is passed over.
+// text uses CR LF line breaks (as the editor's Text gives it); each is written as
+// encoding.lineEnd, or as the line-break variant of forms at its CR says, the rest as is, with
+// the BOM when encoding.bom. firstUnencodable is an index in text. Every character is checked: one
+// the encoding cannot hold, or would write as a different character, is reported instead of being
+// substituted. A charset Qt cannot open holds nothing: firstUnencodable is 0 for any non-empty
+// text. CP932: the characters of forms (at their positions in text) are written in their kept form,
+// the others in the page's usual one; an entry that does not name the character at its position is
+// passed over.
 EncodedDocument EncodeDocument(QStringView text, const TextEncoding& encoding,
                                const ByteVariants& forms = {});
 

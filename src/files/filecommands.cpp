@@ -291,12 +291,35 @@ bool FileCommands::ChangeSaveEncoding(const TextEncoding& encoding)
         return false;
     if (changes.any())
         applyToPage(changes);
-    // The page's usual CP932 variants are those its file was read with: they stay with it
-    // through another encoding, for a switch back.
-    TextEncoding target = encoding;
-    if (target.preferredBytes.isEmpty())
-        target.preferredBytes = doc.encoding().preferredBytes;
-    doc.setEncoding(target);
+    // The charset changes; the line ends and the page's end stay as they were, and the page's
+    // usual CP932 variants (those its file was read with) stay with it through another
+    // encoding, for a switch back.
+    TextEncoding changed = encoding;
+    changed.lineEnd = doc.encoding().lineEnd;
+    changed.addFinalBreak = doc.encoding().addFinalBreak;
+    if (changed.preferredBytes.isEmpty())
+        changed.preferredBytes = doc.encoding().preferredBytes;
+    doc.setEncoding(changed);
+    // The file no longer holds what a save would write: closing must ask.
+    if (!isUntitled())
+        doc.setModified(true);
+    return true;
+}
+
+bool FileCommands::ChangeLineEnds(LineEnd lineEnd)
+{
+    if (!window_.EditorShown())
+        return false;
+    Document& doc = state_.Doc;
+    ByteVariants forms = doc.byteVariants();
+    const auto odd = std::remove_if(forms.begin(), forms.end(), IsLineBreakVariant);
+    if (doc.encoding().lineEnd == lineEnd && odd == forms.end())
+        return true;
+    forms.erase(odd, forms.end());
+    doc.setByteVariants(std::move(forms));
+    TextEncoding encoding = doc.encoding();
+    encoding.lineEnd = lineEnd;
+    doc.setEncoding(encoding);
     // The file no longer holds what a save would write: closing must ask.
     if (!isUntitled())
         doc.setModified(true);

@@ -87,8 +87,11 @@ public:
     // whether to declare the new one (changed in the page, one undo step). False when the user
     // cancelled: nothing changed.
     bool ChangeSaveEncoding(const TextEncoding& encoding);
-    // Writes the text (CR LF breaks) ending with one CR LF (added when missing), after a backup
-    // of the old file.
+    // Every line break of the page is written as lineEnd from the next save on (the ones kept
+    // in another form too); marks a page with a file modified.
+    bool ChangeLineEnds(LineEnd lineEnd);
+    // Writes the text (CR LF breaks, each written as the page's line end), a new page's ending
+    // with one line break (added when missing), after a backup of the old file.
     // True when the file was written.
     bool WriteDocumentFile(const QString& path, const QString& text);
     void SaveDocument();

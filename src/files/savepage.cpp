@@ -141,12 +141,12 @@ bool FileCommands::WriteDocumentFile(const QString& path, const QString& text)
     if (path.isEmpty())
         return false;
     const QString native = NativePath(path);
-    // The text ends with one line break: added when missing, never a second one (a page that
-    // ends with a line break would otherwise grow an empty line with every save). So a page's
-    // bytes are never empty: an empty result below can only be a failed conversion.
-    QString content = text.endsWith(kCrLf) ? text : text + kCrLf;
-
+    // A new page's text ends with one line break: added when missing, never a second one (a
+    // page would otherwise grow an empty line with every save). A page read from a file ends as
+    // it does in the editor, so an unedited page keeps the end its file had.
     TextEncoding encoding = state_.Doc.encoding();
+    QString content = encoding.addFinalBreak && !text.endsWith(kCrLf) ? text + kCrLf : text;
+
     EncodedDocument encoded;
     PageChanges changes;
     if (!encodePage(path, content, encoding, encoded, changes))
@@ -209,7 +209,8 @@ bool FileCommands::encodePage(const QString& path, QString& content, TextEncodin
     if (encoded.firstUnencodable >= 0 &&
         !resolveUnencodable(path, content, encoding, forms, encoded, changes))
         return false;
-    if (encoded.bytes.isEmpty()) {
+    // Only an empty page read from an empty file gives no bytes; otherwise the conversion failed.
+    if (encoded.bytes.isEmpty() && !content.isEmpty()) {
         reportSaveFailure(path, QStringLiteral("文字コードの変換に失敗しました。"));
         return false;
     }
@@ -332,6 +333,8 @@ bool FileCommands::resolveUnencodable(const QString& path, QString& content, Tex
         encoding = TextEncoding{};
         encoding.kind = TextEncoding::Kind::Utf8;
         encoding.bom = true;
+        encoding.lineEnd = state_.Doc.encoding().lineEnd;
+        encoding.addFinalBreak = state_.Doc.encoding().addFinalBreak;
         if (!askCharsetDeclaration(content, changes, encoding))
             return false;
         break;

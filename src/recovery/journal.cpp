@@ -24,7 +24,8 @@ namespace
 
 const QByteArray kMagicV1 = "TAGLOOM JOURNAL 1\n";
 const QByteArray kMagicV2 = "TAGLOOM JOURNAL 2\n";
-const QByteArray kMagic = "TAGLOOM JOURNAL 3\n";
+const QByteArray kMagicV3 = "TAGLOOM JOURNAL 3\n";
+const QByteArray kMagic = "TAGLOOM JOURNAL 4\n";
 const QByteArray kLockMagic = "TAGLOOM JOURNAL LOCK 1\n";
 const QString kRecoveredPrefix = QStringLiteral("recovered-");
 const QString kJournalSuffix = QStringLiteral(".tlj");
@@ -44,6 +45,27 @@ QByteArray EncodingName(TextEncoding::Kind kind)
         return "named";
     }
     return {};
+}
+
+QByteArray LineEndName(LineEnd end)
+{
+    switch (end) {
+    case LineEnd::Lf:
+        return "lf";
+    case LineEnd::Cr:
+        return "cr";
+    case LineEnd::CrLf:
+        break;
+    }
+    return "crlf";
+}
+
+std::optional<LineEnd> LineEndNamed(QByteArrayView name)
+{
+    for (auto end : {LineEnd::CrLf, LineEnd::Lf, LineEnd::Cr})
+        if (LineEndName(end) == name)
+            return end;
+    return std::nullopt;
 }
 
 std::optional<TextEncoding::Kind> EncodingKind(QByteArrayView name)
@@ -192,6 +214,8 @@ QByteArray EncodeJournal(const JournalEntry& entry)
     header += "name=" + e.name.toPercentEncoding() + '\n';
     header += QByteArray("bom=") + (e.bom ? '1' : '0') + '\n';
     header += "preferred=" + EncodePreferred(e.preferredBytes) + '\n';
+    header += "lineend=" + LineEndName(e.lineEnd) + '\n';
+    header += QByteArray("finalbreak=") + (e.addFinalBreak ? '1' : '0') + '\n';
     header += QByteArray("undecodable=") + (entry.undecodable ? '1' : '0') + '\n';
     header += "file=" + EncodeFileState(entry.file) + '\n';
     header += "forms=" + EncodeVariants(entry.forms) + '\n';
@@ -204,7 +228,8 @@ std::optional<JournalEntry> DecodeJournal(QByteArrayView bytes)
 {
     const bool v1 = bytes.startsWith(kMagicV1);
     const bool v2 = bytes.startsWith(kMagicV2);
-    if (!v1 && !v2 && !bytes.startsWith(kMagic))
+    const bool v3 = bytes.startsWith(kMagicV3);
+    if (!v1 && !v2 && !v3 && !bytes.startsWith(kMagic))
         return std::nullopt;
     qsizetype pos = kMagic.size(); // every version's first line is as long
     JournalEntry entry;
@@ -214,6 +239,11 @@ std::optional<JournalEntry> DecodeJournal(QByteArrayView bytes)
     const auto name = ReadField(bytes, pos, "name");
     const auto bom = ReadFlag(bytes, pos, "bom");
     const auto preferredText = ReadField(bytes, pos, "preferred");
+    // Before version 4 every page was written with CR LF, a final one added when missing.
+    const bool old = v1 || v2 || v3;
+    const auto lineEndText =
+        old ? std::optional<QByteArray>("crlf") : ReadField(bytes, pos, "lineend");
+    const auto finalBreak = old ? std::optional<bool>(true) : ReadFlag(bytes, pos, "finalbreak");
     const auto undecodable = ReadFlag(bytes, pos, "undecodable");
     const auto fileState = v1 ? std::optional<QByteArray>("-") : ReadField(bytes, pos, "file");
     const auto formsText =
@@ -223,9 +253,9 @@ std::optional<JournalEntry> DecodeJournal(QByteArrayView bytes)
     const auto length = ReadField(bytes, pos, "length");
     const qsizetype headerEnd = pos;
     const auto checksum = ReadField(bytes, pos, "sha256");
-    if (!path || !time || !kindName || !name || !bom || !preferredText || !undecodable ||
-        !fileState || !formsText || !inexact || !length || !checksum || pos >= bytes.size() ||
-        bytes[pos] != '\n')
+    if (!path || !time || !kindName || !name || !bom || !preferredText || !lineEndText ||
+        !finalBreak || !undecodable || !fileState || !formsText || !inexact || !length ||
+        !checksum || pos >= bytes.size() || bytes[pos] != '\n')
         return std::nullopt;
     ++pos;
 
@@ -233,7 +263,8 @@ std::optional<JournalEntry> DecodeJournal(QByteArrayView bytes)
     const qint64 size = length->toLongLong(&ok);
     const auto kind = EncodingKind(*kindName);
     const auto preferred = DecodePreferred(*preferredText);
-    if (!ok || size < 0 || size != bytes.size() - pos || !kind || !preferred)
+    const auto lineEnd = LineEndNamed(*lineEndText);
+    if (!ok || size < 0 || size != bytes.size() - pos || !kind || !preferred || !lineEnd)
         return std::nullopt;
     const QByteArrayView text = bytes.sliced(pos);
     if (Checksum(bytes.first(headerEnd), text) != *checksum)
@@ -256,6 +287,8 @@ std::optional<JournalEntry> DecodeJournal(QByteArrayView bytes)
     entry.encoding.name = QByteArray::fromPercentEncoding(*name);
     entry.encoding.bom = *bom;
     entry.encoding.preferredBytes = *preferred;
+    entry.encoding.lineEnd = *lineEnd;
+    entry.encoding.addFinalBreak = *finalBreak;
     entry.undecodable = *undecodable;
     auto forms = DecodeVariants(*formsText, entry.text);
     QStringDecoder inexactUtf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);

@@ -38,12 +38,13 @@ struct JournalEntry {
     std::optional<FileIdentity> file;
 };
 
-// The journal's bytes (version 3): a versioned header of one "key=value" line each (the path and
+// The journal's bytes (version 4): a versioned header of one "key=value" line each (the path and
 // names percent-encoded), the text's length in bytes and a SHA-256 over the header lines above it
 // and the text, an empty line, then the text in UTF-8.
 QByteArray EncodeJournal(const JournalEntry& entry);
-// The entry, or nothing when the bytes are not a whole journal of version 1, 2 or 3 (version 1
-// has no "file" line, versions 1 and 2 no "forms" and "inexact" lines): a missing or unknown
+// The entry, or nothing when the bytes are not a whole journal of version 1 to 4 (version 1
+// has no "file" line, versions 1 and 2 no "forms" and "inexact" lines, versions 1 to 3 no
+// "lineend" and "finalbreak" lines: their pages were CR LF with a final one): a missing or unknown
 // header line, a length that does not match, a checksum that does not match, text that is not
 // UTF-8, a kept form that does not name the character at its place.
 std::optional<JournalEntry> DecodeJournal(QByteArrayView bytes);

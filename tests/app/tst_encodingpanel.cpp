@@ -2,6 +2,7 @@
 #include "app/mainlayout.h"
 #include "captionfit.h"
 #include "core/appstate.h"
+#include "editbox/maintextedit.h"
 #include "filesession.h"
 
 #include <QAction>
@@ -28,6 +29,12 @@ TextEncoding Encoding(TextEncoding::Kind kind, const QByteArray& name = {}, bool
     return e;
 }
 
+TextEncoding WithLineEnd(TextEncoding e, LineEnd end)
+{
+    e.lineEnd = end;
+    return e;
+}
+
 const QByteArray kMeta =
     "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=Shift_JIS\">\r\n";
 
@@ -45,29 +52,43 @@ private Q_SLOTS:
     void switchingBackKeepsTheByteVariants_data();
     void switchingBackKeepsTheByteVariants();
     void reopenWithAnotherEncodingAsksAboutChanges();
+    void lfPageKeepsItsLineEnds();
+    void lineEndMenuChangesEveryLineEnd();
 };
 
 void TestEncodingPanel::panelText_data()
 {
     QTest::addColumn<bool>("shown");
     QTest::addColumn<TextEncoding>("encoding");
+    QTest::addColumn<bool>("mixed");
     QTest::addColumn<QString>("expected");
     using K = TextEncoding::Kind;
-    QTest::newRow("shift_jis") << true << Encoding(K::Cp932) << QStringLiteral("Shift_JIS CRLF");
+    QTest::newRow("shift_jis") << true << Encoding(K::Cp932) << false
+                               << QStringLiteral("Shift_JIS CRLF");
     QTest::newRow("utf8_with_bom")
-        << true << Encoding(K::Utf8, {}, true) << QStringLiteral("UTF-8 (BOM) CRLF");
-    QTest::newRow("utf8") << true << Encoding(K::Utf8) << QStringLiteral("UTF-8 CRLF");
+        << true << Encoding(K::Utf8, {}, true) << false << QStringLiteral("UTF-8 (BOM) CRLF");
+    QTest::newRow("utf8") << true << Encoding(K::Utf8) << false << QStringLiteral("UTF-8 CRLF");
     QTest::newRow("declared_charset_by_its_canonical_name")
-        << true << Encoding(K::Named, "euc-jp") << QStringLiteral("EUC-JP CRLF");
-    QTest::newRow("no_document") << false << Encoding(K::Cp932) << QString();
+        << true << Encoding(K::Named, "euc-jp") << false << QStringLiteral("EUC-JP CRLF");
+    QTest::newRow("no_document") << false << Encoding(K::Cp932) << false << QString();
+    QTest::newRow("lf") << true << WithLineEnd(Encoding(K::Cp932), LineEnd::Lf) << false
+                        << QStringLiteral("Shift_JIS LF");
+    QTest::newRow("cr") << true << WithLineEnd(Encoding(K::Named, "euc-jp"), LineEnd::Cr) << false
+                        << QStringLiteral("EUC-JP CR");
+    QTest::newRow("utf8_with_bom_lf")
+        << true << WithLineEnd(Encoding(K::Utf8, {}, true), LineEnd::Lf) << false
+        << QStringLiteral("UTF-8 (BOM) LF");
+    QTest::newRow("mixed") << true << WithLineEnd(Encoding(K::Cp932), LineEnd::Lf) << true
+                           << QStringLiteral("Shift_JIS 改行混在");
 }
 
 void TestEncodingPanel::panelText()
 {
     QFETCH(bool, shown);
     QFETCH(TextEncoding, encoding);
+    QFETCH(bool, mixed);
     QFETCH(QString, expected);
-    QCOMPARE(EncodingPanelText(shown, encoding), expected);
+    QCOMPARE(EncodingPanelText(shown, encoding, mixed), expected);
 }
 
 void TestEncodingPanel::panelFollowsThePage()
@@ -108,7 +129,7 @@ void TestEncodingPanel::clickOpensItsMenu()
             return;
         timer.stop();
         for (QAction* a : menu->actions())
-            shown << a->text();
+            shown << a->text() + (a->isChecked() ? QStringLiteral(" *") : QString());
         auto* save = menu->findChild<QMenu*>(QStringLiteral("SaveEncodingMenu"));
         for (QAction* a : save->actions())
             shown << a->text() + (a->isChecked() ? QStringLiteral(" *") : QString());
@@ -117,10 +138,11 @@ void TestEncodingPanel::clickOpensItsMenu()
     timer.start();
     QTest::mouseClick(s.window.EncodingPanel(), Qt::LeftButton);
     QTRY_VERIFY(!timer.isActive());
-    QCOMPARE(shown,
-             (QStringList{QStringLiteral("別の文字コードで開き直す(&R)"),
-                          QStringLiteral("保存する文字コード(&S)"), QStringLiteral("Shift_JIS *"),
-                          QStringLiteral("UTF-8"), QStringLiteral("UTF-8 (BOM 付き)")}));
+    QCOMPARE(shown, (QStringList{QStringLiteral("別の文字コードで開き直す(&R)"),
+                                 QStringLiteral("保存する文字コード(&S)"), QString(),
+                                 QStringLiteral("改行 CR+LF *"), QStringLiteral("改行 LF"),
+                                 QStringLiteral("Shift_JIS *"), QStringLiteral("UTF-8"),
+                                 QStringLiteral("UTF-8 (BOM 付き)")}));
 }
 
 void TestEncodingPanel::toUtf8AndBackToShiftJis()
@@ -217,6 +239,68 @@ void TestEncodingPanel::reopenWithAnotherEncodingAsksAboutChanges()
     s.files().SaveDocument();
     QCOMPARE(s.prompts.messages.size(), 3);
     QCOMPARE(Session::read(page), eucjp);
+}
+
+// An LF page through the window: shown as LF, saved unedited byte for byte, and a line typed
+// with Enter or a snippet written with CR LF take LF on save.
+void TestEncodingPanel::lfPageKeepsItsLineEnds()
+{
+    Session s;
+    const QByteArray lf = "<P>\x93\xfa\x96\x7b</P>\n<P>x</P>\n"; // 日本
+    const QString page = s.write(QStringLiteral("lf.htm"), lf);
+    QCOMPARE(s.files().OpenDocument(page), 0);
+    QCOMPARE(s.window.EncodingPanel()->text(), QStringLiteral("Shift_JIS LF"));
+    s.files().SaveDocument();
+    QCOMPARE(Session::read(page), lf);
+
+    s.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&s.window));
+    MainTextEdit* edit = s.window.MainText();
+    edit->setFocus();
+    s.box().SetSelStart(int(s.box().Text().indexOf(QStringLiteral("\r\n<P>x"))));
+    QTest::keyClick(edit, Qt::Key_Return);
+    QTest::keyClicks(edit, QStringLiteral("y"));
+    s.box().SetSelText(QStringLiteral("\r\n<BR>\r\n"));
+    s.files().SaveDocument();
+    QCOMPARE(Session::read(page), QByteArray("<P>\x93\xfa\x96\x7b</P>\ny\n<BR>\n\n<P>x</P>\n"));
+    QCOMPARE(s.window.EncodingPanel()->text(), QStringLiteral("Shift_JIS LF"));
+    QVERIFY(!s.prompts.unplanned);
+}
+
+// A page that mixes line ends says so; the menu makes every line end CR LF or LF from the next
+// save on, and marks the page modified.
+void TestEncodingPanel::lineEndMenuChangesEveryLineEnd()
+{
+    Session s;
+    const QByteArray mixed = "a\nb\r\nc\nd\re";
+    const QString page = s.write(QStringLiteral("mixed.htm"), mixed);
+    QCOMPARE(s.files().OpenDocument(page), 0);
+    QToolButton* panel = s.window.EncodingPanel();
+    QCOMPARE(panel->text(), QStringLiteral("Shift_JIS 改行混在"));
+    auto* crlf = s.window.findChild<QAction*>(QStringLiteral("mnuLineEndCrLf"));
+    auto* lf = s.window.findChild<QAction*>(QStringLiteral("mnuLineEndLf"));
+    QVERIFY(crlf && lf);
+    QCOMPARE(crlf->text(), QStringLiteral("改行 CR+LF"));
+    QCOMPARE(lf->text(), QStringLiteral("改行 LF"));
+    QVERIFY(crlf->isCheckable() && lf->isCheckable());
+    auto* menu = s.window.findChild<QMenu*>(QStringLiteral("EncodingMenu"));
+    Q_EMIT menu->aboutToShow();
+    QVERIFY(!crlf->isChecked() && !lf->isChecked());
+
+    crlf->trigger();
+    QCOMPARE(panel->text(), QStringLiteral("Shift_JIS CRLF"));
+    QVERIFY(s.state.Doc.isModified());
+    Q_EMIT menu->aboutToShow();
+    QVERIFY(crlf->isChecked() && !lf->isChecked());
+    s.files().SaveDocument();
+    QCOMPARE(Session::read(page), QByteArray("a\r\nb\r\nc\r\nd\r\ne"));
+
+    lf->trigger();
+    QCOMPARE(panel->text(), QStringLiteral("Shift_JIS LF"));
+    QVERIFY(s.state.Doc.isModified());
+    s.files().SaveDocument();
+    QCOMPARE(Session::read(page), QByteArray("a\nb\nc\nd\ne"));
+    QVERIFY(!s.prompts.unplanned);
 }
 
 QTEST_MAIN(TestEncodingPanel)

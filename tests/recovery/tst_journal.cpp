@@ -124,6 +124,13 @@ void TestJournal::formatRoundTrip()
     if (in.encoding.kind == TextEncoding::Kind::Cp932)
         in.encoding.preferredBytes = {{U'\u2252', "\x87\x90"}, {U'\u2261', "\x87\x91"}};
     in.undecodable = kind == int(TextEncoding::Kind::Cp932);
+    // A page read from a file keeps its line ends and its end; a new page is CR LF with a
+    // final line break added.
+    if (in.encoding.kind == TextEncoding::Kind::Named)
+        in.encoding.lineEnd = LineEnd::Cr;
+    if (in.encoding.kind == TextEncoding::Kind::Utf16LE)
+        in.encoding.lineEnd = LineEnd::Lf;
+    in.encoding.addFinalBreak = path.isEmpty();
     if (!path.isEmpty())
         in.file = FileIdentity{path,       kind != int(TextEncoding::Kind::Named),
                                123,        1714567890123456789,
@@ -139,6 +146,8 @@ void TestJournal::formatRoundTrip()
     QCOMPARE(out->encoding.name, in.encoding.name);
     QCOMPARE(out->encoding.bom, in.encoding.bom);
     QCOMPARE(out->encoding.preferredBytes, in.encoding.preferredBytes);
+    QCOMPARE(out->encoding.lineEnd, in.encoding.lineEnd);
+    QCOMPARE(out->encoding.addFinalBreak, in.encoding.addFinalBreak);
     QCOMPARE(out->undecodable, in.undecodable);
     QCOMPARE(out->file, in.file);
 }
