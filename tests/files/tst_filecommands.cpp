@@ -33,6 +33,8 @@ class TestFileCommands : public QObject
 private Q_SLOTS:
     void openNormalisesLineBreaksAndIsUnmodified();
     void openFailures();
+    void openFailureSaysWhy_data();
+    void openFailureSaysWhy();
     void openRefusesWhatIsNotAFile_data();
     void openRefusesWhatIsNotAFile();
     void saveThroughLinkKeepsTheLink_data();
@@ -101,9 +103,70 @@ void TestFileCommands::openFailures()
     const QString missing = s.docs() + QStringLiteral("/missing.htm");
     QCOMPARE(s.files().OpenDocument(missing), -1);
     QCOMPARE(s.prompts.messages.size(), 1);
-    QCOMPARE(s.prompts.messages[0].text, missing + QStringLiteral(" ﾌｧｲﾙを開けません。"));
+    QCOMPARE(s.prompts.messages[0].text,
+             missing + QStringLiteral(" ﾌｧｲﾙを開けません。\r\nファイルまたはフォルダーが見つかりま"
+                                      "せん。(No such file or directory)"));
     QCOMPARE(s.window.Caption(), empty);
     QCOMPARE(UsedSlotCount(s.state.Docs), 1);
+}
+
+// A page that cannot be opened is refused with its reason on the second line; a symbolic link
+// named on the command line that leads nowhere is refused too, never taken for a new file.
+void TestFileCommands::openFailureSaysWhy_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason"); // {target}: the missing file a link names
+    QTest::newRow("no_read_permission")
+        << "permission" << QStringLiteral("読む権限がありません。(Permission denied)");
+    QTest::newRow("larger_than_the_decoder_takes")
+        << "large"
+        << QStringLiteral("ファイルが大きすぎます (536870912 バイト)。開けるのは 536870911 バイト"
+                          "までです。");
+    QTest::newRow("dangling_link_on_the_command_line")
+        << "dangling" << QStringLiteral("シンボリック リンクの先 {target} がありません。");
+    QTest::newRow("link_loop_on_the_command_line")
+        << "loop"
+        << QStringLiteral("シンボリック リンクが循環しています。(Too many levels of symbolic "
+                          "links)");
+}
+
+void TestFileCommands::openFailureSaysWhy()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    Session s;
+    const QString path = s.docs() + QStringLiteral("/odd.htm");
+    const QByteArray native = QFile::encodeName(path);
+    const QString target = s.docs() + QStringLiteral("/gone.htm");
+    if (kind == u"permission") {
+        // Root reads any file: the read's answer is given as the system would give it.
+        s.write(QStringLiteral("odd.htm"), "<P>a</P>\r\n");
+        LoadedPage denied;
+        denied.error = EACCES;
+        QCOMPARE(s.files().OpenDocument(path, denied), -1);
+    } else if (kind == u"large") {
+        // Sparse: no disk space, and the size alone refuses it.
+        s.write(QStringLiteral("odd.htm"), {});
+        QVERIFY(::truncate(native.constData(), off_t(1) << 29) == 0);
+        QCOMPARE(s.files().OpenDocument(path), -1);
+    } else {
+        if (kind == u"dangling") {
+            QVERIFY(::symlink("gone.htm", native.constData()) == 0);
+        } else {
+            const QString other = s.docs() + QStringLiteral("/other.htm");
+            QVERIFY(::symlink("other.htm", native.constData()) == 0);
+            QVERIFY(::symlink("odd.htm", QFile::encodeName(other).constData()) == 0);
+        }
+        s.window.OpenCommandLineFile(path);
+    }
+    QCOMPARE(s.prompts.messages.size(), 1);
+    QCOMPARE(s.prompts.messages[0].text,
+             path + QStringLiteral(" ﾌｧｲﾙを開けません。\r\n") +
+                 QString(reason).replace(QStringLiteral("{target}"), target));
+    QCOMPARE(s.window.Caption(), QStringLiteral("Tagloom"));
+    QVERIFY(s.window.MainText()->isHidden());
+    QCOMPARE(UsedSlotCount(s.state.Docs), 0);
+    QVERIFY(!QFileInfo::exists(target));
 }
 
 // A pipe, a folder or a device chosen in the open dialog: refused at once with its reason, and
@@ -198,6 +261,11 @@ void TestFileCommands::saveBacksUpAndAppendsCrLf_data()
     // The "." of a folder is no extension: site.a/b must not become site.bak beside the folder.
     QTest::newRow("dotted_folder_name_is_not_an_extension") << "site.a/b"
                                                             << "site.a/b.bak";
+    // On this system "\\" is a character of a name like any other.
+    QTest::newRow("backslash_is_part_of_the_name") << "back\\slash.htm"
+                                                   << "back\\slash.bak";
+    QTest::newRow("backslash_after_the_dot") << "site.a\\b"
+                                             << "site.a\\b.bak";
 }
 
 void TestFileCommands::saveBacksUpAndAppendsCrLf()
