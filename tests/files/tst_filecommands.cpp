@@ -264,8 +264,6 @@ void TestFileCommands::saveBacksUpAndAppendsCrLf_data()
     // On this system "\\" is a character of a name like any other.
     QTest::newRow("backslash_is_part_of_the_name") << "back\\slash.htm"
                                                    << "back\\slash.bak";
-    QTest::newRow("backslash_after_the_dot") << "site.a\\b"
-                                             << "site.a\\b.bak";
 }
 
 void TestFileCommands::saveBacksUpAndAppendsCrLf()
