@@ -496,28 +496,29 @@ void frmMain::OpenCommandLineFile(const QString& argumentText, std::optional<Loa
     if (argumentText.isEmpty())
         return;
     if (FileKindOf(argumentText) == FileKind::Missing) {
-        // Nothing by that name (not even a dangling link): the page is to be written, as an
-        // editor started on a new file's name is expected to do.
+        // Nothing by that name: the page is to be written, as an editor started on a new
+        // file's name is expected to do. A symbolic link that leads nowhere (its file missing,
+        // or links in a loop) is no new name: the open refuses it and says why.
         const QFileInfo info(NativePath(argumentText));
-        if (!info.exists() && !info.isSymLink())
-            files_->OpenMissingDocument(argumentText);
-        return;
+        if (!info.isSymLink()) {
+            if (!info.exists())
+                files_->OpenMissingDocument(argumentText);
+            return;
+        }
     }
     // Anything at that path but a regular file is refused by the open, which says why.
     files_->OpenDocument(argumentText, std::move(preloaded));
 }
 
-void frmMain::RestorePageList()
+void frmMain::RestorePageList(bool showList)
 {
     const QString path = ProgramFile(kPageListFile);
     if (!QFileInfo::exists(path))
         return;
-    PageListRead read;
-    const bool listed = ReadPageList(state_.Docs, path, &read);
-    state_.PageList = PageListState{read.mustKeepFile(), read.leftOut};
+    const PageListRead read = LoadSessionPageList(state_.Docs, state_.PageList, path);
     if (const QString message = PageListReadMessage(read, path); !message.isEmpty())
         state_.prompts->inform(message, kNoDocumentCaption, MsgIcon::Exclamation);
-    if (listed)
+    if (showList && read.found && read.error == 0)
         ShowFileList();
 }
 

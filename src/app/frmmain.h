@@ -108,9 +108,9 @@ public:
     // preloaded: the file as start-up already read it.
     void OpenCommandLineFile(const QString& argumentText,
                              std::optional<LoadedPage> preloaded = std::nullopt);
-    // After start-up without a command-line file: the previous run's pages, offered in the file
-    // list.
-    void RestorePageList();
+    // At start-up: the previous run's pages, joined by those already open (the command line's
+    // page). showList (a start without a command-line file): offered in the file list.
+    void RestorePageList(bool showList = true);
     // The file list dialog, modal.
     void ShowFileList();
     // The window that searches every page of the session (Ctrl+Shift+F), searching for text at

@@ -1,5 +1,6 @@
 #include "app/frmmain.h"
 #include "app/startup.h"
+#include "platform/files.h"
 #include "platform/termination.h"
 #include "platform/translations.h"
 
@@ -18,7 +19,12 @@ int main(int argc, char** argv)
     // The program ends only through the main window's unload.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    tl::Application tagloom(tl::ArgumentText(QApplication::arguments()));
+    // The arguments as the system gave them: a name that is not UTF-8 has no exact text.
+    QByteArray argumentBytes;
+    for (int i = 1; i < argc; ++i)
+        argumentBytes += (i > 1 ? " " : "") + QByteArray(argv[i]);
+    tl::Application tagloom(tl::ArgumentText(QApplication::arguments()),
+                            tl::NameDecodesExactly(argumentBytes));
     tl::InstallTerminationHandler([&tagloom] {
         if (tl::frmMain* w = tagloom.mainWindow())
             w->close();

@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/frmmain.h"
+#include "files/filecommands.h"
 #include "files/settingsfiles.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -78,8 +79,8 @@ void frmSplash::showEvent(QShowEvent* event)
     QTimer::singleShot(0, this, &frmSplash::Activated);
 }
 
-Application::Application(QString argumentText)
-    : argumentText_(std::move(argumentText)), state_(prompter_)
+Application::Application(QString argumentText, bool argumentDecodes)
+    : argumentText_(std::move(argumentText)), argumentDecodes_(argumentDecodes), state_(prompter_)
 {
     // A relative name means the folder the program was started in: the main window moves the
     // current folder to the program folder before it opens the page.
@@ -105,7 +106,10 @@ void Application::splashActivated()
     // The page named on the command line is read and decoded on another thread while the
     // settings are read and the main window is built.
     // A pipe, a folder or a device is read too: the read refuses it at once and says why.
-    if (!argumentText_.isEmpty() && FileKindOf(argumentText_) != FileKind::Missing)
+    // So is a symbolic link that leads nowhere.
+    if (!argumentText_.isEmpty() && argumentDecodes_ &&
+        (FileKindOf(argumentText_) != FileKind::Missing ||
+         QFileInfo(NativePath(argumentText_)).isSymLink()))
         preload_ = std::async(std::launch::async, ReadPageFile, argumentText_);
     splash_->Timer().start();
     TrapErrors(prompter_, [&] { PrepareSettings(state_); });
@@ -124,7 +128,7 @@ void Application::splashTimer()
         if (preload_.valid())
             page = preload_.get();
         // A page that could not be read is told about over the shown window, not in its place.
-        const bool unreadable = page && !page->opened;
+        const bool unreadable = (page && !page->opened) || !argumentDecodes_;
         if (!unreadable)
             main_->OpenCommandLineFile(argumentText_, std::move(page));
         MarkStartup("page");
@@ -133,14 +137,18 @@ void Application::splashTimer()
             !report.isEmpty())
             ReportWhenShown(main_.get(), report);
         main_->show();
-        if (unreadable)
+        if (!argumentDecodes_)
+            prompter_.inform(CannotOpenText(argumentText_, kUndecodableNameReason),
+                             kNoDocumentCaption);
+        else if (unreadable)
             main_->OpenCommandLineFile(argumentText_, std::move(page));
         // A page a kill left half written in place is told first: its backup may be wanted.
         main_->Files().OfferTornPages();
         // Pages a crash or a kill left unsaved come back before the previous run's list.
         main_->Journal().OfferRecoveredPages();
-        if (argumentText_.isEmpty())
-            main_->RestorePageList();
+        // A start with a file keeps the previous run's pages too: they stay in the list (for
+        // the search over every page and the page commands) without the file list shown.
+        main_->RestorePageList(argumentText_.isEmpty());
     });
 }
 

@@ -46,7 +46,9 @@ class Application : public QObject
 {
     Q_OBJECT
 public:
-    explicit Application(QString argumentText);
+    // argumentDecodes: false when the command line's bytes are not valid UTF-8
+    // (NameDecodesExactly), so that argumentText names another file; it is then not opened.
+    explicit Application(QString argumentText, bool argumentDecodes = true);
     ~Application() override;
 
     void Main();
@@ -58,6 +60,7 @@ private:
     void splashTimer();
 
     QString argumentText_;
+    bool argumentDecodes_;
     WidgetPrompter prompter_;
     AppState state_;
     std::unique_ptr<frmSplash> splash_;

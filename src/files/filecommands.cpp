@@ -54,7 +54,7 @@ QString EscapeMenuText(QString text)
 QString BackupPathFor(const QString& path)
 {
     // Only the file name counts: the "." of a folder such as site.a/ is no extension.
-    const qsizetype nameStart = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\')) + 1;
+    const qsizetype nameStart = LastSeparatorOf(path) + 1;
     const qsizetype n = path.size();
     if (n - nameStart >= 4 && path[n - 4] == u'.')
         return path.left(n - 3) + QStringLiteral("bak");
@@ -77,9 +77,7 @@ QString OpenDialogStartFolder(const QString& startFolder, const QString& caption
         return start;
     // The program folder stands for "where the user works": the page's folder, or else the
     // last folder used or the home folder, never the hidden settings folder itself.
-    const qsizetype sep = caption == kNoDocumentCaption
-                              ? -1
-                              : std::max(caption.lastIndexOf(u'\\'), caption.lastIndexOf(u'/'));
+    const qsizetype sep = caption == kNoDocumentCaption ? -1 : LastSeparatorOf(caption);
     if (sep < 0)
         return UsualFileFolder(); // no page, or an untitled one: no folder
     return sep == 0 ? caption.left(1) : caption.left(sep);
@@ -154,6 +152,11 @@ LoadedPage ReadAndDecode(const QString& path, const std::optional<TextEncoding>&
         return page;
     }
     page.identity = ReadFileIdentity(path, file.fd);
+    if (page.identity.size > kMaxPageBytes) {
+        ::close(file.fd);
+        page.error = EFBIG;
+        return page;
+    }
     QByteArray bytes;
     page.error = ReadRest(file.fd, bytes);
     ::close(file.fd);
@@ -176,6 +179,26 @@ LoadedPage ReadPageFileAs(const QString& path, const TextEncoding& encoding)
     return ReadAndDecode(path, encoding);
 }
 
+QString CannotOpenText(const QString& path, const QString& reason)
+{
+    return path + QStringLiteral(" ﾌｧｲﾙを開けません。") + kCrLf + reason;
+}
+
+QString OpenFailureReason(const QString& path, const LoadedPage& page)
+{
+    if (page.error == EFBIG)
+        return QStringLiteral("ファイルが大きすぎます (") + QString::number(page.identity.size) +
+               QStringLiteral(" バイト)。開けるのは ") + QString::number(kMaxPageBytes) +
+               QStringLiteral(" バイトまでです。");
+    if (page.error == ENOENT || page.error == ELOOP)
+        if (const QString link = BrokenLinkText(path); !link.isEmpty())
+            return link;
+    if (page.error != 0)
+        return ReadErrorText(page.error);
+    // Read whole, yet no text came of its bytes.
+    return QStringLiteral("ファイルの内容を文字に変換できませんでした。");
+}
+
 int FileCommands::OpenDocument(const QString& path, std::optional<LoadedPage> preloaded)
 {
     if (openBusy_)
@@ -191,21 +214,13 @@ int FileCommands::OpenDocument(const QString& path, std::optional<LoadedPage> pr
         BusyCursor busy;
         page = ReadPageFile(path);
     }
-    if (!page.opened) {
-        // A pipe, a folder or a device gets its reason; other failures keep the plain message.
-        const QString reason = NotRegularKind(page.error) != FileKind::Missing
-                                   ? kCrLf + SystemErrorText(page.error)
-                                   : QString();
-        state_.prompts->inform(path + QStringLiteral(" ﾌｧｲﾙを開けません。") + reason,
-                               kNoDocumentCaption);
-        return -1;
-    }
     DecodedDocument& decoded = page.decoded;
     const FileIdentity& identity = page.identity;
     // An empty file opens as an empty page; a file that had bytes but gave none was not read,
     // and an empty page saved over it would lose them.
-    if (decoded.text.isEmpty() && identity.size != 0) {
-        state_.prompts->inform(path + QStringLiteral(" ﾌｧｲﾙを開けません。"), kNoDocumentCaption);
+    if (!page.opened || (decoded.text.isEmpty() && identity.size != 0)) {
+        state_.prompts->inform(CannotOpenText(path, OpenFailureReason(path, page)),
+                               kNoDocumentCaption);
         return -1;
     }
 

@@ -47,6 +47,20 @@ struct LoadedPage {
     DecodedDocument decoded;
 };
 LoadedPage ReadPageFile(const QString& path);
+// The largest file opened as a page, in bytes. The CP932 decoder converts at most this much in
+// one piece: from 512 MiB on it gives no text at all (and says no error), so a larger file is
+// refused before it is read.
+inline constexpr qint64 kMaxPageBytes = (qint64(1) << 29) - 1;
+// The message when path could not be opened: the path, and why on the second line.
+QString CannotOpenText(const QString& path, const QString& reason);
+// Why a file named on the command line by bytes that are not UTF-8 is not opened: its name as
+// shown (with U+FFFD) is another name, which a save would create beside it.
+inline const QString kUndecodableNameReason =
+    QStringLiteral("ファイル名に UTF-8 として読めないバイトがあるため、この名前では開くことも"
+                   "保存することもできません。");
+// Why a page could not be opened, for the message's second line: its kind, a missing
+// permission, its size against kMaxPageBytes, a broken symbolic link.
+QString OpenFailureReason(const QString& path, const LoadedPage& page);
 // The same, decoded as encoding (the user chose it) instead of guessing.
 LoadedPage ReadPageFileAs(const QString& path, const TextEncoding& encoding);
 

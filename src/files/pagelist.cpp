@@ -132,7 +132,7 @@ QString PageListReadMessage(const PageListRead& read, const QString& path)
     QStringList parts;
     if (read.error != 0)
         parts << QStringLiteral("ページ一覧 ") + path + QStringLiteral(" を読めません: ") +
-                     SystemErrorText(read.error) + kCrLf +
+                     ReadErrorText(read.error) + kCrLf +
                      QStringLiteral("前回のページは一覧に出せません。このファイルは終了時にも"
                                     "書き換えません。");
     if (!read.unreadableLines.isEmpty()) {
@@ -157,6 +157,30 @@ QString PageListReadMessage(const PageListRead& read, const QString& path)
                      QStringLiteral("これらの行は終了時に一覧の後ろへそのまま書き戻します。");
     }
     return parts.join(kCrLf + kCrLf);
+}
+
+void JoinPageList(DocTable& table, QStringList& leftOut, const QString& path)
+{
+    DocTable joined = table;
+    RegisterDocPath(joined, path);
+    const QString& last = table[size_t(kLastUsableSlot)].Path;
+    if (!last.isEmpty() && joined[size_t(kLastUsableSlot)].Path != last)
+        leftOut.prepend(QString::number(kLastUsableSlot + 1) + u',' + last);
+    table = joined;
+}
+
+PageListRead LoadSessionPageList(DocTable& table, PageListState& state, const QString& path)
+{
+    DocTable saved{};
+    PageListRead read;
+    const bool listed = ReadPageList(saved, path, &read);
+    state = PageListState{read.mustKeepFile(), read.leftOut};
+    if (!listed)
+        return read;
+    for (int k = 0; k < UsedSlotCount(table); ++k)
+        JoinPageList(saved, state.leftOut, table[size_t(k)].Path);
+    table = saved;
+    return read;
 }
 
 bool WritePageList(const DocTable& table, const QString& path, const QStringList& leftOut)

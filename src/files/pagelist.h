@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/appstate.h"
 #include "core/doctable.h"
 
 #include <QByteArray>
@@ -35,6 +36,18 @@ bool ReadPageList(DocTable& table, const QString& path, PageListRead* read = nul
 PageListRead ReadPageListBytes(DocTable& table, const QByteArray& bytes);
 // What the user is told about a list read with trouble; empty when there is nothing to tell.
 QString PageListReadMessage(const PageListRead& read, const QString& path);
+
+// Puts path in the page list as a page opened at start: nothing when it is listed already, else
+// the first free slot. With all fifty slots used it takes the last one, as any page opened in a
+// full session does, and the saved page it displaces goes first among the lines kept past the
+// fifty (written back after them at exit), so that no saved page is lost.
+void JoinPageList(DocTable& table, QStringList& leftOut, const QString& path);
+
+// Reads the saved page list into the session at start: the saved pages take the first slots and
+// the pages already in the table (opened before the list was read: the command line's page,
+// recovered pages) join after them. A list that could not be read leaves the table alone. state
+// gets what the write at exit needs; the return is what the read found.
+PageListRead LoadSessionPageList(DocTable& table, PageListState& state, const QString& path);
 
 // One line per used slot: "k,path" and CR LF, then the lines of leftOut as they were read.
 // Nothing is written (and the old file is kept) when no slot is used. The file is replaced

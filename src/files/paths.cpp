@@ -10,12 +10,15 @@ QString ToSlashPath(const QString& path)
     return p;
 }
 
+qsizetype LastSeparatorOf(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    return slash >= 0 ? slash : path.lastIndexOf(u'\\');
+}
+
 QString FileNameOf(const QString& path)
 {
-    if (path.isEmpty())
-        return {};
-    const QString slash = ToSlashPath(path);
-    return slash.mid(slash.lastIndexOf(u'/') + 1);
+    return path.mid(LastSeparatorOf(path) + 1);
 }
 
 QString LastFolderAndName(const QString& path)

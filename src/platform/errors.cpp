@@ -72,6 +72,13 @@ QString SystemErrorText(int code)
     return QString::fromUtf16(reason) + u'(' + system + u')';
 }
 
+QString ReadErrorText(int code)
+{
+    if (code == EACCES || code == EPERM)
+        return QStringLiteral("読む権限がありません。(") + qt_error_string(code) + u')';
+    return SystemErrorText(code);
+}
+
 QString CannotWriteFileText(const QString& path, int code)
 {
     QString text = path + QStringLiteral(" ﾌｧｲﾙに書き込めません。");

@@ -28,6 +28,8 @@ QString ErrorDescription(const std::exception& e);
 // Why a file operation failed, for the user: a Japanese sentence for the errno code, with the
 // system's own text after it ("ディスクの空き領域が足りません。(No space left on device)").
 QString SystemErrorText(int code);
+// The same for a file that could not be read: a missing permission is the permission to read.
+QString ReadErrorText(int code);
 
 // The message for a file the program keeps for itself (a settings file, the page list) that
 // could not be written: the path, and why when code (an errno) is given.

@@ -1,5 +1,7 @@
 #include "platform/files.h"
 
+#include "platform/errors.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -34,9 +36,23 @@ std::optional<QString> LinkText(const QByteArray& name, qint64 size)
 
 QString NativePath(const QString& path)
 {
-    QString p = path;
-    p.replace(u'\\', u'/');
-    return QDir::toNativeSeparators(p);
+    return QDir::toNativeSeparators(path);
+}
+
+bool NameDecodesExactly(const QByteArray& bytes)
+{
+    return QFile::encodeName(QFile::decodeName(bytes)) == bytes;
+}
+
+QString BrokenLinkText(const QString& path)
+{
+    const QString native = NativePath(path);
+    if (!QFileInfo(native).isSymLink() || QFileInfo::exists(native))
+        return {};
+    const QString target = FileBehindLinks(native);
+    if (target.isEmpty())
+        return SystemErrorText(ELOOP);
+    return QStringLiteral("シンボリック リンクの先 ") + target + QStringLiteral(" がありません。");
 }
 
 bool FileExists(const QString& path)

@@ -5,8 +5,18 @@
 namespace tl
 {
 
-// Paths may be written with "\" or "/"; on this platform both mean the separator.
+// The path as the system takes it. On this platform "/" alone separates folders: a "\\" is an
+// ordinary character of a name (back\\slash.htm is one file), so it is kept.
 QString NativePath(const QString& path);
+
+// True when bytes (a name as the system gave it) come back the same through the program's
+// file-name text: a name that is not valid UTF-8 would be read and written as another name.
+bool NameDecodesExactly(const QByteArray& bytes);
+
+// Why a symbolic link at path leads to no file, for the user: the file it names is missing
+// ("シンボリック リンクの先 /x/gone.htm がありません。") or the links go round in a loop. Empty
+// when path is no link or its file is there.
+QString BrokenLinkText(const QString& path);
 
 // True when the path names an existing file (not a folder).
 bool FileExists(const QString& path);

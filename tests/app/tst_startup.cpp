@@ -1,5 +1,6 @@
 #include "app/frmmain.h"
 #include "app/startup.h"
+#include "files/pagelist.h"
 #include "files/settingsfiles.h"
 #include "killedcopy.h"
 #include "recovery/journal.h"
@@ -19,7 +20,10 @@
 #include <QtTest>
 
 #include <cmath>
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tl;
 
@@ -57,7 +61,10 @@ private Q_SLOTS:
     void journalIsOfferedWithAFileOnTheCommandLine();
     void commandLineFile_data();
     void commandLineFile();
+    void startKeepsPageList_data();
+    void startKeepsPageList();
     void realExecutableWritesSettingsAndEndsOnRequest();
+    void realExecutableWithAFileKeepsPageList();
     void realExecutableRefusesWhatIsNotAFile_data();
     void realExecutableRefusesWhatIsNotAFile();
 };
@@ -243,15 +250,92 @@ void TestStartup::commandLineFile()
     w->close();
 }
 
-// True once a window titled "Tagloom" at least as wide as the main window is on the X display;
-// the splash, titled the same, is 420 pixels wide.
-static bool MainWindowOnDisplay()
+namespace
+{
+
+// A page list of count lines, "k,/s/pk.htm", with the bytes of line badLine (1-based; 0 for
+// none) that no encoding reads.
+QByteArray PageListBytes(int count, int badLine = 0)
+{
+    QByteArray bytes;
+    for (int k = 0; k < count; ++k)
+        bytes += QByteArray::number(k) + (k + 1 == badLine ? ",/s/\x81\xFF\xFE\x80.htm" : ",/s/p") +
+                 (k + 1 == badLine ? QByteArray() : QByteArray::number(k) + ".htm") + "\r\n";
+    return bytes;
+}
+
+} // namespace
+
+// A start with a file keeps the previous run's page list: the file joins the saved pages and
+// the list is written back whole at exit (never when it was not read whole), as on a start
+// without a file, where the file list is offered.
+void TestStartup::startKeepsPageList_data()
+{
+    QTest::addColumn<QByteArray>("list");
+    QTest::addColumn<bool>("withFile");
+    QTest::addColumn<QByteArray>("expected"); // {x}: the file's path
+    const QByteArray fifty = PageListBytes(50);
+    const QByteArray unreadable = PageListBytes(50, 7);
+    const QByteArray sixty = PageListBytes(60);
+    // In a full list the file takes the last slot; the page it displaces is kept after it.
+    const QByteArray joined = PageListBytes(49) + "49,{x}\r\n50,/s/p49.htm\r\n";
+    QTest::newRow("50_lines") << fifty << false << fifty;
+    QTest::newRow("50_lines_with_a_file") << fifty << true << joined;
+    QTest::newRow("unreadable_line") << unreadable << false << unreadable;
+    QTest::newRow("unreadable_line_with_a_file") << unreadable << true << unreadable;
+    QTest::newRow("60_lines") << sixty << false << sixty;
+    QTest::newRow("60_lines_with_a_file")
+        << sixty << true << joined + sixty.mid(PageListBytes(50).size());
+}
+
+void TestStartup::startKeepsPageList()
+{
+    QFETCH(QByteArray, list);
+    QFETCH(bool, withFile);
+    QFETCH(QByteArray, expected);
+    test::TempHome home;
+    const QString page = home.file(QStringLiteral("x.htm"));
+    test::TempHome::writeBytes(page, "<P>x</P>\r\n");
+    const QString listPath = home.file(kPageListFile);
+    test::TempHome::writeBytes(listPath, list);
+
+    // The notes about a list not read whole are real message boxes: OK from a timer.
+    QStringList told;
+    QTimer answer;
+    answer.setInterval(20);
+    connect(&answer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            told << box->text();
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
+    answer.start();
+    Application app(withFile ? page : QString());
+    app.Main();
+    QTRY_VERIFY_WITH_TIMEOUT(app.mainWindow() && app.mainWindow()->isVisible(), 10000);
+    frmMain* w = app.mainWindow();
+    // The pages are in the session either way; the file list is offered only without a file.
+    const int pages = list == PageListBytes(50, 7) && !withFile ? 49 : 50;
+    QTRY_COMPARE_WITH_TIMEOUT(UsedSlotCount(app.state().Docs), pages, 10000);
+    QCOMPARE(w->findChild<QDialog*>(QStringLiteral("frmFileNames")) != nullptr, !withFile);
+    QCOMPARE(w->Caption(), withFile ? page : QStringLiteral("Tagloom"));
+    QCOMPARE(told.size(), list == PageListBytes(50) ? 0 : 1);
+    QVERIFY(w->close());
+    answer.stop();
+    QCOMPARE(test::TempHome::readBytes(listPath),
+             QByteArray(expected).replace("{x}", page.toUtf8()));
+}
+
+// True once a window titled title ("Tagloom", or the open page's path) at least as wide as the
+// main window is on the X display; the splash, titled "Tagloom" too, is 420 pixels wide.
+static bool MainWindowOnDisplay(const QString& title = QStringLiteral("Tagloom"))
 {
     QProcess xwininfo;
     xwininfo.start(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
     if (!xwininfo.waitForFinished(5000))
         return false;
-    static const QRegularExpression window(QStringLiteral("\"Tagloom\":.*\\s(\\d+)x(\\d+)\\+"));
+    const QRegularExpression window(u'"' + QRegularExpression::escape(title) +
+                                    QStringLiteral("\":.*\\s(\\d+)x(\\d+)\\+"));
     const QString tree = QString::fromLocal8Bit(xwininfo.readAllStandardOutput());
     for (auto it = window.globalMatch(tree); it.hasNext();) {
         if (it.next().captured(1).toInt() >= 800)
@@ -290,6 +374,34 @@ void TestStartup::realExecutableWritesSettingsAndEndsOnRequest()
     QCOMPARE(process.exitCode(), 0);
 }
 
+// Opening one file from a file manager keeps the session's fifty pages.
+void TestStartup::realExecutableWithAFileKeepsPageList()
+{
+    const QString exe = qEnvironmentVariable("TAGLOOM_EXE");
+    if (exe.isEmpty() || qEnvironmentVariableIsEmpty("DISPLAY"))
+        QSKIP("needs the built executable and an X display (run through xvfb-run)");
+
+    test::TempHome home;
+    const QString page = home.file(QStringLiteral("x.htm"));
+    test::TempHome::writeBytes(page, "<P>x</P>\r\n");
+    // The file is one of the fifty: the list comes back byte for byte.
+    const QByteArray list = PageListBytes(50).replace("/s/p7.htm", page.toUtf8());
+    test::TempHome::writeBytes(home.file(kPageListFile), list);
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.start(exe, {page});
+    QVERIFY(process.waitForStarted(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(MainWindowOnDisplay(page), 30000);
+    process.terminate();
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(test::TempHome::readBytes(home.file(kPageListFile)), list);
+}
+
 // Runs xdotool with args; false when it failed or took too long.
 static bool XdoTool(const QStringList& args)
 {
@@ -325,21 +437,29 @@ static QStringList MessageBoxesOnDisplay()
     return boxes;
 }
 
-// Named on the command line: a pipe (reading it would wait for a writer for ever) or a folder.
-// The window comes up all the same and says why the page was not opened; the program goes on.
+// Named on the command line: a pipe (reading it would wait for a writer for ever), a folder, a
+// symbolic link to a missing file, or a file whose name is not UTF-8 (its name as text would be
+// another file's, which a save would create beside it). The window comes up all the same and
+// says why the page was not opened; the program goes on, and nothing is written.
 void TestStartup::realExecutableRefusesWhatIsNotAFile_data()
 {
-    QTest::addColumn<bool>("pipe");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("pipe") << true
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason"); // {target}: the missing file a link names
+    QTest::newRow("pipe") << "pipe"
                           << QStringLiteral(
                                  "名前付きパイプ (FIFO) で、通常のファイルではありません。");
-    QTest::newRow("folder") << false << QStringLiteral("フォルダーで、ファイルではありません。");
+    QTest::newRow("folder") << "folder" << QStringLiteral("フォルダーで、ファイルではありません。");
+    QTest::newRow("dangling_link")
+        << "link" << QStringLiteral("シンボリック リンクの先 {target} がありません。");
+    QTest::newRow("name_not_utf8")
+        << "bytes"
+        << QStringLiteral("ファイル名に UTF-8 として読めないバイトがあるため、この名前では開くこと"
+                          "も保存することもできません。");
 }
 
 void TestStartup::realExecutableRefusesWhatIsNotAFile()
 {
-    QFETCH(bool, pipe);
+    QFETCH(QString, kind);
     QFETCH(QString, reason);
     const QString exe = qEnvironmentVariable("TAGLOOM_EXE");
     if (exe.isEmpty() || qEnvironmentVariableIsEmpty("DISPLAY"))
@@ -348,11 +468,24 @@ void TestStartup::realExecutableRefusesWhatIsNotAFile()
         QSKIP("needs xdotool");
 
     test::TempHome home;
-    const QString path = home.file(QStringLiteral("odd.htm"));
-    if (pipe)
+    QString path = home.file(QStringLiteral("odd.htm"));
+    const QString target = home.file(QStringLiteral("gone.htm"));
+    const QByteArray rawName = QFile::encodeName(home.path()) + "/bad\xFFname.htm";
+    const QByteArray pageBytes = "<P>a</P>\r\n";
+    if (kind == u"pipe") {
         QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0644) == 0);
-    else
+    } else if (kind == u"folder") {
         QVERIFY(QDir().mkdir(path));
+    } else if (kind == u"link") {
+        QVERIFY(::symlink("gone.htm", QFile::encodeName(path).constData()) == 0);
+    } else {
+        const int fd = ::open(rawName.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, pageBytes.constData(), size_t(pageBytes.size())),
+                 ssize_t(pageBytes.size()));
+        ::close(fd);
+        path = QFile::decodeName(rawName);
+    }
     const QString log = home.file(QStringLiteral("messages.txt"));
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -360,7 +493,16 @@ void TestStartup::realExecutableRefusesWhatIsNotAFile()
     env.insert(QStringLiteral("TAGLOOM_MESSAGE_LOG"), log);
     process.setProcessEnvironment(env);
     process.setProcessChannelMode(QProcess::ForwardedChannels);
-    process.start(exe, {path});
+    if (kind == u"bytes") {
+        // QProcess passes its arguments as text: the shell passes the name's bytes as they are.
+        const QString nameFile = home.file(QStringLiteral("name.txt"));
+        test::TempHome::writeBytes(nameFile, rawName);
+        process.start(
+            QStringLiteral("/bin/sh"),
+            {QStringLiteral("-c"), QStringLiteral("exec \"$0\" \"$(cat \"$1\")\""), exe, nameFile});
+    } else {
+        process.start(exe, {path});
+    }
     QVERIFY(process.waitForStarted(10000));
     const auto cleanup = qScopeGuard([&] {
         if (process.state() != QProcess::NotRunning) {
@@ -374,7 +516,8 @@ void TestStartup::realExecutableRefusesWhatIsNotAFile()
     QTRY_COMPARE_WITH_TIMEOUT(MessageBoxesOnDisplay().size(), 1, 10000);
     QCOMPARE(QString::fromUtf8(test::TempHome::readBytes(log)),
              QStringLiteral("Tagloom\n") + path + QStringLiteral(" ﾌｧｲﾙを開けません。\r\n") +
-                 reason + QStringLiteral("\n\n"));
+                 QString(reason).replace(QStringLiteral("{target}"), target) +
+                 QStringLiteral("\n\n"));
     // OK closes it, and the program goes on.
     const QString box = QString::number(MessageBoxesOnDisplay().value(0).toUInt(nullptr, 16));
     QVERIFY(XdoTool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), box}));
@@ -386,12 +529,32 @@ void TestStartup::realExecutableRefusesWhatIsNotAFile()
     QVERIFY(process.waitForFinished(30000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 0);
-    // The pipe was never replaced or written.
-    QVERIFY(QFileInfo(path).isDir() != pipe);
-    if (pipe) {
-        struct stat st {
-        };
+    // Nothing was replaced or written: the pipe is a pipe, the link's file was not made, and
+    // the file with the odd name is the only page file there, as it was.
+    struct stat st {
+    };
+    if (kind == u"pipe")
         QVERIFY(::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+    if (kind == u"folder")
+        QVERIFY(QFileInfo(path).isDir());
+    QVERIFY(!QFileInfo::exists(target));
+    if (kind == u"bytes") {
+        QVERIFY(!QFileInfo::exists(path));
+        // Listed by their bytes: Qt's listing gives such a name as text.
+        QByteArrayList names;
+        if (DIR* dir = ::opendir(QFile::encodeName(home.path()).constData())) {
+            while (const dirent* entry = ::readdir(dir))
+                if (QByteArray(entry->d_name).endsWith("name.htm"))
+                    names << entry->d_name;
+            ::closedir(dir);
+        }
+        QCOMPARE(names, QByteArrayList{"bad\xFFname.htm"});
+        const int fd = ::open(rawName.constData(), O_RDONLY);
+        QVERIFY(fd >= 0);
+        char bytes[64];
+        const ssize_t n = ::read(fd, bytes, sizeof bytes);
+        ::close(fd);
+        QCOMPARE(QByteArray(bytes, qsizetype(std::max<ssize_t>(n, 0))), pageBytes);
     }
 }
 

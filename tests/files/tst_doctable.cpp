@@ -54,6 +54,8 @@ private Q_SLOTS:
     void pageListUnreadableLines();
     void pageListReadMessage_data();
     void pageListReadMessage();
+    void joinPageList_data();
+    void joinPageList();
     void pageListWriteOneLinePerUsedSlot();
     void pageListNeverSplitsAPath();
     void pageListWriteWithEmptyTableKeepsOldFile();
@@ -220,6 +222,9 @@ void TestDocTable::openDialogStartFolder_data()
     QTest::newRow("empty_means_program_folder") << ""
                                                 << "Tagloom"
                                                 << "{home}";
+    QTest::newRow("backslash_in_a_name") << "/prog"
+                                         << "/site/back\\slash.htm"
+                                         << "/site";
     QTest::newRow("other_folder_kept") << "/other"
                                        << "/site/a.htm"
                                        << "/other";
@@ -318,9 +323,9 @@ void TestDocTable::pageListReadMessage_data()
     QTest::newRow("read_whole") << 0 << QList<int>() << QStringList() << QString();
     QTest::newRow("could_not_read")
         << EACCES << QList<int>() << QStringList()
-        << head + QStringLiteral(" を読めません: ") + SystemErrorText(EACCES) +
-               QStringLiteral("\r\n前回のページは一覧に出せません。このファイルは終了時にも書き"
-                              "換えません。");
+        << head + QStringLiteral(" を読めません: 読む権限がありません。(Permission denied)\r\n"
+                                 "前回のページは一覧に出せません。このファイルは終了時にも書き"
+                                 "換えません。");
     QTest::newRow("unreadable_lines")
         << 0 << QList<int>{4, 7} << QStringList()
         << head + QStringLiteral(" の 4, 7 行目は文字を読めないため、一覧に入れていません。\r\n"
@@ -345,6 +350,47 @@ void TestDocTable::pageListReadMessage()
     read.unreadableLines = unreadable;
     read.leftOut = leftOut;
     QCOMPARE(PageListReadMessage(read, QStringLiteral("/p/TL_Files.TL")), expected);
+}
+
+// A page opened at start joins the saved pages; in a full list it takes the last slot, and the
+// saved page there moves to the lines kept past the fifty.
+void TestDocTable::joinPageList_data()
+{
+    QTest::addColumn<int>("saved"); // pages /s/p0.htm ... in the table
+    QTest::addColumn<QStringList>("leftOut");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QStringList>("lastPaths"); // the table's last two pages after
+    QTest::addColumn<QStringList>("leftOutAfter");
+    QTest::newRow("room_left") << 3 << QStringList() << "/s/x.htm"
+                               << QStringList{"/s/p2.htm", "/s/x.htm"} << QStringList();
+    QTest::newRow("listed_already_in_another_case")
+        << 3 << QStringList() << "/S/P1.HTM" << QStringList{"/s/p1.htm", "/s/p2.htm"}
+        << QStringList();
+    QTest::newRow("full_list_keeps_the_displaced_page")
+        << 50 << QStringList{"50,/s/p50.htm"} << "/s/x.htm" << QStringList{"/s/p48.htm", "/s/x.htm"}
+        << QStringList{"50,/s/p49.htm", "50,/s/p50.htm"};
+    QTest::newRow("full_list_with_the_page_in_it")
+        << 50 << QStringList() << "/s/p7.htm" << QStringList{"/s/p48.htm", "/s/p49.htm"}
+        << QStringList();
+}
+
+void TestDocTable::joinPageList()
+{
+    QFETCH(int, saved);
+    QFETCH(QStringList, leftOut);
+    QFETCH(QString, path);
+    QFETCH(QStringList, lastPaths);
+    QFETCH(QStringList, leftOutAfter);
+    DocTable t;
+    for (int k = 0; k < saved; ++k)
+        RegisterDocPath(t, QStringLiteral("/s/p%1.htm").arg(k));
+    JoinPageList(t, leftOut, path);
+    const QStringList paths = PathsOf(t);
+    QCOMPARE(paths.size(), std::min(saved + (lastPaths.contains(path) ? 1 : 0), 50));
+    QCOMPARE(paths.mid(paths.size() - 2), lastPaths);
+    QCOMPARE(leftOut, leftOutAfter);
+    for (int k = 0; k < paths.size(); ++k)
+        QCOMPARE(t[size_t(k)].Number, k);
 }
 
 void TestDocTable::pageListWriteOneLinePerUsedSlot()

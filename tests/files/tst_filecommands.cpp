@@ -7,7 +7,6 @@
 #include "files/pagelist.h"
 #include "files/settingsfiles.h"
 #include "filesession.h"
-#include "namedpipe.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/programfolder.h"
@@ -25,16 +24,11 @@ using namespace tl;
 
 using Session = test::FileSession;
 
-Q_DECLARE_METATYPE(tl::FileKind)
-
 class TestFileCommands : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
     void openNormalisesLineBreaksAndIsUnmodified();
-    void openFailures();
-    void openRefusesWhatIsNotAFile_data();
-    void openRefusesWhatIsNotAFile();
     void saveThroughLinkKeepsTheLink_data();
     void saveThroughLinkKeepsTheLink();
     void saveBacksUpAndAppendsCrLf_data();
@@ -83,70 +77,6 @@ void TestFileCommands::openNormalisesLineBreaksAndIsUnmodified()
     QVERIFY(!s.window.MainText()->isHidden());
     QCOMPARE(s.state.Docs[0].Path, path);
     QVERIFY(s.prompts.messages.isEmpty());
-}
-
-void TestFileCommands::openFailures()
-{
-    Session s;
-    // An empty file is no failure: it opens as an empty page.
-    const QString empty = s.write(QStringLiteral("empty.htm"), {});
-    QCOMPARE(s.files().OpenDocument(empty), 0);
-    QCOMPARE(s.window.Caption(), empty);
-    QVERIFY(!s.window.MainText()->isHidden());
-    QCOMPARE(s.box().Text(), QString());
-    QVERIFY(!s.state.Doc.isModified());
-    QCOMPARE(UsedSlotCount(s.state.Docs), 1);
-    QVERIFY(s.prompts.messages.isEmpty());
-
-    const QString missing = s.docs() + QStringLiteral("/missing.htm");
-    QCOMPARE(s.files().OpenDocument(missing), -1);
-    QCOMPARE(s.prompts.messages.size(), 1);
-    QCOMPARE(s.prompts.messages[0].text, missing + QStringLiteral(" ﾌｧｲﾙを開けません。"));
-    QCOMPARE(s.window.Caption(), empty);
-    QCOMPARE(UsedSlotCount(s.state.Docs), 1);
-}
-
-// A pipe, a folder or a device chosen in the open dialog: refused at once with its reason, and
-// the editor goes on as it was. Opening a pipe would wait until another program writes to it.
-void TestFileCommands::openRefusesWhatIsNotAFile_data()
-{
-    QTest::addColumn<FileKind>("kind");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("pipe") << FileKind::Pipe
-                          << QStringLiteral(
-                                 "名前付きパイプ (FIFO) で、通常のファイルではありません。");
-    QTest::newRow("folder") << FileKind::Directory
-                            << QStringLiteral("フォルダーで、ファイルではありません。");
-    QTest::newRow("device") << FileKind::Device
-                            << QStringLiteral("デバイスで、通常のファイルではありません。");
-}
-
-void TestFileCommands::openRefusesWhatIsNotAFile()
-{
-    QFETCH(FileKind, kind);
-    QFETCH(QString, reason);
-    Session s;
-    const QString page = s.write(QStringLiteral("page.htm"), "<P>kept</P>\r\n");
-    QCOMPARE(s.files().OpenDocument(page), 0);
-    QString odd = s.docs() + QStringLiteral("/odd.htm");
-    std::optional<test::NamedPipe> pipe;
-    if (kind == FileKind::Pipe)
-        QVERIFY(pipe.emplace(odd).made());
-    else if (kind == FileKind::Directory)
-        QVERIFY(QDir().mkdir(odd));
-    else
-        odd = QStringLiteral("/dev/null");
-
-    s.prompts.planFileName(odd);
-    s.files().OpenDocumentByDialog(kDocumentFilter, ProgramFolder());
-    if (pipe)
-        QVERIFY2(!pipe->fired(), "the open waited on the pipe");
-    QCOMPARE(s.prompts.messages.size(), 1);
-    QCOMPARE(s.prompts.messages[0].text, odd + QStringLiteral(" ﾌｧｲﾙを開けません。\r\n") + reason);
-    QCOMPARE(s.window.Caption(), page);
-    QCOMPARE(s.box().Text(), QStringLiteral("<P>kept</P>\r\n"));
-    QCOMPARE(UsedSlotCount(s.state.Docs), 1);
-    QVERIFY(ReadRecentFiles().isEmpty());
 }
 
 // Saving through a symbolic link writes the file it names, also one that was deleted since the
@@ -198,6 +128,9 @@ void TestFileCommands::saveBacksUpAndAppendsCrLf_data()
     // The "." of a folder is no extension: site.a/b must not become site.bak beside the folder.
     QTest::newRow("dotted_folder_name_is_not_an_extension") << "site.a/b"
                                                             << "site.a/b.bak";
+    // On this system "\\" is a character of a name like any other.
+    QTest::newRow("backslash_is_part_of_the_name") << "back\\slash.htm"
+                                                   << "back\\slash.bak";
 }
 
 void TestFileCommands::saveBacksUpAndAppendsCrLf()

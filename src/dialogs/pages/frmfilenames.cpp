@@ -19,11 +19,10 @@ namespace tl
 namespace
 {
 
-// The folder part of a path: everything up to and including the last "\" or "/".
+// The folder part of a path: everything up to and including its last separator.
 QString FolderPartOf(const QString& path)
 {
-    const qsizetype sep = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
-    return path.left(sep + 1);
+    return path.left(LastSeparatorOf(path) + 1);
 }
 
 } // namespace
