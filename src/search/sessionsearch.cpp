@@ -3,7 +3,9 @@
 #include "core/appstate.h"
 #include "files/filecommands.h"
 
+#include <QCoreApplication>
 #include <QLocale>
+#include <QThreadPool>
 
 #include <algorithm>
 
@@ -105,6 +107,17 @@ bool PageSearchRun::Take(PageSearchResult& into)
     else
         std::move(taken.begin(), taken.end(), std::back_inserter(into.matches));
     return true;
+}
+
+QThreadPool& PageSearchThreads()
+{
+    static QThreadPool* const pool = [] {
+        auto* threads = new QThreadPool(QCoreApplication::instance());
+        // A stopped search may still finish the page it is on while the next one starts.
+        threads->setMaxThreadCount(4);
+        return threads;
+    }();
+    return *pool;
 }
 
 PageSearchResult SearchSessionPages(AppState& state, bool currentShown, QStringView key,

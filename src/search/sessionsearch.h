@@ -9,6 +9,8 @@
 #include <mutex>
 #include <vector>
 
+class QThreadPool;
+
 namespace tl
 {
 
@@ -89,6 +91,11 @@ private:
     bool finished_ = false;
     bool changed_ = false;
 };
+
+// The threads that run searches across pages, which end with the application. Not Qt's global
+// pool: the raster paint engine draws with that one, so a page read waiting on a slow disk there
+// would hold up the drawing of every window.
+QThreadPool& PageSearchThreads();
 
 // The whole search on the calling thread: the request taken as SessionSearchRequest takes it,
 // the pages read with ReadPageFile, at most keep matches kept.

@@ -7,6 +7,7 @@
 #include "filesession.h"
 
 #include <QAbstractItemModel>
+#include <QAccessible>
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QLabel>
@@ -362,7 +363,7 @@ void TestPageSearch::rowsArriveWhileTheSearchRuns()
     // The worker goes on to its end once the held page comes; nothing of the stopped search
     // shows after that, and the window stays usable.
     gate.Open();
-    QVERIFY(QThreadPool::globalInstance()->waitForDone(10000));
+    QVERIFY(PageSearchThreads().waitForDone(10000));
     if (stopBy == u"new search") {
         expected = QStringLiteral("3 ページで 3 件見つかりました。");
         expectedRows = 3;

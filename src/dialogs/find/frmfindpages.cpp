@@ -206,7 +206,7 @@ void frmFindPages::cmdFind_Click()
     result_.paths = run->Paths();
     model_->setResult(&result_);
     run_ = run;
-    QThreadPool::globalInstance()->start([run] { run->Run(); });
+    PageSearchThreads().start([run] { run->Run(); });
     stopButton_->setEnabled(true);
     summary_->setText(PageSearchSummary(result_));
     collectTimer_->start();
