@@ -3,6 +3,7 @@
 #include "search/textsearch.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace tl
 {
@@ -49,49 +50,67 @@ std::vector<PageMatch> FindInPages(const std::vector<QStringView>& pages, QStrin
                                    bool matchCase)
 {
     std::vector<PageMatch> matches;
+    for (int page = 0; page < int(pages.size()); ++page)
+        FindInPage(pages[size_t(page)], key, matchCase, page, matches,
+                   std::numeric_limits<qsizetype>::max());
+    return matches;
+}
+
+qsizetype FindInPage(QStringView text, QStringView key, bool matchCase, int page,
+                     std::vector<PageMatch>& out, qsizetype room, const std::atomic<bool>* stop)
+{
     if (key.isEmpty())
-        return matches;
+        return 0;
     QString lfKey = key.toString();
     lfKey.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     lfKey.replace(u'\r', u'\n');
     // Where the match ends, relative to where it starts: lines down, and the column then.
     const int keyLines = int(lfKey.count(u'\n'));
     const qsizetype keyTail = lfKey.size() - (lfKey.lastIndexOf(u'\n') + 1);
+    const QString pageKey = KeyForPage(text, lfKey);
+    // Case ignored: the key goes to upper case once, not at every match.
+    const QString upperKey = matchCase ? QString() : UpperText(pageKey);
+    auto next = [&](qsizetype from) {
+        return matchCase ? FindTextIn(text, pageKey, from, true)
+                         : FindUpperKeyIn(text, upperKey, from);
+    };
 
-    for (int page = 0; page < int(pages.size()); ++page) {
-        const QStringView text = pages[size_t(page)];
-        const QString pageKey = KeyForPage(text, lfKey);
-        const char16_t* s = text.utf16();
-        // Lines are counted up to each match as the scan goes: one pass over the page.
-        int line = 1;
-        qsizetype lineStart = 0;
-        qsizetype counted = 0;
-        qsizetype lineEnd = -1; // of the line counted up to, once looked for
-        for (qsizetype p = FindTextIn(text, pageKey, 0, matchCase); p >= 0;
-             p = FindTextIn(text, pageKey, p + pageKey.size(), matchCase)) {
-            for (; counted < p; ++counted) {
-                if (s[counted] == u'\n') {
-                    ++line;
-                    lineStart = counted + 1;
-                }
+    const char16_t* s = text.utf16();
+    // Lines are counted up to each match as the scan goes: one pass over the page.
+    int line = 1;
+    qsizetype lineStart = 0;
+    qsizetype counted = 0;
+    qsizetype lineEnd = -1; // of the line counted up to, once looked for
+    qsizetype found = 0;
+    for (qsizetype p = next(0); p >= 0; p = next(p + pageKey.size())) {
+        if (stop && stop->load(std::memory_order_relaxed))
+            break;
+        ++found;
+        if (room <= 0)
+            continue;
+        --room;
+        for (; counted < p; ++counted) {
+            if (s[counted] == u'\n') {
+                ++line;
+                lineStart = counted + 1;
             }
-            // Many matches on one long line look for its end once.
-            if (lineEnd < p) {
-                lineEnd = text.indexOf(u'\n', p);
-                if (lineEnd < 0)
-                    lineEnd = text.size();
-            }
-            PageMatch m;
-            m.page = page;
-            m.line = line;
-            m.column = p - lineStart;
-            m.endLine = line + keyLines;
-            m.endColumn = keyLines == 0 ? m.column + lfKey.size() : keyTail;
-            m.lineText = ShownLine(text, lineStart, lineEnd, p);
-            matches.push_back(std::move(m));
         }
+        // Many matches on one long line look for its end once.
+        if (lineEnd < p) {
+            lineEnd = text.indexOf(u'\n', p);
+            if (lineEnd < 0)
+                lineEnd = text.size();
+        }
+        PageMatch m;
+        m.page = page;
+        m.line = line;
+        m.column = p - lineStart;
+        m.endLine = line + keyLines;
+        m.endColumn = keyLines == 0 ? m.column + lfKey.size() : keyTail;
+        m.lineText = ShownLine(text, lineStart, lineEnd, p);
+        out.push_back(std::move(m));
     }
-    return matches;
+    return found;
 }
 
 } // namespace tl

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <atomic>
 #include <vector>
 
 namespace tl
@@ -31,5 +32,12 @@ constexpr qsizetype kMatchLineLimit = 200;
 // An empty key finds nothing.
 std::vector<PageMatch> FindInPages(const std::vector<QStringView>& pages, QStringView key,
                                    bool matchCase);
+
+// One page of such a search: appends the first room matches to out (their page set to page)
+// and only counts the others, which costs no copy of their lines. Returns how many it found;
+// when stop is set the scan ends early and the count is of what it had found by then.
+qsizetype FindInPage(QStringView text, QStringView key, bool matchCase, int page,
+                     std::vector<PageMatch>& out, qsizetype room,
+                     const std::atomic<bool>* stop = nullptr);
 
 } // namespace tl

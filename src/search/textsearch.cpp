@@ -44,15 +44,22 @@ QString UpperText(QStringView text)
 
 qsizetype FindTextIn(QStringView text, QStringView key, qsizetype from, bool matchCase)
 {
+    if (matchCase) {
+        if (key.isEmpty() || from < 0 || from > text.size() - key.size())
+            return -1;
+        return text.indexOf(key, from, Qt::CaseSensitive);
+    }
+    return FindUpperKeyIn(text, UpperText(key), from);
+}
+
+qsizetype FindUpperKeyIn(QStringView text, QStringView upperKey, qsizetype from)
+{
     const qsizetype n = text.size();
-    const qsizetype m = key.size();
+    const qsizetype m = upperKey.size();
     if (m == 0 || from < 0 || from > n - m)
         return -1;
-    if (matchCase)
-        return text.indexOf(key, from, Qt::CaseSensitive);
     const UpperTable& up = Uppers();
-    const QString upperKey = UpperText(key);
-    const auto* k = reinterpret_cast<const char16_t*>(upperKey.utf16());
+    const char16_t* k = upperKey.utf16();
     const char16_t first = k[0];
     const char16_t* s = text.utf16();
     for (qsizetype i = from, last = n - m; i <= last; ++i) {

@@ -17,6 +17,9 @@ QString UpperText(QStringView text);
 // The first position at or after from where key occurs in text, exactly or (matchCase false)
 // with both in upper case; -1 when there is none. An empty key occurs nowhere.
 qsizetype FindTextIn(QStringView text, QStringView key, qsizetype from, bool matchCase);
+// The same with case ignored, for a key already in upper case (UpperText): a scan that calls it
+// for every match turns the key to upper case once.
+qsizetype FindUpperKeyIn(QStringView text, QStringView upperKey, qsizetype from);
 
 // Where a replace-all from the start replaces found: every exact occurrence, the scan going on
 // after each one, so occurrences overlapping a replaced one are left alone. Empty for an empty

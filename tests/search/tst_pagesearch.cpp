@@ -7,18 +7,24 @@
 #include "filesession.h"
 
 #include <QAbstractItemModel>
+#include <QAccessible>
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QThreadPool>
 #include <QtTest>
+
+#include <condition_variable>
+#include <mutex>
 
 using namespace tl;
 using test::FileSession;
 
 Q_DECLARE_METATYPE(std::vector<tl::PageMatch>)
+Q_DECLARE_METATYPE(tl::PageSearchResult)
 
 namespace
 {
@@ -27,6 +33,51 @@ PageMatch Match(int page, int line, qsizetype column, int endLine, qsizetype end
                 const QString& lineText)
 {
     return PageMatch{page, line, column, endLine, endColumn, lineText};
+}
+
+// Reads pages as the window does, but holds back the one named until Open() (or the end of the
+// test): a search stays running on that page for as long as a test needs it to.
+class PageGate
+{
+public:
+    explicit PageGate(QString heldBack) : heldBack_(std::move(heldBack)) {}
+    ~PageGate() { Open(); }
+    void Open()
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            open_ = true;
+        }
+        opened_.notify_all();
+    }
+    PageReader Reader()
+    {
+        return [this](const QString& path) {
+            if (path.endsWith(heldBack_)) {
+                std::unique_lock lock(mutex_);
+                opened_.wait(lock, [this] { return open_; });
+            }
+            return ReadPageFile(path);
+        };
+    }
+
+private:
+    const QString heldBack_;
+    std::mutex mutex_;
+    std::condition_variable opened_;
+    bool open_ = false;
+};
+
+PageSearchResult Counts(qsizetype total, int pages, qsizetype shown, bool finished,
+                        bool stopped = false)
+{
+    PageSearchResult r;
+    r.total = total;
+    r.pagesWithMatches = pages;
+    r.matches.resize(size_t(shown));
+    r.finished = finished;
+    r.stopped = stopped;
+    return r;
 }
 
 // Shift-JIS bytes: "<P>日本語のページ</P>" and a line with "検索" in it.
@@ -43,6 +94,12 @@ private Q_SLOTS:
     void findInPages();
     void longLineIsCutRoundTheMatch();
     void searchesOpenPageAndFilesOnDiskWithoutChangingThem();
+    void summary_data();
+    void summary();
+    void keepsTheFirstMatchesAndCountsThemAll();
+    void pathsDifferingInCaseAreTwoPages();
+    void rowsArriveWhileTheSearchRuns_data();
+    void rowsArriveWhileTheSearchRuns();
     void doubleClickOpensThePageAtTheMatchAfterAsking();
     void reachedByKeyAndFromTheFindDialog();
     void windowIsNamedForAssistiveTechnology();
@@ -161,6 +218,175 @@ void TestPageSearch::searchesOpenPageAndFilesOnDiskWithoutChangingThem()
     QCOMPARE(QDir(s.docs()).entryList(QDir::Files).size(), 3);
 }
 
+void TestPageSearch::summary_data()
+{
+    QTest::addColumn<PageSearchResult>("result");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("none") << Counts(0, 0, 0, true) << QStringLiteral("見つかりません。");
+    QTest::newRow("all_shown") << Counts(4, 3, 4, true)
+                               << QStringLiteral("3 ページで 4 件見つかりました。");
+    QTest::newRow("more_than_shown")
+        << Counts(123456, 50, kShownMatchLimit, true)
+        << QStringLiteral(
+               "50 ページで 123,456 件見つかりました。 最初の 10,000 件を表示しています。");
+    QTest::newRow("running_nothing_yet")
+        << Counts(0, 0, 0, false) << QStringLiteral("検索しています…");
+    QTest::newRow("running") << Counts(12000, 2, kShownMatchLimit, false)
+                             << QStringLiteral(
+                                    "検索しています… 2 ページで 12,000 件見つかりました。 "
+                                    "最初の 10,000 件を表示しています。");
+    QTest::newRow("stopped") << Counts(2, 1, 2, true, true)
+                             << QStringLiteral(
+                                    "検索を中止しました。 1 ページで 2 件見つかりました。");
+    QTest::newRow("stopped_before_any")
+        << Counts(0, 0, 0, true, true) << QStringLiteral("検索を中止しました。");
+}
+
+void TestPageSearch::summary()
+{
+    QFETCH(PageSearchResult, result);
+    QFETCH(QString, expected);
+    QCOMPARE(PageSearchSummary(result), expected);
+}
+
+void TestPageSearch::keepsTheFirstMatchesAndCountsThemAll()
+{
+    // 12,001 matches on two pages: the first 10,000 are kept, every one is counted.
+    FileSession s;
+    QByteArray page; // 6,000 matches
+    for (int i = 0; i < 2000; ++i)
+        page += "<P><B>x</B>\r\n";
+    const QString a = s.write(QStringLiteral("a.htm"), page);
+    const QString b = s.write(QStringLiteral("b.htm"), page + "<HR>\r\n");
+    RegisterDocPath(s.state.Docs, a);
+    RegisterDocPath(s.state.Docs, b);
+
+    const PageSearchResult r = SearchSessionPages(s.state, false, QStringLiteral("<"), false);
+    QCOMPARE(r.paths, (QStringList{a, b}));
+    QCOMPARE(r.total, qsizetype(12001));
+    QCOMPARE(r.pagesWithMatches, 2);
+    QCOMPARE(r.matches.size(), size_t(kShownMatchLimit));
+    QCOMPARE(r.matches.back(), Match(1, 1334, 0, 1334, 1, QStringLiteral("<P><B>x</B>")));
+    QCOMPARE(PageSearchSummary(r), QStringLiteral("2 ページで 12,001 件見つかりました。 "
+                                                  "最初の 10,000 件を表示しています。"));
+
+    // A page alone: the room given is what is kept, and a stop ends the scan at once.
+    std::vector<PageMatch> kept;
+    const QString text = QString::fromLatin1(page);
+    QCOMPARE(FindInPage(text, QStringLiteral("<"), true, 3, kept, 2), qsizetype(6000));
+    QCOMPARE(kept, (std::vector<PageMatch>{Match(3, 1, 0, 1, 1, QStringLiteral("<P><B>x</B>")),
+                                           Match(3, 1, 3, 1, 4, QStringLiteral("<P><B>x</B>"))}));
+    const std::atomic<bool> stop{true};
+    QCOMPARE(FindInPage(text, QStringLiteral("<"), true, 3, kept, 2, &stop), qsizetype(0));
+    QCOMPARE(kept.size(), size_t(2));
+}
+
+void TestPageSearch::pathsDifferingInCaseAreTwoPages()
+{
+    // index.htm is in the page list; Index.htm, another file, is open in the edit box.
+    FileSession s;
+    const QString lower = s.write(QStringLiteral("index.htm"), "<P>lower</P>\r\n");
+    const QString upper = s.write(QStringLiteral("Index.htm"), "<P>upper</P>\r\n");
+    QCOMPARE(s.files().OpenDocument(lower), 0);
+    QCOMPARE(s.files().OpenDocument(upper), 0);
+    QCOMPARE(s.state.Doc.path(), upper);
+
+    const PageSearchResult r = SearchSessionPages(s.state, true, QStringLiteral("<P>"), false);
+    QCOMPARE(r.paths, (QStringList{upper, lower}));
+    QCOMPARE(r.matches.size(), size_t(2));
+    QCOMPARE(r.matches[0], Match(0, 1, 0, 1, 3, QStringLiteral("<P>upper</P>")));
+    QCOMPARE(r.matches[1], Match(1, 1, 0, 1, 3, QStringLiteral("<P>lower</P>")));
+
+    // The row of index.htm opens index.htm, not the selection in Index.htm.
+    s.window.show();
+    s.window.ShowPageSearch(QStringLiteral("<P>"), false);
+    auto* w = qobject_cast<frmFindPages*>(s.window.PageSearch());
+    QVERIFY(w);
+    QTRY_VERIFY(!w->Searching());
+    QCOMPARE(w->ResultList()->model()->rowCount(), 2);
+    QVERIFY(w->OpenMatch(1));
+    QCOMPARE(s.state.Doc.path(), lower);
+    QCOMPARE(s.box().Text(), QStringLiteral("<P>lower</P>\r\n"));
+    QCOMPARE(s.box().SelText(), QStringLiteral("<P>"));
+}
+
+void TestPageSearch::rowsArriveWhileTheSearchRuns_data()
+{
+    QTest::addColumn<QString>("stopBy");
+    QTest::newRow("esc") << QStringLiteral("esc");
+    QTest::newRow("stop_button") << QStringLiteral("cmdStop");
+    QTest::newRow("new_search") << QStringLiteral("new search");
+    QTest::newRow("closing_the_window") << QStringLiteral("close");
+}
+
+void TestPageSearch::rowsArriveWhileTheSearchRuns()
+{
+    // a.htm is searched; b.htm is held back, so the worker is still running.
+    QFETCH(QString, stopBy);
+    FileSession s;
+    const QStringList paths = {s.write(QStringLiteral("a.htm"), "<P>x</P>\r\n<P>xy</P>\r\n"),
+                               s.write(QStringLiteral("b.htm"), "<P>x xy</P>\r\n"),
+                               s.write(QStringLiteral("c.htm"), "<P>xy</P>\r\n")};
+    for (const QString& path : paths)
+        RegisterDocPath(s.state.Docs, path);
+    s.window.show();
+    s.window.ShowPageSearch(QString(), false);
+    auto* w = qobject_cast<frmFindPages*>(s.window.PageSearch());
+    QVERIFY(w && QTest::qWaitForWindowExposed(w));
+    PageGate gate(QStringLiteral("/b.htm"));
+    w->SetPageReader(gate.Reader());
+    QAbstractItemModel* rows = w->ResultList()->model();
+
+    w->Search(QStringLiteral("x"), false);
+    QVERIFY(w->StopButton()->isEnabled());
+    QTRY_COMPARE(w->Summary()->text(),
+                 QStringLiteral("検索しています… 1 ページで 2 件見つかりました。"));
+    QVERIFY(w->Searching());
+    QCOMPARE(rows->rowCount(), 2);
+    QCOMPARE(rows->index(1, 2).data().toString(), QStringLiteral("<P>xy</P>"));
+
+    QString expected = QStringLiteral("検索を中止しました。 1 ページで 2 件見つかりました。");
+    int expectedRows = 2;
+    if (stopBy == u"esc") {
+        w->FindField()->setFocus();
+        QTest::keyClick(w->FindField(), Qt::Key_Escape);
+    } else if (stopBy == u"cmdStop") {
+        QTest::mouseClick(w->StopButton(), Qt::LeftButton);
+    } else if (stopBy == u"new search") {
+        w->Search(QStringLiteral("xy"), false);
+        expected = QStringLiteral("検索しています… 1 ページで 1 件見つかりました。");
+        expectedRows = 1;
+        QTRY_COMPARE(w->Summary()->text(), expected);
+    } else {
+        w->close();
+    }
+    // The worker goes on to its end once the held page comes; nothing of the stopped search
+    // shows after that, and the window stays usable.
+    gate.Open();
+    QVERIFY(PageSearchThreads().waitForDone(10000));
+    if (stopBy == u"new search") {
+        expected = QStringLiteral("3 ページで 3 件見つかりました。");
+        expectedRows = 3;
+        QTRY_VERIFY(!w->Searching());
+    }
+    QVERIFY(!w->Searching());
+    QVERIFY(!w->StopButton()->isEnabled());
+    QTest::qWait(120);
+    QCOMPARE(w->Summary()->text(), expected);
+    QCOMPARE(rows->rowCount(), expectedRows);
+    QCOMPARE(w->isVisible(), stopBy != u"close");
+    QCOMPARE(rows->index(0, 2).data().toString(),
+             stopBy == u"new search" ? QStringLiteral("<P>xy</P>") : QStringLiteral("<P>x</P>"));
+
+    w->show();
+    w->Search(QStringLiteral("x"), false);
+    QTRY_COMPARE(w->Summary()->text(), QStringLiteral("3 ページで 5 件見つかりました。"));
+    QCOMPARE(rows->rowCount(), 5);
+    // Esc with nothing running closes the window, as before.
+    QTest::keyClick(w->FindField(), Qt::Key_Escape);
+    QVERIFY(!w->isVisible());
+}
+
 void TestPageSearch::doubleClickOpensThePageAtTheMatchAfterAsking()
 {
     FileSession s;
@@ -174,6 +400,7 @@ void TestPageSearch::doubleClickOpensThePageAtTheMatchAfterAsking()
     s.window.ShowPageSearch(QStringLiteral("BODY"), false);
     auto* w = qobject_cast<frmFindPages*>(s.window.PageSearch());
     QVERIFY(w && QTest::qWaitForWindowExposed(w));
+    QTRY_VERIFY(!w->Searching());
     QTableView* list = w->ResultList();
     QCOMPARE(list->model()->rowCount(), 1);
     QCOMPARE(list->model()->index(0, 0).data().toString(), QStringLiteral("sjis.htm"));
@@ -213,6 +440,7 @@ void TestPageSearch::reachedByKeyAndFromTheFindDialog()
     auto* w = qobject_cast<frmFindPages*>(s.window.PageSearch());
     QVERIFY(w && w->isVisible());
     QCOMPARE(w->FindField()->text(), QStringLiteral("body"));
+    QTRY_VERIFY(!w->Searching());
     // The untitled page in the edit box is searched too.
     QCOMPARE(w->ResultList()->model()->rowCount(), 1);
     QCOMPARE(w->ResultList()->model()->index(0, 0).data().toString(), QStringLiteral("無題"));
@@ -234,6 +462,7 @@ void TestPageSearch::reachedByKeyAndFromTheFindDialog()
     QTRY_VERIFY(w->isVisible());
     QCOMPARE(w->FindField()->text(), QStringLiteral("abc"));
     QVERIFY(w->MatchCaseBox()->isChecked());
+    QTRY_VERIFY(!w->Searching());
     QCOMPARE(w->ResultList()->model()->rowCount(), 2);
     QCOMPARE(s.state.Search.FindText, QStringLiteral("abc"));
 }
@@ -250,6 +479,11 @@ void TestPageSearch::windowIsNamedForAssistiveTechnology()
     QCOMPARE(test::CutCaptions(w), QStringList());
     QCOMPARE(w->ResultList()->accessibleName(), QStringLiteral("検索結果"));
     QVERIFY(!w->FindButton()->isEnabled());
+    QCOMPARE(w->StopButton()->objectName(), QStringLiteral("cmdStop"));
+    QVERIFY(!w->StopButton()->isEnabled());
+    QAccessibleInterface* stop = QAccessible::queryAccessibleInterface(w->StopButton());
+    QVERIFY(stop);
+    QCOMPARE(stop->text(QAccessible::Name), QStringLiteral("中止"));
 }
 
 QTEST_MAIN(TestPageSearch)

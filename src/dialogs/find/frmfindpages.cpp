@@ -6,17 +6,19 @@
 #include "files/documentwindow.h"
 #include "files/filecommands.h"
 #include "files/paths.h"
-#include "platform/busycursor.h"
 
 #include <QAbstractTableModel>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QThreadPool>
+#include <QTimer>
 
 #include <algorithm>
 #include <limits>
@@ -27,81 +29,12 @@ namespace tl
 namespace
 {
 
-// Paths name the same page as the page list compares them: without regard to case.
-bool SamePage(const QString& a, const QString& b)
-{
-    return !a.isEmpty() && a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
 QString PageName(const QString& path)
 {
     return path.isEmpty() ? kUntitledCaption : FileNameOf(path);
 }
 
 } // namespace
-
-PageSearchResult SearchSessionPages(AppState& state, bool currentShown, QStringView key,
-                                    bool matchCase)
-{
-    PageSearchResult result;
-    Document& doc = state.Doc;
-    const QString currentPath = currentShown ? doc.path() : QString();
-    QStringList paths;
-    if (currentShown && doc.isUntitled())
-        paths << QString();
-    bool currentListed = false;
-    for (int i = 0; i < UsedSlotCount(state.Docs); ++i) {
-        const QString& path = state.Docs[size_t(i)].Path;
-        currentListed = currentListed || SamePage(path, currentPath);
-        paths << path;
-    }
-    if (currentShown && !doc.isUntitled() && !currentListed)
-        paths.prepend(currentPath);
-
-    // One page in memory at a time: fifty pages read from disk are never all held at once.
-    for (int page = 0; page < int(paths.size()); ++page) {
-        const QString& path = paths[page];
-        std::vector<PageMatch> found;
-        if (currentShown && (path.isEmpty() || SamePage(path, currentPath))) {
-            found = FindInPages({doc.view(0, doc.length())}, key, matchCase);
-        } else {
-            const LoadedPage loaded = ReadPageFile(path);
-            if (!loaded.opened) {
-                result.unreadable << path;
-                continue;
-            }
-            found = FindInPages({loaded.decoded.text}, key, matchCase);
-        }
-        for (PageMatch& m : found) {
-            m.page = page;
-            result.matches.push_back(std::move(m));
-        }
-    }
-    result.paths = std::move(paths);
-    return result;
-}
-
-QString PageSearchSummary(const PageSearchResult& result)
-{
-    QString text;
-    if (result.matches.empty()) {
-        text = QStringLiteral("見つかりません。");
-    } else {
-        int pages = 0;
-        int last = -1;
-        for (const PageMatch& m : result.matches) {
-            pages += m.page != last ? 1 : 0;
-            last = m.page;
-        }
-        text = QString::number(pages) + QStringLiteral(" ページで ") +
-               QString::number(result.matches.size()) + QStringLiteral(" 件見つかりました。");
-    }
-    if (!result.unreadable.isEmpty()) {
-        text +=
-            QStringLiteral(" 読めなかったページ: ") + result.unreadable.join(QStringLiteral("、"));
-    }
-    return text;
-}
 
 // The result rows: page, line, the line's text.
 class PageMatchModel : public QAbstractTableModel
@@ -113,12 +46,23 @@ public:
     {
         beginResetModel();
         result_ = result;
+        rows_ = result ? int(result->matches.size()) : 0;
         endResetModel();
+    }
+    // The result's matches grew: the new rows are added behind the others.
+    void addRows()
+    {
+        const int rows = result_ ? int(result_->matches.size()) : 0;
+        if (rows <= rows_)
+            return;
+        beginInsertRows({}, rows_, rows - 1);
+        rows_ = rows;
+        endInsertRows();
     }
 
     int rowCount(const QModelIndex& parent = {}) const override
     {
-        return parent.isValid() || !result_ ? 0 : int(result_->matches.size());
+        return parent.isValid() ? 0 : rows_;
     }
     int columnCount(const QModelIndex& parent = {}) const override
     {
@@ -158,13 +102,16 @@ public:
 
 private:
     const PageSearchResult* result_ = nullptr;
+    int rows_ = 0;
 };
 
 frmFindPages::frmFindPages(AppState& state, FileCommands& files, cTextBox& box, QWidget* parent)
     : QDialog(parent), state_(state), files_(files), box_(box), findField_(new QLineEdit(this)),
       matchCaseBox_(new QCheckBox(QStringLiteral("大文字と小文字を区別する(&C)"), this)),
-      findButton_(new QPushButton(QStringLiteral("検索(&F)"), this)), summary_(new QLabel(this)),
-      list_(new QTableView(this)), model_(new PageMatchModel(this))
+      findButton_(new QPushButton(QStringLiteral("検索(&F)"), this)),
+      stopButton_(new QPushButton(QStringLiteral("中止"), this)), summary_(new QLabel(this)),
+      list_(new QTableView(this)), model_(new PageMatchModel(this)),
+      collectTimer_(new QTimer(this)), reader_(ReadPageFile)
 {
     setObjectName(QStringLiteral("frmFindPages"));
     setWindowTitle(QStringLiteral("全ページから検索"));
@@ -179,6 +126,10 @@ frmFindPages::frmFindPages(AppState& state, FileCommands& files, cTextBox& box, 
     findButton_->setObjectName(QStringLiteral("cmdFind"));
     findButton_->setToolTip(QStringLiteral("ページ一覧のすべてのページを検索します"));
     findButton_->setAutoDefault(false);
+    stopButton_->setObjectName(QStringLiteral("cmdStop"));
+    stopButton_->setToolTip(QStringLiteral("検索を中止します (Esc)"));
+    stopButton_->setAutoDefault(false);
+    stopButton_->setEnabled(false);
     summary_->setObjectName(QStringLiteral("lblResult"));
     summary_->setWordWrap(true);
     summary_->setTextFormat(Qt::PlainText);
@@ -201,6 +152,7 @@ frmFindPages::frmFindPages(AppState& state, FileCommands& files, cTextBox& box, 
     grid->addWidget(findField_, 0, 1);
     grid->addWidget(findButton_, 0, 2);
     grid->addWidget(matchCaseBox_, 1, 1);
+    grid->addWidget(stopButton_, 1, 2);
     grid->addWidget(summary_, 2, 0, 1, 3);
     grid->addWidget(list_, 3, 0, 1, 3);
     auto* bottom = new QHBoxLayout;
@@ -216,12 +168,19 @@ frmFindPages::frmFindPages(AppState& state, FileCommands& files, cTextBox& box, 
             [this](const QString& text) { findButton_->setEnabled(!text.isEmpty()); });
     connect(findField_, &QLineEdit::returnPressed, this, &frmFindPages::cmdFind_Click);
     connect(findButton_, &QPushButton::clicked, this, &frmFindPages::cmdFind_Click);
+    connect(stopButton_, &QPushButton::clicked, this, &frmFindPages::cmdStop_Click);
+    // Batches: a look every 50 ms, not a signal per match.
+    collectTimer_->setInterval(50);
+    connect(collectTimer_, &QTimer::timeout, this, &frmFindPages::collect);
     connect(closeButton, &QPushButton::clicked, this, &frmFindPages::reject);
     connect(list_, &QTableView::activated, this,
             [this](const QModelIndex& index) { OpenMatch(index.row()); });
 }
 
-frmFindPages::~frmFindPages() = default;
+frmFindPages::~frmFindPages()
+{
+    stopRun();
+}
 
 void frmFindPages::Search(const QString& text, bool matchCase)
 {
@@ -236,16 +195,78 @@ void frmFindPages::cmdFind_Click()
     const QString key = findField_->text();
     if (key.isEmpty())
         return;
-    BusyCursor busy;
+    stopRun();
     model_->setResult(nullptr);
-    result_ =
-        SearchSessionPages(state_, files_.Window().EditorShown(), key, matchCaseBox_->isChecked());
+    // The current page's text is copied here; every other page is read by the worker.
+    auto run =
+        std::make_shared<PageSearchRun>(SessionSearchRequest(state_, files_.Window().EditorShown(),
+                                                             key, matchCaseBox_->isChecked()),
+                                        reader_);
+    result_ = PageSearchResult{};
+    result_.paths = run->Paths();
     model_->setResult(&result_);
-    list_->resizeColumnToContents(0);
-    list_->resizeColumnToContents(1);
+    run_ = run;
+    PageSearchThreads().start([run] { run->Run(); });
+    stopButton_->setEnabled(true);
     summary_->setText(PageSearchSummary(result_));
-    if (!result_.matches.empty())
+    collectTimer_->start();
+}
+
+void frmFindPages::cmdStop_Click()
+{
+    if (!run_)
+        return;
+    run_->Stop();
+    // What the worker handed over so far is shown; anything later is dropped with the run.
+    collect();
+    if (!run_)
+        return; // it had ended on its own
+    result_.finished = true;
+    result_.stopped = true;
+    stopRun();
+    summary_->setText(PageSearchSummary(result_));
+}
+
+void frmFindPages::collect()
+{
+    if (!run_ || !run_->Take(result_))
+        return;
+    const bool first = model_->rowCount() == 0;
+    model_->addRows();
+    if (first && model_->rowCount() > 0) {
+        list_->resizeColumnToContents(0);
+        list_->resizeColumnToContents(1);
         list_->selectRow(0);
+    }
+    summary_->setText(PageSearchSummary(result_));
+    if (result_.finished)
+        stopRun();
+}
+
+void frmFindPages::stopRun()
+{
+    collectTimer_->stop();
+    if (run_)
+        run_->Stop();
+    run_.reset();
+    stopButton_->setEnabled(false);
+}
+
+void frmFindPages::keyPressEvent(QKeyEvent* event)
+{
+    // Esc stops a running search and leaves the window open; otherwise it closes the window.
+    if (run_ && event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        cmdStop_Click();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void frmFindPages::hideEvent(QHideEvent* event)
+{
+    cmdStop_Click();
+    QDialog::hideEvent(event);
 }
 
 bool frmFindPages::OpenMatch(int row)
@@ -257,7 +278,8 @@ bool frmFindPages::OpenMatch(int row)
     const QString path = result_.paths[m.page];
     Document& doc = state_.Doc;
     const bool shown = files_.Window().EditorShown();
-    const bool current = shown && (path.isEmpty() ? doc.isUntitled() : SamePage(path, doc.path()));
+    // Letter case counts: Index.htm and index.htm are two files.
+    const bool current = shown && (path.isEmpty() ? doc.isUntitled() : path == doc.path());
     if (!current && (path.isEmpty() || files_.OpenDocument(path) != 0))
         return false;
     // The page may have changed since the search: positions are kept inside its lines.
