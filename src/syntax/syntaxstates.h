@@ -28,8 +28,7 @@ class SyntaxStates
 public:
     // step: how far apart the states kept inside a long line are (a line from twice that long
     // keeps them); small in the fuzz target, so that a small page has long lines.
-    explicit SyntaxStates(Document& document, qsizetype step = 4096)
-        : doc_(document), step_(step)
+    explicit SyntaxStates(Document& document, qsizetype step = 4096) : doc_(document), step_(step)
     {
     }
     qsizetype step() const { return step_; }
