@@ -120,8 +120,20 @@ void DiskWatch::Reload()
     // The page shown is no longer the one the notice was about.
     if (path.isEmpty() || state_.Doc.path() != path)
         return;
-    // Unsaved changes are asked about as any reopening does; the reload is one undo step.
-    if (files_.ReopenDocument() != 0)
+    // The bar has said that unsaved changes go: the button asks once more (Enter keeps them).
+    // The reload is one undo step, so Ctrl+Z gives the text back all the same.
+    if (state_.Doc.isModified()) {
+        const MsgAnswer answer = state_.prompts->message(
+            {u'[' + path + QStringLiteral("] 内のﾃｷｽﾄは変更されています。") +
+                 QStringLiteral("\r\n") +
+                 QStringLiteral("変更を破棄して、ファイルから再読み込みしますか ?"),
+             kNoDocumentCaption, MsgButtons::YesNo, MsgIcon::Exclamation, MsgAnswer::No});
+        if (answer != MsgAnswer::Yes) {
+            state_.Doc.setModified(true); // kept: the page no longer matches the file
+            return;
+        }
+    }
+    if (files_.ReloadDocument(path, std::nullopt) != 0)
         state_.Doc.setModified(true); // not read: the page no longer matches the file
 }
 

@@ -193,10 +193,10 @@ void TestDiskChanges::changedFileIsToldInTheBar()
     // The bar stands over the top of the edit box, which gives up the room.
     QCOMPARE(bar->geometry().bottom() + 1, s.window.MainText()->y());
 
-    // Unsaved changes are asked about first (here: reloaded without saving them).
+    // Unsaved changes are asked about first (here: thrown away).
     const bool asks = modified && reload;
     if (asks)
-        s.prompts.planAnswer(MsgAnswer::No);
+        s.prompts.planAnswer(MsgAnswer::Yes);
     (reload ? bar->ReloadButton() : bar->IgnoreButton())->click();
     QVERIFY(!BarShown(s));
     if (reload) {
@@ -220,8 +220,8 @@ void TestDiskChanges::changedFileIsToldInTheBar()
     QCOMPARE(s.prompts.messages.size(), asks ? 1 : 0);
 }
 
-// 再読み込み over unsaved text asks as reopening with another encoding does: キャンセル keeps
-// the text, いいえ reads the file without saving, and Ctrl+Z gives the text back, modified.
+// 再読み込み over unsaved text asks first: いいえ (and Enter) keeps the text, はい reads the file,
+// and Ctrl+Z gives the text back, modified.
 void TestDiskChanges::reloadOverUnsavedTextAsksAndUndoes()
 {
     Session s;
@@ -238,20 +238,21 @@ void TestDiskChanges::reloadOverUnsavedTextAsksAndUndoes()
 
     ChangeFile(Change::Rewritten, path, "<P>theirs</P>\r\n");
     s.files().Disk().Check();
-    s.prompts.planAnswer(MsgAnswer::Cancel);
+    s.prompts.planAnswer(MsgAnswer::No);
     QTest::mouseClick(bar->ReloadButton(), Qt::LeftButton);
     QCOMPARE(s.prompts.messages.size(), 1);
     const MessageRequest& question = s.prompts.messages.constLast();
     QCOMPARE(question.text, QStringLiteral("[") + path +
                                 QStringLiteral("] 内のﾃｷｽﾄは変更されています。\r\n"
-                                               "変更を保存しますか ?"));
-    QCOMPARE(question.buttons, MsgButtons::YesNoCancel);
+                                               "変更を破棄して、ファイルから再読み込みしますか ?"));
+    QCOMPARE(question.buttons, MsgButtons::YesNo);
+    QVERIFY(question.defaultAnswer == MsgAnswer::No);
     QCOMPARE(s.box().Text(), mine);
     QVERIFY(s.state.Doc.isModified());
 
     ChangeFile(Change::Rewritten, path, "<P>theirs, again</P>\r\n");
     s.files().Disk().Check();
-    s.prompts.planAnswer(MsgAnswer::No);
+    s.prompts.planAnswer(MsgAnswer::Yes);
     QTest::mouseClick(bar->ReloadButton(), Qt::LeftButton);
     QCOMPARE(s.prompts.messages.size(), 2);
     QCOMPARE(s.prompts.messages.constLast().text, question.text);
