@@ -4,6 +4,7 @@
 #include "files/filecommands.h"
 #include "filesession.h"
 #include "killedcopy.h"
+#include "namedpipe.h"
 #include "platform/errors.h"
 #include "recovery/journal.h"
 #include "recovery/journalkeeper.h"
@@ -74,11 +75,14 @@ private Q_SLOTS:
     void journalFileChanged_data();
     void journalFileChanged();
     void killedCopyIsOfferedWhileAnotherRuns();
+    void pipeInPlaceOfLockIsNotWaitedOn_data();
+    void pipeInPlaceOfLockIsNotWaitedOn();
     void failuresAreToldOnce();
     void writeDelay_data();
     void writeDelay();
     void idleDelayWritesAfterChangeNotBefore();
     void steadyTypingIsWritten();
+    void editsAfterTheSnapshotStayOut();
     void pageSwitchWritesBeforeTheQuestion_data();
     void pageSwitchWritesBeforeTheQuestion();
     void journalGoesWhenThePageIsSavedOrLeft_data();
@@ -365,6 +369,49 @@ void TestJournal::killedCopyIsOfferedWhileAnotherRuns()
     second.waitForFinished();
 }
 
+// A named pipe where another copy's lock belongs: the start reads no lock from it and goes by
+// the folder's name, without waiting for a writer on the pipe.
+void TestJournal::pipeInPlaceOfLockIsNotWaitedOn_data()
+{
+    QTest::addColumn<bool>("ownerRuns");
+    QTest::newRow("owner gone: offered") << false;
+    QTest::newRow("owner runs: left alone") << true;
+}
+
+void TestJournal::pipeInPlaceOfLockIsNotWaitedOn()
+{
+    QFETCH(bool, ownerRuns);
+    Session s;
+    QProcess owner;
+    owner.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+    QVERIFY(owner.waitForStarted());
+    const JournalLock lock =
+        ownerRuns ? JournalLock{owner.processId(), ProcessStartTime(owner.processId())}
+                  : JournalLock{DeadPid(), "1"};
+    const QString folder = JournalFolderFor(JournalRoot(), lock);
+    QVERIFY(QDir().mkpath(folder));
+    const QByteArray bytes =
+        EncodeJournal(Entry({}, QStringLiteral("typed beside a pipe"), "2024-01-02T00:00:00"));
+    test::TempHome::writeBytes(folder + QStringLiteral("/page.tlj"), bytes);
+    test::NamedPipe pipe(folder + QStringLiteral("/lock"), 2000);
+    QVERIFY(pipe.made());
+
+    s.prompts.planAnswer(MsgAnswer::Yes);
+    s.window.Journal().OfferRecoveredPages();
+    QVERIFY2(!pipe.fired(), "the start waited on the pipe");
+    if (ownerRuns) {
+        QVERIFY(s.prompts.messages.isEmpty());
+        QCOMPARE(test::TempHome::readBytes(folder + QStringLiteral("/page.tlj")), bytes);
+    } else {
+        QVERIFY(!s.prompts.unplanned);
+        QCOMPARE(s.prompts.messages.size(), 1);
+        QCOMPARE(s.box().Text(), QStringLiteral("typed beside a pipe"));
+        QVERIFY(!QFileInfo::exists(folder));
+    }
+    owner.kill();
+    owner.waitForFinished();
+}
+
 void TestJournal::failuresAreToldOnce()
 {
     {
@@ -488,6 +535,45 @@ void TestJournal::steadyTypingIsWritten()
     QVERIFY(entry);
     QVERIFY(entry->text.startsWith(u'k'));
     QVERIFY(!entry->file);
+}
+
+// The journal holds the page as it was when the write was due, kept forms and all, though the
+// typing goes on while the worker copies and writes it.
+void TestJournal::editsAfterTheSnapshotStayOut()
+{
+    Session s;
+    JournalKeeper& journal = s.window.Journal();
+    journal.SetIdleDelay(3600 * 1000);
+    QByteArray bytes;
+    for (int i = 0; i < 40'000; ++i)
+        bytes += "<P>line " + QByteArray::number(i) + " \xE7\xBA\x8A</P>\r\n"; // 纊
+    const QString page = s.write(QStringLiteral("big.htm"), bytes);
+    QCOMPARE(s.files().OpenDocument(page), 0);
+    Document& doc = s.state.Doc;
+    const QString kanji(QChar(0x7E8A));
+    doc.setByteVariants({{doc.text().indexOf(kanji), 0x7E8A, 0xFA5C},
+                         {doc.text().lastIndexOf(kanji), 0x7E8A, 0xED40}});
+    s.type(QStringLiteral("typed "));
+    const QString taken = doc.text();
+    const ByteVariants forms = doc.byteVariants();
+    QCOMPARE(forms.size(), size_t(2));
+
+    for (int round = 0; round < 3; ++round) {
+        journal.WriteNow();
+        const QString written = doc.text();
+        s.type(QStringLiteral("after "));
+        doc.replace(doc.length() - 20, 20, QStringLiteral("end"));
+        doc.replace(doc.text().indexOf(kanji), 1, QStringLiteral("x"));
+        doc.replace(doc.length() / 2, 0, QString(400'000, u'g'));
+        journal.WaitForWrites();
+        const auto entry = ReadJournal(journal.PagePath());
+        QVERIFY(entry);
+        QCOMPARE(entry->text, written);
+        if (round == 0) {
+            QCOMPARE(entry->text, taken);
+            QCOMPARE(entry->forms, forms);
+        }
+    }
 }
 
 void TestJournal::pageSwitchWritesBeforeTheQuestion_data()
