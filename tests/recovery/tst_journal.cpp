@@ -3,8 +3,8 @@
 #include "files/diskwatch.h"
 #include "files/filecommands.h"
 #include "filesession.h"
+#include "journalfixtures.h"
 #include "killedcopy.h"
-#include "namedpipe.h"
 #include "platform/errors.h"
 #include "recovery/journal.h"
 #include "recovery/journalkeeper.h"
@@ -19,25 +19,12 @@
 using namespace tl;
 
 using Session = test::FileSession;
+using test::DeadPid;
+using test::Entry;
+using test::ReadJournal;
 
 namespace
 {
-
-// A process id no process can have: the kernel hands out ids below pid_max.
-qint64 DeadPid()
-{
-    QFile max(QStringLiteral("/proc/sys/kernel/pid_max"));
-    return max.open(QIODevice::ReadOnly) ? max.readAll().trimmed().toLongLong() : 4194304;
-}
-
-JournalEntry Entry(const QString& path, const QString& text, const QString& time)
-{
-    JournalEntry e;
-    e.path = path;
-    e.text = text;
-    e.time = QDateTime::fromString(time + u'Z', Qt::ISODateWithMs);
-    return e;
-}
 
 // A journal left by a copy that was killed: a folder of a process that no longer runs.
 QString WriteAbandoned(const QString& name, const JournalEntry& entry)
@@ -49,13 +36,6 @@ QString WriteAbandoned(const QString& name, const JournalEntry& entry)
     const QString path = folder + u'/' + name;
     test::TempHome::writeBytes(path, EncodeJournal(entry));
     return path;
-}
-
-std::optional<JournalEntry> ReadJournal(const QString& path)
-{
-    if (!QFile::exists(path))
-        return std::nullopt;
-    return DecodeJournal(test::TempHome::readBytes(path));
 }
 
 } // namespace
@@ -75,14 +55,11 @@ private Q_SLOTS:
     void journalFileChanged_data();
     void journalFileChanged();
     void killedCopyIsOfferedWhileAnotherRuns();
-    void pipeInPlaceOfLockIsNotWaitedOn_data();
-    void pipeInPlaceOfLockIsNotWaitedOn();
     void failuresAreToldOnce();
     void writeDelay_data();
     void writeDelay();
     void idleDelayWritesAfterChangeNotBefore();
     void steadyTypingIsWritten();
-    void editsAfterTheSnapshotStayOut();
     void pageSwitchWritesBeforeTheQuestion_data();
     void pageSwitchWritesBeforeTheQuestion();
     void journalGoesWhenThePageIsSavedOrLeft_data();
@@ -369,49 +346,6 @@ void TestJournal::killedCopyIsOfferedWhileAnotherRuns()
     second.waitForFinished();
 }
 
-// A named pipe where another copy's lock belongs: the start reads no lock from it and goes by
-// the folder's name, without waiting for a writer on the pipe.
-void TestJournal::pipeInPlaceOfLockIsNotWaitedOn_data()
-{
-    QTest::addColumn<bool>("ownerRuns");
-    QTest::newRow("owner gone: offered") << false;
-    QTest::newRow("owner runs: left alone") << true;
-}
-
-void TestJournal::pipeInPlaceOfLockIsNotWaitedOn()
-{
-    QFETCH(bool, ownerRuns);
-    Session s;
-    QProcess owner;
-    owner.start(QStringLiteral("sleep"), {QStringLiteral("30")});
-    QVERIFY(owner.waitForStarted());
-    const JournalLock lock =
-        ownerRuns ? JournalLock{owner.processId(), ProcessStartTime(owner.processId())}
-                  : JournalLock{DeadPid(), "1"};
-    const QString folder = JournalFolderFor(JournalRoot(), lock);
-    QVERIFY(QDir().mkpath(folder));
-    const QByteArray bytes =
-        EncodeJournal(Entry({}, QStringLiteral("typed beside a pipe"), "2024-01-02T00:00:00"));
-    test::TempHome::writeBytes(folder + QStringLiteral("/page.tlj"), bytes);
-    test::NamedPipe pipe(folder + QStringLiteral("/lock"), 2000);
-    QVERIFY(pipe.made());
-
-    s.prompts.planAnswer(MsgAnswer::Yes);
-    s.window.Journal().OfferRecoveredPages();
-    QVERIFY2(!pipe.fired(), "the start waited on the pipe");
-    if (ownerRuns) {
-        QVERIFY(s.prompts.messages.isEmpty());
-        QCOMPARE(test::TempHome::readBytes(folder + QStringLiteral("/page.tlj")), bytes);
-    } else {
-        QVERIFY(!s.prompts.unplanned);
-        QCOMPARE(s.prompts.messages.size(), 1);
-        QCOMPARE(s.box().Text(), QStringLiteral("typed beside a pipe"));
-        QVERIFY(!QFileInfo::exists(folder));
-    }
-    owner.kill();
-    owner.waitForFinished();
-}
-
 void TestJournal::failuresAreToldOnce()
 {
     {
@@ -535,45 +469,6 @@ void TestJournal::steadyTypingIsWritten()
     QVERIFY(entry);
     QVERIFY(entry->text.startsWith(u'k'));
     QVERIFY(!entry->file);
-}
-
-// The journal holds the page as it was when the write was due, kept forms and all, though the
-// typing goes on while the worker copies and writes it.
-void TestJournal::editsAfterTheSnapshotStayOut()
-{
-    Session s;
-    JournalKeeper& journal = s.window.Journal();
-    journal.SetIdleDelay(3600 * 1000);
-    QByteArray bytes;
-    for (int i = 0; i < 40'000; ++i)
-        bytes += "<P>line " + QByteArray::number(i) + " \xE7\xBA\x8A</P>\r\n"; // 纊
-    const QString page = s.write(QStringLiteral("big.htm"), bytes);
-    QCOMPARE(s.files().OpenDocument(page), 0);
-    Document& doc = s.state.Doc;
-    const QString kanji(QChar(0x7E8A));
-    doc.setByteVariants({{doc.text().indexOf(kanji), 0x7E8A, 0xFA5C},
-                         {doc.text().lastIndexOf(kanji), 0x7E8A, 0xED40}});
-    s.type(QStringLiteral("typed "));
-    const QString taken = doc.text();
-    const ByteVariants forms = doc.byteVariants();
-    QCOMPARE(forms.size(), size_t(2));
-
-    for (int round = 0; round < 3; ++round) {
-        journal.WriteNow();
-        const QString written = doc.text();
-        s.type(QStringLiteral("after "));
-        doc.replace(doc.length() - 20, 20, QStringLiteral("end"));
-        doc.replace(doc.text().indexOf(kanji), 1, QStringLiteral("x"));
-        doc.replace(doc.length() / 2, 0, QString(400'000, u'g'));
-        journal.WaitForWrites();
-        const auto entry = ReadJournal(journal.PagePath());
-        QVERIFY(entry);
-        QCOMPARE(entry->text, written);
-        if (round == 0) {
-            QCOMPARE(entry->text, taken);
-            QCOMPARE(entry->forms, forms);
-        }
-    }
 }
 
 void TestJournal::pageSwitchWritesBeforeTheQuestion_data()
