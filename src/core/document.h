@@ -44,6 +44,8 @@ public:
     qsizetype snap(qsizetype pos) const { return buffer_.snap(pos); }
     // See TextBuffer::view: valid until the next edit or the next view() the gap splits.
     QStringView view(qsizetype pos, qsizetype count) { return buffer_.view(pos, count); }
+    // The text and its kept forms as they are now, to be read on another thread.
+    TextSnapshot snapshot() { return buffer_.snapshot(); }
 
     // Replaces the whole text as a fresh page: the caret at the start, no colours, the undo
     // history empty, unmodified.

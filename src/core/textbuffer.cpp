@@ -110,6 +110,15 @@ qsizetype TextChange::map(qsizetype p) const
     return p + before * delta;
 }
 
+// ---- TextSnapshot ----
+
+QString TextSnapshot::text() const
+{
+    if (!chars)
+        return {};
+    return QString(reinterpret_cast<const QChar*>(chars->data()), chars->size());
+}
+
 // ---- TextBuffer ----
 
 namespace

@@ -77,6 +77,16 @@ struct SelectionRange {
     bool operator==(const SelectionRange&) const = default;
 };
 
+// The text and its kept forms at one moment, to be read on any thread while editing goes on:
+// taking one copies nothing but the kept forms, and an edit after it copies only the pieces of
+// the text it overwrites (GapCopy). text() copies out the rest.
+struct TextSnapshot {
+    std::shared_ptr<GapCopy<char16_t>> chars;
+    ByteVariants forms;
+
+    QString text() const;
+};
+
 // The text of a page with CR LF line breaks, as a gap buffer with a line index and an undo
 // history. Positions count CR LF as two characters, the way the program counts them; a position
 // never falls between CR and LF or between the halves of a surrogate pair (such positions are
@@ -151,6 +161,8 @@ public:
     void setModified() { savePoint_ = kNoSavePoint; }
 
     size_t memoryBytes() const { return chars_.capacityBytes(); }
+
+    TextSnapshot snapshot() { return TextSnapshot{chars_.freeze(), forms_}; }
 
     // The characters kept in another form than the page's usual one (see ByteVariant),
     // ascending by position. They follow every edit: a removed character's form goes with it,

@@ -2,6 +2,7 @@
 
 #include "platform/atomicwrite.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/programfolder.h"
 #include "platform/runningcopy.h"
 
@@ -396,6 +397,33 @@ void RemoveJournalFolder(const QString& folder)
     QDir().rmdir(folder);
 }
 
+namespace
+{
+
+// The lock of another copy's folder, read without ever waiting: anything but a regular file in
+// its place (a named pipe would block the open until a writer came) counts as no lock.
+std::optional<JournalLock> ReadJournalLock(const QString& path)
+{
+    const ReadableFile file = OpenRegularFileForReading(path);
+    if (file.fd < 0)
+        return std::nullopt;
+    QByteArray bytes(4096, Qt::Uninitialized);
+    qsizetype got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(file.fd, bytes.data() + got, size_t(bytes.size() - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    ::close(file.fd);
+    bytes.truncate(got);
+    return DecodeJournalLock(bytes);
+}
+
+} // namespace
+
 QStringList AdoptAbandonedJournals(const QString& root, const QString& ownFolder,
                                    QStringList* failures)
 {
@@ -419,11 +447,7 @@ QStringList AdoptAbandonedJournals(const QString& root, const QString& ownFolder
         if (name == ownName)
             continue;
         const QString folder = root + u'/' + name;
-        QFile lockFile(folder + u'/' + kJournalLockName);
-        std::optional<JournalLock> lock;
-        if (lockFile.open(QIODevice::ReadOnly))
-            lock = DecodeJournalLock(lockFile.read(4096));
-        lockFile.close();
+        std::optional<JournalLock> lock = ReadJournalLock(folder + u'/' + kJournalLockName);
         // Without a readable lock the folder's name still names the process.
         if (!lock) {
             bool ok = false;

@@ -6,6 +6,7 @@
 #include "files/filecommands.h"
 #include "platform/atomicwrite.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/prompts.h"
 
 #include <QDir>
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <unistd.h>
 
 namespace tl
 {
@@ -32,12 +34,18 @@ constexpr int kMaxWaitInDelays = 5;
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kTitle = QStringLiteral("ページの復元");
 
+// Only a regular file is read: nothing put in a journal's place can make the start wait.
 std::optional<JournalEntry> ReadJournal(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const ReadableFile file = OpenRegularFileForReading(path);
+    if (file.fd < 0)
         return std::nullopt;
-    return DecodeJournal(file.readAll());
+    QByteArray bytes;
+    const int error = ReadRest(file.fd, bytes);
+    ::close(file.fd);
+    if (error != 0)
+        return std::nullopt;
+    return DecodeJournal(bytes);
 }
 
 } // namespace
@@ -110,24 +118,31 @@ void JournalKeeper::discard()
     schedule(Job{});
 }
 
-JournalEntry JournalKeeper::snapshot() const
+JournalKeeper::Job JournalKeeper::snapshot() const
 {
-    const Document& doc = state_.Doc;
+    Document& doc = state_.Doc;
     JournalEntry entry;
     entry.path = doc.path();
     entry.time = QDateTime::currentDateTimeUtc();
     entry.encoding = doc.encoding();
     entry.undecodable = !doc.undecodableFile().isEmpty();
-    entry.forms = doc.byteVariants();
     if (!doc.inexactFile().isEmpty() && doc.inexactFile() == doc.path())
         entry.inexactPlace = doc.inexactPlace();
-    entry.text = doc.text();
     if (!entry.path.isEmpty()) {
         // The state the text is based on: as last read or saved. A change the user chose not
         // to read in is not part of it, so the journal reads as based on an older file.
         const FileIdentity& recorded = files_.Disk().Recorded();
         entry.file = recorded.path == entry.path ? recorded : ReadFileIdentity(entry.path);
     }
+    return Job{std::move(entry), doc.snapshot()};
+}
+
+JournalEntry JournalKeeper::Completed(Job&& job)
+{
+    JournalEntry entry = std::move(*job.entry);
+    entry.text = job.text.text();
+    entry.forms = std::move(job.text.forms);
+    job.text = {};
     return entry;
 }
 
@@ -138,7 +153,7 @@ void JournalKeeper::WriteNow()
     if (finished_ || idleDelay_ <= 0 || !state_.Doc.isModified())
         return;
     written_ = true;
-    schedule(Job{snapshot()});
+    schedule(snapshot());
 }
 
 void JournalKeeper::schedule(Job job)
@@ -179,8 +194,8 @@ void JournalKeeper::runJobs()
                 continue;
             }
         }
-        const FileWriteResult written = WriteFileAtomically(path, EncodeJournal(*job.entry));
-        job.entry.reset();
+        const FileWriteResult written =
+            WriteFileAtomically(path, EncodeJournal(Completed(std::move(job))));
         if (written.ok) {
             failure_.clear();
             continue;
@@ -342,7 +357,7 @@ void JournalKeeper::OfferRecoveredPages()
         WaitForWrites();
         written_ = true;
         if (CreateJournalFolder(folder_, lock_) &&
-            WriteFileAtomically(PagePath(), EncodeJournal(snapshot())).ok)
+            WriteFileAtomically(PagePath(), EncodeJournal(Completed(snapshot()))).ok)
             QFile::remove(f.file);
         const size_t left = found.size() - i - 1;
         if (left > 0)

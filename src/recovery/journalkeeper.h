@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/textbuffer.h"
 #include "recovery/journal.h"
 
 #include <QObject>
@@ -69,12 +70,18 @@ public:
 private:
     struct Job {
         std::optional<JournalEntry> entry; // nothing: remove the journal
+        // The entry's text and kept forms, copied out on the worker.
+        TextSnapshot text;
     };
     void schedule(Job job);
     void runJobs();
     void onEdited();
     void discard();
-    JournalEntry snapshot() const;
+    // What a journal write records, the text taken as it is now but not yet copied: the page
+    // goes on being edited while the worker copies it (TextSnapshot).
+    Job snapshot() const;
+    // The job's entry with its text and kept forms filled in.
+    static JournalEntry Completed(Job&& job);
     // Puts entry in the window as a modified page; untitled: without its path.
     void restore(const JournalEntry& entry, bool untitled);
     QString question(const JournalEntry& entry, const FileIdentity& file, bool changed) const;

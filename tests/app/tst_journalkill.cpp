@@ -3,6 +3,7 @@
 // xdotool.
 #include "recovery/journal.h"
 #include "temphome.h"
+#include "xwindows.h"
 
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -12,39 +13,12 @@
 
 #include <csignal>
 
+using tl::test::FocusWindow;
 using tl::test::TempHome;
+using tl::test::XdoTool;
 
 namespace
 {
-
-// Runs xdotool with args; its output, or a null string when it failed or took too long.
-QString XdoTool(const QStringList& args, int timeoutMs = 15000)
-{
-    QProcess xdo;
-    xdo.start(QStringLiteral("xdotool"), args);
-    if (!xdo.waitForFinished(timeoutMs) || xdo.exitStatus() != QProcess::NormalExit ||
-        xdo.exitCode() != 0) {
-        xdo.kill();
-        xdo.waitForFinished();
-        return {};
-    }
-    return QString::fromLocal8Bit(xdo.readAllStandardOutput()).trimmed();
-}
-
-// Focuses the first visible window whose title matches pattern; false when none showed.
-bool FocusWindow(const QString& pattern)
-{
-    const QString window =
-        XdoTool({QStringLiteral("search"), QStringLiteral("--sync"),
-                 QStringLiteral("--onlyvisible"), QStringLiteral("--name"), pattern})
-            .section(u'\n', 0, 0);
-    if (window.isEmpty())
-        return false;
-    XdoTool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), window});
-    XdoTool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
-    QTest::qWait(300);
-    return true;
-}
 
 // The text of the page journal under root, when there is one whole journal.
 QString JournalText(const QString& root)

@@ -4,6 +4,7 @@
 // the next start tells, and puts the backup back. Runs under xvfb-run and drives the windows
 // with xdotool.
 #include "temphome.h"
+#include "xwindows.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -14,24 +15,12 @@
 #include <csignal>
 #include <unistd.h>
 
+using tl::test::FocusWindow;
 using tl::test::TempHome;
+using tl::test::XdoTool;
 
 namespace
 {
-
-// Runs xdotool with args; its output, or a null string when it failed or took too long.
-QString XdoTool(const QStringList& args, int timeoutMs = 20000)
-{
-    QProcess xdo;
-    xdo.start(QStringLiteral("xdotool"), args);
-    if (!xdo.waitForFinished(timeoutMs) || xdo.exitStatus() != QProcess::NormalExit ||
-        xdo.exitCode() != 0) {
-        xdo.kill();
-        xdo.waitForFinished();
-        return {};
-    }
-    return QString::fromLocal8Bit(xdo.readAllStandardOutput()).trimmed();
-}
 
 QByteArray MakePage()
 {
@@ -106,13 +95,7 @@ void TestSaveKill::killDuringSaveLeavesWholeFiles()
         program.setProcessEnvironment(env);
         program.start(exe, {page});
         QVERIFY(program.waitForStarted(10000));
-        const QString window = XdoTool({QStringLiteral("search"), QStringLiteral("--sync"),
-                                        QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                                        QStringLiteral("big\\.htm")})
-                                   .section(u'\n', 0, 0);
-        QVERIFY2(!window.isEmpty(), "the page's window did not show");
-        XdoTool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
-        QTest::qWait(200);
+        QVERIFY2(FocusWindow(QStringLiteral("big\\.htm")), "the page's window did not show");
         XdoTool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("0"),
                  QStringLiteral("x")});
         XdoTool({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("0"),

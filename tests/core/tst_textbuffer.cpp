@@ -3,6 +3,8 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <optional>
+
 using namespace tl;
 
 namespace
@@ -82,6 +84,8 @@ private Q_SLOTS:
     void keptFormsFollowEditsUndoAndRedo();
     void keptFormsComeBackWithMergedTyping();
     void keptFormsMustNameTheirCharacter();
+    void snapshotKeepsTheTextAsTaken_data();
+    void snapshotKeepsTheTextAsTaken();
 };
 
 void TestTextBuffer::lineBreaksBecomeCrLf_data()
@@ -499,6 +503,73 @@ void TestTextBuffer::keptFormsMustNameTheirCharacter()
     QCOMPARE(buffer.byteVariants(), (ByteVariants{{1, kKanji, 3}, {4, kKanji, 2}}));
     buffer.setText(QStringLiteral("x"));
     QCOMPARE(buffer.byteVariants(), ByteVariants{});
+}
+
+// A snapshot read only after the edits that followed it (as a slow writer thread reads it)
+// holds the text and kept forms as they were when it was taken, whatever the edits did to the
+// storage: overwrote pieces of it, moved the gap across it, grew it, replaced or freed it.
+void TestTextBuffer::snapshotKeepsTheTextAsTaken_data()
+{
+    QTest::addColumn<QString>("edit");
+    for (const char* edit : {"typing", "far edits", "growth", "new text", "undo", "replace each",
+                             "buffer gone", "second snapshot"})
+        QTest::newRow(edit) << QString::fromLatin1(edit);
+}
+
+void TestTextBuffer::snapshotKeepsTheTextAsTaken()
+{
+    QFETCH(QString, edit);
+    std::optional<TextBuffer> buffer(std::in_place);
+    QString page;
+    for (int i = 0; i < 6000; ++i) // 140,000 characters: many pieces of the storage
+        page += QStringLiteral("<TD>%1 ").arg(i) + QChar{kKanji} + QStringLiteral("</TD>\r\n");
+    buffer->setText(page);
+    buffer->setByteVariants({{page.indexOf(QChar{kKanji}), kKanji, 0xFA5C},
+                             {page.lastIndexOf(QChar{kKanji}), kKanji, 0xED40}});
+    const qsizetype middle = buffer->length() / 2;
+    buffer->replace(middle, 0, QStringLiteral("typed"), TextBuffer::Merge::Typing);
+    const QString taken = buffer->text();
+    const ByteVariants forms = buffer->byteVariants();
+    QCOMPARE(forms.size(), size_t(2));
+
+    const TextSnapshot snapshot = buffer->snapshot();
+    std::optional<TextSnapshot> second;
+    QString secondText;
+    for (int i = 0; i < 20; ++i)
+        buffer->replace(middle + 5 + i, 0, QStringLiteral("k"), TextBuffer::Merge::Typing);
+    if (edit == u"far edits") {
+        buffer->replace(0, 40, QStringLiteral("start"));
+        buffer->replace(buffer->length() - 30, 30, QStringLiteral("end"));
+        buffer->view(0, buffer->length());
+        buffer->replace(page.indexOf(QChar{kKanji}), 1, QStringLiteral("x"));
+    } else if (edit == u"growth") {
+        buffer->replace(10, 0, QString(300'000, u'g'));
+    } else if (edit == u"new text") {
+        buffer->setText(QStringLiteral("another page"));
+    } else if (edit == u"undo") {
+        SelectionRange selection;
+        while (buffer->canUndo())
+            buffer->undo(&selection);
+    } else if (edit == u"replace each") {
+        const QString now = buffer->text();
+        std::vector<qsizetype> places;
+        for (qsizetype at = 0; (at = now.indexOf(u"<TD>", at)) >= 0; at += 4)
+            places.push_back(at);
+        buffer->replaceEach(places, QStringLiteral("<TD>"), QStringLiteral("<TH>"));
+    } else if (edit == u"buffer gone") {
+        buffer.reset();
+    } else if (edit == u"second snapshot") {
+        second = buffer->snapshot();
+        secondText = buffer->text();
+        buffer->replace(0, buffer->length() / 3, QStringLiteral("cut"));
+        buffer->replace(buffer->length(), 0, QString(300'000, u'g'));
+    }
+    if (buffer)
+        QVERIFY(buffer->text() != taken);
+    QCOMPARE(snapshot.text(), taken);
+    QCOMPARE(snapshot.forms, forms);
+    if (second)
+        QCOMPARE(second->text(), secondText);
 }
 
 QTEST_GUILESS_MAIN(TestTextBuffer)

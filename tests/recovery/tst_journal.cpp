@@ -3,6 +3,7 @@
 #include "files/diskwatch.h"
 #include "files/filecommands.h"
 #include "filesession.h"
+#include "journalfixtures.h"
 #include "killedcopy.h"
 #include "platform/errors.h"
 #include "recovery/journal.h"
@@ -18,25 +19,12 @@
 using namespace tl;
 
 using Session = test::FileSession;
+using test::DeadPid;
+using test::Entry;
+using test::ReadJournal;
 
 namespace
 {
-
-// A process id no process can have: the kernel hands out ids below pid_max.
-qint64 DeadPid()
-{
-    QFile max(QStringLiteral("/proc/sys/kernel/pid_max"));
-    return max.open(QIODevice::ReadOnly) ? max.readAll().trimmed().toLongLong() : 4194304;
-}
-
-JournalEntry Entry(const QString& path, const QString& text, const QString& time)
-{
-    JournalEntry e;
-    e.path = path;
-    e.text = text;
-    e.time = QDateTime::fromString(time + u'Z', Qt::ISODateWithMs);
-    return e;
-}
 
 // A journal left by a copy that was killed: a folder of a process that no longer runs.
 QString WriteAbandoned(const QString& name, const JournalEntry& entry)
@@ -48,13 +36,6 @@ QString WriteAbandoned(const QString& name, const JournalEntry& entry)
     const QString path = folder + u'/' + name;
     test::TempHome::writeBytes(path, EncodeJournal(entry));
     return path;
-}
-
-std::optional<JournalEntry> ReadJournal(const QString& path)
-{
-    if (!QFile::exists(path))
-        return std::nullopt;
-    return DecodeJournal(test::TempHome::readBytes(path));
 }
 
 } // namespace
