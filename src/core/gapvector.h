@@ -48,9 +48,11 @@ public:
     {
         if (from >= to || done())
             return;
-        std::lock_guard guard(mutex_);
         const size_type last = std::min((to - 1) / kPage, size_type(copied_.size()) - 1);
         for (size_type p = std::max<size_type>(from, 0) / kPage; p <= last; ++p) {
+            // One page at a time: an edit waiting for a page waits for one page's copy at most,
+            // never for a reader's whole pass.
+            std::lock_guard guard(mutex_);
             if (copied_[size_t(p)])
                 continue;
             copyPage(p);
