@@ -32,21 +32,6 @@ QByteArray MakePage()
     return page;
 }
 
-// Focuses the first visible window whose title matches pattern; false when none showed.
-bool FocusWindow(const QString& pattern)
-{
-    const QString window =
-        XdoTool({QStringLiteral("search"), QStringLiteral("--sync"),
-                 QStringLiteral("--onlyvisible"), QStringLiteral("--name"), pattern})
-            .section(u'\n', 0, 0);
-    if (window.isEmpty())
-        return false;
-    XdoTool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), window});
-    XdoTool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
-    QTest::qWait(300);
-    return true;
-}
-
 QStringList MarksIn(const QString& home)
 {
     return QDir(home + QStringLiteral("/saving"))
