@@ -301,6 +301,41 @@ bool PrefersCp932(QByteArrayView bytes, QStringView utf8Reading, QStringView cp9
     return utf8 && UchardetSaysShiftJis(bytes);
 }
 
+namespace
+{
+
+// Every byte past ASCII stands in an EUC-JP character (two bytes A1-FE, half-width kana 8E A1-DF,
+// or JIS X 0212 8F A1-FE A1-FE), and there is at least one. The decoder alone is not enough: it
+// reads 80-8D and 90-A0 as C1 controls, so CP932 bytes that are not text would pass.
+bool IsStrictEucJp(QByteArrayView bytes)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype n = bytes.size();
+    auto inRange = [&](qsizetype i, unsigned char lo, unsigned char hi) {
+        return i < n && p[i] >= lo && p[i] <= hi;
+    };
+    bool any = false;
+    for (qsizetype i = 0; i < n;) {
+        if (p[i] < 0x80) {
+            ++i;
+        } else if (inRange(i, 0xA1, 0xFE) && inRange(i + 1, 0xA1, 0xFE)) {
+            i += 2;
+            any = true;
+        } else if (p[i] == 0x8E && inRange(i + 1, 0xA1, 0xDF)) {
+            i += 2;
+            any = true;
+        } else if (p[i] == 0x8F && inRange(i + 1, 0xA1, 0xFE) && inRange(i + 2, 0xA1, 0xFE)) {
+            i += 3;
+            any = true;
+        } else {
+            return false;
+        }
+    }
+    return any;
+}
+
+} // namespace
+
 bool PrefersEucJp(QByteArrayView bytes)
 {
     QStringDecoder eucJp("EUC-JP", QStringConverter::Flag::Stateless);
@@ -310,7 +345,7 @@ bool PrefersEucJp(QByteArrayView bytes)
     // Bytes that only EUC-JP reads are EUC-JP, however few: a short page gives uchardet too
     // little to name it.
     if (!IsValidCp932(bytes))
-        return true;
+        return IsStrictEucJp(bytes);
     if (UchardetCharset(bytes) != "EUC-JP")
         return false;
     QStringDecoder cp932("Shift_JIS", QStringConverter::Flag::Stateless);

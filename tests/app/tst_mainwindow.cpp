@@ -407,7 +407,7 @@ void TestMainWindow::standardKeys()
     // The key reached its command, not the text.
     switch (key) {
     case Qt::Key_S:
-        QCOMPARE(test::TempHome::readBytes(s.page()), QByteArray("x<P>text</P>\r\n"));
+        QCOMPARE(test::TempHome::readBytes(s.page()), QByteArray("x<P>text</P>"));
         break;
     case Qt::Key_O:
         QCOMPARE(s.prompts.fileRequests.size(), 1);
@@ -658,7 +658,8 @@ void TestMainWindow::toolbarButtonDoesItsCommand()
         QCOMPARE(o.fileRequests, QList<int>{int(FileRequest::Kind::Open)});
         break;
     case ToolbarCommand::SaveDocument:
-        QCOMPARE(o.file, page.toUtf8() + "\r\n");
+        // Saved as read: the page had no final line break, and gets none.
+        QCOMPARE(o.file, page.toUtf8());
         break;
     case ToolbarCommand::EditCut:
         QCOMPARE(o.clipboard, QStringLiteral("one"));

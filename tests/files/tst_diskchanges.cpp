@@ -241,7 +241,7 @@ void TestDiskChanges::reloadOverUnsavedTextAsksAndUndoes()
     s.prompts.planAnswer(MsgAnswer::No);
     QTest::mouseClick(bar->ReloadButton(), Qt::LeftButton);
     QCOMPARE(s.prompts.messages.size(), 1);
-    const MessageRequest& question = s.prompts.messages.constLast();
+    const MessageRequest question = s.prompts.messages.constLast();
     QCOMPARE(question.text, QStringLiteral("[") + path +
                                 QStringLiteral("] 内のﾃｷｽﾄは変更されています。\r\n"
                                                "変更を破棄して、ファイルから再読み込みしますか ?"));

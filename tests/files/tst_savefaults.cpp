@@ -179,7 +179,8 @@ void TestSaveFaults::failedBackupKeepsOldBackup()
     QCOMPARE(afterBackup, oldBackup);
     QCOMPARE(FilesIn(folder.path()), QStringList({"page.bak", "page.htm"}));
     if (saveAnyway) {
-        QCOMPARE(FileSession::read(page), QByteArray(3000, 'n') + "\r\n");
+        // The page as the edit box holds it: a page read from a file gets no line break added.
+        QCOMPARE(FileSession::read(page), QByteArray(3000, 'n'));
         QVERIFY(!s.state.Doc.isModified());
     } else {
         const QByteArray after = FileSession::read(page);
@@ -287,7 +288,7 @@ void TestSaveFaults::loneSurrogateLeftByTagDeleteNeverReachesTheFile()
 
     s.files().SaveDocument();
     QCOMPARE(FileSession::read(page), QByteArray("\xEF\xBB\xBF\xF0\xA0\xAE\xB7"
-                                                 "b\r\n"));
+                                                 "b"));
     QVERIFY(s.prompts.messages.isEmpty());
 }
 
