@@ -1,6 +1,7 @@
 #include "encodings/encodingguess.h"
 
 #include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <uchardet/uchardet.h>
 
@@ -344,8 +345,15 @@ bool PrefersEucJp(QByteArrayView bytes)
         return false;
     // Bytes that only EUC-JP reads are EUC-JP, however few: a short page gives uchardet too
     // little to name it.
-    if (!IsValidCp932(bytes))
-        return IsStrictEucJp(bytes);
+    if (!IsValidCp932(bytes)) {
+        if (!IsStrictEucJp(bytes))
+            return false;
+        // Only bytes that EUC-JP writes back as they are: a pair it reads into a private-use
+        // character comes back other bytes, which a later opening would read otherwise.
+        QStringEncoder back("EUC-JP", QStringConverter::Flag::Stateless);
+        const QByteArray written = back.encode(eucJpReading);
+        return !back.hasError() && written == bytes;
+    }
     if (UchardetCharset(bytes) != "EUC-JP")
         return false;
     QStringDecoder cp932("Shift_JIS", QStringConverter::Flag::Stateless);
