@@ -166,6 +166,11 @@ std::optional<TextEncoding> EncodingForCharset(QByteArrayView token)
     // would show garbage and rewrite every line break on save.
     if (!KeepsAscii(name))
         return std::nullopt;
+    // Another charset is taken only by a name written in ASCII: a name holding other bytes is
+    // itself written back as other bytes (LMBCS turns FF into 01 FF), so the saved page would
+    // name another charset, or none, and read back as other text.
+    if (std::any_of(name.cbegin(), name.cend(), [](char c) { return c <= ' ' || c > '~'; }))
+        return std::nullopt;
     return TextEncoding{Kind::Named, name, false, {}};
 }
 
